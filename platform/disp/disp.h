@@ -1,0 +1,6 @@
+// Public entries of libdisp, the game's display library: window, drawing, text, input,
+// clock. Behaviour, environment switches and limits are documented in platform/README.md.
+#pragma once
+#include "platform/entries.h"
+
+QUIB_DISP_ENTRIES(QUIB_DECLARE_ENTRY)

@@ -1,0 +1,6 @@
+// Public entries of libsound, the game's sound library: load, play, seek and pitch sounds.
+// Behaviour, environment switches and limits are documented in platform/README.md.
+#pragma once
+#include "platform/entries.h"
+
+QUIB_SOUND_ENTRIES(QUIB_DECLARE_ENTRY)
