@@ -1,0 +1,12 @@
+// Entry point of quib: start up, run the main loop until the window is gone.
+#include "game/loop.h"
+#include "game/stats.h"
+
+int main() {
+  // Without a window there is no game: the display library has said why on stderr,
+  // and the exit status says it failed.
+  if (!init()) return 1;
+  run();
+  writestats();
+  return 0;
+}
