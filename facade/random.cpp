@@ -1,4 +1,4 @@
-// random and randomize over rand/srand.
+// random and randomize over a 15-bit linear congruential generator.
 #include "facade/random.h"
 
 #include <cerrno>
@@ -6,10 +6,21 @@
 #include <cstdlib>
 #include <ctime>
 
+namespace {
+unsigned int state = 1;
+}
+
+int rand15() {
+  state = state * 214013u + 2531011u;
+  return static_cast<int>((state >> 16) & 0x7FFF);
+}
+
+void srand15(unsigned int seed) { state = seed; }
+
 long random(long n) {
-  long a = std::rand();
-  long b = std::rand();
-  long c = std::rand();
+  long a = rand15();
+  long b = rand15();
+  long c = rand15();
   // a fills bits 16-30, b bits 1-15, c's lowest bit bit 0: at most 2^31 - 1.
   long v = a * 65536 + 2 * b + (c % 2);
   return v % n;
@@ -21,10 +32,10 @@ void randomize() {
     errno = 0;
     unsigned long value = std::strtoul(seed, &end, 10);
     if (errno == 0 && *end == '\0') {
-      std::srand(static_cast<unsigned>(value));
+      srand15(static_cast<unsigned int>(value));
       return;
     }
     std::fprintf(stderr, "quib: QUIB_SEED=%s is not a number; seeding from the clock\n", seed);
   }
-  std::srand(static_cast<unsigned>(std::time(nullptr)));
+  srand15(static_cast<unsigned int>(std::time(nullptr)));
 }

@@ -1,7 +1,14 @@
-// Random numbers for course generation, on the C runtime's generator.
+// Random numbers for course generation, on one 15-bit generator (0..32767 per draw,
+// like the classic C runtime's rand), the same on every platform for a given seed.
 #pragma once
 
-// A number from 0 to n - 1 (n >= 1), built from three rand() calls.
+// One draw of the generator: 0 to 32767.
+int rand15();
+
+// Seeds the generator.
+void srand15(unsigned int seed);
+
+// A number from 0 to n - 1 (n >= 1), built from three draws.
 long random(long n);
 
 // Seeds the generator with the calendar time in seconds, or with QUIB_SEED when that

@@ -48,7 +48,7 @@ void addloop() {
 }
 
 void addloop(double x, double y, double r, long rows) {
-  double a = static_cast<double>(std::rand()) / 32767 * M_PI;
+  double a = static_cast<double>(rand15()) / 32767 * M_PI;
   angle = a;
   double q = loop[loopl].r;
   scrloopp.x = x + std::sin(a) * q * 8;
