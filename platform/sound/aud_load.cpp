@@ -1,0 +1,135 @@
+// Loading: opens a WAV or MP3 file through libsndfile, checks that it can be played, and
+// either decodes it whole into one buffer (short effects) or prepares it for streaming
+// (long music), so that start-up never waits for a whole song to decode.
+#include <sys/stat.h>
+
+#include <cerrno>
+#include <cstring>
+
+#include "platform/sound/aud_internal.h"
+
+namespace {
+
+// Prints the one line that tells why a file did not load.
+std::unique_ptr<aud_sound> aud_fail(char const* path, std::string why) {
+  for (char& c : why)
+    if (c == '\n' || c == '\r') c = ' ';
+  while (!why.empty() && (why.back() == ' ' || why.back() == '.')) why.pop_back();
+  fprintf(stderr, "sound: cannot load %s: %s\n", path, why.c_str());
+  return nullptr;
+}
+
+// Reads up to want frames (or to the end), tolerating files that claim more than they hold.
+std::vector<short> aud_decode(SNDFILE* f, int channels, sf_count_t want) {
+  std::vector<short> pcm;
+  sf_count_t got = 0;
+  while (got < want) {
+    sf_count_t n = std::min<sf_count_t>(want - got, 65536);
+    pcm.resize(size_t(got + n) * channels);
+    sf_count_t r = sf_readf_short(f, pcm.data() + got * channels, n);
+    if (r <= 0) break;
+    got += r;
+  }
+  pcm.resize(size_t(got) * channels);
+  return pcm;
+}
+
+std::string aud_basename(char const* path) {
+  char const* slash = strrchr(path, '/');
+  return slash ? slash + 1 : path;
+}
+
+}  // namespace
+
+std::unique_ptr<aud_sound> aud_load(char const* path) {
+  if (!path) return aud_fail("(null)", "no file name");
+  if (!aud.ctx) return aud_fail(path, "no audio output");
+
+  // libsndfile words a missing or empty file vaguely; say it plainly.
+  struct stat st {};
+  if (stat(path, &st) != 0) return aud_fail(path, strerror(errno));
+  if (S_ISDIR(st.st_mode)) return aud_fail(path, "is a directory");
+  if (st.st_size == 0) return aud_fail(path, "empty file");
+  SF_INFO info{};
+  SNDFILE* f = sf_open(path, SFM_READ, &info);
+  if (!f) {
+    // For a damaged MP3 libsndfile claims the file is missing; we know better by now.
+    std::string why = sf_strerror(nullptr);
+    if (why.find("does not exist") != std::string::npos) why = "damaged or unsupported data";
+    return aud_fail(path, "not a playable sound: " + why);
+  }
+  // Float files read as 16-bit would wrap without this.
+  sf_command(f, SFC_SET_SCALE_FLOAT_INT_READ, nullptr, SF_TRUE);
+
+  auto s = std::make_unique<aud_sound>();
+  s->path = path;
+  s->name = aud_basename(path);
+  s->channels = info.channels;
+  s->rate = info.samplerate;
+  s->frames = info.frames;
+  auto bad = [&](std::string why) {
+    sf_close(f);
+    return aud_fail(path, std::move(why));
+  };
+  if (info.channels != 1 && info.channels != 2)
+    return bad(std::to_string(info.channels) + " channels; only mono and stereo are played");
+  if (info.samplerate < 1000 || info.samplerate > 384000)
+    return bad("sample rate " + std::to_string(info.samplerate) + " Hz is out of range");
+  if (info.frames <= 0) return bad("no audio data");
+  s->format = info.channels == 1 ? AL_FORMAT_MONO16 : AL_FORMAT_STEREO16;
+
+  alGetError();
+  alGenSources(1, &s->source);
+  if (alGetError() != AL_NO_ERROR) {
+    s->source = 0;
+    return bad("no free OpenAL source");
+  }
+
+  if (double(info.frames) > aud_streamsecs * info.samplerate) {
+    auto st = std::make_unique<aud_stream>();
+    alGenBuffers(aud_nbufs, st->ids.data());
+    if (alGetError() != AL_NO_ERROR) {
+      alDeleteSources(1, &s->source);
+      return bad("no OpenAL buffers");
+    }
+    st->spare.assign(st->ids.begin(), st->ids.end());
+    st->pcm.resize(size_t(aud_chunk) * info.channels);
+    st->file = f;
+    s->stream = std::move(st);
+    aud_startfeeder();
+  } else {
+    std::vector<short> pcm = aud_decode(f, info.channels, info.frames);
+    sf_close(f);
+    if (pcm.empty()) {
+      alDeleteSources(1, &s->source);
+      return aud_fail(path, "no audio data");
+    }
+    s->frames = sf_count_t(pcm.size() / info.channels);
+    alGenBuffers(1, &s->buffer);
+    alBufferData(s->buffer, s->format, pcm.data(), ALsizei(pcm.size() * sizeof(short)),
+                 info.samplerate);
+    if (alGetError() != AL_NO_ERROR) {
+      alDeleteBuffers(1, &s->buffer);
+      alDeleteSources(1, &s->source);
+      return aud_fail(path, "OpenAL refused the samples");
+    }
+    alSourcei(s->source, AL_BUFFER, ALint(s->buffer));
+  }
+  aud_applymix(*s);
+  return s;
+}
+
+void aud_free(aud_sound& s) {
+  if (s.source) {
+    alSourceStop(s.source);
+    alSourcei(s.source, AL_BUFFER, 0);
+    alDeleteSources(1, &s.source);
+  }
+  if (s.buffer) alDeleteBuffers(1, &s.buffer);
+  if (s.stream) {
+    alDeleteBuffers(aud_nbufs, s.stream->ids.data());
+    if (s.stream->file) sf_close(s.stream->file);
+  }
+  s.source = s.buffer = 0;
+  s.stream.reset();
+}
