@@ -31,6 +31,7 @@ class GameTest : public ::testing::Test {
     framestep = 120;
     framedraw = 60;
     ballexp = 0;
+    fpsb = false;
     initgame();
     rec::calls.clear();
   }
