@@ -1,0 +1,63 @@
+// The clock entries: seconds since the library started (real, or virtual under
+// DISP_CLOCK=virtual, where only Delay28 moves time), the pause, and the frame counter.
+#include <cerrno>
+#include <ctime>
+
+#include "platform/disp/internal.h"
+
+int64_t dsp_steadyns() {
+  timespec ts;
+  clock_gettime(CLOCK_MONOTONIC, &ts);
+  return int64_t(ts.tv_sec) * 1000000000 + ts.tv_nsec;
+}
+
+double dsp_now() {
+  if (dsp.env.virtualclock) return double(dsp.clock.virtualms) / 1000.0;
+  return double(dsp_steadyns() - dsp.clock.epochns) * 1e-9;
+}
+
+// Frames older than one second no longer count.
+static void dsp_dropoldframes(double now) {
+  auto& f = dsp.clock.frames;
+  while (!f.empty() && f.front() <= now - 1.0) f.pop_front();
+}
+
+// ---- Entries -------------------------------------------------------------------------
+
+qr_d GetTimeR49() {
+  dsp_setup();
+  return dsp_now();
+}
+
+// The game's only pause: an absolute deadline, so a signal that interrupts the sleep does
+// not stretch it, and the usual timer slack of tens of microseconds is all it overshoots.
+qr_v Delay28(qe_u ms) {
+  dsp_setup();
+  if (dsp.env.virtualclock) {
+    dsp.clock.virtualms += ms;
+    return;
+  }
+  if (ms == 0) return;
+  timespec until;
+  clock_gettime(CLOCK_MONOTONIC, &until);
+  until.tv_sec += time_t(ms / 1000);
+  until.tv_nsec += long(ms % 1000) * 1000000;
+  if (until.tv_nsec >= 1000000000) {
+    until.tv_sec += 1;
+    until.tv_nsec -= 1000000000;
+  }
+  while (clock_nanosleep(CLOCK_MONOTONIC, TIMER_ABSTIME, &until, nullptr) == EINTR) {
+  }
+}
+
+qr_u GetFPS37() {
+  dsp_setup();
+  dsp_dropoldframes(dsp_now());
+  return dsp.clock.frames.size();
+}
+
+// Called by FreshWin45 for every frame shown.
+void dsp_countframe(double now) {
+  dsp.clock.frames.push_back(now);
+  dsp_dropoldframes(now);
+}

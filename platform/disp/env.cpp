@@ -1,0 +1,167 @@
+// The environment switches of libdisp (DISP_HEADLESS, DISP_CLOCK, DISP_KEYS, DISP_QUIT_AT,
+// DISP_SHOT, DISP_STATS), read once at the first entry call. A bad value costs one line on
+// stderr and falls back to the default, so a typo never stops the game.
+#include <cerrno>
+#include <cmath>
+#include <cstdarg>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <strings.h>
+
+#include "platform/disp/internal.h"
+#include "platform/disp/keys.h"
+
+dsp_state dsp;
+
+void dsp_warn(char const* fmt, ...) {
+  char line[512];
+  va_list ap;
+  va_start(ap, fmt);
+  vsnprintf(line, sizeof line, fmt, ap);
+  va_end(ap);
+  fprintf(stderr, "disp: %s\n", line);
+}
+
+namespace {
+
+// A time in seconds: a finite number >= 0 and nothing after it.
+bool dsp_seconds(char const* s, double& out) {
+  errno = 0;
+  char* end = nullptr;
+  double v = strtod(s, &end);
+  if (end == s || *end != '\0' || errno == ERANGE || !std::isfinite(v) || v < 0) return false;
+  out = v;
+  return true;
+}
+
+// A yes/no switch; `def` for an unset variable.
+bool dsp_flag(char const* var, bool def) {
+  char const* v = getenv(var);
+  if (!v) return def;
+  static char const* const yes[] = {"1", "yes", "true", "on"};
+  static char const* const no[] = {"0", "no", "false", "off", ""};
+  for (char const* y : yes)
+    if (strcasecmp(v, y) == 0) return true;
+  for (char const* n : no)
+    if (strcasecmp(v, n) == 0) return false;
+  dsp_warn("%s=%s is neither 1 nor 0; using %d", var, v, def ? 1 : 0);
+  return def;
+}
+
+// A key of a script: a name of the key table or a decimal virtual-key code 1..255.
+unsigned dsp_keyof(char const* tok) {
+  if (unsigned vk = dsp_vkofname(tok)) return vk;
+  char* end = nullptr;
+  errno = 0;
+  long v = strtol(tok, &end, 10);
+  if (end != tok && *end == '\0' && errno == 0 && v >= 1 && v <= 255 && tok[0] != '+' &&
+      tok[0] != '-')
+    return unsigned(v);
+  return 0;
+}
+
+// DISP_KEYS: one "SECONDS KEY" per line; '#' starts a comment.
+void dsp_readkeys(char const* file) {
+  FILE* f = fopen(file, "r");
+  if (!f) {
+    dsp_warn("DISP_KEYS: cannot read %s: %s; no scripted keys", file, strerror(errno));
+    return;
+  }
+  char buf[1024];
+  int lineno = 0;
+  bool longline = false;
+  while (fgets(buf, sizeof buf, f)) {
+    size_t len = strlen(buf);
+    bool whole = len > 0 && buf[len - 1] == '\n';
+    if (longline) {  // the rest of a line already reported
+      longline = !whole;
+      continue;
+    }
+    ++lineno;
+    if (!whole && !feof(f)) {
+      dsp_warn("%s:%d: line too long; skipped", file, lineno);
+      longline = true;
+      continue;
+    }
+    if (char* hash = strchr(buf, '#')) *hash = '\0';
+    char* save = nullptr;
+    char* t1 = strtok_r(buf, " \t\r\n", &save);
+    if (!t1) continue;  // blank or comment
+    char* t2 = strtok_r(nullptr, " \t\r\n", &save);
+    char* t3 = t2 ? strtok_r(nullptr, " \t\r\n", &save) : nullptr;
+    double at = 0;
+    bool timeok = dsp_seconds(t1, at);
+    unsigned vk = t2 ? dsp_keyof(t2) : 0;
+    char const* why = !t2       ? "a key is missing"
+                      : t3      ? "more than two fields"
+                      : !timeok ? "the time is not a number of seconds >= 0"
+                      : vk == 0 ? "unknown key"
+                                : nullptr;
+    if (why) {
+      dsp_warn("%s:%d: %s (expected \"SECONDS KEY\"); line skipped", file, lineno, why);
+      continue;
+    }
+    dsp.input.script.push_back({at, vk});
+  }
+  fclose(f);
+}
+
+// DISP_SHOT: SECONDS:FILE.png items separated by commas.
+void dsp_readshots(char const* list) {
+  std::string all(list);
+  size_t pos = 0;
+  while (pos <= all.size()) {
+    size_t comma = all.find(',', pos);
+    if (comma == std::string::npos) comma = all.size();
+    std::string item = all.substr(pos, comma - pos);
+    pos = comma + 1;
+    if (item.empty()) continue;
+    size_t colon = item.find(':');
+    double at = 0;
+    if (colon == std::string::npos || colon + 1 == item.size() ||
+        !dsp_seconds(item.substr(0, colon).c_str(), at)) {
+      dsp_warn("DISP_SHOT: cannot read \"%s\" (expected SECONDS:FILE.png); skipped", item.c_str());
+      continue;
+    }
+    dsp.shots.push_back({at, item.substr(colon + 1), false});
+  }
+}
+
+void dsp_atexit() {
+  if (dsp.stats.on) dsp_writestats();
+}
+
+}  // namespace
+
+void dsp_readenv() {
+  dsp.clock.epochns = dsp_steadyns();
+  dsp.env.headless = dsp_flag("DISP_HEADLESS", false);
+
+  if (char const* c = getenv("DISP_CLOCK")) {
+    if (strcasecmp(c, "virtual") == 0)
+      dsp.env.virtualclock = true;
+    else if (*c && strcasecmp(c, "real") != 0)
+      dsp_warn("DISP_CLOCK=%s is neither \"virtual\" nor \"real\"; using the real clock", c);
+  }
+
+  if (char const* q = getenv("DISP_QUIT_AT"); q && *q) {
+    if (!dsp_seconds(q, dsp.env.quitat)) {
+      dsp_warn("DISP_QUIT_AT=%s is not a number of seconds >= 0; ignored", q);
+      dsp.env.quitat = -1;
+    }
+  }
+
+  if (char const* k = getenv("DISP_KEYS"); k && *k) {
+    dsp.env.keysfile = k;
+    dsp_readkeys(k);
+  }
+
+  if (char const* s = getenv("DISP_SHOT"); s && *s) dsp_readshots(s);
+
+  if (char const* s = getenv("DISP_STATS"); s && *s) {
+    dsp.env.statsfile = s;
+    dsp.stats.on = true;
+    atexit(dsp_atexit);
+  }
+}
