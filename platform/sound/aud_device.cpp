@@ -140,7 +140,8 @@ bool aud_init() {
   }
 
   // Our own warning says all that matters; whoever sets ALSOFT_LOGLEVEL wants the rest.
-  if (!getenv("ALSOFT_LOGLEVEL")) {
+  aud.quiet = !getenv("ALSOFT_LOGLEVEL");
+  if (aud.quiet) {
     setenv("ALSOFT_LOGLEVEL", "0", 0);
     aud_quietalsa();
   }

@@ -65,6 +65,7 @@ struct aud_lib {
   std::mutex mx;
   bool inited = false;
   bool heard = false;  // a real output device is open
+  bool quiet = false;  // we silence OpenAL Soft's, ALSA's and libmpg123's own messages
   ALCdevice* dev = nullptr;
   ALCcontext* ctx = nullptr;
   std::vector<std::unique_ptr<aud_sound>> sounds;  // handle h is sounds[h - 1]

@@ -1,7 +1,9 @@
 // Loading: opens a WAV or MP3 file through libsndfile, checks that it can be played, and
 // either decodes it whole into one buffer (short effects) or prepares it for streaming
 // (long music), so that start-up never waits for a whole song to decode.
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <cerrno>
 #include <cstring>
@@ -34,29 +36,52 @@ std::vector<short> aud_decode(SNDFILE* f, int channels, sf_count_t want) {
   return pcm;
 }
 
+// libmpg123, under libsndfile, prints notes of its own about damaged MP3 data. While a
+// file is opened and decoded on the caller's thread, stderr goes to /dev/null, unless
+// ALSOFT_LOGLEVEL asks for diagnostics; our own message is printed after it is restored.
+struct aud_hush {
+  int saved = -1;
+  aud_hush() {
+    if (!aud.quiet) return;
+    int null = open("/dev/null", O_WRONLY | O_CLOEXEC);
+    if (null < 0) return;
+    fflush(stderr);
+    saved = fcntl(2, F_DUPFD_CLOEXEC, 3);
+    if (saved >= 0) dup2(null, 2);
+    close(null);
+  }
+  ~aud_hush() {
+    if (saved < 0) return;
+    fflush(stderr);
+    dup2(saved, 2);
+    close(saved);
+  }
+};
+
 std::string aud_basename(char const* path) {
   char const* slash = strrchr(path, '/');
   return slash ? slash + 1 : path;
 }
 
-}  // namespace
-
-std::unique_ptr<aud_sound> aud_load(char const* path) {
-  if (!path) return aud_fail("(null)", "no file name");
-  if (!aud.ctx) return aud_fail(path, "no audio output");
+// Everything of loading but the message: returns the record, or null and why not.
+std::unique_ptr<aud_sound> aud_open(char const* path, std::string& why) {
+  auto fail = [&why](std::string reason) {
+    why = std::move(reason);
+    return std::unique_ptr<aud_sound>();
+  };
 
   // libsndfile words a missing or empty file vaguely; say it plainly.
   struct stat st {};
-  if (stat(path, &st) != 0) return aud_fail(path, strerror(errno));
-  if (S_ISDIR(st.st_mode)) return aud_fail(path, "is a directory");
-  if (st.st_size == 0) return aud_fail(path, "empty file");
+  if (stat(path, &st) != 0) return fail(strerror(errno));
+  if (S_ISDIR(st.st_mode)) return fail("is a directory");
+  if (st.st_size == 0) return fail("empty file");
   SF_INFO info{};
   SNDFILE* f = sf_open(path, SFM_READ, &info);
   if (!f) {
     // For a damaged MP3 libsndfile claims the file is missing; we know better by now.
-    std::string why = sf_strerror(nullptr);
-    if (why.find("does not exist") != std::string::npos) why = "damaged or unsupported data";
-    return aud_fail(path, "not a playable sound: " + why);
+    std::string msg = sf_strerror(nullptr);
+    if (msg.find("does not exist") != std::string::npos) msg = "damaged or unsupported data";
+    return fail("not a playable sound: " + msg);
   }
   // Float files read as 16-bit would wrap without this.
   sf_command(f, SFC_SET_SCALE_FLOAT_INT_READ, nullptr, SF_TRUE);
@@ -67,9 +92,9 @@ std::unique_ptr<aud_sound> aud_load(char const* path) {
   s->channels = info.channels;
   s->rate = info.samplerate;
   s->frames = info.frames;
-  auto bad = [&](std::string why) {
+  auto bad = [&](std::string reason) {
     sf_close(f);
-    return aud_fail(path, std::move(why));
+    return fail(std::move(reason));
   };
   if (info.channels != 1 && info.channels != 2)
     return bad(std::to_string(info.channels) + " channels; only mono and stereo are played");
@@ -86,23 +111,23 @@ std::unique_ptr<aud_sound> aud_load(char const* path) {
   }
 
   if (double(info.frames) > aud_streamsecs * info.samplerate) {
-    auto st = std::make_unique<aud_stream>();
-    alGenBuffers(aud_nbufs, st->ids.data());
+    auto q = std::make_unique<aud_stream>();
+    alGenBuffers(aud_nbufs, q->ids.data());
     if (alGetError() != AL_NO_ERROR) {
       alDeleteSources(1, &s->source);
       return bad("no OpenAL buffers");
     }
-    st->spare.assign(st->ids.begin(), st->ids.end());
-    st->pcm.resize(size_t(aud_chunk) * info.channels);
-    st->file = f;
-    s->stream = std::move(st);
+    q->spare.assign(q->ids.begin(), q->ids.end());
+    q->pcm.resize(size_t(aud_chunk) * info.channels);
+    q->file = f;
+    s->stream = std::move(q);
     aud_startfeeder();
   } else {
     std::vector<short> pcm = aud_decode(f, info.channels, info.frames);
     sf_close(f);
     if (pcm.empty()) {
       alDeleteSources(1, &s->source);
-      return aud_fail(path, "no audio data");
+      return fail("no audio data");
     }
     s->frames = sf_count_t(pcm.size() / info.channels);
     alGenBuffers(1, &s->buffer);
@@ -111,12 +136,26 @@ std::unique_ptr<aud_sound> aud_load(char const* path) {
     if (alGetError() != AL_NO_ERROR) {
       alDeleteBuffers(1, &s->buffer);
       alDeleteSources(1, &s->source);
-      return aud_fail(path, "OpenAL refused the samples");
+      return fail("OpenAL refused the samples");
     }
     alSourcei(s->source, AL_BUFFER, ALint(s->buffer));
   }
   aud_applymix(*s);
   return s;
+}
+
+}  // namespace
+
+std::unique_ptr<aud_sound> aud_load(char const* path) {
+  if (!path) return aud_fail("(null)", "no file name");
+  if (!aud.ctx) return aud_fail(path, "no audio output");
+  std::string why;
+  std::unique_ptr<aud_sound> s;
+  {
+    aud_hush hush;
+    s = aud_open(path, why);
+  }
+  return s ? std::move(s) : aud_fail(path, why);
 }
 
 void aud_free(aud_sound& s) {
