@@ -35,12 +35,13 @@ inline bool tone(std::string const& path, double secs, int format, double hz = 4
   info.format = format;
   SNDFILE* f = sf_open(path.c_str(), SFM_WRITE, &info);
   if (!f) return false;
+  // Floats: libsndfile 1.2.0's MP3 encoder drops stretches of 16-bit input.
   sf_count_t frames = sf_count_t(secs * rate);
-  std::vector<short> pcm(size_t(frames) * channels);
+  std::vector<float> pcm(size_t(frames) * channels);
   for (sf_count_t i = 0; i < frames; ++i)
     for (int c = 0; c < channels; ++c)
-      pcm[size_t(i) * channels + c] = short(12000 * std::sin(2 * M_PI * hz * double(i) / rate));
-  bool ok = sf_writef_short(f, pcm.data(), frames) == frames;
+      pcm[size_t(i) * channels + c] = float(0.36 * std::sin(2 * M_PI * hz * double(i) / rate));
+  bool ok = sf_writef_float(f, pcm.data(), frames) == frames;
   sf_close(f);
   return ok;
 }

@@ -1,0 +1,187 @@
+// libsound on OpenAL Soft's null backend: loading and its failures, harmless bad handles,
+// positions in real time under pitch, seeking, the end of a sound, and SOUND_LOG.
+#include <sys/stat.h>
+
+#include <climits>
+#include <cmath>
+
+#include "platform/sound/sound.h"
+#include "tests/sound/testfiles.h"
+
+using namespace soundtest;
+using testing::internal::CaptureStderr;
+using testing::internal::GetCapturedStderr;
+
+namespace {
+
+// The null backend mixes in periods of about 20 ms, and a play starts at the next one.
+void expecttime(double pos, double wall, double rate) {
+  EXPECT_GE(pos, (wall - 0.08) * rate) << "wall " << wall << " s at rate " << rate;
+  EXPECT_LE(pos, (wall + 0.04) * rate) << "wall " << wall << " s at rate " << rate;
+}
+
+TEST(SoundLoad, EveryFailurePrintsOneLineNamingTheFileAndGivesZero) {
+  InitAudio1();
+  std::string good = slurp(wav("good.wav", 0.5));
+  std::string sixch = at("six.wav");
+  ASSERT_TRUE(tone(sixch, 0.1, SF_FORMAT_WAV | SF_FORMAT_PCM_16, 441, 6));
+  std::string huge = good.substr(0, 44);  // mono header, then 65535 channels in it
+  huge[22] = huge[23] = char(0xff);
+  mkdir(at("folder.wav").c_str(), 0755);
+  std::vector<std::string> bad = {
+      at("missing.wav"),
+      bytes("empty.wav", ""),
+      bytes("garbage.wav", std::string(3000, '\x5a')),
+      bytes("garbage.mp3", std::string(3000, '\x5a')),
+      bytes("cut.wav", good.substr(0, 30)),
+      sixch,
+      bytes("huge.wav", huge + good.substr(44)),
+      at("folder.wav"),
+  };
+  for (auto& path : bad) {
+    CaptureStderr();
+    unsigned long h = LoadAudio3(path.c_str());
+    std::string err = GetCapturedStderr();
+    EXPECT_EQ(h, 0u) << path;
+    EXPECT_EQ(std::count(err.begin(), err.end(), '\n'), 1) << err;
+    EXPECT_NE(err.find(path), std::string::npos) << err;
+  }
+  EXPECT_EQ(LoadAudio3(nullptr), 0u);
+}
+
+TEST(SoundLoad, AWavCutInItsDataPlaysWhatItHas) {
+  InitAudio1();
+  std::string whole = slurp(wav("whole.wav", 1.0));
+  unsigned long h = LoadAudio3(bytes("short.wav", whole.substr(0, 44 + 2 * 4410)).c_str());
+  ASSERT_NE(h, 0u);
+  PlayAudio9(h, 5.0f);  // past its true end
+  EXPECT_NEAR(GetAudioPos15(h), 0.1, 1e-9);
+}
+
+TEST(SoundHandles, ZeroUnknownAndBadNumbersDoNothing) {
+  InitAudio1();
+  for (unsigned long h : {0ul, 4242ul, ULONG_MAX}) {
+    EXPECT_EQ(PlayAudio8(h), 0u);
+    EXPECT_EQ(PlayAudio9(h, 1), 0u);
+    EXPECT_EQ(GetAudioPos15(h), 0.0);
+    EXPECT_EQ(SetAudioPos22(h, 1), 0u);
+    EXPECT_EQ(SetAudioFrq26(h, 1), 0u);
+  }
+  unsigned long h = LoadAudio3(wav("nan.wav", 1).c_str());
+  EXPECT_EQ(PlayAudio9(h, NAN), 0u);
+  EXPECT_EQ(SetAudioPos22(h, INFINITY), 0u);
+  EXPECT_EQ(SetAudioFrq26(h, NAN), 0u);
+  EXPECT_EQ(GetAudioPos15(h), 0.0);
+}
+
+// The same rules for a sound decoded whole and for a long one that is streamed.
+class SoundPlay : public testing::TestWithParam<bool> {
+ protected:
+  void SetUp() override {
+    InitAudio1();
+    if (GetParam()) {
+      std::string p = mp3("long.mp3", 20);
+      if (p.empty()) GTEST_SKIP() << "this libsndfile cannot write MP3";
+      h = LoadAudio3(p.c_str());
+      len = 20;
+    } else {
+      h = LoadAudio3(wav("effect.wav", 3).c_str());
+      len = 3;
+    }
+    ASSERT_NE(h, 0u);
+  }
+  unsigned long h = 0;
+  double len = 0;
+};
+
+TEST_P(SoundPlay, PositionFollowsTheClockAtThePitchsRate) {
+  EXPECT_EQ(GetAudioPos15(h), 0.0);
+  for (float v : {0.0f, 12.0f, 24.0f}) {
+    SetAudioFrq26(h, v);
+    auto t0 = std::chrono::steady_clock::now();
+    ASSERT_EQ(PlayAudio8(h), 1u);
+    wait(0.2);
+    expecttime(GetAudioPos15(h), since(t0), std::exp2(v / 12));
+  }
+}
+
+TEST_P(SoundPlay, ARepitchAppliesToWhatIsPlaying) {
+  auto t0 = std::chrono::steady_clock::now();
+  PlayAudio9(h, 1);
+  wait(0.2);
+  double first = since(t0);
+  ASSERT_EQ(SetAudioFrq26(h, 12), 1u);
+  auto t1 = std::chrono::steady_clock::now();
+  wait(0.2);
+  expecttime(GetAudioPos15(h) - 1 - first, since(t1), 2);
+}
+
+TEST_P(SoundPlay, SeeksReadBackAndPlayOn) {
+  PlayAudio8(h);
+  ASSERT_EQ(SetAudioPos22(h, 2.25f), 1u);
+  EXPECT_NEAR(GetAudioPos15(h), 2.25, 1e-4);
+  auto t0 = std::chrono::steady_clock::now();
+  wait(0.2);
+  expecttime(GetAudioPos15(h) - 2.25, since(t0), 1);
+  PlayAudio8(h);  // restarts from the beginning
+  EXPECT_LT(GetAudioPos15(h), 0.03);
+  PlayAudio9(h, -3);
+  EXPECT_LT(GetAudioPos15(h), 0.03);
+}
+
+TEST_P(SoundPlay, StopsAtItsEndHoldingItsLengthAndASeekResumesIt) {
+  PlayAudio9(h, float(len - 0.1));
+  wait(0.35);
+  EXPECT_NEAR(GetAudioPos15(h), len, 1e-6);
+  wait(0.05);
+  EXPECT_NEAR(GetAudioPos15(h), len, 1e-6);
+  // The music's loop-back must work even when a stall let the music run off its end.
+  SetAudioPos22(h, 1);
+  auto t0 = std::chrono::steady_clock::now();
+  wait(0.2);
+  expecttime(GetAudioPos15(h) - 1, since(t0), 1);
+  PlayAudio9(h, float(len + 5));
+  EXPECT_NEAR(GetAudioPos15(h), len, 1e-6);
+}
+
+INSTANTIATE_TEST_SUITE_P(WholeAndStreamed, SoundPlay, testing::Values(false, true),
+                         [](auto const& p) { return p.param ? "Streamed" : "Whole"; });
+
+TEST(SoundPlay, AStreamKeepsUpAtTheHighestRate) {
+  InitAudio1();
+  std::string p = mp3("fast.mp3", 15);
+  if (p.empty()) GTEST_SKIP() << "this libsndfile cannot write MP3";
+  unsigned long h = LoadAudio3(p.c_str());
+  SetAudioFrq26(h, 48);  // 16-fold: a 0.19 s buffer lasts 12 ms
+  auto t0 = std::chrono::steady_clock::now();
+  PlayAudio8(h);
+  wait(0.4);
+  expecttime(GetAudioPos15(h), since(t0), 16);
+}
+
+TEST(SoundLog, OneLinePerPlaySeekAndFrqCallInCallOrder) {
+  InitAudio1();
+  char const* log = getenv("SOUND_LOG");
+  ASSERT_TRUE(log);
+  mkdir(at("audio").c_str(), 0755);
+  unsigned long bg = LoadAudio3(wav("audio/bg.mp3", 0.5).c_str());  // a WAV by content
+  unsigned long sj = LoadAudio3(wav("audio/sj3.wav", 0.5).c_str());
+  size_t before = slurp(log).size();
+  PlayAudio8(sj);
+  PlayAudio9(bg, 0);
+  SetAudioPos22(bg, 27.49f);
+  SetAudioFrq26(sj, float(-11.0 / 3));
+  PlayAudio8(0);
+  SetAudioFrq26(bg, NAN);
+  EXPECT_EQ(slurp(log).substr(before),
+            "play sj3.wav\nplay bg.mp3 0\nseek bg.mp3 27.49\nfrq sj3.wav -3.66667\n");
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  setenv("ALSOFT_DRIVERS", "null", 0);
+  setenv("SOUND_LOG", at("sound.log").c_str(), 0);
+  testing::InitGoogleTest(&argc, argv);
+  return RUN_ALL_TESTS();
+}
