@@ -11,10 +11,6 @@
 
 namespace rec {
 
-std::vector<call> calls;
-std::function<double(call const&)> numeric_result;
-std::function<std::string(call const&)> text_result;
-
 namespace {
 
 double defaultnumeric(call const& c) {
@@ -30,6 +26,14 @@ std::string defaulttext(call const& c) {
   std::snprintf(buf, sizeof buf, "%.0f", c.args[0].num);
   return buf;
 }
+
+}  // namespace
+
+std::vector<call> calls;
+std::function<double(call const&)> numeric_result = defaultnumeric;
+std::function<std::string(call const&)> text_result = defaulttext;
+
+namespace {
 
 arg toarg(char const* s) {
   arg a;
