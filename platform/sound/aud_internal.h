@@ -99,5 +99,5 @@ void aud_start(aud_sound& s, double pos);
 void aud_seek(aud_sound& s, double pos);
 double aud_pos(aud_sound& s);
 void aud_applymix(aud_sound& s);
-void aud_feed(aud_sound& s);
+void aud_feed(aud_sound& s, int most = aud_nbufs);  // refills at most that many buffers
 void aud_startfeeder();

@@ -83,8 +83,9 @@ std::unique_ptr<aud_sound> aud_open(char const* path, std::string& why) {
     if (msg.find("does not exist") != std::string::npos) msg = "damaged or unsupported data";
     return fail("not a playable sound: " + msg);
   }
-  // Float files read as 16-bit would wrap without this.
-  sf_command(f, SFC_SET_SCALE_FLOAT_INT_READ, nullptr, SF_TRUE);
+  // Float data (MP3 decodes to float) beyond full scale would wrap when read as 16-bit.
+  // Not SFC_SET_SCALE_FLOAT_INT_READ: it decodes the whole file to find its peak.
+  sf_command(f, SFC_SET_CLIPPING, nullptr, SF_TRUE);
 
   auto s = std::make_unique<aud_sound>();
   s->path = path;

@@ -30,7 +30,7 @@ void aud_restream(aud_sound& s, sf_count_t frame) {
   st.queued.clear();
   st.base = st.next = frame;
   st.eof = sf_seek(st.file, frame, SEEK_SET) < 0;
-  aud_feed(s);
+  aud_feed(s, 2);  // enough to start on; the feeder thread decodes the rest
   aud.wake.notify_one();
 }
 
@@ -106,7 +106,7 @@ double aud_pos(aud_sound& s) {
   return double(frame) / s.rate;
 }
 
-void aud_feed(aud_sound& s) {
+void aud_feed(aud_sound& s, int most) {
   if (s.state != aud_state::playing) return;
   aud_stream& q = *s.stream;
   ALint done = 0;
@@ -118,7 +118,7 @@ void aud_feed(aud_sound& s) {
     q.spare.push_back(q.queued.front().first);
     q.queued.pop_front();
   }
-  while (!q.eof && !q.spare.empty()) {
+  for (; most > 0 && !q.eof && !q.spare.empty(); --most) {
     sf_count_t n = sf_readf_short(q.file, q.pcm.data(), aud_chunk);
     if (n <= 0) {
       q.eof = true;
