@@ -35,8 +35,8 @@ struct scene {
   scene() {
     for (int i = 0; i < 16; ++i) {
       long r = 30 + 30 * (i % 6);
-      circles.push_back({100 + (i % 4) * 200, 75 + (i / 4) * 150, r,
-                         HSN2RGB100((i * 23) | 0xAAFF00)});
+      circles.push_back(
+          {100 + (i % 4) * 200, 75 + (i / 4) * 150, r, HSN2RGB100((i * 23) | 0xAAFF00)});
     }
     for (int i = 0; i < 40; ++i) {
       circ const& c = circles[i % 16];

@@ -3,6 +3,8 @@
 // canvas, counts the frame and writes the frame dumps asked for by DISP_SHOT.
 #include <SDL2/SDL.h>
 
+#include <cstdlib>
+
 #include "platform/disp/internal.h"
 
 namespace {
@@ -47,9 +49,29 @@ void dsp_copyout() {
   SDL_UpdateWindowSurface(dsp.win.sdl);
 }
 
-bool dsp_fail(char const* why) {
-  dsp_warn("cannot open a window: %s; set DISPLAY or DISP_HEADLESS=1", why);
+bool dsp_fail(char const* why, bool nodisplay = true) {
+  if (nodisplay)
+    dsp_warn("cannot open a window: %s; set DISPLAY or DISP_HEADLESS=1", why);
+  else
+    dsp_warn("cannot open a window: %s", why);
   return false;
+}
+
+// Left to itself, SDL falls back to its invisible "offscreen" driver when there is no
+// display, and the game would run unseen. Unless SDL_VIDEODRIVER names a driver, only the
+// desktop's own are tried.
+bool dsp_pickdriver() {
+  if (getenv("SDL_VIDEODRIVER")) return true;
+  char const* x = getenv("DISPLAY");
+  char const* wl = getenv("WAYLAND_DISPLAY");
+  bool hasx = x && *x, haswl = wl && *wl;
+  if (!hasx && !haswl) return dsp_fail("no display (DISPLAY is not set)");
+  SDL_SetHintWithPriority(SDL_HINT_VIDEODRIVER,
+                          hasx && haswl ? "x11,wayland"
+                          : hasx        ? "x11"
+                                        : "wayland",
+                          SDL_HINT_DEFAULT);
+  return true;
 }
 
 void dsp_shots(double now) {
@@ -104,7 +126,7 @@ qr_bool CreateWin42(qe_u w, qe_u h) {
   if (w < 1 || h < 1 || w > 16384 || h > 16384) {
     char why[64];
     snprintf(why, sizeof why, "size %lux%lu is not within 1..16384", w, h);
-    return dsp_fail(why);
+    return dsp_fail(why, false);
   }
   dsp.win.w = int(w);
   dsp.win.h = int(h);
@@ -113,7 +135,13 @@ qr_bool CreateWin42(qe_u w, qe_u h) {
   // The window's own framebuffer, not one emulated through a GPU texture: the canvas is
   // drawn on the CPU and presenting it is then one copy inside the X server.
   SDL_SetHintWithPriority(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0", SDL_HINT_DEFAULT);
-  if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) return dsp_fail(SDL_GetError());
+  if (!dsp_pickdriver()) return false;
+  if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
+    std::string why = SDL_GetError();
+    if (char const* d = getenv("DISPLAY"); d && *d && !getenv("SDL_VIDEODRIVER"))
+      why = "cannot reach the X display \"" + std::string(d) + "\" (" + why + ")";
+    return dsp_fail(why.c_str());
+  }
   dsp.win.videoinit = true;
   std::string buf;
   dsp.win.sdl = SDL_CreateWindow(dsp_utf8(dsp.win.title.c_str(), buf), SDL_WINDOWPOS_CENTERED,
