@@ -28,7 +28,9 @@ TEST(SoundWithoutDevice, WarnsOnceThenPlaysSilentlyWithWorkingPositions) {
     EXPECT_GT(pos, 0.5 + 2 * (wall - 0.05));
     EXPECT_LT(pos, 0.5 + 2 * (wall + 0.02));
     EXPECT_EQ(SetAudioPos22(h, 1.25f), 1u);
-    EXPECT_NEAR(GetAudioPos15(h), 1.25, 1e-4);
+    double back = GetAudioPos15(h);  // it plays on: the clock may tick in between
+    EXPECT_GE(back, 1.25 - 1e-4);
+    EXPECT_LT(back, 1.25 + 0.06);
   }
 }
 

@@ -137,7 +137,9 @@ TEST_P(SoundPlay, ARepitchAppliesToWhatIsPlaying) {
 TEST_P(SoundPlay, SeeksReadBackAndPlayOn) {
   PlayAudio8(h);
   ASSERT_EQ(SetAudioPos22(h, 2.25f), 1u);
-  EXPECT_NEAR(GetAudioPos15(h), 2.25, 1e-4);
+  double back = GetAudioPos15(h);  // it plays on: a mixer period may pass in between
+  EXPECT_GE(back, 2.25 - 1e-4);
+  EXPECT_LT(back, 2.25 + 0.05);
   auto t0 = std::chrono::steady_clock::now();
   wait(0.2);
   expecttime(GetAudioPos15(h) - 2.25, since(t0), 1);
