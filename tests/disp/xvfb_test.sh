@@ -1,0 +1,73 @@
+#!/usr/bin/env bash
+# The whole window under Xvfb: frames reach the screen, keys typed through XTEST arrive as
+# their virtual-key codes, the picture survives a resize of the window, Esc closes it, and
+# SIGTERM (SDL's quit) ends the game loop cleanly. Skips (77) where Xvfb is missing.
+set -u
+probe=$1
+xpixel=$2
+for tool in Xvfb xdotool; do
+  command -v "$tool" >/dev/null || { echo "$tool is not installed: skipped"; exit 77; }
+done
+
+work=$(mktemp -d /tmp/disp_xvfb.XXXXXX)
+pids=()
+cleanup() {
+  for p in "${pids[@]}"; do kill "$p" 2>/dev/null; done
+  wait 2>/dev/null
+  rm -rf "$work"
+}
+trap cleanup EXIT
+fail() { echo "FAIL: $*"; echo "--- probe output:"; cat "$work"/out* 2>/dev/null; exit 1; }
+
+# Xvfb picks a free display number and writes it to the file.
+Xvfb -displayfd 3 -screen 0 800x600x24 -nolisten tcp 3>"$work/display" 2>"$work/xvfb.log" &
+pids+=($!)
+for _ in $(seq 100); do [ -s "$work/display" ] && break; sleep 0.05; done
+[ -s "$work/display" ] || fail "Xvfb did not start: $(cat "$work/xvfb.log")"
+export DISPLAY=":$(head -n1 "$work/display")"
+unset DISP_HEADLESS DISP_CLOCK DISP_KEYS DISP_QUIT_AT DISP_SHOT SDL_VIDEODRIVER
+
+# Waits until the probe's output holds a line matching $2.
+waitfor() {
+  for _ in $(seq 200); do grep -q "$2" "$1" && return 0; sleep 0.05; done
+  return 1
+}
+pixel() { "$xpixel" "$wid" "$1" "$2"; }
+
+DISP_STATS="$work/stats" "$probe" >"$work/out1" 2>&1 &
+probe1=$!
+pids+=($probe1)
+waitfor "$work/out1" ready || fail "no first frame"
+wid=$(xdotool search --sync --name '^disp_probe$' | head -n1)
+[ -n "$wid" ] || fail "no window titled disp_probe"
+sleep 0.2
+[ "$(pixel 400 300)" = ff0000 ] || fail "centre shows $(pixel 400 300), not the red disc"
+[ "$(pixel 100 100)" = 00ff00 ] || fail "(100,100) shows $(pixel 100 100), not the green disc"
+
+xdotool windowfocus --sync "$wid"
+xdotool key space KP_Add KP_Subtract equal minus Home End r F9 F12 Left Up Right Down
+waitfor "$work/out1" "key 40" || fail "not all keys arrived"
+want="32 107 109 187 189 36 35 82 120 123 37 38 39 40"
+got=$(grep '^key' "$work/out1" | cut -d' ' -f2 | tr '\n' ' ' | sed 's/ $//')
+[ "$got" = "$want" ] || fail "keys arrived as '$got', expected '$want'"
+
+# A changed size takes the window's framebuffer away; frames must keep coming.
+xdotool windowsize --sync "$wid" 640 480 || true
+sleep 0.3
+[ "$(pixel 100 100)" = 00ff00 ] || fail "after resize (100,100) shows $(pixel 100 100)"
+[ "$(pixel 400 300)" = ff0000 ] || fail "after resize the centre shows $(pixel 400 300)"
+
+xdotool key Escape
+waitfor "$work/out1" "closed 0" || fail "Esc did not close the window"
+wait "$probe1" || fail "probe exited with $?"
+grep -q '^frames [1-9]' "$work/stats" || fail "stats: $(cat "$work/stats")"
+
+# SIGTERM reaches the game as SDL's quit message: the window closes, the loop ends.
+"$probe" >"$work/out2" 2>&1 &
+probe2=$!
+pids+=($probe2)
+waitfor "$work/out2" ready || fail "second probe: no first frame"
+kill -TERM "$probe2"
+wait "$probe2" || fail "second probe exited with $? after SIGTERM"
+grep -q "closed 0" "$work/out2" || fail "SIGTERM did not close the window"
+echo "PASS"
