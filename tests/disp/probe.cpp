@@ -36,5 +36,6 @@ int main() {
     }
   }
   printf("closed %d\n", int(IsWin47()));
+  fflush(stdout);
   return 0;
 }
