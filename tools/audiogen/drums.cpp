@@ -86,9 +86,9 @@ Mono hat(double vel, double decay, uint64_t seed) {
   Mono m(frames(std::min(0.05 + decay * 6.0, 0.6)));
   Rng rng(seed);
   Svf high, low1, low2;
-  high.set(5200.0, 0.7);
-  low1.set(8500.0, 0.6);
-  low2.set(8500.0, 1.0);
+  high.set(4600.0, 0.7);
+  low1.set(7500.0, 0.6);
+  low2.set(7500.0, 1.0);
   for (size_t i = 0; i < m.size(); ++i) {
     double t = static_cast<double>(i) / kRate;
     double noise = low2.lp(low1.lp(high.hp(rng.bipolar())));

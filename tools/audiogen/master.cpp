@@ -11,8 +11,8 @@ namespace ag {
 
 void toneshape(Audio& a) {
   for (int c = 0; c < a.channels; ++c) {
-    Biquad h1 = Biquad::highpass(30.0, 0.707), l1 = Biquad::lowpass(11000.0, 0.54),
-           l2 = Biquad::lowpass(11000.0, 1.31);  // 4th-order Butterworth
+    Biquad h1 = Biquad::highpass(30.0, 0.707), l1 = Biquad::lowpass(9500.0, 0.54),
+           l2 = Biquad::lowpass(9500.0, 1.31);  // 4th-order Butterworth
     for (size_t i = 0; i < a.frames(); ++i) a.at(i, c) = l2.run(l1.run(h1.run(a.at(i, c))));
   }
 }

@@ -4,8 +4,9 @@
 
 namespace ag {
 
-// Removes rumble below 30 Hz and rolls the top off above 11 kHz, so nothing sharp is left
-// to turn piercing when the game plays the music up to four times faster.
+// Removes rumble below 30 Hz and rolls the top off above 9.5 kHz, so nothing sharp is left
+// to turn piercing (or to alias in the mixer's resampler) when the game plays the music up
+// to four times faster.
 void toneshape(Audio& a);
 
 void scale(Audio& a, double gain);

@@ -22,7 +22,8 @@ namespace {
 // from the end of the first pass, exactly as it will after every jump back.
 constexpr int kLoops = 2;
 constexpr int kExtraBars = 1;
-constexpr int kTailBars = 2;  // how much of the loop's start is repeated after kLoopEnd
+constexpr int kTailBars = 2;         // how much of the loop's start is repeated after kLoopEnd
+constexpr double kRoomReturn = 1.2;  // reverb return level
 
 size_t framesof(long tick) { return static_cast<size_t>(std::floor(frameat(double(tick)))); }
 
@@ -125,7 +126,7 @@ Audio mixdown(const Score& s, size_t frames, MusicReport* report) {
   track({"bass", 0.6, 0.0, 0.0, 0.45}, [&](Audio& a) {
     for (const Note& n : s.bass) place(a, n.tick, bass(n.pitch, n.gate, n.a, n.vel), 1.0, 0.0);
   });
-  track({"arp", 0.39, 0.21, 0.23, 0.3}, [&](Audio& a) {
+  track({"arp", 0.39, 0.12, 0.23, 0.3}, [&](Audio& a) {
     for (const Note& n : s.arp) place(a, n.tick, pluck(n.pitch, n.a, n.vel), 1.0, n.pan);
   });
   track({"pad", 0.46, 0.0, 0.46, 0.55}, [&](Audio& a) {
@@ -147,8 +148,12 @@ Audio mixdown(const Score& s, size_t frames, MusicReport* report) {
   Audio echo = pingpong(b.echo, tickseconds(3 * kTicksPer16th), 0.38);
   for (size_t i = 0; i < b.room.s.size(); ++i) b.room.s[i] += 0.3 * echo.s[i];
   Audio room = reverb(b.room, 0.83, 0.35);
+  if (report) {
+    report->tracks.emplace_back("echo", looplufs(echo, 1.0));
+    report->tracks.emplace_back("reverb", looplufs(room, kRoomReturn));
+  }
   Audio mix = std::move(b.dry);
-  for (size_t i = 0; i < mix.s.size(); ++i) mix.s[i] += echo.s[i] + 2.6 * room.s[i];
+  for (size_t i = 0; i < mix.s.size(); ++i) mix.s[i] += echo.s[i] + kRoomReturn * room.s[i];
   return mix;
 }
 

@@ -106,10 +106,10 @@ Audio died() {
 
 const std::array<Effect, 4>& effects() {
   static const std::array<Effect, 4> list = {{
-      {"sj1.wav", flipin, -15.0},
-      {"sj2.wav", flipout, -15.0},
+      {"sj1.wav", flipin, -13.0},
+      {"sj2.wav", flipout, -13.0},
       {"sj3.wav", jumped, -12.0},
-      {"sj4.wav", died, -15.0},
+      {"sj4.wav", died, -14.0},
   }};
   return list;
 }
