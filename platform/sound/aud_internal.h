@@ -95,8 +95,9 @@ std::unique_ptr<aud_sound> aud_load(char const* path);
 void aud_free(aud_sound& s);
 
 // aud_play.cpp: playback of one record; all called with aud.mx held.
-void aud_start(aud_sound& s, double pos);
-void aud_seek(aud_sound& s, double pos);
+void aud_start(aud_sound& s,
+               double pos);  // plays from pos; resuming a pause is aud_start(s, s.hold)
+void aud_seek(aud_sound& s, double pos);  // playing or ended: plays on from pos; else sets hold
 double aud_pos(aud_sound& s);
 void aud_applymix(aud_sound& s);
 void aud_feed(aud_sound& s, int most = aud_nbufs);  // refills at most that many buffers
