@@ -1,5 +1,5 @@
 // Public entries of libdisp, the game's display library: window, drawing, text, input,
-// clock. Behaviour, environment switches and limits are documented in platform/README.md.
+// clock. Behaviour, environment switches and limits are documented in platform/disp/README.md.
 #pragma once
 #include "platform/entries.h"
 

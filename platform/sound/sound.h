@@ -1,5 +1,5 @@
 // Public entries of libsound, the game's sound library: load, play, seek and pitch sounds.
-// Behaviour, environment switches and limits are documented in platform/README.md.
+// Behaviour, environment switches and limits are documented in platform/sound/README.md.
 #pragma once
 #include "platform/entries.h"
 
