@@ -16,3 +16,8 @@ export UBSAN_OPTIONS="print_stacktrace=1"
 cmake -S . -B build-asan -DCMAKE_BUILD_TYPE=Debug -DQUIB_SANITIZE=ON >/dev/null
 cmake --build build-asan -j"$jobs"
 ctest --test-dir build-asan --output-on-failure -j"$jobs" -LE slow
+
+# Untrusted-file loaders (bitmaps, sounds) under libFuzzer, for a bounded time each.
+if ls tests/fuzz/*_fuzz.cpp >/dev/null 2>&1; then
+  tests/fuzz/run.sh
+fi

@@ -1,0 +1,24 @@
+#!/usr/bin/env bash
+# Builds the libFuzzer targets with clang under ASan + UBSan and runs each for a bounded
+# time (FUZZ_SECONDS, default 60) from its seed corpus. A crash fails the run; the input
+# that caused it is left in build-fuzz/crashes/ and belongs in the seed corpus as a test.
+set -euo pipefail
+root=$(cd "$(dirname "$0")/../.." && pwd)
+cd "$root"
+seconds=${FUZZ_SECONDS:-60}
+CC=clang CXX=clang++ cmake -S . -B build-fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+  -DQUIB_SANITIZE=ON -DQUIB_FUZZ=ON >/dev/null
+cmake --build build-fuzz -j"$(nproc)" --target $(cd tests/fuzz && ls *_fuzz.cpp | sed 's/_fuzz.cpp$//; s/^/fuzz_/')
+mkdir -p build-fuzz/crashes
+export LSAN_OPTIONS="suppressions=$root/tools/lsan.supp:print_suppressions=0"
+export ALSOFT_DRIVERS=null DISP_HEADLESS=1
+for src in tests/fuzz/*_fuzz.cpp; do
+  name=$(basename "$src" _fuzz.cpp)
+  work="build-fuzz/corpus-$name"
+  mkdir -p "$work"
+  echo "fuzz: $name for ${seconds}s"
+  ./build-fuzz/fuzz_"$name" "$work" "tests/fuzz/corpus/$name" -max_total_time="$seconds" \
+    -artifact_prefix=build-fuzz/crashes/"$name"- -print_final_stats=1 2>build-fuzz/fuzz-"$name".log ||
+    { tail -60 build-fuzz/fuzz-"$name".log; exit 1; }
+  grep -E '^stat::number_of_executed_units' build-fuzz/fuzz-"$name".log || true
+done
