@@ -84,6 +84,7 @@ double logramp(double from, double to, double u) { return from * std::pow(to / f
 // The two bars that lead into the loop's first bar, both from the intro and from the loop.
 void build(Bar& p, int k) {
   p.kickbeats = k == 0 ? 4 : 3;
+  p.clap = false;  // the snare roll takes over
   p.hats = 1;
   p.roll = k + 1;
   p.riser = k == 0;
