@@ -188,8 +188,7 @@ aud_lib::~aud_lib() {
   }
   clockwake.notify_all();
   if (clock.joinable()) clock.join();
-  for (auto& s : sounds)
-    if (s) aud_free(*s);
+  for (auto& [h, s] : sounds) aud_free(*s);
   sounds.clear();
   if (ctx) {
     alcMakeContextCurrent(nullptr);

@@ -7,12 +7,14 @@
 
 #include <array>
 #include <condition_variable>
+#include <cstdint>
 #include <cstdio>
 #include <deque>
 #include <memory>
 #include <mutex>
 #include <string>
 #include <thread>
+#include <unordered_map>
 #include <vector>
 
 // ---- Types ---------------------------------------------------------------------------
@@ -26,23 +28,33 @@ constexpr double aud_streamsecs = 10.0;
 constexpr int aud_nbufs = 6;            // buffers in a stream's queue
 constexpr sf_count_t aud_chunk = 8192;  // frames per stream buffer (0.19 s at 44.1 kHz)
 
+// One buffer in a stream's queue and the frames of the sound it holds. A looping stream
+// queues the end of the file and then its start, so each buffer keeps where it begins.
+struct aud_queued {
+  ALuint id;
+  sf_count_t start, frames;
+};
+
 // A long file played through a queue of small buffers that the feeder thread refills.
 struct aud_stream {
   SNDFILE* file = nullptr;
   std::array<ALuint, aud_nbufs> ids{};
-  std::vector<ALuint> spare;                         // buffers not in the queue
-  std::deque<std::pair<ALuint, sf_count_t>> queued;  // buffer, frames; oldest first
-  sf_count_t base = 0;  // frame of the sound where the oldest queued buffer starts
-  sf_count_t next = 0;  // frame of the sound that the decoder reads next
-  bool eof = false;     // the decoder has read the last frame
+  std::vector<ALuint> spare;      // buffers not in the queue
+  std::deque<aud_queued> queued;  // oldest first
+  sf_count_t base = 0;            // frame of the sound that plays next while nothing is queued
+  sf_count_t next = 0;            // frame of the sound that the decoder reads next
+  bool eof = false;               // the decoder has read the last frame and will not start over
   std::vector<short> pcm;
 };
 
-// One loaded sound. Volume, speed, pitch and frequency are kept apart and combined into
-// AL_GAIN and AL_PITCH by aud_applymix, so each can be read back as it was set.
+// One sound behind a handle. Volume, speed, pitch and frequency are kept apart and
+// combined into AL_GAIN and AL_PITCH by aud_applymix, so each reads back as it was set;
+// they belong to the handle and survive loading another file into it. A record made by
+// NewAudio2 holds no file (no source, no frames) until a load fills it.
 struct aud_sound {
-  std::string path;  // as given to LoadAudio3
-  std::string name;  // its base name, for the log
+  std::string path;  // as given to the load
+  std::string file;  // its base name, for the log
+  std::string name;  // what GetAudioName12 reports; the base name until SetAudioName20
   int channels = 0;
   int rate = 0;           // frames per second of the file
   sf_count_t frames = 0;  // length; a stream corrects it when its decoder meets the end
@@ -50,11 +62,13 @@ struct aud_sound {
   ALuint source = 0;
   ALuint buffer = 0;                   // the whole sound, unless it is streamed
   std::unique_ptr<aud_stream> stream;  // set for streamed sounds
+  bool loop = false;                   // starts over at its end instead of ending
   aud_state state = aud_state::idle;
   double hold = 0;  // position in seconds while not playing
   float vol = 1, spd = 1, pch = 1;
   float frq = 0;  // semitones, as given
-  double length() const { return double(frames) / rate; }
+  bool loaded() const { return source != 0; }
+  double length() const { return rate ? double(frames) / rate : 0.0; }
 };
 
 // ---- State ---------------------------------------------------------------------------
@@ -68,8 +82,11 @@ struct aud_lib {
   bool quiet = false;  // we silence OpenAL Soft's, ALSA's and libmpg123's own messages
   ALCdevice* dev = nullptr;
   ALCcontext* ctx = nullptr;
-  std::vector<std::unique_ptr<aud_sound>> sounds;  // handle h is sounds[h - 1]
-  FILE* log = nullptr;                             // SOUND_LOG, or null
+  // Live sounds by handle. Handles count up from 1 and wrap at 32 bits, skipping live
+  // ones, so a freed handle means nothing for the next four billion sounds made.
+  std::unordered_map<unsigned long, std::unique_ptr<aud_sound>> sounds;
+  std::uint32_t lasthandle = 0;
+  FILE* log = nullptr;  // SOUND_LOG, or null
 
   std::thread feeder;  // refills stream queues while any stream plays
   std::condition_variable wake;
@@ -90,15 +107,18 @@ extern aud_lib aud;
 bool aud_init();
 void aud_logf(char const* fmt, ...) __attribute__((format(printf, 1, 2)));
 
-// aud_load.cpp: reads a file into a new record, or prints why not and returns null.
-std::unique_ptr<aud_sound> aud_load(char const* path);
+// aud_load.cpp: fills s from a file, keeping its settings and handle, or prints why not
+// and leaves s exactly as it was. aud_free gives back everything OpenAL and libsndfile
+// hold for s and leaves it empty.
+bool aud_load(aud_sound& s, char const* path, bool loop);
 void aud_free(aud_sound& s);
 
-// aud_play.cpp: playback of one record; all called with aud.mx held.
-void aud_start(aud_sound& s,
-               double pos);  // plays from pos; resuming a pause is aud_start(s, s.hold)
-void aud_seek(aud_sound& s, double pos);  // playing or ended: plays on from pos; else sets hold
-double aud_pos(aud_sound& s);
+// aud_play.cpp: playback of one loaded record; all called with aud.mx held.
+void aud_start(aud_sound& s, double pos);  // plays from pos
+void aud_seek(aud_sound& s, double pos);   // playing or ended: plays on from pos; else sets hold
+void aud_pause(aud_sound& s);              // playing: pauses where it is
+void aud_stop(aud_sound& s);               // stops and goes back to 0
+double aud_pos(aud_sound& s);              // also notices that a sound has ended
 void aud_applymix(aud_sound& s);
 void aud_feed(aud_sound& s, int most = aud_nbufs);  // refills at most that many buffers
 void aud_startfeeder();

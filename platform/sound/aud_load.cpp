@@ -13,12 +13,12 @@
 namespace {
 
 // Prints the one line that tells why a file did not load.
-std::unique_ptr<aud_sound> aud_fail(char const* path, std::string why) {
+bool aud_fail(char const* path, std::string why) {
   for (char& c : why)
     if (c == '\n' || c == '\r') c = ' ';
   while (!why.empty() && (why.back() == ' ' || why.back() == '.')) why.pop_back();
   fprintf(stderr, "sound: cannot load %s: %s\n", path, why.c_str());
-  return nullptr;
+  return false;
 }
 
 // Reads up to want frames (or to the end), tolerating files that claim more than they hold.
@@ -64,7 +64,7 @@ std::string aud_basename(char const* path) {
 }
 
 // Everything of loading but the message: returns the record, or null and why not.
-std::unique_ptr<aud_sound> aud_open(char const* path, std::string& why) {
+std::unique_ptr<aud_sound> aud_open(char const* path, bool loop, std::string& why) {
   auto fail = [&why](std::string reason) {
     why = std::move(reason);
     return std::unique_ptr<aud_sound>();
@@ -89,7 +89,8 @@ std::unique_ptr<aud_sound> aud_open(char const* path, std::string& why) {
 
   auto s = std::make_unique<aud_sound>();
   s->path = path;
-  s->name = aud_basename(path);
+  s->file = s->name = aud_basename(path);
+  s->loop = loop;
   s->channels = info.channels;
   s->rate = info.samplerate;
   s->frames = info.frames;
@@ -140,23 +141,33 @@ std::unique_ptr<aud_sound> aud_open(char const* path, std::string& why) {
       return fail("OpenAL refused the samples");
     }
     alSourcei(s->source, AL_BUFFER, ALint(s->buffer));
+    alSourcei(s->source, AL_LOOPING, loop ? AL_TRUE : AL_FALSE);  // a stream loops by hand
   }
-  aud_applymix(*s);
   return s;
 }
 
 }  // namespace
 
-std::unique_ptr<aud_sound> aud_load(char const* path) {
+bool aud_load(aud_sound& s, char const* path, bool loop) {
   if (!path) return aud_fail("(null)", "no file name");
   if (!aud.ctx) return aud_fail(path, "no audio output");
   std::string why;
-  std::unique_ptr<aud_sound> s;
+  std::unique_ptr<aud_sound> n;
   {
     aud_hush hush;
-    s = aud_open(path, why);
+    n = aud_open(path, loop, why);
   }
-  return s ? std::move(s) : aud_fail(path, why);
+  if (!n) return aud_fail(path, why);
+  // The new file takes the handle's settings; the old one goes only now, so a file that
+  // fails to load leaves the sound that was there playable.
+  n->vol = s.vol;
+  n->spd = s.spd;
+  n->pch = s.pch;
+  n->frq = s.frq;
+  aud_applymix(*n);
+  aud_free(s);
+  s = std::move(*n);
+  return true;
 }
 
 void aud_free(aud_sound& s) {
@@ -172,4 +183,7 @@ void aud_free(aud_sound& s) {
   }
   s.source = s.buffer = 0;
   s.stream.reset();
+  s.frames = 0;
+  s.state = aud_state::idle;
+  s.hold = 0;
 }

@@ -1,6 +1,6 @@
-// Playback of one sound: start, seek, position and rate, for whole-buffer sounds and for
-// streams, plus the feeder thread that keeps every playing stream's queue full.
-// Positions are frames of the sound's own timeline, so pitch never changes their meaning.
+// Playback of one sound: start, pause, stop, seek, position and rate, for whole-buffer
+// sounds and for streams, plus the feeder thread that keeps every playing stream's queue
+// full. Positions are frames of the sound's own timeline, so pitch never changes them.
 #include <algorithm>
 #include <chrono>
 #include <cmath>
@@ -26,7 +26,7 @@ void aud_restream(aud_sound& s, sf_count_t frame) {
   aud_stream& st = *s.stream;
   alSourceStop(s.source);
   alSourcei(s.source, AL_BUFFER, 0);
-  for (auto& q : st.queued) st.spare.push_back(q.first);
+  for (auto& q : st.queued) st.spare.push_back(q.id);
   st.queued.clear();
   st.base = st.next = frame;
   st.eof = sf_seek(st.file, frame, SEEK_SET) < 0;
@@ -34,12 +34,24 @@ void aud_restream(aud_sound& s, sf_count_t frame) {
   aud.wake.notify_one();
 }
 
+// Decodes the next buffer of a stream into pcm; a looping stream starts over at the end
+// of its file. Returns the frames read, 0 at the true end.
+sf_count_t aud_decode(aud_sound& s) {
+  aud_stream& q = *s.stream;
+  sf_count_t n = sf_readf_short(q.file, q.pcm.data(), aud_chunk);
+  if (n > 0) return n;
+  if (q.next > 0) s.frames = q.next;  // the true length, whatever the header claimed
+  if (!s.loop || q.next == 0 || sf_seek(q.file, 0, SEEK_SET) < 0) return 0;
+  q.next = 0;
+  return std::max<sf_count_t>(sf_readf_short(q.file, q.pcm.data(), aud_chunk), 0);
+}
+
 void aud_runfeeder() {
   std::unique_lock lk(aud.mx);
   while (!aud.quit) {
     bool busy = false;
-    for (auto& s : aud.sounds) {
-      if (!s || !s->stream || s->state != aud_state::playing) continue;
+    for (auto& [h, s] : aud.sounds) {
+      if (!s->stream || s->state != aud_state::playing) continue;
       aud_feed(*s);
       busy = busy || s->state == aud_state::playing;
     }
@@ -54,16 +66,18 @@ void aud_runfeeder() {
 }  // namespace
 
 void aud_applymix(aud_sound& s) {
+  if (!s.source) return;
   // Semitones beyond four octaves either way are not music any more; the rate limit also
   // keeps a stream's decoder well ahead of playback.
   double v = std::clamp(double(s.frq), -48.0, 48.0);
   double rate = double(s.spd) * s.pch * std::exp2(v / 12);
   alSourcef(s.source, AL_PITCH, float(std::clamp(rate, 1.0 / 256, 16.0)));
-  alSourcef(s.source, AL_GAIN, std::max(s.vol, 0.0f));
+  alSourcef(s.source, AL_GAIN, std::clamp(s.vol, 0.0f, 1.0f));
 }
 
 void aud_start(aud_sound& s, double pos) {
   sf_count_t frame = aud_frame(s, pos);
+  if (frame >= s.frames && s.loop) frame = 0;  // the end of a loop is its start
   s.state = aud_state::playing;
   if (s.stream) return aud_restream(s, frame);
   alSourceStop(s.source);
@@ -80,29 +94,50 @@ void aud_seek(aud_sound& s, double pos) {
     s.hold = double(aud_frame(s, pos)) / s.rate;
 }
 
+void aud_pause(aud_sound& s) {
+  double pos = aud_pos(s);
+  if (s.state != aud_state::playing) return;  // it may have ended just now
+  alSourcePause(s.source);
+  s.state = aud_state::paused;
+  s.hold = pos;
+}
+
+void aud_stop(aud_sound& s) {
+  alSourceStop(s.source);
+  s.state = aud_state::idle;
+  s.hold = 0;
+}
+
 double aud_pos(aud_sound& s) {
   if (s.state != aud_state::playing) return s.hold;
   // Offset before state: if the source stops in between, the state says so.
   ALint off = 0, st = 0;
   alGetSourcei(s.source, AL_SAMPLE_OFFSET, &off);
   alGetSourcei(s.source, AL_SOURCE_STATE, &st);
+  bool running = st == AL_PLAYING || st == AL_PAUSED;
   if (!s.stream) {
-    if (st == AL_PLAYING || st == AL_PAUSED) return double(off) / s.rate;
+    if (running) return double(off) / s.rate;
     aud_end(s);
     return s.hold;
   }
+  // The offset counts from the first buffer still in the queue, heard or not.
   aud_stream& q = *s.stream;
   sf_count_t frame = q.base;
-  if (st == AL_PLAYING || st == AL_PAUSED) {
-    frame += off;
-  } else {  // ran dry: everything queued has been heard
-    for (auto& b : q.queued) frame += b.second;
-    if (q.eof && frame >= s.frames) {
-      aud_end(s);
-      return s.hold;
+  if (!q.queued.empty()) frame = q.queued.back().start + q.queued.back().frames;
+  if (running) {
+    for (auto const& b : q.queued) {
+      if (off < b.frames) {
+        frame = b.start + off;
+        break;
+      }
+      off -= ALint(b.frames);
     }
+  } else if (q.eof && frame >= s.frames) {  // ran dry after the last frame: the end
+    aud_end(s);
+    return s.hold;
   }
-  if (q.eof) frame = std::min(frame, s.frames);
+  // Ran dry too early, or the feeder has not caught up: everything queued was heard.
+  if (frame >= s.frames) frame = s.loop ? 0 : s.frames;
   return double(frame) / s.rate;
 }
 
@@ -114,22 +149,21 @@ void aud_feed(aud_sound& s, int most) {
   for (; done > 0 && !q.queued.empty(); --done) {
     ALuint b = 0;
     alSourceUnqueueBuffers(s.source, 1, &b);
-    q.base += q.queued.front().second;
-    q.spare.push_back(q.queued.front().first);
+    q.spare.push_back(q.queued.front().id);
     q.queued.pop_front();
   }
+  if (q.queued.empty()) q.base = q.next;
   for (; most > 0 && !q.eof && !q.spare.empty(); --most) {
-    sf_count_t n = sf_readf_short(q.file, q.pcm.data(), aud_chunk);
+    sf_count_t n = aud_decode(s);
     if (n <= 0) {
       q.eof = true;
-      s.frames = q.next;  // the true length, whatever the header claimed
       break;
     }
     ALuint b = q.spare.back();
     q.spare.pop_back();
     alBufferData(b, s.format, q.pcm.data(), ALsizei(n * s.channels * sizeof(short)), s.rate);
     alSourceQueueBuffers(s.source, 1, &b);
-    q.queued.emplace_back(b, n);
+    q.queued.push_back({b, q.next, n});
     q.next += n;
   }
   ALint st = 0;
