@@ -88,6 +88,8 @@ bool dsp_newcanvas(unsigned char* pixels, int stride) {
     return false;
   }
   dsp.canvas.surface = s;
+  dsp.canvas.w = dsp.win.w;
+  dsp.canvas.h = dsp.win.h;
   dsp_newcontext();
   dsp_colour(dsp.canvas.bg);
   cairo_paint(dsp.canvas.cr);
@@ -104,7 +106,7 @@ void dsp_newcontext() {
   cairo_set_line_width(cr, dsp.canvas.pen);
   cairo_set_line_join(cr, CAIRO_LINE_JOIN_ROUND);
   dsp.canvas.source = ~0ul;
-  dsp.font.oncr = nullptr;
+  dsp.canvas.fontoncr = nullptr;
 }
 
 void dsp_dropcanvas() {
@@ -112,7 +114,7 @@ void dsp_dropcanvas() {
   if (dsp.canvas.surface) cairo_surface_destroy(dsp.canvas.surface);
   dsp.canvas.cr = nullptr;
   dsp.canvas.surface = nullptr;
-  dsp.font.oncr = nullptr;
+  dsp.canvas.fontoncr = nullptr;
 }
 
 void dsp_colour(unsigned long rgb) {

@@ -53,6 +53,18 @@ struct dsp_sized {
   double ascent;  // from the top of the cell to the baseline, in pixels
 };
 
+// A drawing surface: the window's picture (dsp.canvas) or an off-screen picture. Each has
+// its own cairo context, pen and colour cache, so drawing on one never disturbs another.
+struct bitmap {
+  cairo_surface_t* surface = nullptr;  // RGB24
+  cairo_t* cr = nullptr;
+  int w = 0, h = 0;
+  unsigned long bg = 0x000000;              // what Clear paints
+  double pen = 1;                           // outline width in pixels
+  unsigned long source = ~0ul;              // colour last set on cr (~0: none)
+  cairo_scaled_font_t* fontoncr = nullptr;  // scaled font last set on cr
+};
+
 // ---- State ---------------------------------------------------------------------------
 
 struct dsp_state {
@@ -75,14 +87,9 @@ struct dsp_state {
     std::string title;
   } win;
 
-  // Canvas: the picture being drawn, RGB24, w by h; null while no window is open.
-  struct {
-    cairo_surface_t* surface = nullptr;
-    cairo_t* cr = nullptr;
-    unsigned long bg = 0x000000;  // what Clear164 paints
-    double pen = 1;               // outline width in pixels
-    unsigned long source = ~0ul;  // colour last set on cr (~0: none)
-  } canvas;
+  // Canvas: the window's picture, the bitmap that FreshWin45 shows; its surface is null
+  // while no window is open.
+  bitmap canvas;
 
   // Text: the current face and the scaled fonts cached for it.
   struct {
@@ -92,7 +99,6 @@ struct dsp_state {
     unsigned w = 10, h = 20;                   // size asked for by SetFontSize107
     std::vector<dsp_sized> sizes;              // most recently used first
     dsp_sized const* current = nullptr;        // the size of (w, h), made on first use
-    cairo_scaled_font_t* oncr = nullptr;       // scaled font last set on the canvas
   } font;
 
   // Messages: scripted key presses still to come and the current message.

@@ -72,7 +72,7 @@ void dsp_dropsizes() {
   for (dsp_sized& s : dsp.font.sizes) cairo_scaled_font_destroy(s.font);
   dsp.font.sizes.clear();
   dsp.font.current = nullptr;
-  dsp.font.oncr = nullptr;
+  dsp.canvas.fontoncr = nullptr;
 }
 
 // The scaled font of the current size: characters `w` wide, cells `h` high.
@@ -98,7 +98,7 @@ dsp_sized const* dsp_sizedfont() {
   }
   if (sizes.size() == dsp_maxsizes) {
     cairo_scaled_font_destroy(sizes.back().font);
-    if (dsp.font.oncr == sizes.back().font) dsp.font.oncr = nullptr;
+    if (dsp.canvas.fontoncr == sizes.back().font) dsp.canvas.fontoncr = nullptr;
     sizes.pop_back();
   }
   sizes.insert(sizes.begin(), dsp_sized{dsp.font.w, dsp.font.h, sf, dsp.font.ascent * sy});
@@ -201,9 +201,9 @@ qr_v DrawTextXY121(qe_s s, qe_l left, qe_l top, qe_u colour) {
   // Off the canvas: above, below or right of it. Left of it needs the width; let cairo
   // clip those, they are rare.
   if (left > dsp.win.w || top > dsp.win.h || top + long(f->h) < 0 || left < -4194304) return;
-  if (dsp.font.oncr != f->font) {
+  if (dsp.canvas.fontoncr != f->font) {
     cairo_set_scaled_font(cr, f->font);
-    dsp.font.oncr = f->font;
+    dsp.canvas.fontoncr = f->font;
   }
   std::string buf;
   cairo_move_to(cr, double(left), double(top) + f->ascent);
