@@ -63,6 +63,8 @@ struct bitmap {
   double pen = 1;                           // outline width in pixels
   unsigned long source = ~0ul;              // colour last set on cr (~0: none)
   cairo_scaled_font_t* fontoncr = nullptr;  // scaled font last set on cr
+  unsigned long pencolour = 0xFFFFFF;       // outline colour of the shape forms without one
+  unsigned long brushcolour = 1;            // fill colour of those forms (1: none)
 };
 
 // ---- State ---------------------------------------------------------------------------
