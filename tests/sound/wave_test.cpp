@@ -14,15 +14,21 @@ struct capture {
   int rate = 0;
 };
 
-// Plays path at frequency setting v in a child process, for secs, and returns the mix.
-capture render(std::string const& path, float v, double secs) {
+// How the child sets up the sound before it plays it.
+struct mix {
+  float frq = 0, vol = 1, spd = 1, pch = 1;
+};
+
+// Plays path with settings m in a child process, for secs, and returns the mix.
+capture render(std::string const& path, mix m, double secs) {
   std::string out = at("mix.wav"), conf = at("alsoft.conf");
   std::ofstream(conf) << "[wave]\nfile = " << out << "\n";
   unlink(out.c_str());
   char self[4096] = {};
   EXPECT_GT(readlink("/proc/self/exe", self, sizeof self - 1), 0);
-  std::string cmd = "ALSOFT_CONF='" + conf + "' '" + self + "' --render '" + path + "' " +
-                    std::to_string(v) + " " + std::to_string(secs);
+  std::string cmd =
+      "ALSOFT_CONF='" + conf + "' '" + self + "' --render '" + path + "' " + std::to_string(secs);
+  for (float x : {m.frq, m.vol, m.spd, m.pch}) cmd.append(" ").append(std::to_string(x));
   EXPECT_EQ(std::system(cmd.c_str()), 0) << cmd;
   capture c;
   SF_INFO info{};
@@ -71,20 +77,37 @@ size_t longestgap(capture const& c) {
 TEST(SoundMix, FrequencySettingsRaiseThePitchUpToFourfold) {
   std::string tone = wav("tone.wav", 1.0);  // 441 Hz
   for (float v : {0.0f, 12.0f, 24.0f}) {
-    capture c = render(tone, v, 0.4);
+    capture c = render(tone, {.frq = v}, 0.4);
     double rate = std::exp2(v / 12);
     EXPECT_NEAR(pitch(c), 441 * rate, 441 * rate * 0.02) << "setting " << v;
   }
   // At rate 4 the whole second of sound is over in a quarter of a second.
-  capture c = render(tone, 24, 0.6);
+  capture c = render(tone, {.frq = 24}, 0.6);
   auto [a, b] = heard(c);
   EXPECT_NEAR(double(b - a) / c.rate, 0.25, 0.02);
+}
+
+// Loudest sample of the sounding part.
+float peak(capture const& c) {
+  auto [a, b] = heard(c);
+  float most = 0;
+  for (size_t i = a; i < b; ++i) most = std::max(most, std::fabs(c.left[i]));
+  return most;
+}
+
+TEST(SoundMix, VolumeScalesTheSoundSpeedAndPitchBothRaiseIt) {
+  std::string tone = wav("tone.wav", 1.0);  // 441 Hz
+  float full = peak(render(tone, {}, 0.3));
+  EXPECT_GT(full, 0.1f);
+  EXPECT_NEAR(peak(render(tone, {.vol = 0.5f}, 0.3)) / full, 0.5, 0.03);
+  EXPECT_NEAR(pitch(render(tone, {.spd = 2}, 0.3)), 882, 882 * 0.02);
+  EXPECT_NEAR(pitch(render(tone, {.spd = 2, .pch = 0.75f}, 0.3)), 661.5, 661.5 * 0.02);
 }
 
 TEST(SoundMix, AStreamAtRateFourPlaysWithoutGaps) {
   std::string music = mp3("music.mp3", 14);
   if (music.empty()) GTEST_SKIP() << "this libsndfile cannot write MP3";
-  capture c = render(music, 24, 1.0);
+  capture c = render(music, {.frq = 24}, 1.0);
   EXPECT_NEAR(pitch(c), 1764, 1764 * 0.02);
   auto [a, b] = heard(c);
   EXPECT_GT(double(b - a) / c.rate, 0.8);
@@ -95,12 +118,15 @@ TEST(SoundMix, AStreamAtRateFourPlaysWithoutGaps) {
 
 int main(int argc, char** argv) {
   setenv("ALSOFT_DRIVERS", "wave", 1);
-  if (argc == 5 && std::string(argv[1]) == "--render") {
+  if (argc == 8 && std::string(argv[1]) == "--render") {
     InitAudio1();
     unsigned long h = LoadAudio3(argv[2]);
-    SetAudioFrq26(h, std::stof(argv[3]));
+    SetAudioFrq26(h, std::stof(argv[4]));
+    SetAudioVol23(h, std::stof(argv[5]));
+    SetAudioSpd24(h, std::stof(argv[6]));
+    SetAudioPch25(h, std::stof(argv[7]));
     PlayAudio8(h);
-    wait(std::stod(argv[4]));
+    wait(std::stod(argv[3]));
     return h ? 0 : 1;  // the device is closed at exit, which completes the file
   }
   testing::InitGoogleTest(&argc, argv);
