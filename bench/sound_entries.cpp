@@ -1,6 +1,6 @@
-// Costs of the libsound entries the game leans on: loading the 85 s music at start-up
-// (it must not wait for the whole MP3 to decode) and reading the music position, which
-// the main loop does once per pass. Runs on OpenAL Soft's null backend.
+// Costs of the libsound entries: loading the 85 s music at start-up (it must not wait for
+// the whole MP3 to decode), reading the music position, which the main loop does once per
+// pass, and pausing, resuming and freeing. Runs on OpenAL Soft's null backend.
 #include <benchmark/benchmark.h>
 #include <unistd.h>
 
@@ -50,18 +50,27 @@ std::string const& music() {
   return path;
 }
 
-// Each load keeps its OpenAL source for good, so keep the count well below the 256 there
-// are.
+// Each load is freed outside the timing, so its OpenAL source (256 in all) comes back.
 void LoadAudio3_85sMp3(benchmark::State& state) {
   if (music().empty()) return state.SkipWithError("lame is needed to make the MP3");
-  for (auto _ : state) benchmark::DoNotOptimize(LoadAudio3(music().c_str()));
+  for (auto _ : state) {
+    unsigned long h = LoadAudio3(music().c_str());
+    state.PauseTiming();
+    FreeAudio7(h);
+    state.ResumeTiming();
+  }
 }
 BENCHMARK(LoadAudio3_85sMp3)->Iterations(10)->Repetitions(9)->Unit(benchmark::kMillisecond);
 
 void LoadAudio3_1sWav(benchmark::State& state) {
   std::string wav = dir + "/sj1.wav";
   writewav(wav, 1, 1);
-  for (auto _ : state) benchmark::DoNotOptimize(LoadAudio3(wav.c_str()));
+  for (auto _ : state) {
+    unsigned long h = LoadAudio3(wav.c_str());
+    state.PauseTiming();
+    FreeAudio7(h);
+    state.ResumeTiming();
+  }
 }
 BENCHMARK(LoadAudio3_1sWav)->Iterations(10)->Repetitions(9)->Unit(benchmark::kMicrosecond);
 
@@ -83,6 +92,36 @@ void SetAudioPos22_PlayingMusic(benchmark::State& state) {
   for (auto _ : state) SetAudioPos22(h, 27.49f);
 }
 BENCHMARK(SetAudioPos22_PlayingMusic)->Repetitions(9)->Unit(benchmark::kMicrosecond);
+
+// A pause and a resume of the playing music: the resume refills its queue from the
+// paused position.
+void PauseResume_PlayingMusic(benchmark::State& state) {
+  if (music().empty()) return state.SkipWithError("lame is needed to make the MP3");
+  static unsigned long h = LoadAudio3(music().c_str());
+  PlayAudio9(h, 10);
+  for (auto _ : state) {
+    PauseAudio10(h);
+    SetAudioSit21(h, 1);
+  }
+}
+BENCHMARK(PauseResume_PlayingMusic)->Repetitions(9)->Unit(benchmark::kMicrosecond);
+
+// The state of the playing music, which asks OpenAL whether it has ended.
+void GetAudioSit13_PlayingMusic(benchmark::State& state) {
+  if (music().empty()) return state.SkipWithError("lame is needed to make the MP3");
+  static unsigned long h = LoadAudio3(music().c_str());
+  PlayAudio9(h, 0);
+  for (auto _ : state) benchmark::DoNotOptimize(GetAudioSit13(h));
+}
+BENCHMARK(GetAudioSit13_PlayingMusic)->Repetitions(9);
+
+// A load and free of a short effect, the way a game would swap its effects.
+void LoadFree_1sWav(benchmark::State& state) {
+  std::string wav = dir + "/sj3.wav";
+  writewav(wav, 1, 1);
+  for (auto _ : state) FreeAudio7(LoadAudio3(wav.c_str()));
+}
+BENCHMARK(LoadFree_1sWav)->Repetitions(9)->Unit(benchmark::kMicrosecond);
 
 void GetAudioPos15_PlayingEffect(benchmark::State& state) {
   std::string wav = dir + "/sj2.wav";

@@ -79,10 +79,10 @@ long aud_sit(aud_sound& s) {
 }
 
 // Plays on from where the sound stands: a pause resumes, a stopped sound starts from the
-// position it holds, and one that played to its end starts over.
+// position it holds, and one that stands at its end starts over.
 void aud_resume(aud_sound& s) {
   if (aud_sit(s) == aud_sitplaying) return;
-  aud_start(s, s.state == aud_state::ended ? 0 : s.hold);
+  aud_start(s, s.state == aud_state::ended || s.hold >= s.length() ? 0 : s.hold);
 }
 
 }  // namespace

@@ -204,6 +204,10 @@ TEST_P(SoundControl, OnlyTheThreeStatesAreAccepted) {
   EXPECT_EQ(GetAudioSit13(h), 0);
   EXPECT_EQ(SetAudioSit21(h, 1), 1u);
   EXPECT_LT(GetAudioPos15(h), 0.05);
+  StopAudio11(h);
+  SetAudioPos22(h, 1e6f);  // the same for a stopped sound moved to its end
+  EXPECT_EQ(SetAudioSit21(h, 1), 1u);
+  EXPECT_LT(GetAudioPos15(h), 0.05);
 }
 
 INSTANTIATE_TEST_SUITE_P(WholeAndStreamed, SoundControl, testing::Values(false, true),
