@@ -233,7 +233,7 @@ unsigned long SetAudioPos22(unsigned long h, float pos) {
 }
 
 unsigned long SetAudioVol23(unsigned long h, float v) {
-  if (std::isnan(v)) return 0;
+  if (!std::isfinite(v)) return 0;
   return aud_setmix(h, v, "vol", [v](aud_sound& s) { s.vol = std::clamp(v, 0.0f, 1.0f); });
 }
 

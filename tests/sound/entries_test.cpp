@@ -254,6 +254,7 @@ TEST(SoundMix, SettingsReadBackAsSetAndBadOnesAreRefused) {
   EXPECT_EQ(SetAudioVol23(h, -1), 1u);
   EXPECT_EQ(GetAudioVol16(h), 0.0f);
   EXPECT_EQ(SetAudioVol23(h, NAN), 0u);
+  EXPECT_EQ(SetAudioVol23(h, INFINITY), 0u);
   for (float bad : {0.0f, -2.0f, NAN, INFINITY}) {
     EXPECT_EQ(SetAudioSpd24(h, bad), 0u) << bad;
     EXPECT_EQ(SetAudioPch25(h, bad), 0u) << bad;
