@@ -85,9 +85,8 @@ bool dsp_writeall(int fd, unsigned char const* p, size_t n) {
 // where it cannot (other file systems, kernels, or files such as those of /proc that claim
 // a length of 0) the plain loop does the work.
 bool dsp_copydata(int in, int out) {
-  bool kernel = true;
   uint64_t done = 0;
-  while (kernel) {
+  for (;;) {
     ssize_t r = copy_file_range(in, nullptr, out, nullptr, size_t(1) << 30, 0);
     if (r < 0 && errno == EINTR) continue;
     if (r > 0) {
@@ -97,7 +96,7 @@ bool dsp_copydata(int in, int out) {
     if (r == 0 && done > 0) return true;
     if (r < 0 && errno != EXDEV && errno != ENOSYS && errno != EINVAL && errno != EOPNOTSUPP)
       return false;
-    kernel = false;  // the offsets moved with what the kernel copied: go on from there
+    break;  // the offsets moved with what the kernel copied: go on by hand from there
   }
   std::vector<unsigned char> buf(65536);
   for (;;) {
