@@ -155,7 +155,21 @@ bool aud_init() {
     fprintf(stderr, "sound: no audio device (%s) and no silent stand-in; sounds are off\n",
             why.c_str());
   }
+  aud_pickresampler();
   return aud.heard;
+}
+
+// Sounds played up to four times faster fold their highs back down as harshness with a
+// linear or cubic resampler; a band-limited sinc one keeps them clean. OpenAL Soft lists
+// its resamplers from cheapest to best.
+void aud_pickresampler() {
+  if (!aud.ctx || !alIsExtensionPresent("AL_SOFT_source_resampler")) return;
+  auto names = reinterpret_cast<LPALGETSTRINGISOFT>(alGetProcAddress("alGetStringiSOFT"));
+  ALint n = alGetInteger(AL_NUM_RESAMPLERS_SOFT);
+  for (ALint i = 0; names && i < n; ++i) {
+    char const* name = names(AL_RESAMPLER_NAME_SOFT, i);
+    if (name && strstr(name, "Sinc")) aud.resampler = i;
+  }
 }
 
 // ---- Log -----------------------------------------------------------------------------

@@ -82,6 +82,7 @@ struct aud_lib {
   bool quiet = false;  // we silence OpenAL Soft's, ALSA's and libmpg123's own messages
   ALCdevice* dev = nullptr;
   ALCcontext* ctx = nullptr;
+  int resampler = -1;  // the best resampler OpenAL Soft offers, -1: its default
   // Live sounds by handle. Handles count up from 1 and wrap at 32 bits, skipping live
   // ones, so a freed handle means nothing for the next four billion sounds made.
   std::unordered_map<unsigned long, std::unique_ptr<aud_sound>> sounds;
@@ -105,6 +106,7 @@ extern aud_lib aud;
 
 // aud_device.cpp: opening the output (or the silent stand-in), the log, shutting down.
 bool aud_init();
+void aud_pickresampler();  // chooses the band-limited resampler for new sources
 void aud_logf(char const* fmt, ...) __attribute__((format(printf, 1, 2)));
 
 // aud_load.cpp: fills s from a file, keeping its settings and handle, or prints why not

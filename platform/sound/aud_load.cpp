@@ -1,6 +1,7 @@
 // Loading: opens a WAV or MP3 file through libsndfile, checks that it can be played, and
 // either decodes it whole into one buffer (short effects) or prepares it for streaming
 // (long music), so that start-up never waits for a whole song to decode.
+#include <AL/alext.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -111,6 +112,7 @@ std::unique_ptr<aud_sound> aud_open(char const* path, bool loop, std::string& wh
     s->source = 0;
     return bad("no free OpenAL source");
   }
+  if (aud.resampler >= 0) alSourcei(s->source, AL_SOURCE_RESAMPLER_SOFT, aud.resampler);
 
   if (double(info.frames) > aud_streamsecs * info.samplerate) {
     auto q = std::make_unique<aud_stream>();
