@@ -199,6 +199,12 @@ void dsp_applyinput(dsp_msg const& m) {
   }
 }
 
+bool dsp_inputwin() {
+  if (dsp.win.open) return true;
+  dsp_inputreset();
+  return false;
+}
+
 void dsp_inputreset() {
   dsp_inputstate& st = dsp.input.state;
   st.posted.clear();
@@ -211,10 +217,7 @@ void dsp_inputreset() {
 // due (a scripted line before a message due at the same time), then SDL's events.
 bool dsp_next() {
   dsp_cur() = {false, 0};
-  if (!dsp.win.open) {
-    dsp_inputreset();  // the window's queue went with it
-    return false;
-  }
+  if (!dsp_inputwin()) return false;  // the window's queue went with it
   double now = dsp_now();
   auto& script = dsp.input.script;
   auto& posted = dsp.input.state.posted;
@@ -251,7 +254,7 @@ bool dsp_next() {
 bool dsp_wait(bool (*want)(dsp_msg const& m, qe_u arg), qe_u arg) {
   for (;;) {
     dsp_tick();
-    if (!dsp.win.open) break;
+    if (!dsp_inputwin()) break;
     if (dsp_next()) {
       if (want(dsp_cur(), arg)) return true;
       continue;
@@ -283,7 +286,7 @@ bool dsp_wait(bool (*want)(dsp_msg const& m, qe_u arg), qe_u arg) {
 
 qr_v SendMsg253() {
   dsp_setup();
-  if (!dsp.win.open) return;
+  if (!dsp_inputwin()) return;
   dsp_msg m;
   m.live = true;
   m.code = dsp_wm_user;

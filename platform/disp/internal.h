@@ -135,6 +135,8 @@ bool dsp_wait(bool (*want)(dsp_msg const& m, qe_u arg), qe_u arg);
 void dsp_post(dsp_msg m, double at);
 void dsp_applyinput(dsp_msg const& m);
 void dsp_inputreset();
+// Whether a window is open to take input; when none is, its queue and state are forgotten.
+bool dsp_inputwin();
 // Mouse: a coordinate kept within dsp_xymax, the sum of two such, the window's position on
 // the screen and its frame's left and top widths.
 long dsp_clampxy(long v);

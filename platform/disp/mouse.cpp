@@ -52,36 +52,36 @@ qr_l GetMouseAbsX286() {
   dsp_setup();
   long x = 0, y = 0;
   dsp_winpos(x, y);
-  return dsp.win.open ? dsp_sumxy(x, dsp.input.state.x) : 0;
+  return dsp_inputwin() ? dsp_sumxy(x, dsp.input.state.x) : 0;
 }
 
 qr_l GetMouseAbsY287() {
   dsp_setup();
   long x = 0, y = 0;
   dsp_winpos(x, y);
-  return dsp.win.open ? dsp_sumxy(y, dsp.input.state.y) : 0;
+  return dsp_inputwin() ? dsp_sumxy(y, dsp.input.state.y) : 0;
 }
 
 qr_l GetMouseWinX288() {
   dsp_setup();
-  return dsp.win.open ? dsp.input.state.x : 0;
+  return dsp_inputwin() ? dsp.input.state.x : 0;
 }
 
 qr_l GetMouseWinY289() {
   dsp_setup();
-  return dsp.win.open ? dsp.input.state.y : 0;
+  return dsp_inputwin() ? dsp.input.state.y : 0;
 }
 
 qr_l GetMousePosX290() {
   dsp_setup();
   long left = 0, top = 0;
   dsp_borders(left, top);
-  return dsp.win.open ? dsp_sumxy(left, dsp.input.state.x) : 0;
+  return dsp_inputwin() ? dsp_sumxy(left, dsp.input.state.x) : 0;
 }
 
 qr_l GetMousePosY291() {
   dsp_setup();
   long left = 0, top = 0;
   dsp_borders(left, top);
-  return dsp.win.open ? dsp_sumxy(top, dsp.input.state.y) : 0;
+  return dsp_inputwin() ? dsp_sumxy(top, dsp.input.state.y) : 0;
 }

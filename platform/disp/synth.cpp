@@ -24,7 +24,7 @@ dsp_msg dsp_newmsg(unsigned code) {
 }
 
 // A key of the synthesis entries: a virtual-key code 1..255.
-bool dsp_keyok(qe_uc vk) { return dsp.win.open && vk >= 1 && vk <= 255; }
+bool dsp_keyok(qe_uc vk) { return dsp_inputwin() && vk >= 1 && vk <= 255; }
 
 dsp_msg dsp_keymsg(unsigned code, qe_uc vk) {
   dsp_msg m = dsp_newmsg(code);
@@ -112,7 +112,7 @@ qr_v UpKey243(qe_uc vk) {
 
 qr_v PressMouse244(qe_uc button, qe_u ms) {
   dsp_setup();
-  if (!dsp.win.open || !dsp_buttoncode(button, true)) return;
+  if (!dsp_inputwin() || !dsp_buttoncode(button, true)) return;
   double up = dsp_releaseat(ms);
   dsp_postbutton(button, true, dsp_now());
   dsp_postbutton(button, false, up);
@@ -122,17 +122,17 @@ qr_v PressMouse245(qe_uc button) { PressMouse244(button, 0); }
 
 qr_v DownMouse246(qe_uc button) {
   dsp_setup();
-  if (dsp.win.open && dsp_buttoncode(button, true)) dsp_postbutton(button, true, dsp_now());
+  if (dsp_inputwin() && dsp_buttoncode(button, true)) dsp_postbutton(button, true, dsp_now());
 }
 
 qr_v UpMouse247(qe_uc button) {
   dsp_setup();
-  if (dsp.win.open && dsp_buttoncode(button, false)) dsp_postbutton(button, false, dsp_now());
+  if (dsp_inputwin() && dsp_buttoncode(button, false)) dsp_postbutton(button, false, dsp_now());
 }
 
 qr_v WheelMouse248(qe_l delta) {
   dsp_setup();
-  if (!dsp.win.open) return;
+  if (!dsp_inputwin()) return;
   dsp_msg m = dsp_newmsg(dsp_wm_mousewheel);
   m.delta = delta;
   dsp_post(std::move(m), dsp_now());
@@ -140,13 +140,13 @@ qr_v WheelMouse248(qe_l delta) {
 
 qr_v MoveMouse249(qe_l dx, qe_l dy) {
   dsp_setup();
-  if (!dsp.win.open) return;
+  if (!dsp_inputwin()) return;
   dsp_moveto(dsp_sumxy(dsp.input.state.x, dx), dsp_sumxy(dsp.input.state.y, dy));
 }
 
 qr_v MoveMouseAbs250(qe_l x, qe_l y) {
   dsp_setup();
-  if (!dsp.win.open) return;
+  if (!dsp_inputwin()) return;
   long wx = 0, wy = 0;
   dsp_winpos(wx, wy);
   dsp_moveto(dsp_sumxy(x, -wx), dsp_sumxy(y, -wy));
@@ -154,12 +154,12 @@ qr_v MoveMouseAbs250(qe_l x, qe_l y) {
 
 qr_v MoveMouseWin251(qe_l x, qe_l y) {
   dsp_setup();
-  if (dsp.win.open) dsp_moveto(x, y);
+  if (dsp_inputwin()) dsp_moveto(x, y);
 }
 
 qr_v MoveMousePos252(qe_l x, qe_l y) {
   dsp_setup();
-  if (!dsp.win.open) return;
+  if (!dsp_inputwin()) return;
   long left = 0, top = 0;
   dsp_borders(left, top);
   dsp_moveto(dsp_sumxy(x, -left), dsp_sumxy(y, -top));
