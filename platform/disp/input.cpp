@@ -218,9 +218,9 @@ void dsp_inputreset() {
 bool dsp_next() {
   dsp_cur() = {false, 0};
   if (!dsp_inputwin()) return false;  // the window's queue went with it
-  double now = dsp_now();
   auto& script = dsp.input.script;
   auto& posted = dsp.input.state.posted;
+  double now = script.empty() && posted.empty() ? 0 : dsp_now();  // the game's usual case
   bool scripted = !script.empty() && script.front().at <= now;
   bool synthesised = !posted.empty() && posted.front().at <= now;
   if (scripted && (!synthesised || script.front().at <= posted.front().at)) {
