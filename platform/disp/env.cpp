@@ -61,7 +61,7 @@ unsigned dsp_keyof(char const* tok) {
   return 0;
 }
 
-// DISP_KEYS: one "SECONDS KEY" per line; '#' starts a comment.
+// DISP_KEYS: one "SECONDS KEY" or "SECONDS DROP PATH" per line; '#' starts a comment.
 void dsp_readkeys(char const* file) {
   FILE* f = fopen(file, "r");
   if (!f) {
@@ -89,9 +89,22 @@ void dsp_readkeys(char const* file) {
     char* t1 = strtok_r(buf, " \t\r\n", &save);
     if (!t1) continue;  // blank or comment
     char* t2 = strtok_r(nullptr, " \t\r\n", &save);
-    char* t3 = t2 ? strtok_r(nullptr, " \t\r\n", &save) : nullptr;
     double at = 0;
     bool timeok = dsp_seconds(t1, at);
+    if (t2 && strcasecmp(t2, "DROP") == 0) {  // the path is the rest of the line, spaces kept
+      std::string path = save ? save : "";
+      path.erase(0, path.find_first_not_of(" \t\r\n"));
+      path.erase(path.find_last_not_of(" \t\r\n") + 1);
+      char const* why = path.empty() ? "the file is missing"
+                        : !timeok    ? "the time is not a number of seconds >= 0"
+                                     : nullptr;
+      if (why)
+        dsp_warn("%s:%d: %s (expected \"SECONDS DROP PATH\"); line skipped", file, lineno, why);
+      else
+        dsp.input.script.push_back({at, 0, path});
+      continue;
+    }
+    char* t3 = t2 ? strtok_r(nullptr, " \t\r\n", &save) : nullptr;
     unsigned vk = t2 ? dsp_keyof(t2) : 0;
     char const* why = !t2       ? "a key is missing"
                       : t3      ? "more than two fields"

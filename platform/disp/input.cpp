@@ -1,23 +1,116 @@
-// Messages: every SDL event that reaches the window, and the key presses of a DISP_KEYS
-// script once their time has come, handed out one at a time by IsNextMsg254; IsKey260
-// tells whether the current one is a press of a given virtual key.
+// Messages: every SDL event that reaches the window, the key presses and dropped files of a
+// DISP_KEYS script and the messages synthesised by this library, handed out one at a time;
+// the entries that take, wait for and examine them, keys and mouse buttons included.
 #include <SDL2/SDL.h>
+
+#include <algorithm>
+#include <cmath>
+#include <limits>
 
 #include "platform/disp/internal.h"
 #include "platform/disp/keys.h"
 
 namespace {
 
+dsp_msg& dsp_cur() { return dsp.input.current; }
+
+// A mouse-button message of SDL's button number: our button code and the message codes of
+// its press and release (0 for a button we do not name).
+struct dsp_sdlbutton {
+  unsigned button, down, up;
+};
+dsp_sdlbutton dsp_buttonofsdl(Uint8 b) {
+  switch (b) {
+    case SDL_BUTTON_LEFT:
+      return {1, dsp_wm_lbuttondown, dsp_wm_lbuttonup};
+    case SDL_BUTTON_RIGHT:
+      return {2, dsp_wm_rbuttondown, dsp_wm_rbuttonup};
+    case SDL_BUTTON_MIDDLE:
+      return {4, dsp_wm_mbuttondown, dsp_wm_mbuttonup};
+    case SDL_BUTTON_X1:
+      return {5, dsp_wm_xbuttondown, dsp_wm_xbuttonup};
+    case SDL_BUTTON_X2:
+      return {6, dsp_wm_xbuttondown, dsp_wm_xbuttonup};
+    default:
+      return {0, 0, 0};
+  }
+}
+
+unsigned dsp_codeofwindowevent(Uint8 e) {
+  switch (e) {
+    case SDL_WINDOWEVENT_CLOSE:
+      return dsp_wm_close;
+    case SDL_WINDOWEVENT_EXPOSED:
+      return dsp_wm_paint;
+    case SDL_WINDOWEVENT_MOVED:
+      return dsp_wm_move;
+    case SDL_WINDOWEVENT_SIZE_CHANGED:
+      return dsp_wm_size;  // RESIZED repeats it
+    case SDL_WINDOWEVENT_FOCUS_GAINED:
+      return dsp_wm_setfocus;
+    case SDL_WINDOWEVENT_FOCUS_LOST:
+      return dsp_wm_killfocus;
+    case SDL_WINDOWEVENT_SHOWN:
+    case SDL_WINDOWEVENT_HIDDEN:
+      return dsp_wm_showwindow;
+    case SDL_WINDOWEVENT_LEAVE:
+      return dsp_wm_mouseleave;
+    default:
+      return dsp_wm_null;
+  }
+}
+
 // Makes an SDL event the current message, acting on those that concern the window.
-void dsp_take(SDL_Event const& ev) {
+void dsp_take(SDL_Event& ev) {
+  dsp_msg m;
+  m.live = true;
+  m.x = dsp.input.state.x;
+  m.y = dsp.input.state.y;
   switch (ev.type) {
     case SDL_KEYDOWN:  // auto-repeat included: a held key keeps pressing
-      dsp.input.current = {true, dsp_vkofsdl(ev.key.keysym.sym)};
+    case SDL_KEYUP:
+      m.code = ev.type == SDL_KEYDOWN ? dsp_wm_keydown : dsp_wm_keyup;
+      m.vk = dsp_vkofsdl(ev.key.keysym.sym);
+      m.repeat = ev.key.repeat != 0;
+      break;
+    case SDL_MOUSEMOTION:
+      m.code = dsp_wm_mousemove;
+      m.x = ev.motion.x;
+      m.y = ev.motion.y;
+      break;
+    case SDL_MOUSEBUTTONDOWN:
+    case SDL_MOUSEBUTTONUP: {
+      dsp_sdlbutton b = dsp_buttonofsdl(ev.button.button);
+      m.code = ev.type == SDL_MOUSEBUTTONDOWN ? b.down : b.up;
+      m.button = b.button;
+      m.x = ev.button.x;  // where it was pressed is where the pointer is
+      m.y = ev.button.y;
+      dsp.input.state.x = m.x;
+      dsp.input.state.y = m.y;
+      break;
+    }
+    case SDL_MOUSEWHEEL: {
+      bool flipped = ev.wheel.direction == SDL_MOUSEWHEEL_FLIPPED;
+      float y = flipped ? -ev.wheel.preciseY : ev.wheel.preciseY;
+      float x = flipped ? -ev.wheel.preciseX : ev.wheel.preciseX;
+      m.code = y != 0 || x == 0 ? dsp_wm_mousewheel : dsp_wm_mousehwheel;
+      m.delta = std::lround(double(m.code == dsp_wm_mousewheel ? y : x) * 120);
+      break;
+    }
+    case SDL_DROPFILE:
+      m.code = dsp_wm_dropfiles;
+      m.file = ev.drop.file ? ev.drop.file : "";
+      SDL_free(ev.drop.file);
+      break;
+    case SDL_DROPTEXT:  // text, not a file; SDL hands it over all the same
+      SDL_free(ev.drop.file);
       break;
     case SDL_QUIT:
+      m.code = dsp_wm_close;
       dsp_close();
       break;
     case SDL_WINDOWEVENT:
+      m.code = dsp_codeofwindowevent(ev.window.event);
       if (ev.window.event == SDL_WINDOWEVENT_CLOSE)
         dsp_close();
       else if (ev.window.event == SDL_WINDOWEVENT_EXPOSED)
@@ -26,22 +119,125 @@ void dsp_take(SDL_Event const& ev) {
     default:
       break;
   }
+  dsp_applyinput(m);
+  dsp_cur() = std::move(m);
 }
+
+// The first scripted line or synthesised message to fall due, as a clock time (infinity
+// when none is left).
+double dsp_nextdue() {
+  double due = std::numeric_limits<double>::infinity();
+  if (!dsp.input.script.empty()) due = dsp.input.script.front().at;
+  if (!dsp.input.state.posted.empty()) due = std::min(due, dsp.input.state.posted.front().at);
+  return due;
+}
+
+// Lets the clock run on towards `until`: the virtual clock jumps there, the real one sleeps
+// at most a second at a time. Each call moves the clock by at least 1 ms.
+void dsp_waituntil(double until) {
+  double ms = std::ceil((until - dsp_now()) * 1000 - 1e-6);
+  if (!dsp.env.virtualclock) ms = std::min(ms, 1000.0);
+  Delay28(qe_u(std::clamp(ms, 1.0, 4e12)));
+}
+
+// What the takes and waits look for; `arg` is the code, key or button asked for.
+using dsp_want = bool (*)(dsp_msg const& m, qe_u arg);
+bool dsp_anycode(dsp_msg const& m, qe_u) { return m.code != dsp_wm_null; }
+bool dsp_iscode(dsp_msg const& m, qe_u code) { return m.code == code; }
+bool dsp_iskeydown(dsp_msg const& m, qe_u = 0) { return m.code == dsp_wm_keydown; }
+bool dsp_isknownkey(dsp_msg const& m, qe_u) { return dsp_iskeydown(m) && m.vk != 0; }
+bool dsp_isthatkey(dsp_msg const& m, qe_u vk) { return dsp_iskeydown(m) && m.vk == vk; }
+bool dsp_isbuttondown(dsp_msg const& m, qe_u = 0) {
+  return m.button != 0 && (m.code == dsp_wm_lbuttondown || m.code == dsp_wm_rbuttondown ||
+                           m.code == dsp_wm_mbuttondown || m.code == dsp_wm_xbuttondown);
+}
+bool dsp_isthatbutton(dsp_msg const& m, qe_u b) { return dsp_isbuttondown(m) && m.button == b; }
+bool dsp_iswheel(dsp_msg const& m, qe_u = 0) { return m.code == dsp_wm_mousewheel; }
+bool dsp_ismove(dsp_msg const& m, qe_u = 0) { return m.code == dsp_wm_mousemove; }
+
+// Buttons that have a code: 1 left, 2 right, 4 middle, 5 and 6 the X buttons.
+bool dsp_isbutton(qe_u b) { return b == 1 || b == 2 || b == 4 || b == 5 || b == 6; }
+
+// Takes waiting messages until one passes `want`; none passing leaves no message current.
+bool dsp_get(dsp_want want, qe_u arg = 0) {
+  while (dsp_next())
+    if (want(dsp_cur(), arg)) return true;
+  return false;
+}
+
+// The position of a mouse message packed as Windows packs it: x in the low 16 bits, y in the
+// next 16, each as a 16-bit two's complement number.
+qr_u dsp_packxy(dsp_msg const& m) { return (qr_u(m.x) & 0xFFFF) | ((qr_u(m.y) & 0xFFFF) << 16); }
 
 }  // namespace
 
-// ---- Entries -------------------------------------------------------------------------
+void dsp_applyinput(dsp_msg const& m) {
+  dsp_inputstate& st = dsp.input.state;
+  switch (m.code) {
+    case dsp_wm_keydown:
+    case dsp_wm_keyup:
+      if (m.vk != 0 && m.vk < 256) st.keydown[m.vk] = m.code == dsp_wm_keydown;
+      break;
+    case dsp_wm_mousemove:
+      st.x = m.x;
+      st.y = m.y;
+      break;
+    case dsp_wm_lbuttondown:
+    case dsp_wm_rbuttondown:
+    case dsp_wm_mbuttondown:
+    case dsp_wm_xbuttondown:
+      if (m.button != 0) st.buttons |= 1u << m.button;
+      break;
+    case dsp_wm_lbuttonup:
+    case dsp_wm_rbuttonup:
+    case dsp_wm_mbuttonup:
+    case dsp_wm_xbuttonup:
+      if (m.button != 0) st.buttons &= ~(1u << m.button);
+      break;
+    default:
+      break;
+  }
+}
 
-qr_bool IsNextMsg254() {
-  dsp_setup();
-  dsp_statpass();
-  dsp_tick();
-  dsp.input.current = {false, 0};
-  if (!dsp.win.open) return false;
+bool dsp_inputwin() {
+  if (dsp.win.open) return true;
+  dsp_inputreset();
+  return false;
+}
+
+void dsp_inputreset() {
+  dsp_inputstate& st = dsp.input.state;
+  st.posted.clear();
+  std::fill(std::begin(st.keydown), std::end(st.keydown), false);
+  st.buttons = 0;
+  st.x = st.y = 0;
+}
+
+// Scripted lines and synthesised messages that are due come first, in the order they fell
+// due (a scripted line before a message due at the same time), then SDL's events.
+bool dsp_next() {
+  dsp_cur() = {false, 0};
+  if (!dsp_inputwin()) return false;  // the window's queue went with it
   auto& script = dsp.input.script;
-  if (!script.empty() && script.front().at <= dsp_now()) {
-    dsp.input.current = {true, script.front().vk};
+  auto& posted = dsp.input.state.posted;
+  double now = script.empty() && posted.empty() ? 0 : dsp_now();  // the game's usual case
+  bool scripted = !script.empty() && script.front().at <= now;
+  bool synthesised = !posted.empty() && posted.front().at <= now;
+  if (scripted && (!synthesised || script.front().at <= posted.front().at)) {
+    dsp_msg& m = dsp_cur();
+    m.live = true;
+    m.code = script.front().drop.empty() ? dsp_wm_keydown : dsp_wm_dropfiles;
+    m.vk = script.front().vk;
+    m.file = std::move(script.front().drop);
+    m.x = dsp.input.state.x;
+    m.y = dsp.input.state.y;
     script.pop_front();
+    return true;
+  }
+  if (synthesised) {
+    if (posted.front().pending) dsp_applyinput(posted.front().msg);
+    dsp_cur() = std::move(posted.front().msg);
+    posted.pop_front();
     return true;
   }
   SDL_Event ev;
@@ -52,7 +248,177 @@ qr_bool IsNextMsg254() {
   return false;
 }
 
+// Never waits for what cannot come: the headless backend gives up at once when no scripted
+// or synthesised message is still due, and every wait ends when the window closes or
+// DISP_QUIT_AT passes. A window waits on SDL in slices of at most 100 ms.
+bool dsp_wait(bool (*want)(dsp_msg const& m, qe_u arg), qe_u arg) {
+  for (;;) {
+    dsp_tick();
+    if (!dsp_inputwin()) break;
+    if (dsp_next()) {
+      if (want(dsp_cur(), arg)) return true;
+      continue;
+    }
+    double due = dsp_nextdue();
+    double stop = dsp.env.quitat >= 0 ? std::min(due, dsp.env.quitat) : due;
+    if (!dsp.win.sdl) {
+      if (!std::isfinite(due)) break;  // nothing will ever come
+      dsp_waituntil(stop);
+      continue;
+    }
+    if (dsp.env.virtualclock && std::isfinite(stop)) {  // virtual time passes at once
+      dsp_waituntil(stop);
+      continue;
+    }
+    double left = (stop - dsp_now()) * 1000;
+    int ms = std::isfinite(left) ? int(std::clamp(std::ceil(left), 1.0, 100.0)) : 100;
+    SDL_Event ev;
+    if (SDL_WaitEventTimeout(&ev, ms)) {
+      dsp_take(ev);
+      if (want(dsp_cur(), arg)) return true;
+    }
+  }
+  dsp_cur() = {false, 0};
+  return false;
+}
+
+// ---- Entries: messages ---------------------------------------------------------------
+
+qr_v SendMsg253() {
+  dsp_setup();
+  if (!dsp_inputwin()) return;
+  dsp_msg m;
+  m.live = true;
+  m.code = dsp_wm_user;
+  dsp_post(std::move(m), dsp_now());
+}
+
+qr_bool IsNextMsg254() {
+  dsp_setup();
+  dsp_statpass();
+  dsp_tick();
+  return dsp_next();
+}
+
+// Events without a code of their own are taken and passed over, so 0 means none is left.
+qr_u GetNextMsg255() {
+  dsp_setup();
+  dsp_tick();
+  return dsp_get(dsp_anycode, 0) ? dsp_cur().code : 0;
+}
+
+qr_u WaitNextMsg256() {
+  dsp_setup();
+  return dsp_wait(dsp_anycode, 0) ? dsp_cur().code : 0;
+}
+
+qr_bool IsMsg257(qe_u code) {
+  dsp_setup();
+  return dsp_cur().live && dsp_cur().code == code;
+}
+
+qr_u GetMsg258(qe_u code) {
+  dsp_setup();
+  dsp_tick();
+  return code <= 0xFFFFFFFFu && dsp_get(dsp_iscode, code) ? code : 0;
+}
+
+qr_u WaitMsg259(qe_u code) {
+  dsp_setup();
+  return code <= 0xFFFFFFFFu && dsp_wait(dsp_iscode, code) ? code : 0;
+}
+
+// ---- Entries: keys -------------------------------------------------------------------
+
 qr_bool IsKey260(qe_u code) {
   dsp_setup();
-  return dsp.input.current.iskey && code != 0 && dsp.input.current.vk == code;
+  return dsp_iskeydown(dsp_cur()) && code != 0 && dsp_cur().vk == code;
+}
+
+qr_bool IsKey261() {
+  dsp_setup();
+  return dsp_iskeydown(dsp_cur());
+}
+
+qr_u GetKey262() {
+  dsp_setup();
+  return dsp_iskeydown(dsp_cur()) ? dsp_cur().vk : 0;
+}
+
+qr_u WaitKey263(qe_u vk) {
+  dsp_setup();
+  if (vk == 0) return WaitKey264();
+  if (vk > 255) return 0;  // no such key: nothing to wait for
+  return dsp_wait(dsp_isthatkey, vk) ? vk : 0;
+}
+
+qr_u WaitKey264() {
+  dsp_setup();
+  return dsp_wait(dsp_isknownkey, 0) ? dsp_cur().vk : 0;
+}
+
+// ---- Entries: mouse buttons, wheel and moves ------------------------------------------
+
+qr_bool IsMouse265(qe_u button) {
+  dsp_setup();
+  return dsp_isbuttondown(dsp_cur()) && dsp_cur().button == button;
+}
+
+qr_bool IsMouse266() {
+  dsp_setup();
+  return dsp_isbuttondown(dsp_cur());
+}
+
+qr_u GetMouse267() {
+  dsp_setup();
+  return dsp_isbuttondown(dsp_cur()) ? dsp_cur().button : 0;
+}
+
+qr_u WaitMouse268(qe_u button) {
+  dsp_setup();
+  if (button == 0) return WaitMouse269();
+  if (!dsp_isbutton(button)) return 0;  // no such button: nothing to wait for
+  return dsp_wait(dsp_isthatbutton, button) ? button : 0;
+}
+
+qr_u WaitMouse269() {
+  dsp_setup();
+  return dsp_wait(dsp_isbuttondown, 0) ? dsp_cur().button : 0;
+}
+
+qr_bool IsMouseLeft270() { return IsMouse265(1); }
+qr_v WaitMouseLeft271() { WaitMouse268(1); }
+qr_bool IsMouseMiddle272() { return IsMouse265(4); }
+qr_v WaitMouseMiddle273() { WaitMouse268(4); }
+qr_bool IsMouseRight274() { return IsMouse265(2); }
+qr_v WaitMouseRight275() { WaitMouse268(2); }
+
+qr_bool IsMouseWheel276() {
+  dsp_setup();
+  return dsp_iswheel(dsp_cur());
+}
+
+qr_l GetMouseWheel277() {
+  dsp_setup();
+  return dsp_iswheel(dsp_cur()) ? dsp_cur().delta : 0;
+}
+
+qr_l WaitMouseWheel278() {
+  dsp_setup();
+  return dsp_wait(dsp_iswheel, 0) ? dsp_cur().delta : 0;
+}
+
+qr_bool IsMouseMove279() {
+  dsp_setup();
+  return dsp_ismove(dsp_cur());
+}
+
+qr_u GetMouseMove280() {
+  dsp_setup();
+  return dsp_ismove(dsp_cur()) ? dsp_packxy(dsp_cur()) : 0;
+}
+
+qr_u WaitMouseMove281() {
+  dsp_setup();
+  return dsp_wait(dsp_ismove, 0) ? dsp_packxy(dsp_cur()) : 0;
 }

@@ -20,6 +20,7 @@ struct SDL_Window;
 struct dsp_scriptkey {
   double at;
   unsigned vk;
+  std::string drop = {};  // a "DROP path" line: the dropped file's path, vk 0
 };
 
 // A frame to save as PNG: the first one shown at or after `at` seconds.
@@ -29,10 +30,17 @@ struct dsp_shot {
   bool done;
 };
 
-// The current message: what IsKey260 examines.
+// A message: the current one is what IsKey260, IsMouse265 and their kin examine. Codes are
+// the Windows message numbers (dsp_wm below); `{false, 0}` is no message at all.
 struct dsp_msg {
-  bool iskey;   // a key press, auto-repeat included
-  unsigned vk;  // its virtual-key code (0: a key the table does not know)
+  bool live = false;      // a message is current
+  unsigned code = 0;      // dsp_wm_keydown, ...; 0 for an event of no interest
+  unsigned vk = 0;        // key messages: the virtual-key code (0: a key the table does not know)
+  unsigned button = 0;    // mouse-button messages: 1 left, 2 right, 4 middle, 5 and 6 the X buttons
+  long x = 0, y = 0;      // mouse messages: the pointer in window coordinates
+  long delta = 0;         // wheel messages: 120 per notch, positive away from the user
+  bool repeat = false;    // a key press of a key already down
+  std::string file = {};  // a dropped file's path
 };
 
 // Durations in milliseconds, kept as a histogram of 0.01 ms bins up to 1 s (longer ones
@@ -66,6 +74,75 @@ struct bitmap {
   unsigned long pencolour = 0xFFFFFF;       // outline colour of the shape forms without one
   unsigned long brushcolour = 1;            // fill colour of those forms (1: none)
 };
+
+// ---- Input (input.cpp, synth.cpp, mouse.cpp, drop.cpp) -------------------------------
+
+// Message codes, as Windows numbers them.
+enum dsp_wm : unsigned {
+  dsp_wm_null = 0x000,  // any event without a code of its own
+  dsp_wm_move = 0x003,
+  dsp_wm_size = 0x005,
+  dsp_wm_setfocus = 0x007,
+  dsp_wm_killfocus = 0x008,
+  dsp_wm_paint = 0x00F,
+  dsp_wm_close = 0x010,
+  dsp_wm_showwindow = 0x018,
+  dsp_wm_keydown = 0x100,
+  dsp_wm_keyup = 0x101,
+  dsp_wm_mousemove = 0x200,
+  dsp_wm_lbuttondown = 0x201,
+  dsp_wm_lbuttonup = 0x202,
+  dsp_wm_rbuttondown = 0x204,
+  dsp_wm_rbuttonup = 0x205,
+  dsp_wm_mbuttondown = 0x207,
+  dsp_wm_mbuttonup = 0x208,
+  dsp_wm_mousewheel = 0x20A,
+  dsp_wm_xbuttondown = 0x20B,
+  dsp_wm_xbuttonup = 0x20C,
+  dsp_wm_mousehwheel = 0x20E,
+  dsp_wm_dropfiles = 0x233,
+  dsp_wm_mouseleave = 0x2A3,
+  dsp_wm_user = 0x400,
+};
+
+// A synthesised message waiting in the window's queue until the clock reaches `at`;
+// `pending` while its effect on the input state is still to come (a delayed release).
+struct dsp_posted {
+  double at;
+  bool pending;
+  dsp_msg msg;
+};
+
+// What the messages taken and posted so far say about the keyboard and the mouse.
+struct dsp_inputstate {
+  std::deque<dsp_posted> posted;  // synthesised messages, in the order they fall due
+  bool keydown[256] = {};         // by virtual-key code
+  unsigned buttons = 0;           // bit 1 << button for each mouse button held
+  long x = 0, y = 0;              // the pointer in window coordinates
+  std::vector<short> wide;        // the text GetDropFileW284 hands out
+};
+
+// Coordinates stay within +-16777216, so every sum of two stays far from overflow.
+inline constexpr long dsp_xymax = 1L << 24;
+
+// Messages: dsp_next() makes the next waiting message current (false: none, and none is
+// current); dsp_wait() takes messages until `want(m, arg)` accepts one, waiting for more as
+// long as any can come (false: the wait ended without one, and none is current).
+bool dsp_next();
+bool dsp_wait(bool (*want)(dsp_msg const& m, qe_u arg), qe_u arg);
+// Queues a synthesised message due at clock time `at` (now, if earlier); the input state
+// follows it once it is due. dsp_inputreset() forgets queue and state (the window closed).
+void dsp_post(dsp_msg m, double at);
+void dsp_applyinput(dsp_msg const& m);
+void dsp_inputreset();
+// Whether a window is open to take input; when none is, its queue and state are forgotten.
+bool dsp_inputwin();
+// Mouse: a coordinate kept within dsp_xymax, the sum of two such, the window's position on
+// the screen and its frame's left and top widths.
+long dsp_clampxy(long v);
+long dsp_sumxy(long a, long b);
+void dsp_winpos(long& x, long& y);
+void dsp_borders(long& left, long& top);
 
 // ---- State ---------------------------------------------------------------------------
 
@@ -103,10 +180,12 @@ struct dsp_state {
     dsp_sized const* current = nullptr;        // the size of (w, h), made on first use
   } font;
 
-  // Messages: scripted key presses still to come and the current message.
+  // Messages: scripted key presses still to come, the current message, and the queue of
+  // synthesised messages with the keyboard and mouse state.
   struct {
     std::deque<dsp_scriptkey> script;
     dsp_msg current = {false, 0};
+    dsp_inputstate state;
   } input;
 
   // Clock: the real clock counts from the first entry call; the virtual one counts the

@@ -1,0 +1,87 @@
+// The mouse position in three frames: the window's client area (what the messages carry),
+// the screen (plus the window's position) and the outer window (plus its frame's left and
+// top widths). Headless there is no frame, and the window sits where GetPosX69 says.
+#include <SDL2/SDL.h>
+
+#include <algorithm>
+#include <climits>
+
+#include "platform/disp/internal.h"
+
+// The window entries keep the headless window's position; without them in the library the
+// headless window sits at (0, 0).
+#pragma weak GetPosX69
+#pragma weak GetPosY70
+
+long dsp_clampxy(long v) { return std::clamp(v, -dsp_xymax, dsp_xymax); }
+
+long dsp_sumxy(long a, long b) {
+  long s = 0;
+  if (__builtin_add_overflow(a, b, &s)) s = b > 0 ? LONG_MAX : LONG_MIN;
+  return dsp_clampxy(s);
+}
+
+void dsp_winpos(long& x, long& y) {
+  x = y = 0;
+  if (!dsp.win.open) return;
+  if (dsp.win.sdl) {
+    int ix = 0, iy = 0;
+    SDL_GetWindowPosition(dsp.win.sdl, &ix, &iy);
+    x = ix;
+    y = iy;
+  } else if (GetPosX69 && GetPosY70) {
+    x = dsp_clampxy(long(GetPosX69()));  // the position's bits, negative ones included
+    y = dsp_clampxy(long(GetPosY70()));
+  }
+}
+
+// Window managers that do not tell (or no window manager at all) give no frame.
+void dsp_borders(long& left, long& top) {
+  left = top = 0;
+  int t = 0, l = 0;
+  if (dsp.win.open && dsp.win.sdl &&
+      SDL_GetWindowBordersSize(dsp.win.sdl, &t, &l, nullptr, nullptr) == 0) {
+    left = l;
+    top = t;
+  }
+}
+
+// ---- Entries -------------------------------------------------------------------------
+
+qr_l GetMouseAbsX286() {
+  dsp_setup();
+  long x = 0, y = 0;
+  dsp_winpos(x, y);
+  return dsp_inputwin() ? dsp_sumxy(x, dsp.input.state.x) : 0;
+}
+
+qr_l GetMouseAbsY287() {
+  dsp_setup();
+  long x = 0, y = 0;
+  dsp_winpos(x, y);
+  return dsp_inputwin() ? dsp_sumxy(y, dsp.input.state.y) : 0;
+}
+
+qr_l GetMouseWinX288() {
+  dsp_setup();
+  return dsp_inputwin() ? dsp.input.state.x : 0;
+}
+
+qr_l GetMouseWinY289() {
+  dsp_setup();
+  return dsp_inputwin() ? dsp.input.state.y : 0;
+}
+
+qr_l GetMousePosX290() {
+  dsp_setup();
+  long left = 0, top = 0;
+  dsp_borders(left, top);
+  return dsp_inputwin() ? dsp_sumxy(left, dsp.input.state.x) : 0;
+}
+
+qr_l GetMousePosY291() {
+  dsp_setup();
+  long left = 0, top = 0;
+  dsp_borders(left, top);
+  return dsp_inputwin() ? dsp_sumxy(top, dsp.input.state.y) : 0;
+}

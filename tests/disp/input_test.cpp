@@ -1,0 +1,410 @@
+// libdisp's input on the headless backend with the virtual clock: synthesised keys, clicks,
+// wheel turns and moves arrive as messages in order; the takes and waits; mouse positions;
+// dropped files from a DISP_KEYS script (a child process, which reads its own environment).
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <spawn.h>
+#include <sys/wait.h>
+
+#include <climits>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "platform/disp/disp.h"
+
+extern char** environ;
+
+namespace {
+
+enum : unsigned long {
+  wm_close = 0x10,
+  wm_keydown = 0x100,
+  wm_keyup = 0x101,
+  wm_mousemove = 0x200,
+  wm_lbuttondown = 0x201,
+  wm_lbuttonup = 0x202,
+  wm_rbuttondown = 0x204,
+  wm_rbuttonup = 0x205,
+  wm_mbuttondown = 0x207,
+  wm_mouswheel = 0x20A,
+  wm_dropfiles = 0x233,
+  wm_user = 0x400,
+};
+
+// Every message waiting now, as "code" or "code:detail" for keys and buttons.
+std::vector<std::string> drain() {
+  std::vector<std::string> got;
+  while (unsigned long code = GetNextMsg255()) {
+    char s[64];
+    if (code == wm_keydown || code == wm_keyup)
+      snprintf(s, sizeof s, "%lu:%lu", code, IsKey261() ? GetKey262() : 0);
+    else if (IsMouse266())
+      snprintf(s, sizeof s, "%lu:%lu", code, GetMouse267());
+    else
+      snprintf(s, sizeof s, "%lu", code);
+    got.push_back(s);
+  }
+  return got;
+}
+
+using strings = std::vector<std::string>;
+
+// A fresh window with an empty queue and the pointer at (0, 0) for every case.
+class Input : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    CloseWin46();
+    IsNextMsg254();  // a closed window's queue and state are dropped
+    ASSERT_TRUE(CreateWin42(320, 200));
+  }
+};
+
+// ---- Key and mouse synthesis ----------------------------------------------------------
+
+TEST_F(Input, SynthesisedKeysArriveAsPressAndReleaseInOrder) {
+  PressKey241(32);
+  DownKey242(65);
+  UpKey243(65);
+  PressKey240(13, 0);
+  EXPECT_EQ(drain(), (strings{"256:32", "257:0", "256:65", "257:0", "256:13", "257:0"}));
+  EXPECT_EQ(GetNextMsg255(), 0u);
+}
+
+TEST_F(Input, IsKeyAnswersOnlyThePressOfItsKey) {
+  unsigned const game[] = {32, 39, 37, 38, 40, 107, 109, 36, 35, 82, 120, 123, 27};
+  for (unsigned vk : game) {
+    PressKey241(vk);
+    ASSERT_TRUE(IsNextMsg254());
+    for (unsigned other = 0; other < 256; ++other)
+      EXPECT_EQ(IsKey260(other), other == vk) << vk << " asked as " << other;
+    EXPECT_TRUE(IsKey261());
+    EXPECT_EQ(GetKey262(), vk);
+    ASSERT_TRUE(IsNextMsg254());  // the release is a message, but no press
+    EXPECT_TRUE(IsMsg257(wm_keyup));
+    EXPECT_FALSE(IsKey260(vk));
+    EXPECT_FALSE(IsKey261());
+    EXPECT_EQ(GetKey262(), 0u);
+  }
+  EXPECT_FALSE(IsNextMsg254());
+  EXPECT_FALSE(IsKey260(32));  // no message, no key
+}
+
+TEST_F(Input, HeldKeyIsReleasedAfterItsTimeOnTheClock) {
+  double t0 = GetTimeR49();
+  PressKey240(37, 500);
+  SendMsg253();  // posted later, due earlier than the release
+  EXPECT_EQ(drain(), (strings{"256:37", "1024"}));
+  Delay28(499);
+  EXPECT_EQ(GetNextMsg255(), 0u);
+  Delay28(1);
+  EXPECT_EQ(drain(), (strings{"257:0"}));
+  EXPECT_DOUBLE_EQ(GetTimeR49() - t0, 0.5);
+}
+
+TEST_F(Input, SynthesisOfNoKeyOrNoButtonPostsNothing) {
+  PressKey241(0);
+  PressKey241(256);
+  DownKey242(1000);
+  for (unsigned b : {0u, 3u, 7u, 255u}) PressMouse245(b);
+  EXPECT_EQ(GetNextMsg255(), 0u);
+}
+
+TEST_F(Input, ClicksCarryTheirButtonAtThePointer) {
+  MoveMouseWin251(10, 20);
+  PressMouse245(1);
+  PressMouse244(2, 0);
+  DownMouse246(4);
+  UpMouse247(4);
+  EXPECT_EQ(drain(), (strings{"512", "513:1", "514", "516:2", "517", "519:4", "520"}));
+
+  PressMouse245(1);
+  ASSERT_EQ(GetNextMsg255(), wm_lbuttondown);
+  EXPECT_TRUE(IsMouseLeft270());
+  EXPECT_FALSE(IsMouseRight274());
+  EXPECT_FALSE(IsMouseMiddle272());
+  EXPECT_TRUE(IsMouse265(1));
+  EXPECT_FALSE(IsMouse265(2));
+  EXPECT_FALSE(IsKey261());  // a button is no key, though VK_LBUTTON is 1
+  EXPECT_FALSE(IsKey260(1));
+  ASSERT_EQ(GetNextMsg255(), wm_lbuttonup);
+  EXPECT_FALSE(IsMouse266());  // releases are not presses
+  EXPECT_EQ(GetMouse267(), 0u);
+  EXPECT_EQ(GetMouseWinX288(), 10);
+  EXPECT_EQ(GetMouseWinY289(), 20);
+}
+
+TEST_F(Input, WheelMessagesCarryTheirDelta) {
+  WheelMouse248(120);
+  WheelMouse248(-360);
+  ASSERT_EQ(GetNextMsg255(), wm_mouswheel);
+  EXPECT_TRUE(IsMouseWheel276());
+  EXPECT_EQ(GetMouseWheel277(), 120);
+  EXPECT_EQ(WaitMouseWheel278(), -360);
+  PressKey241(32);
+  ASSERT_TRUE(IsNextMsg254());
+  EXPECT_FALSE(IsMouseWheel276());
+  EXPECT_EQ(GetMouseWheel277(), 0);
+}
+
+// ---- Mouse position --------------------------------------------------------------------
+
+TEST_F(Input, PointerPositionsRoundTripInEveryFrame) {
+  MoveMouseWin251(100, 50);
+  EXPECT_EQ(GetMouseWinX288(), 100);
+  EXPECT_EQ(GetMouseWinY289(), 50);
+  MoveMouse249(-30, 5);  // relative to the last move, even before it was taken
+  MoveMouse249(-1, -1);
+  EXPECT_EQ(GetMouseWinX288(), 69);
+  EXPECT_EQ(GetMouseWinY289(), 54);
+
+  long ox = GetMouseAbsX286() - GetMouseWinX288(), oy = GetMouseAbsY287() - GetMouseWinY289();
+  MoveMouseAbs250(ox + 7, oy + 9);
+  EXPECT_EQ(GetMouseWinX288(), 7);
+  EXPECT_EQ(GetMouseWinY289(), 9);
+  EXPECT_EQ(GetMouseAbsX286(), ox + 7);
+  EXPECT_EQ(GetMouseAbsY287(), oy + 9);
+
+  MoveMousePos252(40, 30);  // headless windows have no frame
+  EXPECT_EQ(GetMousePosX290(), 40);
+  EXPECT_EQ(GetMousePosY291(), 30);
+  EXPECT_EQ(GetMouseWinX288(), 40);
+
+  // Each move is a message with the new position, packed as Windows packs it.
+  std::vector<unsigned long> moves;
+  while (GetMsg258(wm_mousemove)) moves.push_back(GetMouseMove280());
+  EXPECT_EQ(moves, (std::vector<unsigned long>{100 | 50 << 16, 70 | 55 << 16, 69 | 54 << 16,
+                                               7 | 9 << 16, 40 | 30 << 16}));
+}
+
+TEST_F(Input, PointerOutsideTheWindowIsKeptAndExtremeMovesSaturate) {
+  MoveMouseWin251(-1, -2);
+  ASSERT_EQ(WaitMouseMove281(), 0xFFFEFFFFu);  // -1 and -2 as 16-bit numbers
+  EXPECT_EQ(GetMouseWinX288(), -1);
+  MoveMouse249(LONG_MAX, LONG_MIN);
+  MoveMouse249(LONG_MAX, LONG_MIN);
+  EXPECT_EQ(GetMouseWinX288(), 1L << 24);
+  EXPECT_EQ(GetMouseWinY289(), -(1L << 24));
+  MoveMouseAbs250(LONG_MIN, LONG_MAX);
+  EXPECT_EQ(GetMouseWinX288(), -(1L << 24));
+  EXPECT_EQ(GetMouseWinY289(), 1L << 24);
+}
+
+// ---- Messages and waits ----------------------------------------------------------------
+
+TEST_F(Input, SendMsgPostsAUserMessage) {
+  SendMsg253();
+  EXPECT_EQ(GetNextMsg255(), wm_user);
+  EXPECT_TRUE(IsMsg257(wm_user));
+  EXPECT_FALSE(IsMsg257(wm_keydown));
+  EXPECT_FALSE(IsKey261());
+  EXPECT_FALSE(IsMouseMove279());
+  EXPECT_FALSE(IsDropFile282());
+  EXPECT_EQ(GetNextMsg255(), 0u);
+  EXPECT_FALSE(IsMsg257(wm_user));  // nothing is current any more
+}
+
+// The filtered takes and waits drop the messages before the one they look for.
+TEST_F(Input, FilteredTakesDropWhatCameBefore) {
+  PressKey241(65);
+  SendMsg253();
+  PressKey241(66);
+  EXPECT_EQ(GetMsg258(wm_user), wm_user);
+  EXPECT_EQ(WaitKey263(66), 66u);
+  EXPECT_EQ(GetNextMsg255(), wm_keyup);
+  EXPECT_EQ(GetNextMsg255(), 0u);
+
+  PressMouse245(2);
+  PressMouse245(1);
+  WaitMouseLeft271();
+  EXPECT_TRUE(IsMouseLeft270());
+  EXPECT_EQ(GetMsg258(wm_rbuttondown), 0u);  // the right click went before
+  EXPECT_EQ(GetMsg258(0x1FFFFFFFFul), 0u);   // no such code
+}
+
+TEST_F(Input, WaitsJumpTheVirtualClockToWhatFallsDue) {
+  double t0 = GetTimeR49();
+  PressMouse244(4, 1500);
+  PressKey240(90, 2500);
+  EXPECT_EQ(WaitMouse269(), 4u);
+  EXPECT_EQ(WaitKey264(), 90u);
+  EXPECT_EQ(WaitMsg259(wm_keyup), wm_keyup);  // after the middle button's release
+  EXPECT_DOUBLE_EQ(GetTimeR49() - t0, 2.5);
+}
+
+TEST_F(Input, WaitsEndAtOnceWhenNothingCanCome) {
+  double t0 = GetTimeR49();
+  EXPECT_EQ(WaitNextMsg256(), 0u);
+  EXPECT_EQ(WaitMsg259(wm_user), 0u);
+  EXPECT_EQ(WaitKey263(32), 0u);
+  EXPECT_EQ(WaitKey263(300), 0u);
+  EXPECT_EQ(WaitKey264(), 0u);
+  EXPECT_EQ(WaitMouse268(1), 0u);
+  EXPECT_EQ(WaitMouse268(3), 0u);
+  EXPECT_EQ(WaitMouse269(), 0u);
+  WaitMouseLeft271();
+  WaitMouseMiddle273();
+  WaitMouseRight275();
+  EXPECT_EQ(WaitMouseWheel278(), 0);
+  EXPECT_EQ(WaitMouseMove281(), 0u);
+  EXPECT_STREQ(WaitDropFile285(), "");
+  EXPECT_EQ(GetTimeR49(), t0);
+
+  PressKey240(65, 1000);  // what is queued but never wanted does not hold a wait either
+  EXPECT_EQ(WaitMouse269(), 0u);
+  EXPECT_DOUBLE_EQ(GetTimeR49() - t0, 1.0);
+}
+
+TEST_F(Input, ClosedWindowEndsWaitsAndTakesNoSynthesis) {
+  PressKey240(65, 1000);
+  CloseWin46();
+  EXPECT_EQ(WaitNextMsg256(), 0u);
+  PressKey241(65);
+  MoveMouseWin251(5, 5);
+  SendMsg253();
+  EXPECT_EQ(GetMouseWinX288(), 0);
+  ASSERT_TRUE(CreateWin42(320, 200));
+  EXPECT_EQ(WaitNextMsg256(), 0u) << "a message outlived its window";
+}
+
+TEST_F(Input, NoDropFileWithoutADropMessage) {
+  SendMsg253();
+  ASSERT_TRUE(IsNextMsg254());
+  EXPECT_FALSE(IsDropFile282());
+  EXPECT_STREQ(GetDropFile283(), "");
+  ASSERT_NE(GetDropFileW284(), nullptr);
+  EXPECT_EQ(GetDropFileW284()[0], 0);
+}
+
+// ---- Scripts, in a child ---------------------------------------------------------------
+
+std::string wide(short const* w) {
+  std::string s;
+  for (; *w; ++w) {
+    char u[8];
+    snprintf(u, sizeof u, "%04X ", unsigned(static_cast<unsigned short>(*w)));
+    s += u;
+  }
+  return s;
+}
+
+// Prints each dropped file with its time, its UTF-16 units, then the key that follows.
+int drops() {
+  if (!CreateWin42(320, 200)) return 1;
+  for (char const* p; *(p = WaitDropFile285());) {
+    printf("%.3f [%s] %d %s\n", GetTimeR49(), GetDropFile283(), int(IsDropFile282()),
+           wide(GetDropFileW284()).c_str());
+  }
+  printf("end %.3f %d\n", GetTimeR49(), int(IsWin47()));
+  return 0;
+}
+
+// Waits for a key that never comes while DISP_QUIT_AT closes the window.
+int quitwait() {
+  if (!CreateWin42(320, 200)) return 1;
+  PressKey240(65, 5000);
+  unsigned long got = WaitKey263(66);
+  printf("%lu %.3f %d\n", got, GetTimeR49(), int(IsWin47()));
+  return 0;
+}
+
+struct result {
+  int status = -1;
+  std::string out, err;
+};
+
+std::string slurp(std::string const& path) {
+  std::ifstream f(path);
+  std::stringstream ss;
+  ss << f.rdbuf();
+  return ss.str();
+}
+
+class Script : public ::testing::Test {
+ protected:
+  std::string dir;
+  void SetUp() override {
+    char tmpl[] = "/tmp/disp_input_test.XXXXXX";
+    ASSERT_NE(mkdtemp(tmpl), nullptr);
+    dir = tmpl;
+  }
+  void TearDown() override {
+    if (!HasFailure()) std::system(("rm -rf " + dir).c_str());
+  }
+
+  // Runs a scenario of this program headless, on the virtual clock, with `env` added.
+  result run(char const* scenario, std::vector<std::string> env) {
+    std::vector<std::string> all;
+    for (char** e = environ; *e; ++e)
+      if (std::string(*e).rfind("DISP_", 0) != 0) all.push_back(*e);
+    all.push_back("DISP_HEADLESS=1");
+    all.push_back("DISP_CLOCK=virtual");
+    all.insert(all.end(), env.begin(), env.end());
+    std::vector<char*> envp;
+    for (auto& s : all) envp.push_back(s.data());
+    envp.push_back(nullptr);
+    std::string out = dir + "/out.txt", err = dir + "/err.txt";
+    posix_spawn_file_actions_t fa;
+    posix_spawn_file_actions_init(&fa);
+    posix_spawn_file_actions_addopen(&fa, 1, out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    posix_spawn_file_actions_addopen(&fa, 2, err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    char self[] = "/proc/self/exe", flag[] = "--scenario";
+    std::string name = scenario;
+    char* argv[] = {self, flag, name.data(), nullptr};
+    result r;
+    pid_t pid;
+    if (posix_spawn(&pid, self, &fa, nullptr, argv, envp.data()) == 0) {
+      int st = 0;
+      waitpid(pid, &st, 0);
+      r.status = WIFEXITED(st) ? WEXITSTATUS(st) : 128 + WTERMSIG(st);
+    }
+    posix_spawn_file_actions_destroy(&fa);
+    r.out = slurp(out);
+    r.err = slurp(err);
+    return r;
+  }
+};
+
+// DROP lines deliver their paths, spaces and all, on time and in file order; bytes that are
+// not UTF-8 reach the wide form as Latin-1; bad DROP lines are reported and skipped.
+TEST_F(Script, DropLinesDeliverDroppedFiles) {
+  std::ofstream(dir + "/keys.txt") << "0.5 DROP  /tmp/a b/\xC3\xA9t\xC3\xA9.txt  \n"
+                                      "1 SPACE\n"
+                                      "1.5 drop rel/\xFF.bin # a comment\n"
+                                      "2 DROP\n"
+                                      "x DROP /nowhere\n";
+  result r = run("drops", {"DISP_KEYS=" + dir + "/keys.txt"});
+  ASSERT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(r.out,
+            "0.500 [/tmp/a b/\xC3\xA9t\xC3\xA9.txt] 1 "
+            "002F 0074 006D 0070 002F 0061 0020 0062 002F 00E9 0074 00E9 002E 0074 0078 0074 \n"
+            "1.500 [rel/\xFF.bin] 1 0072 0065 006C 002F 00FF 002E 0062 0069 006E \n"
+            "end 1.500 1\n");
+  EXPECT_NE(r.err.find("keys.txt:4:"), std::string::npos) << r.err;
+  EXPECT_NE(r.err.find("keys.txt:5:"), std::string::npos) << r.err;
+}
+
+TEST_F(Script, WaitEndsWhenQuitAtCloses) {
+  result r = run("quitwait", {"DISP_QUIT_AT=1.25"});
+  ASSERT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(r.out, "0 1.250 0\n");
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (argc == 3 && std::strcmp(argv[1], "--scenario") == 0) {
+    if (std::strcmp(argv[2], "drops") == 0) return drops();
+    if (std::strcmp(argv[2], "quitwait") == 0) return quitwait();
+    return 2;
+  }
+  setenv("DISP_HEADLESS", "1", 1);
+  setenv("DISP_CLOCK", "virtual", 1);
+  for (char const* v : {"DISP_KEYS", "DISP_QUIT_AT", "DISP_SHOT", "DISP_STATS"}) unsetenv(v);
+  ::testing::InitGoogleTest(&argc, argv);
+  return RUN_ALL_TESTS();
+}

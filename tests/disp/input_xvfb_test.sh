@@ -1,0 +1,74 @@
+#!/usr/bin/env bash
+# Input in a real window under Xvfb: clicks, wheel turns and moves made through XTEST arrive
+# as mouse messages with their buttons, deltas and positions; a click synthesised in the
+# window arrives among them; waits return on a real key and end on SIGTERM. Skips (77)
+# where Xvfb or xdotool is missing.
+set -u
+probe=$1
+for tool in Xvfb xdotool; do
+  command -v "$tool" >/dev/null || { echo "$tool is not installed: skipped"; exit 77; }
+done
+
+work=$(mktemp -d /tmp/disp_input_xvfb.XXXXXX)
+pids=()
+cleanup() {
+  for p in "${pids[@]}"; do kill "$p" 2>/dev/null; done
+  wait 2>/dev/null
+  rm -rf "$work"
+}
+trap cleanup EXIT
+fail() { echo "FAIL: $*"; echo "--- probe output:"; cat "$work"/out* 2>/dev/null; exit 1; }
+
+Xvfb -displayfd 3 -screen 0 800x600x24 -nolisten tcp 3>"$work/display" 2>"$work/xvfb.log" &
+pids+=($!)
+for _ in $(seq 100); do [ -s "$work/display" ] && break; sleep 0.05; done
+[ -s "$work/display" ] || fail "Xvfb did not start: $(cat "$work/xvfb.log")"
+export DISPLAY=":$(head -n1 "$work/display")"
+unset DISP_HEADLESS DISP_CLOCK DISP_KEYS DISP_QUIT_AT DISP_SHOT SDL_VIDEODRIVER
+
+waitfor() {
+  for _ in $(seq 200); do grep -q "$2" "$1" && return 0; sleep 0.05; done
+  return 1
+}
+
+"$probe" >"$work/out1" 2>&1 &
+probe1=$!
+pids+=($probe1)
+waitfor "$work/out1" ready || fail "no first frame"
+wid=$(xdotool search --sync --name '^input_probe$' | head -n1)
+[ -n "$wid" ] || fail "no window titled input_probe"
+xdotool windowfocus --sync "$wid"
+
+xdotool mousemove --window "$wid" 50 60
+waitfor "$work/out1" "^move 50 60 abs" || fail "the move to (50, 60) did not arrive"
+xdotool click 1
+waitfor "$work/out1" "^down 1 50 60" || fail "no left press at (50, 60)"
+waitfor "$work/out1" "^up 202" || fail "no left release"
+xdotool click 3
+waitfor "$work/out1" "^down 2 50 60" || fail "no right press"
+xdotool click 4 click 5
+waitfor "$work/out1" "^wheel -120" || fail "no wheel turns"
+grep -q "^wheel 120" "$work/out1" || fail "no wheel turn away from the user"
+xdotool key s
+waitfor "$work/out1" "^down 4 50 60" || fail "the synthesised middle click did not arrive"
+# The screen position is the window's position plus the window position.
+abs=$(grep "^move 50 60 abs" "$work/out1" | head -n1 | cut -d' ' -f5,6)
+eval "$(xdotool getwindowgeometry --shell "$wid")"
+[ "$abs" = "$((X + 50)) $((Y + 60))" ] || fail "screen position $abs, window at $X $Y"
+xdotool key Escape
+wait "$probe1" || fail "probe exited with $?"
+
+"$probe" wait >"$work/out2" 2>&1 &
+probe2=$!
+pids+=($probe2)
+waitfor "$work/out2" ready || fail "second probe: no first frame"
+wid=$(xdotool search --sync --name '^input_probe$' | head -n1)
+xdotool windowfocus --sync "$wid"
+sleep 0.2
+xdotool key F9
+waitfor "$work/out2" "^waited 120" || fail "WaitKey264 did not return F9"
+sleep 0.2
+kill -TERM "$probe2"
+wait "$probe2" || fail "second probe exited with $? after SIGTERM"
+grep -q "^end 0" "$work/out2" || fail "SIGTERM did not end the wait"
+echo "PASS"
