@@ -97,12 +97,12 @@ constexpr int dsp_scrw = 1920, dsp_scrh = 1080, dsp_scrdpi = 96;
 
 // State of these entries, kept in dsp.sys.
 struct dsp_sys {
-  int x = 0, y = 0;                 // headless: where the window's picture is on the screen
-  unsigned long style = 0;          // dsp_w* flags of the open window
-  void (*drawproc)() = nullptr;     // SetDrawProcedure48
-  bool indrawproc = false;          // drawproc is running: no second call from inside it
-  std::deque<double> fps;           // clock times of the AddFPS34 calls of the last second
-  std::u16string widetitle;         // what GetTitleW54 hands out
+  int x = 0, y = 0;              // headless: where the window's picture is on the screen
+  unsigned long style = 0;       // dsp_w* flags of the open window
+  void (*drawproc)() = nullptr;  // SetDrawProcedure48
+  bool indrawproc = false;       // drawproc is running: no second call from inside it
+  std::deque<double> fps;        // clock times of the AddFPS34 calls of the last second
+  std::u16string widetitle;      // what GetTitleW54 hands out
 };
 
 // Window: brings SDL's video up for a query without a window (false and no message when
