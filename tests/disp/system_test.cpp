@@ -710,9 +710,11 @@ struct xserver {
     posix_spawn_file_actions_adddup2(&fa, fds[1], 3);
     if (fds[1] != 3) posix_spawn_file_actions_addclose(&fa, fds[1]);
     posix_spawn_file_actions_addopen(&fa, 2, "/dev/null", O_WRONLY, 0);
+    // -noreset: the scenario closes its last window and opens another, and a server
+    // resetting after its last client went would refuse that connection.
     char prog[] = "Xvfb", a1[] = "-displayfd", a2[] = "3", a3[] = "-screen", a4[] = "0",
-         a5[] = "1024x768x24", a6[] = "-nolisten", a7[] = "tcp";
-    char* argv[] = {prog, a1, a2, a3, a4, a5, a6, a7, nullptr};
+         a5[] = "1024x768x24", a6[] = "-nolisten", a7[] = "tcp", a8[] = "-noreset";
+    char* argv[] = {prog, a1, a2, a3, a4, a5, a6, a7, a8, nullptr};
     if (posix_spawnp(&pid, prog, &fa, nullptr, argv, environ) != 0) pid = -1;
     posix_spawn_file_actions_destroy(&fa);
     close(fds[1]);
