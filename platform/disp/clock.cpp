@@ -1,5 +1,5 @@
-// The clock entries: seconds since the library started (real, or virtual under
-// DISP_CLOCK=virtual, where only Delay28 moves time), the pause, and the frame counter.
+// The clock entries: seconds or milliseconds since the library started (real, or virtual
+// under DISP_CLOCK=virtual, where only the pauses move time), the pauses, the frame counter.
 #include <cerrno>
 #include <ctime>
 
@@ -48,6 +48,17 @@ qr_v Delay28(qe_u ms) {
   }
   while (clock_nanosleep(CLOCK_MONOTONIC, TIMER_ABSTIME, &until, nullptr) == EINTR) {
   }
+}
+
+// The short pause of a loop that waits for something: 1 ms, as Delay28(1).
+qr_v Delay29() { Delay28(1); }
+
+// Whole milliseconds of the same clock as GetTimeR49. 64 bits wide, so it never wraps.
+qr_u GetTime50() {
+  dsp_setup();
+  if (dsp.env.virtualclock) return dsp.clock.virtualms;
+  int64_t ns = dsp_steadyns() - dsp.clock.epochns;
+  return ns > 0 ? qr_u(ns / 1000000) : 0;
 }
 
 qr_u GetFPS37() {

@@ -40,7 +40,7 @@ constexpr size_t dsp_textmax = 65535;
 
 // Longest wide path, in 16-bit units, that OpenFileW314 looks at: Linux takes no longer
 // path, and the bound keeps an unterminated argument from being read without end.
-constexpr size_t dsp_widemax = 4096;
+constexpr size_t dsp_widepathmax = 4096;
 
 // ---- State ---------------------------------------------------------------------------
 
@@ -49,14 +49,15 @@ constexpr size_t dsp_widemax = 4096;
 std::mutex dsp_readerlock;
 dsp_reader dsp_rd;
 
-// errno of the last file entry that failed (0: none yet). Kept here until the library has
-// one error record for all its entries.
+// errno of the last file entry that failed (0: none yet), the detail behind GetError38's
+// file error.
 std::atomic<int> dsp_fileerror{0};
 
 // ---- Internals -----------------------------------------------------------------------
 
 bool dsp_filefail(int err) {
   dsp_fileerror = err;
+  dsp_seterror(err == ENOMEM ? dsp_enomem : err == EINVAL ? dsp_earg : dsp_efile);
   return false;
 }
 
@@ -225,9 +226,9 @@ uint32_t dsp_le(size_t n) {
 }
 
 // UTF-16 to UTF-8. False for an unpaired surrogate, which names no character and so no
-// file, or for a text without a terminator within dsp_widemax units.
+// file, or for a text without a terminator within dsp_widepathmax units.
 bool dsp_utf16to8(short const* ws, std::string& out) {
-  for (size_t i = 0; i < dsp_widemax; ++i) {
+  for (size_t i = 0; i < dsp_widepathmax; ++i) {
     uint32_t c = uint16_t(ws[i]);
     if (c == 0) return true;
     if (c >= 0xD800 && c < 0xDC00) {

@@ -144,6 +144,49 @@ long dsp_sumxy(long a, long b);
 void dsp_winpos(long& x, long& y);
 void dsp_borders(long& left, long& top);
 
+// ---- System (numbers, conversions, threads, message boxes, beep, fps, errors, window) --
+
+// Codes of the last error (GetError38), kept per thread like errno: an entry that fails
+// sets one; GetError38 hands it out and clears it.
+enum : unsigned {
+  dsp_enone = 0,         // no failure since the last GetError38
+  dsp_enowindow = 1,     // the entry needs an open window
+  dsp_earg = 2,          // null text or pointer, unknown id, value out of range, no number
+  dsp_efile = 3,         // a file is missing, unreadable, unwritable or malformed
+  dsp_enomem = 4,        // memory or another system resource ran out
+  dsp_eunsupported = 5,  // the system cannot do this safely (pausing or stopping a thread)
+  dsp_edevice = 6,       // no display, audio device or message box could be reached
+};
+void dsp_seterror(unsigned code);
+
+// Wide text: zero-terminated UTF-16 as short const*, to UTF-8 and back. Unpaired
+// surrogates become U+FFFD; at most dsp_widemax units are read, the rest is cut.
+constexpr size_t dsp_widemax = 65536;
+std::string dsp_fromwide(short const* ws);
+std::u16string dsp_towide(char const* s);  // s is repaired as by dsp_utf8 first
+
+// Window styles of CreateWin39/41 and the position that means "centred".
+constexpr unsigned long dsp_wresizable = 1, dsp_wborderless = 2, dsp_wfullscreen = 4,
+                        dsp_wontop = 8, dsp_wstyles = 15;
+constexpr unsigned long dsp_centred = 0x80000000;  // low 32 bits of a position
+// The screen of the headless backend: windows are centred on it and GetScr* report it.
+constexpr int dsp_scrw = 1920, dsp_scrh = 1080, dsp_scrdpi = 96;
+
+// State of these entries, kept in dsp.sys.
+struct dsp_sys {
+  int x = 0, y = 0;              // headless: where the window's picture is on the screen
+  unsigned long style = 0;       // dsp_w* flags of the open window
+  void (*drawproc)() = nullptr;  // SetDrawProcedure48
+  bool indrawproc = false;       // drawproc is running: no second call from inside it
+  std::deque<double> fps;        // clock times of the AddFPS34 calls of the last second
+  std::u16string widetitle;      // what GetTitleW54 hands out
+};
+
+// Window: brings SDL's video up for a query without a window (false and no message when
+// there is no display); dsp_videodown() undoes it.
+bool dsp_videoup();
+void dsp_videodown();
+
 // ---- State ---------------------------------------------------------------------------
 
 struct dsp_state {
@@ -207,6 +250,8 @@ struct dsp_state {
     int64_t lastframe = 0, lastpass = 0, clearat = 0;
     dsp_hist frame, pass, draw;
   } stats;
+
+  dsp_sys sys;  // numbers to window: placement, draw procedure, caller's frame counter
 };
 
 extern dsp_state dsp;

@@ -8,11 +8,6 @@
 
 #include "platform/disp/internal.h"
 
-// The window entries keep the headless window's position; without them in the library the
-// headless window sits at (0, 0).
-#pragma weak GetPosX69
-#pragma weak GetPosY70
-
 long dsp_clampxy(long v) { return std::clamp(v, -dsp_xymax, dsp_xymax); }
 
 long dsp_sumxy(long a, long b) {
@@ -29,7 +24,7 @@ void dsp_winpos(long& x, long& y) {
     SDL_GetWindowPosition(dsp.win.sdl, &ix, &iy);
     x = ix;
     y = iy;
-  } else if (GetPosX69 && GetPosY70) {
+  } else {
     x = dsp_clampxy(long(GetPosX69()));  // the position's bits, negative ones included
     y = dsp_clampxy(long(GetPosY70()));
   }

@@ -198,6 +198,13 @@ TEST_F(Files, ReaderRefusesWhatIsNoRegularFileAndClosesTheOpenOne) {
   expectclosed();
 }
 
+TEST_F(Files, AFailedFileEntryLeavesAFileErrorForGetError) {
+  GetError38();  // clears what earlier tests left
+  EXPECT_FALSE(OpenFile313(at("missing").c_str()));
+  EXPECT_EQ(GetError38(), 3u);
+  EXPECT_EQ(GetError38(), 0u);  // handed out once
+}
+
 TEST_F(Files, WidePathsAreConvertedFromUtf16) {
   // Two-byte and three-byte characters and a surrogate pair (U+1D11E: D834 DD1E).
   put("gr\u00fc\u00dfe_\u65e5\u672c_\U0001D11E.bin", "W");

@@ -1,0 +1,62 @@
+// A frame counter the caller drives (AddFPS34 per frame), beside the one FreshWin45 keeps
+// for GetFPS37, and the library's last error code.
+#include "platform/disp/internal.h"
+
+namespace {
+
+thread_local unsigned dsp_lasterror = dsp_enone;
+
+// Keeps the counts of the last second of the library's clock (virtual when it is).
+void dsp_dropoldfps(double now) {
+  auto& f = dsp.sys.fps;
+  while (!f.empty() && f.front() <= now - 1.0) f.pop_front();
+}
+
+}  // namespace
+
+void dsp_seterror(unsigned code) { dsp_lasterror = code; }
+
+// ---- Entries -------------------------------------------------------------------------
+
+qr_v FreshFPS33() {
+  dsp_setup();
+  dsp.sys.fps.clear();
+}
+
+qr_v AddFPS34() {
+  dsp_setup();
+  double now = dsp_now();
+  dsp.sys.fps.push_back(now);
+  dsp_dropoldfps(now);
+}
+
+qr_u GetFPSL35() {
+  dsp_setup();
+  dsp_dropoldfps(dsp_now());
+  return dsp.sys.fps.size();
+}
+
+// The rate from the times of the frames of the last second: their intervals over the time
+// they span. Once the time since the last frame is longer than their mean interval, that
+// open interval counts as well, so the rate sinks smoothly when frames stop coming instead
+// of holding the old value for a second. With fewer than two frames, their count.
+qr_d GetFPSR36() {
+  dsp_setup();
+  double now = dsp_now();
+  dsp_dropoldfps(now);
+  auto const& f = dsp.sys.fps;
+  size_t n = f.size();
+  if (n < 2) return double(n);
+  double span = f.back() - f.front();
+  double intervals = double(n - 1);
+  if (span <= 0) return double(n);  // all in one instant of the clock
+  if (now - f.back() > span / intervals) return double(n) / (now - f.front());
+  return intervals / span;
+}
+
+// The code of the latest failure on this thread since the previous call, then 0.
+qr_u GetError38() {
+  unsigned e = dsp_lasterror;
+  dsp_lasterror = dsp_enone;
+  return e;
+}
