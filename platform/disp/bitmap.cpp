@@ -157,7 +157,9 @@ void dsp_drawbmp(bitmap* dest, bitmap* src, std::initializer_list<unsigned long>
       sbase = copy.data();
       sstride = s.w;
     }
-    bool const straight = !keyed && dw == sw;  // then the columns are consecutive
+    // Unscaled and unkeyed: whole rows at once, when the columns are consecutive (they are
+    // unless positions so far out that doubles lose whole pixels).
+    bool const straight = !keyed && dw == sw && xmap.back() - xmap.front() == int(xmap.size()) - 1;
     for (size_t j = 0; j < ymap.size(); ++j) {
       uint32_t const* srow = sbase + std::ptrdiff_t(ymap[j] - yfirst) * sstride;
       uint32_t* drow = d.row(y0 + int(j)) + x0;

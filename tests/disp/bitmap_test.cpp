@@ -401,7 +401,7 @@ TEST_F(Bitmaps, ColourKeyLeavesItsPixelsOut) {
   EXPECT_EQ(at(d2, 1, 0), 0x123456u);
 }
 
-TEST_F(Bitmaps, NegativePositionsClipAtTheTopLeft) {
+TEST_F(Bitmaps, NegativeAndFarPositionsClip) {
   bitmap* src = patterned(4, 4);
   bitmap* dst = CreateBMP192(4, 4);
   DrawBMP206(dst, src, qe_u(-2L), qe_u(-1L));
@@ -409,7 +409,15 @@ TEST_F(Bitmaps, NegativePositionsClipAtTheTopLeft) {
   EXPECT_EQ(at(dst, 1, 2), pattern(3, 3) & 0xFFFFFF);
   EXPECT_EQ(at(dst, 2, 0), 0u);
   DrawBMP206(dst, src, 1000000, 5);  // wholly off: nothing, no fault
+  set(src, 0, 0, 0xABCDEF);
   DrawBMP204(dst, src, 0, 0, ~0ul, ~0ul);
+  EXPECT_EQ(at(dst, 3, 3), 0xABCDEFu) << "the top-left pixel, hugely enlarged";
+  // So far out that doubles no longer hold every pixel: the source lies wholly off.
+  bitmap* d2 = CreateBMP191(4, 4, 0x00FF00);
+  long const far = 1L << 60;
+  DrawBMP200(d2, src, qe_u(-far), 0, qe_u(far) * 2, 4, 0, 0, qe_u(far) * 2, 4);
+  DrawBMP200(d2, src, qe_u(-far) + 1, qe_u(-far), ~0ul, ~0ul, 3, 3, ~0ul, ~0ul);
+  EXPECT_EQ(at(d2, 0, 0), 0x00FF00u);
 }
 
 TEST_F(Bitmaps, DrawOntoItselfReadsTheOriginalPixels) {
