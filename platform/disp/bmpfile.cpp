@@ -34,7 +34,8 @@ struct dsp_bytes {
 
 // Reads a regular file of at most dsp_maxbmpfile bytes; null on success, else why not.
 char const* dsp_readfile(char const* path, dsp_bytes& f) {
-  int fd = open(path, O_RDONLY | O_CLOEXEC);
+  // Without O_NONBLOCK, opening a FIFO would wait for a writer; it is refused below anyway.
+  int fd = open(path, O_RDONLY | O_CLOEXEC | O_NONBLOCK);
   if (fd < 0) return strerror(errno);
   struct stat st;
   char const* why = nullptr;

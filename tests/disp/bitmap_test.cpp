@@ -3,6 +3,7 @@
 // other, mixed and blurred, bit buffers, and what released or foreign pointers do.
 #include <cairo.h>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cmath>
@@ -271,6 +272,10 @@ TEST_F(Bitmaps, MalformedFilesGiveNull) {
   EXPECT_EQ(LoadBMP197(nullptr), nullptr);
   EXPECT_EQ(LoadBMP197("/nonexistent/file.bmp"), nullptr);
   EXPECT_EQ(LoadBMP197("/tmp"), nullptr) << "a directory";
+  std::string fifo = scratch("fifo");
+  ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+  EXPECT_EQ(LoadBMP197(fifo.c_str()), nullptr) << "a FIFO, refused without waiting for a writer";
+  unlink(fifo.c_str());
 }
 
 // Every prefix of a valid file is refused but the whole file (the last row may lack its
