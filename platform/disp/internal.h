@@ -2,9 +2,11 @@
 // share. Every source file of the library includes this header; nothing outside it does.
 #pragma once
 #include <cairo.h>
+#include <cstddef>
 #include <cstdint>
 #include <deque>
 #include <string>
+#include <unordered_set>
 #include <vector>
 
 // The entries keep default visibility; everything else in the library is hidden.
@@ -187,6 +189,60 @@ struct dsp_sys {
 bool dsp_videoup();
 void dsp_videodown();
 
+// ---- Bitmaps and bit buffers (bitmap.cpp, bmpfile.cpp, bitbuf.cpp, blur.cpp) ----------
+
+// An off-screen bitmap: the bitmap record plus the colour that DrawBMP leaves out when the
+// call names none (1: none), as set by LoadBMP196.
+struct dsp_picture : bitmap {
+  unsigned long key = 1;
+};
+
+// A pixel buffer made from a bitmap: its size and a copy of its pixels.
+struct bitbuf {
+  bitmap const* from = nullptr;  // the bitmap it copies to and from; null once released
+  int w = 0, h = 0;
+  std::vector<uint32_t> px;  // w * h pixels, row by row, 0x00RRGGBB
+};
+
+// Every off-screen bitmap and bit buffer handed out and not yet released, so that an entry
+// can tell a live pointer from a released or foreign one without touching it. Released
+// records wait in `retired` before their memory is freed, so a stale pointer is not soon
+// handed out again for a new bitmap.
+struct dsp_pictures {
+  std::unordered_set<bitmap*> bitmaps;
+  std::unordered_set<bitbuf*> bufs;
+  std::deque<dsp_picture*> retiredbmp;
+  std::deque<bitbuf*> retiredbb;
+  dsp_picture* last = nullptr;    // made last by CreateBMP or LoadBMP: what DrawBMP219.. draw
+  dsp_picture* screen = nullptr;  // GetScr73's copy of the window's picture
+  unsigned loadfailures = 0;      // LoadBMP failures reported on stderr so far
+  ~dsp_pictures();
+};
+
+// Pixels for direct work, 32-bit 0x??RRGGBB (the top byte is ignored on reading and written
+// as 0); `stride` counts pixels.
+struct dsp_pixels {
+  uint32_t* p;
+  int w, h;
+  std::ptrdiff_t stride;
+  uint32_t* row(int y) const { return p + std::ptrdiff_t(y) * stride; }
+};
+
+// True for the window's picture while a window is open and for live off-screen bitmaps.
+bool dsp_isbitmap(bitmap const* b);
+bool dsp_isbitbuf(bitbuf const* bb);
+// A new registered off-screen bitmap, black, default settings; null when a side is outside
+// 1..16384 or memory runs out.
+dsp_picture* dsp_newpicture(unsigned long w, unsigned long h);
+// A live bitmap's pixels (flushed for reading); dsp_changed() after writing them.
+dsp_pixels dsp_pixelsof(bitmap& b);
+void dsp_changed(bitmap& b);
+// Pixel work shared by bitmaps and bit buffers (blur.cpp); all three views of a mix have the
+// same size. Each may throw std::bad_alloc.
+void dsp_mixpixels(dsp_pixels dest, dsp_pixels a, dsp_pixels b);
+void dsp_boxblur(dsp_pixels p, unsigned long rx, unsigned long ry);
+void dsp_gaussblur(dsp_pixels p, double sigma);
+
 // ---- State ---------------------------------------------------------------------------
 
 struct dsp_state {
@@ -252,6 +308,7 @@ struct dsp_state {
   } stats;
 
   dsp_sys sys;  // numbers to window: placement, draw procedure, caller's frame counter
+  dsp_pictures pictures;  // off-screen bitmaps and bit buffers
 };
 
 extern dsp_state dsp;

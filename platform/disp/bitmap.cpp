@@ -1,0 +1,444 @@
+// Off-screen bitmaps: the registry of live ones, making, copying and releasing them, drawing
+// one onto another (placed, scaled, cut from a source rectangle, with a colour key), mixing
+// and blurring them; and the window's own picture and native handles (GetWin72..GetDraw77).
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+#include <initializer_list>
+#include <new>
+
+#include "platform/disp/internal.h"
+
+namespace {
+
+constexpr unsigned long dsp_maxside = 16384;
+// Released records kept before their memory is freed: a stale pointer can only come back
+// as a new bitmap after this many more releases.
+constexpr size_t dsp_keepretired = 4096;
+// As in the shapes' outline and fill places, 1 stands for "no colour": no colour key.
+constexpr unsigned long dsp_nokey = 1;
+
+// The same drawing settings as the window's picture: curves flattened to half a pixel,
+// outlines in the bitmap's pen width with round joins.
+void dsp_bmpcontext(bitmap& b) {
+  b.cr = cairo_create(b.surface);
+  cairo_set_tolerance(b.cr, 0.5);
+  cairo_set_line_width(b.cr, b.pen);
+  cairo_set_line_join(b.cr, CAIRO_LINE_JOIN_ROUND);
+  b.source = ~0ul;
+  b.fontoncr = nullptr;
+}
+
+void dsp_fill(bitmap& b, unsigned long colour) {
+  dsp_pixels px = dsp_pixelsof(b);
+  uint32_t const v = uint32_t(colour & 0xFFFFFF);
+  for (int y = 0; y < px.h; ++y) std::fill_n(px.row(y), px.w, v);
+  dsp_changed(b);
+}
+
+// Copies the pixels of `from` into `to`, which has the same size.
+void dsp_copypixels(bitmap& to, bitmap& from) {
+  dsp_pixels d = dsp_pixelsof(to), s = dsp_pixelsof(from);
+  for (int y = 0; y < d.h; ++y) memcpy(d.row(y), s.row(y), size_t(d.w) * 4);
+  dsp_changed(to);
+}
+
+// What a bitmap made from another takes over: background, pen and brush. The cached
+// colour and font of the context are the new bitmap's own.
+void dsp_copysettings(bitmap& to, bitmap const& from) {
+  to.bg = from.bg;
+  to.pen = from.pen;
+  to.pencolour = from.pencolour;
+  to.brushcolour = from.brushcolour;
+  cairo_set_line_width(to.cr, to.pen);
+}
+
+unsigned long dsp_keyof(bitmap const* b) {
+  return b == &dsp.canvas ? dsp_nokey : static_cast<dsp_picture const*>(b)->key;
+}
+
+// A registered off-screen bitmap: the record from the registry's own pointer.
+dsp_picture* dsp_picof(bitmap* b) {
+  return b != &dsp.canvas && dsp_isbitmap(b) ? static_cast<dsp_picture*>(b) : nullptr;
+}
+
+void dsp_release(dsp_picture* p) {
+  dsp_pictures& reg = dsp.pictures;
+  reg.bitmaps.erase(p);
+  if (reg.last == p) reg.last = nullptr;
+  if (reg.screen == p) reg.screen = nullptr;
+  for (bitbuf* bb : reg.bufs)
+    if (bb->from == p) bb->from = nullptr;
+  cairo_destroy(p->cr);
+  cairo_surface_destroy(p->surface);
+  p->cr = nullptr;
+  p->surface = nullptr;
+  p->w = p->h = 0;
+  reg.retiredbmp.push_back(p);
+  if (reg.retiredbmp.size() > dsp_keepretired) {
+    delete reg.retiredbmp.front();
+    reg.retiredbmp.pop_front();
+  }
+}
+
+// The bitmaps that CreateBMP and LoadBMP hand out become the one that DrawBMP219.. draw.
+bitmap* dsp_made(dsp_picture* p) {
+  if (p) dsp.pictures.last = p;
+  return p;
+}
+
+// The window's picture, or null while no window is open.
+bitmap* dsp_window() { return dsp_isbitmap(&dsp.canvas) ? &dsp.canvas : nullptr; }
+
+// Draws `src` onto `dest`. The trailing arguments, each optional from the right: dx, dy
+// (where the source's top-left lands; taken as signed), dw, dh (destination size), sx, sy,
+// sw, sh (source rectangle), key (colour left out). A size of 0 or an omitted one takes its
+// natural value: the source rectangle's size, or, when only the other side is given, the
+// size that keeps the rectangle's proportions. Each destination pixel takes the source pixel
+// under its centre (nearest neighbour), so unscaled draws copy exactly.
+void dsp_drawbmp(bitmap* dest, bitmap* src, std::initializer_list<unsigned long> args) {
+  dsp_setup();
+  if (!dsp_isbitmap(dest) || !dsp_isbitmap(src)) return;
+  unsigned long v[9] = {};
+  size_t n = 0;
+  for (unsigned long a : args) v[n++] = a;
+  auto given = [&](size_t i) { return n > i && v[i] != 0; };
+
+  double const sx = n > 4 ? double(v[4]) : 0, sy = n > 5 ? double(v[5]) : 0;
+  if (sx >= src->w || sy >= src->h) return;
+  double const sw = given(6) ? double(v[6]) : src->w - sx;
+  double const sh = given(7) ? double(v[7]) : src->h - sy;
+  double const dw = given(2)   ? double(v[2])
+                    : given(3) ? std::max(1.0, std::round(double(v[3]) * sw / sh))
+                               : sw;
+  double const dh = given(3)   ? double(v[3])
+                    : given(2) ? std::max(1.0, std::round(double(v[2]) * sh / sw))
+                               : sh;
+  double const dx = n > 0 ? double(long(v[0])) : 0, dy = n > 1 ? double(long(v[1])) : 0;
+  unsigned long const key = (n > 8 ? v[8] : dsp_keyof(src)) & 0xFFFFFF;
+  bool const keyed = key != dsp_nokey;
+
+  // Destination pixels X with dx <= X < dx + dw, clipped to the destination, each mapped to
+  // its source column; columns past the source's edge are left alone (they come last).
+  double const fx0 = std::ceil(std::max(0.0, dx)),
+               fx1 = std::ceil(std::min(double(dest->w), dx + dw));
+  double const fy0 = std::ceil(std::max(0.0, dy)),
+               fy1 = std::ceil(std::min(double(dest->h), dy + dh));
+  if (!(fx0 < fx1 && fy0 < fy1)) return;
+  int const x0 = int(fx0), y0 = int(fy0);
+  try {
+    auto map = [](int from, int to, double d, double s, double size, double dsize, int limit) {
+      std::vector<int> m;
+      m.reserve(size_t(to - from));
+      for (int i = from; i < to; ++i) {
+        double u = s + std::floor((i - d + 0.5) * size / dsize);
+        if (u >= limit) break;
+        m.push_back(int(u));
+      }
+      return m;
+    };
+    std::vector<int> const xmap = map(x0, int(fx1), dx, sx, sw, dw, src->w);
+    std::vector<int> const ymap = map(y0, int(fy1), dy, sy, sh, dh, src->h);
+    if (xmap.empty() || ymap.empty()) return;
+
+    dsp_pixels const d = dsp_pixelsof(*dest), s = dsp_pixelsof(*src);
+    uint32_t const* sbase = s.p;
+    std::ptrdiff_t sstride = s.stride;
+    int yfirst = 0;
+    // Drawing a bitmap onto itself reads from a copy of the rows it uses, so that rows
+    // already written never feed later ones.
+    std::vector<uint32_t> copy;
+    if (dest == src) {
+      yfirst = ymap.front();
+      int const rows = ymap.back() - yfirst + 1;
+      copy.resize(size_t(rows) * size_t(s.w));
+      for (int r = 0; r < rows; ++r)
+        memcpy(&copy[size_t(r) * size_t(s.w)], s.row(yfirst + r), size_t(s.w) * 4);
+      sbase = copy.data();
+      sstride = s.w;
+    }
+    // Unscaled and unkeyed: whole rows at once, when the columns are consecutive (they are
+    // unless positions so far out that doubles lose whole pixels).
+    bool const straight = !keyed && dw == sw && xmap.back() - xmap.front() == int(xmap.size()) - 1;
+    for (size_t j = 0; j < ymap.size(); ++j) {
+      uint32_t const* srow = sbase + std::ptrdiff_t(ymap[j] - yfirst) * sstride;
+      uint32_t* drow = d.row(y0 + int(j)) + x0;
+      if (straight) {
+        memcpy(drow, srow + xmap[0], xmap.size() * 4);
+        continue;
+      }
+      for (size_t i = 0; i < xmap.size(); ++i) {
+        uint32_t const p = srow[xmap[i]];
+        if (keyed && (p & 0xFFFFFF) == key) continue;
+        drow[i] = p;
+      }
+    }
+    cairo_surface_mark_dirty_rectangle(dest->surface, x0, y0, int(xmap.size()), int(ymap.size()));
+  } catch (std::bad_alloc const&) {
+    dsp_warn("DrawBMP: out of memory");
+  }
+}
+
+}  // namespace
+
+// ---- Registry ------------------------------------------------------------------------
+
+bool dsp_isbitmap(bitmap const* b) {
+  if (!b) return false;
+  if (b == &dsp.canvas) return dsp.canvas.surface && dsp.canvas.cr;
+  return dsp.pictures.bitmaps.count(const_cast<bitmap*>(b)) != 0;
+}
+
+dsp_picture* dsp_newpicture(unsigned long w, unsigned long h) {
+  if (w < 1 || h < 1 || w > dsp_maxside || h > dsp_maxside) return nullptr;
+  cairo_surface_t* s = cairo_image_surface_create(CAIRO_FORMAT_RGB24, int(w), int(h));
+  if (cairo_surface_status(s) != CAIRO_STATUS_SUCCESS) {
+    dsp_warn("cannot make a %lux%lu bitmap: %s", w, h,
+             cairo_status_to_string(cairo_surface_status(s)));
+    cairo_surface_destroy(s);
+    return nullptr;
+  }
+  dsp_picture* p = nullptr;
+  try {
+    p = new dsp_picture;
+    dsp.pictures.bitmaps.insert(p);
+  } catch (std::bad_alloc const&) {
+    delete p;
+    cairo_surface_destroy(s);
+    return nullptr;
+  }
+  p->surface = s;
+  p->w = int(w);
+  p->h = int(h);
+  dsp_bmpcontext(*p);
+  return p;
+}
+
+dsp_pixels dsp_pixelsof(bitmap& b) {
+  cairo_surface_flush(b.surface);
+  return {reinterpret_cast<uint32_t*>(cairo_image_surface_get_data(b.surface)), b.w, b.h,
+          cairo_image_surface_get_stride(b.surface) / 4};
+}
+
+void dsp_changed(bitmap& b) { cairo_surface_mark_dirty(b.surface); }
+
+dsp_pictures::~dsp_pictures() {
+  for (bitmap* b : bitmaps) {
+    cairo_destroy(b->cr);
+    cairo_surface_destroy(b->surface);
+    delete static_cast<dsp_picture*>(b);
+  }
+  for (dsp_picture* p : retiredbmp) delete p;
+  for (bitbuf* bb : bufs) delete bb;
+  for (bitbuf* bb : retiredbb) delete bb;
+}
+
+// ---- Window and screen ---------------------------------------------------------------
+
+qr_b GetWin72() {
+  dsp_setup();
+  return dsp_window();
+}
+
+// A copy of what the window shows; the same bitmap is refreshed at every call (a new one
+// only when the window's size changed or the old one was released).
+qr_b GetScr73() {
+  dsp_setup();
+  bitmap* win = dsp_window();
+  if (!win) return nullptr;
+  dsp_picture*& scr = dsp.pictures.screen;
+  if (scr && (scr->w != win->w || scr->h != win->h)) dsp_release(scr);
+  if (!scr) {
+    scr = dsp_newpicture(qe_u(win->w), qe_u(win->h));
+    if (!scr) return nullptr;
+    dsp_copysettings(*scr, *win);
+  }
+  dsp_copypixels(*scr, *win);
+  return scr;
+}
+
+qr_p GetHwnd74(qe_b b) {
+  dsp_setup();
+  return b == &dsp.canvas && dsp_isbitmap(b) ? static_cast<void*>(dsp.win.sdl) : nullptr;
+}
+
+qr_p GetHwnd75() { return GetHwnd74(&dsp.canvas); }
+
+// Handing out the context: the library no longer knows what colour and font are set on it,
+// so it sets them afresh at its next drawing call.
+qr_p GetDraw76(qe_b b) {
+  dsp_setup();
+  if (!dsp_isbitmap(b)) return nullptr;
+  b->source = ~0ul;
+  b->fontoncr = nullptr;
+  return b->cr;
+}
+
+qr_p GetDraw77() { return GetDraw76(&dsp.canvas); }
+
+// ---- Making and releasing ------------------------------------------------------------
+
+// A new bitmap filled with `colour`, which is also its background; pen and brush as b's.
+qr_b CreateBMP189(qe_b b, qe_u w, qe_u h, qe_u colour) {
+  dsp_setup();
+  if (!dsp_isbitmap(b)) return nullptr;
+  dsp_picture* p = dsp_newpicture(w, h);
+  if (!p) return nullptr;
+  dsp_copysettings(*p, *b);
+  p->bg = colour & 0xFFFFFF;
+  p->key = dsp_keyof(b);
+  dsp_fill(*p, colour);
+  return dsp_made(p);
+}
+
+qr_b CreateBMP190(qe_b b) {
+  dsp_setup();
+  if (!dsp_isbitmap(b)) return nullptr;
+  dsp_picture* p = dsp_newpicture(qe_u(b->w), qe_u(b->h));
+  if (!p) return nullptr;
+  dsp_copysettings(*p, *b);
+  p->key = dsp_keyof(b);
+  dsp_copypixels(*p, *b);
+  return dsp_made(p);
+}
+
+qr_b CreateBMP191(qe_u w, qe_u h, qe_u colour) {
+  dsp_setup();
+  dsp_picture* p = dsp_newpicture(w, h);
+  if (!p) return nullptr;
+  p->bg = colour & 0xFFFFFF;
+  dsp_fill(*p, colour);
+  return dsp_made(p);
+}
+
+qr_b CreateBMP192(qe_u w, qe_u h) { return CreateBMP191(w, h, 0x000000); }
+
+qr_b CreateBMP193() {
+  dsp_setup();
+  bitmap* win = dsp_window();
+  return win ? CreateBMP190(win) : nullptr;
+}
+
+// The window's picture belongs to the window: CloseWin46 drops it, ReleaseBMP ignores it.
+qr_v ReleaseBMP194(qe_b b) {
+  dsp_setup();
+  if (dsp_picture* p = dsp_picof(b)) dsp_release(p);
+}
+
+qr_v ReleaseBMP195() {
+  dsp_setup();
+  std::vector<bitmap*> all(dsp.pictures.bitmaps.begin(), dsp.pictures.bitmaps.end());
+  for (bitmap* b : all) dsp_release(static_cast<dsp_picture*>(b));
+}
+
+// ---- Drawing one bitmap onto another -------------------------------------------------
+
+// Onto a given bitmap.
+qr_v DrawBMP199(qe_b d, qe_b s, qe_u a, qe_u b, qe_u c, qe_u e, qe_u f, qe_u g, qe_u h, qe_u i,
+                qe_u k) {
+  dsp_drawbmp(d, s, {a, b, c, e, f, g, h, i, k});
+}
+qr_v DrawBMP200(qe_b d, qe_b s, qe_u a, qe_u b, qe_u c, qe_u e, qe_u f, qe_u g, qe_u h, qe_u i) {
+  dsp_drawbmp(d, s, {a, b, c, e, f, g, h, i});
+}
+qr_v DrawBMP201(qe_b d, qe_b s, qe_u a, qe_u b, qe_u c, qe_u e, qe_u f, qe_u g, qe_u h) {
+  dsp_drawbmp(d, s, {a, b, c, e, f, g, h});
+}
+qr_v DrawBMP202(qe_b d, qe_b s, qe_u a, qe_u b, qe_u c, qe_u e, qe_u f, qe_u g) {
+  dsp_drawbmp(d, s, {a, b, c, e, f, g});
+}
+qr_v DrawBMP203(qe_b d, qe_b s, qe_u a, qe_u b, qe_u c, qe_u e, qe_u f) {
+  dsp_drawbmp(d, s, {a, b, c, e, f});
+}
+qr_v DrawBMP204(qe_b d, qe_b s, qe_u a, qe_u b, qe_u c, qe_u e) { dsp_drawbmp(d, s, {a, b, c, e}); }
+qr_v DrawBMP205(qe_b d, qe_b s, qe_u a, qe_u b, qe_u c) { dsp_drawbmp(d, s, {a, b, c}); }
+qr_v DrawBMP206(qe_b d, qe_b s, qe_u a, qe_u b) { dsp_drawbmp(d, s, {a, b}); }
+qr_v DrawBMP207(qe_b d, qe_b s, qe_u a) { dsp_drawbmp(d, s, {a}); }
+qr_v DrawBMP208(qe_b d, qe_b s) { dsp_drawbmp(d, s, {}); }
+
+// Onto the window's picture.
+qr_v DrawBMP209(qe_b s, qe_u a, qe_u b, qe_u c, qe_u e, qe_u f, qe_u g, qe_u h, qe_u i, qe_u k) {
+  dsp_drawbmp(dsp_window(), s, {a, b, c, e, f, g, h, i, k});
+}
+qr_v DrawBMP210(qe_b s, qe_u a, qe_u b, qe_u c, qe_u e, qe_u f, qe_u g, qe_u h, qe_u i) {
+  dsp_drawbmp(dsp_window(), s, {a, b, c, e, f, g, h, i});
+}
+qr_v DrawBMP211(qe_b s, qe_u a, qe_u b, qe_u c, qe_u e, qe_u f, qe_u g, qe_u h) {
+  dsp_drawbmp(dsp_window(), s, {a, b, c, e, f, g, h});
+}
+qr_v DrawBMP212(qe_b s, qe_u a, qe_u b, qe_u c, qe_u e, qe_u f, qe_u g) {
+  dsp_drawbmp(dsp_window(), s, {a, b, c, e, f, g});
+}
+qr_v DrawBMP213(qe_b s, qe_u a, qe_u b, qe_u c, qe_u e, qe_u f) {
+  dsp_drawbmp(dsp_window(), s, {a, b, c, e, f});
+}
+qr_v DrawBMP214(qe_b s, qe_u a, qe_u b, qe_u c, qe_u e) {
+  dsp_drawbmp(dsp_window(), s, {a, b, c, e});
+}
+qr_v DrawBMP215(qe_b s, qe_u a, qe_u b, qe_u c) { dsp_drawbmp(dsp_window(), s, {a, b, c}); }
+qr_v DrawBMP216(qe_b s, qe_u a, qe_u b) { dsp_drawbmp(dsp_window(), s, {a, b}); }
+qr_v DrawBMP217(qe_b s, qe_u a) { dsp_drawbmp(dsp_window(), s, {a}); }
+qr_v DrawBMP218(qe_b s) { dsp_drawbmp(dsp_window(), s, {}); }
+
+// The last bitmap made by CreateBMP or LoadBMP, onto the window's picture.
+qr_v DrawBMP219(qe_u a, qe_u b, qe_u c, qe_u e, qe_u f, qe_u g, qe_u h, qe_u i, qe_u k) {
+  dsp_drawbmp(dsp_window(), dsp.pictures.last, {a, b, c, e, f, g, h, i, k});
+}
+qr_v DrawBMP220(qe_u a, qe_u b, qe_u c, qe_u e, qe_u f, qe_u g, qe_u h, qe_u i) {
+  dsp_drawbmp(dsp_window(), dsp.pictures.last, {a, b, c, e, f, g, h, i});
+}
+qr_v DrawBMP221(qe_u a, qe_u b, qe_u c, qe_u e, qe_u f, qe_u g, qe_u h) {
+  dsp_drawbmp(dsp_window(), dsp.pictures.last, {a, b, c, e, f, g, h});
+}
+qr_v DrawBMP222(qe_u a, qe_u b, qe_u c, qe_u e, qe_u f, qe_u g) {
+  dsp_drawbmp(dsp_window(), dsp.pictures.last, {a, b, c, e, f, g});
+}
+qr_v DrawBMP223(qe_u a, qe_u b, qe_u c, qe_u e, qe_u f) {
+  dsp_drawbmp(dsp_window(), dsp.pictures.last, {a, b, c, e, f});
+}
+qr_v DrawBMP224(qe_u a, qe_u b, qe_u c, qe_u e) {
+  dsp_drawbmp(dsp_window(), dsp.pictures.last, {a, b, c, e});
+}
+qr_v DrawBMP225(qe_u a, qe_u b, qe_u c) { dsp_drawbmp(dsp_window(), dsp.pictures.last, {a, b, c}); }
+qr_v DrawBMP226(qe_u a, qe_u b) { dsp_drawbmp(dsp_window(), dsp.pictures.last, {a, b}); }
+qr_v DrawBMP227(qe_u a) { dsp_drawbmp(dsp_window(), dsp.pictures.last, {a}); }
+qr_v DrawBMP228() { dsp_drawbmp(dsp_window(), dsp.pictures.last, {}); }
+
+// ---- Mixing and blurring -------------------------------------------------------------
+
+// dest = the mean of a and b, pixel by pixel, over the area the three have in common
+// (from the top-left corner). Any of them may be the same bitmap.
+qr_v MixBMP229(qe_b dest, qe_b a, qe_b b) {
+  dsp_setup();
+  if (!dsp_isbitmap(dest) || !dsp_isbitmap(a) || !dsp_isbitmap(b)) return;
+  int const w = std::min({dest->w, a->w, b->w}), h = std::min({dest->h, a->h, b->h});
+  dsp_pixels pd = dsp_pixelsof(*dest), pa = dsp_pixelsof(*a), pb = dsp_pixelsof(*b);
+  pd.w = pa.w = pb.w = w;
+  pd.h = pa.h = pb.h = h;
+  dsp_mixpixels(pd, pa, pb);
+  dsp_changed(*dest);
+}
+
+qr_v BlurBMPBox230(qe_b b, qe_u rx, qe_u ry) {
+  dsp_setup();
+  if (!dsp_isbitmap(b)) return;
+  try {
+    dsp_boxblur(dsp_pixelsof(*b), rx, ry);
+  } catch (std::bad_alloc const&) {
+    dsp_warn("BlurBMPBox: out of memory");
+  }
+  dsp_changed(*b);
+}
+
+qr_v BlurBMPBox231(qe_b b, qe_u r) { BlurBMPBox230(b, r, r); }
+
+qr_v BlurBMPGau232(qe_b b, qe_d sigma) {
+  dsp_setup();
+  if (!dsp_isbitmap(b)) return;
+  try {
+    dsp_gaussblur(dsp_pixelsof(*b), sigma);
+  } catch (std::bad_alloc const&) {
+    dsp_warn("BlurBMPGau: out of memory");
+  }
+  dsp_changed(*b);
+}

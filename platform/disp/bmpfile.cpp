@@ -1,0 +1,300 @@
+// BMP files. LoadBMP196/197 read them: the file is untrusted, so it is read whole into one
+// bounded buffer and every header field is checked against the bytes actually read before
+// it is used. SaveBMP198 writes plain 24-bit files.
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <bit>
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <new>
+
+#include "platform/disp/internal.h"
+
+namespace {
+
+// Files above this size are refused unread: 64 M pixels at 32 bits.
+constexpr uint64_t dsp_maxbmpfile = uint64_t(256) << 20;
+constexpr int64_t dsp_maxside = 16384;
+// LoadBMP failures reported on stderr; later ones only return null.
+constexpr unsigned dsp_maxreports = 10;
+
+enum : uint32_t { dsp_bi_rgb = 0, dsp_bi_bitfields = 3, dsp_bi_alphabitfields = 6 };
+
+// The file's bytes; every read goes through has() first.
+struct dsp_bytes {
+  std::vector<uint8_t> b;
+  bool has(uint64_t off, uint64_t len) const { return off <= b.size() && len <= b.size() - off; }
+  uint32_t u16(uint64_t off) const { return uint32_t(b[off]) | uint32_t(b[off + 1]) << 8; }
+  uint32_t u32(uint64_t off) const { return u16(off) | u16(off + 2) << 16; }
+};
+
+// Reads a regular file of at most dsp_maxbmpfile bytes; null on success, else why not.
+char const* dsp_readfile(char const* path, dsp_bytes& f) {
+  // Without O_NONBLOCK, opening a FIFO would wait for a writer; it is refused below anyway.
+  int fd = open(path, O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+  if (fd < 0) return strerror(errno);
+  struct stat st;
+  char const* why = nullptr;
+  if (fstat(fd, &st) != 0)
+    why = strerror(errno);
+  else if (!S_ISREG(st.st_mode))
+    why = "not a regular file";
+  else if (uint64_t(st.st_size) > dsp_maxbmpfile)
+    why = "larger than 256 MiB";
+  if (!why) {
+    try {
+      f.b.resize(size_t(st.st_size));
+    } catch (std::bad_alloc const&) {
+      why = "out of memory";
+    }
+  }
+  // A file that shrank meanwhile gives what it still has; one that grew, its first bytes.
+  size_t got = 0;
+  while (!why && got < f.b.size()) {
+    ssize_t n = read(fd, f.b.data() + got, f.b.size() - got);
+    if (n < 0 && errno == EINTR) continue;
+    if (n < 0) why = strerror(errno);
+    if (n <= 0) break;
+    got += size_t(n);
+  }
+  f.b.resize(got);
+  close(fd);
+  return why;
+}
+
+// A colour channel given by a bit mask: where it sits and how wide it is.
+struct dsp_channel {
+  uint32_t mask = 0;
+  int shift = 0;
+  uint64_t max = 0;  // the largest value, 0 for an empty mask
+  bool set(uint32_t m) {
+    mask = m;
+    if (!m) return true;
+    shift = std::countr_zero(m);
+    uint32_t v = m >> shift;
+    if ((v & (v + 1)) != 0) return false;  // not one run of bits
+    max = v;
+    return true;
+  }
+  // The value scaled to 0..255, rounded.
+  uint32_t of(uint32_t px) const {
+    return max ? uint32_t((uint64_t((px & mask) >> shift) * 510 + max) / (2 * max)) : 0;
+  }
+};
+
+// What the headers say, checked.
+struct dsp_bmpinfo {
+  int64_t w = 0, h = 0;
+  bool topdown = false;
+  uint32_t bpp = 0, compression = dsp_bi_rgb;
+  uint64_t offset = 0;  // of the pixel data
+  dsp_channel ch[3];    // red, green, blue for 16 and 32 bits
+  uint32_t palette[256] = {};
+};
+
+char const* dsp_parsebmp(dsp_bytes const& f, dsp_bmpinfo& info) {
+  if (!f.has(0, 18)) return "too short for a BMP header";
+  if (f.b[0] != 'B' || f.b[1] != 'M') return "not a BMP file (no \"BM\" at the start)";
+  info.offset = f.u32(10);
+  uint32_t const hsize = f.u32(14);
+  uint32_t planes, used = 0;
+  uint64_t entry;     // bytes per palette entry
+  if (hsize == 12) {  // the old OS/2 header: 16-bit sizes, 3-byte palette entries
+    if (!f.has(14, 12)) return "header cut short";
+    info.w = f.u16(18);
+    info.h = f.u16(20);
+    planes = f.u16(22);
+    info.bpp = f.u16(24);
+    entry = 3;
+  } else if (hsize == 40 || hsize == 52 || hsize == 56 || hsize == 108 || hsize == 124) {
+    if (!f.has(14, hsize)) return "header cut short";
+    info.w = int32_t(f.u32(18));
+    info.h = int32_t(f.u32(22));
+    planes = f.u16(26);
+    info.bpp = f.u16(28);
+    info.compression = f.u32(30);
+    used = f.u32(46);
+    entry = 4;
+  } else {
+    return "unknown header size";
+  }
+  if (planes != 1) return "plane count is not 1";
+  if (info.h < 0) {
+    info.topdown = true;
+    info.h = -info.h;  // 64-bit: INT32_MIN negates safely
+  }
+  if (info.w < 1 || info.h < 1) return "width or height is zero or negative";
+  if (info.w > dsp_maxside || info.h > dsp_maxside) return "larger than 16384 pixels a side";
+  uint32_t const bpp = info.bpp;
+  if (bpp != 1 && bpp != 4 && bpp != 8 && bpp != 16 && bpp != 24 && bpp != 32)
+    return "unsupported bits per pixel";
+
+  uint64_t tables = 14 + uint64_t(hsize);  // where masks or palette start
+  bool const fields =
+      info.compression == dsp_bi_bitfields || info.compression == dsp_bi_alphabitfields;
+  if (info.compression != dsp_bi_rgb && !fields)
+    return "compressed BMP (RLE, JPEG or PNG) not supported";
+  if (fields && bpp != 16 && bpp != 32) return "bit fields at a depth other than 16 or 32";
+  if (fields) {
+    // The masks follow a 40-byte header; longer headers hold them inside.
+    uint64_t const at = 54;
+    if (hsize == 40) tables += info.compression == dsp_bi_alphabitfields ? 16 : 12;
+    if (!f.has(at, 12)) return "bit masks cut short";
+    uint32_t const r = f.u32(at), g = f.u32(at + 4), b = f.u32(at + 8);
+    if ((r & g) || (r & b) || (g & b)) return "bit masks overlap";
+    if (bpp == 16 && ((r | g | b) >> 16)) return "bit masks wider than 16 bits";
+    if (!info.ch[0].set(r) || !info.ch[1].set(g) || !info.ch[2].set(b))
+      return "bit mask is not one run of bits";
+  } else if (bpp == 16) {
+    info.ch[0].set(0x7C00);
+    info.ch[1].set(0x03E0);
+    info.ch[2].set(0x001F);
+  } else if (bpp == 32) {
+    info.ch[0].set(0xFF0000);
+    info.ch[1].set(0x00FF00);
+    info.ch[2].set(0x0000FF);
+  }
+  if (info.offset < tables) return "pixel data overlaps the headers";
+
+  if (bpp <= 8) {
+    uint64_t const most = uint64_t(1) << bpp;
+    if (used > most) return "palette larger than the bit depth allows";
+    uint64_t const room = (info.offset - tables) / entry;
+    // An unstated count means a full palette, or as much of it as the file has room for.
+    uint64_t const n = used ? used : std::min(most, room);
+    if (n > room) return "palette runs into the pixel data";
+    if (!f.has(tables, n * entry)) return "palette cut short";
+    for (uint64_t i = 0; i < n; ++i) {
+      uint64_t const at = tables + i * entry;
+      info.palette[i] = uint32_t(f.b[at + 2]) << 16 | uint32_t(f.b[at + 1]) << 8 | f.b[at];
+    }
+  }
+
+  // Every row padded to 4 bytes; only the last one may lack its padding.
+  uint64_t const bits = uint64_t(info.w) * bpp;
+  uint64_t const row = (bits + 31) / 32 * 4;
+  if (!f.has(info.offset, row * uint64_t(info.h - 1) + (bits + 7) / 8))
+    return "pixel data cut short";
+  return nullptr;
+}
+
+// Row y of the file (counted as stored) into pixels.
+void dsp_decoderow(dsp_bmpinfo const& info, uint8_t const* s, uint32_t* d) {
+  int const w = int(info.w);
+  switch (info.bpp) {
+    case 1:
+    case 4:
+    case 8: {
+      int const bpp = int(info.bpp), perbyte = 8 / bpp;
+      uint32_t const mask = (1u << bpp) - 1;
+      for (int x = 0; x < w; ++x) {
+        int const shift = 8 - bpp * (x % perbyte + 1);  // leftmost pixel in the high bits
+        d[x] = info.palette[(s[x / perbyte] >> shift) & mask];
+      }
+      break;
+    }
+    case 16:
+    case 32: {
+      int const n = int(info.bpp / 8);
+      for (int x = 0; x < w; ++x) {
+        uint8_t const* p = s + x * n;
+        uint32_t v = uint32_t(p[0]) | uint32_t(p[1]) << 8;
+        if (n == 4) v |= uint32_t(p[2]) << 16 | uint32_t(p[3]) << 24;
+        d[x] = info.ch[0].of(v) << 16 | info.ch[1].of(v) << 8 | info.ch[2].of(v);
+      }
+      break;
+    }
+    default:  // 24
+      for (int x = 0; x < w; ++x)
+        d[x] = uint32_t(s[3 * x + 2]) << 16 | uint32_t(s[3 * x + 1]) << 8 | s[3 * x];
+  }
+}
+
+dsp_picture* dsp_loadbmp(char const* path, unsigned long key) {
+  dsp_setup();
+  if (!path) return nullptr;
+  dsp_bytes f;
+  dsp_bmpinfo info;
+  char const* why = dsp_readfile(path, f);
+  if (!why) why = dsp_parsebmp(f, info);
+  dsp_picture* p = nullptr;
+  if (!why && !(p = dsp_newpicture(qe_u(info.w), qe_u(info.h)))) why = "out of memory";
+  if (why) {
+    if (dsp.pictures.loadfailures++ < dsp_maxreports)
+      dsp_warn(
+          "LoadBMP: %s: %s%s", path, why,
+          dsp.pictures.loadfailures == dsp_maxreports ? " (further failures not reported)" : "");
+    return nullptr;
+  }
+  dsp_pixels const px = dsp_pixelsof(*p);
+  uint64_t const row = (uint64_t(info.w) * info.bpp + 31) / 32 * 4;
+  for (int64_t y = 0; y < info.h; ++y) {
+    int64_t const to = info.topdown ? y : info.h - 1 - y;
+    dsp_decoderow(info, f.b.data() + info.offset + uint64_t(y) * row, px.row(int(to)));
+  }
+  dsp_changed(*p);
+  p->key = key;
+  dsp.pictures.last = p;
+  return p;
+}
+
+}  // namespace
+
+// key: the colour that DrawBMP leaves out of this bitmap when the call names none (1: none).
+qr_b LoadBMP196(qe_s path, qe_u key) { return dsp_loadbmp(path, key); }
+
+qr_b LoadBMP197(qe_s path) { return dsp_loadbmp(path, 1); }
+
+// 24 bits a pixel, bottom-up, no palette: what every reader takes. A write that fails
+// leaves no half-written file behind.
+qr_bool SaveBMP198(qe_b b, qe_s path) {
+  dsp_setup();
+  if (!dsp_isbitmap(b) || !path) return false;
+  FILE* out = fopen(path, "wb");
+  if (!out) {
+    dsp_warn("SaveBMP: %s: %s", path, strerror(errno));
+    return false;
+  }
+  uint32_t const row = (uint32_t(b->w) * 3 + 3) / 4 * 4;
+  uint32_t const data = row * uint32_t(b->h);
+  uint8_t head[54] = {'B', 'M'};
+  auto put = [&](int at, uint32_t v, int n) {
+    for (int i = 0; i < n; ++i) head[at + i] = uint8_t(v >> (8 * i));
+  };
+  put(2, 54 + data, 4);
+  put(10, 54, 4);
+  put(14, 40, 4);
+  put(18, uint32_t(b->w), 4);
+  put(22, uint32_t(b->h), 4);
+  put(26, 1, 2);
+  put(28, 24, 2);
+  put(34, data, 4);
+  put(38, 2835, 4);  // 72 dots per inch
+  put(42, 2835, 4);
+  int err = 0;
+  auto failed = [] { return errno ? errno : EIO; };
+  if (fwrite(head, sizeof head, 1, out) != 1) err = failed();
+  std::vector<uint8_t> line(row, 0);
+  dsp_pixels const px = dsp_pixelsof(*b);
+  for (int y = b->h - 1; !err && y >= 0; --y) {
+    uint32_t const* s = px.row(y);
+    for (int x = 0; x < b->w; ++x) {
+      line[3 * size_t(x)] = uint8_t(s[x]);
+      line[3 * size_t(x) + 1] = uint8_t(s[x] >> 8);
+      line[3 * size_t(x) + 2] = uint8_t(s[x] >> 16);
+    }
+    if (fwrite(line.data(), row, 1, out) != 1) err = failed();
+  }
+  if (!err && fflush(out) != 0) err = failed();
+  struct stat st;
+  bool const regular = fstat(fileno(out), &st) == 0 && S_ISREG(st.st_mode);
+  if (fclose(out) != 0 && !err) err = failed();
+  if (!err) return true;
+  dsp_warn("SaveBMP: %s: %s", path, strerror(err));
+  if (regular) unlink(path);
+  return false;
+}
