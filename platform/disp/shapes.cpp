@@ -101,9 +101,9 @@ void dsp_line(bitmap* t, long x, long y, long dx, long dy, unsigned long colour)
 }
 
 // The rectangle between the pixel corners (x, y) and (x + w, y + h): the fill covers
-// exactly its pixels, the outline runs through the middle of its border pixels, so with
-// a pen of 1 it is exactly those. Being straight, it can be cut to the target, so even a
-// rectangle reaching far beyond cairo's range draws.
+// exactly its pixels, the outline runs through the middle of its border pixels, with square
+// corners, so with a pen of 1 it is exactly those. Being straight, it can be cut to the target, so
+// even a rectangle reaching far beyond cairo's range draws.
 void dsp_bar(bitmap* t, long x, long y, long w, long h, unsigned long outline, unsigned long fill) {
   if (!t || w == 0 || h == 0 || (dsp_isnone(outline) && dsp_isnone(fill))) return;
   dsp_pen(*t);
@@ -123,7 +123,9 @@ void dsp_bar(bitmap* t, long x, long y, long w, long h, unsigned long outline, u
   if (!dsp_isnone(outline)) {
     cairo_rectangle(cr, x0 + 0.5, y0 + 0.5, x1 - x0 - 1, y1 - y0 - 1);
     dsp_colour(*t, outline);
+    cairo_set_line_join(cr, CAIRO_LINE_JOIN_MITER);  // square corners
     cairo_stroke(cr);
+    cairo_set_line_join(cr, CAIRO_LINE_JOIN_ROUND);
   }
 }
 

@@ -2,6 +2,7 @@
 // text ended, the ln forms go to the start of the next line afterwards, the XY forms put the
 // cursor first, and the w forms wrap their lines at the target's right edge.
 #include <algorithm>
+#include <climits>
 #include <cmath>
 #include <cstring>
 
@@ -13,6 +14,19 @@ namespace {
 constexpr unsigned long dsp_nobox = 1;
 // Beyond this many pixels cairo's fixed-point coordinates overflow.
 constexpr long dsp_far = 4194304;
+
+// Positions are kept within +-2^40 pixels, far off any target, so that moving the cursor
+// on from there can never overflow.
+inline long dsp_clamp(long v) {
+  constexpr long lim = 1L << 40;
+  return v < -lim ? -lim : v > lim ? lim : v;
+}
+
+// The forms without colours take their position unsigned: beyond the range of long it is
+// far right of or below any target.
+inline long dsp_upos(unsigned long v) {
+  return v > static_cast<unsigned long>(LONG_MAX) ? LONG_MAX : long(v);
+}
 
 inline bool dsp_hasbox(unsigned long bg) { return (bg & 0xFFFFFF) != dsp_nobox; }
 
@@ -143,8 +157,8 @@ void dsp_text(bitmap* t, char const* s, bool at, long x, long y, unsigned long f
               bool ln, bool wrap) {
   if (!t) return;
   if (at) {
-    t->textx = t->textleft = x;
-    t->texty = y;
+    t->textx = t->textleft = dsp_clamp(x);
+    t->texty = dsp_clamp(y);
   }
   dsp_textstyle st = dsp_style(*t);
   if (st.f && s && *s) {
@@ -163,6 +177,8 @@ void dsp_text(bitmap* t, char const* s, bool at, long x, long y, unsigned long f
 void dsp_textbox(bitmap* t, char const* s, long left, long top, unsigned long fg, unsigned long bg,
                  unsigned long w, unsigned long h) {
   if (!t) return;
+  left = dsp_clamp(left);
+  top = dsp_clamp(top);
   dsp_textstyle st = dsp_style(*t);
   std::string buf;
   char const* u = dsp_utf8(s, buf);
@@ -222,7 +238,7 @@ qr_v DrawTextXY121(qe_s s, qe_l x, qe_l y, qe_u fg) {
 
 qr_v DrawTextXY122(qe_s s, qe_u x, qe_u y) {
   dsp_setup();
-  dsp_text(dsp_win(), s, true, long(x), long(y), dsp_fg(), dsp_nobox, false, false);
+  dsp_text(dsp_win(), s, true, dsp_upos(x), dsp_upos(y), dsp_fg(), dsp_nobox, false, false);
 }
 
 // ---- drawtext ------------------------------------------------------------------------
@@ -256,7 +272,7 @@ qr_v DrawTextlnXY127(qe_s s, qe_l x, qe_l y, qe_u fg) {
 
 qr_v DrawTextlnXY128(qe_s s, qe_u x, qe_u y) {
   dsp_setup();
-  dsp_text(dsp_win(), s, true, long(x), long(y), dsp_fg(), dsp_nobox, true, false);
+  dsp_text(dsp_win(), s, true, dsp_upos(x), dsp_upos(y), dsp_fg(), dsp_nobox, true, false);
 }
 
 // ---- drawtextln ----------------------------------------------------------------------
@@ -305,7 +321,7 @@ qr_v DrawTextXYw136(qe_s s, qe_l x, qe_l y, qe_u fg) {
 
 qr_v DrawTextXYw137(qe_s s, qe_u x, qe_u y) {
   dsp_setup();
-  dsp_text(dsp_win(), s, true, long(x), long(y), dsp_fg(), dsp_nobox, false, true);
+  dsp_text(dsp_win(), s, true, dsp_upos(x), dsp_upos(y), dsp_fg(), dsp_nobox, false, true);
 }
 
 // ---- drawtextw -----------------------------------------------------------------------
@@ -339,7 +355,7 @@ qr_v DrawTextlnXYw142(qe_s s, qe_l x, qe_l y, qe_u fg) {
 
 qr_v DrawTextlnXYw143(qe_s s, qe_u x, qe_u y) {
   dsp_setup();
-  dsp_text(dsp_win(), s, true, long(x), long(y), dsp_fg(), dsp_nobox, true, true);
+  dsp_text(dsp_win(), s, true, dsp_upos(x), dsp_upos(y), dsp_fg(), dsp_nobox, true, true);
 }
 
 // ---- drawtextlnw ---------------------------------------------------------------------
