@@ -105,8 +105,8 @@ void dsp_run(bitmap& t, dsp_textstyle const& st, char const* s, unsigned long fg
 void dsp_wrapped(bitmap& t, dsp_textstyle const& st, char const* s, unsigned long fg,
                  unsigned long bg) {
   std::string piece;
-  auto draw = [&](char const* from, char const* to) {
-    while (to > from && to[-1] == ' ') --to;  // spaces at a break show nothing
+  auto draw = [&](char const* from, char const* to, bool atbreak) {
+    while (atbreak && to > from && to[-1] == ' ') --to;  // spaces at a break show nothing
     piece.assign(from, to);
     dsp_run(t, st, piece.c_str(), fg, bg);
   };
@@ -128,18 +128,18 @@ void dsp_wrapped(bitmap& t, dsp_textstyle const& st, char const* s, unsigned lon
         width += adv;
       }
       if (q == end) {
-        draw(p, end);
+        draw(p, end, false);
         break;
       }
       if (*q == ' ') space = q;  // what fits ends at a space: break there
       if (space && space > p) {
-        draw(p, space);
+        draw(p, space, true);
         p = space;
       } else if (t.textx > t.textleft) {
         // The word may fit on a line of its own.
       } else {
         if (q == p) q += dsp_charlen(q, end);  // at least one character a line
-        draw(p, q);
+        draw(p, q, true);
         p = q;
       }
       while (p < end && *p == ' ') ++p;

@@ -41,6 +41,14 @@ TEST_F(Window, CursorContinuesAndLinesReturnToTheLeftEdge) {
   Clear164();
   DrawTextln131("H");
   EXPECT_GT(inked(w, 0, 0, 10, 20), 0);
+
+  // A wrapped text keeps its last space: the next text goes on after it.
+  Clear164();
+  DrawTextXYw136("ab ", 0, 0, white);
+  DrawTextw139("c", red);
+  box c = inkbox(w, red, 0, 0, 800, 600);
+  EXPECT_GE(c.x0, 30);
+  EXPECT_LE(c.x1, 40);
 }
 
 // The trailing pair is (text colour, box colour); 1 means no box.
