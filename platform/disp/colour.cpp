@@ -176,28 +176,29 @@ qr_u dsp_tohsn(qe_u c) {
   qr_u best = dsp_pack(hsv);
   int err = dsp_distance(dsp_join(dsp_hsn(dsp_unpack(best))), c);
   if (err == 0) return best;
-  long h = long(best & 0xFF);
+  long h0 = long(best & 0xFF);
   long n0 = long(dsp_byte(dsp_unlinear(std::fmin(1, dsp_luminance(rgb) / 0.2126))));
-  for (long n = std::max(0L, n0 - 1); n <= std::min(255L, n0 + 1); ++n) {
-    // The smallest saturation whose lifted colour is at least as saturated as c.
-    auto sat = [&](long s) {
-      dsp_hsx got = dsp_tohsv(dsp_hsn({double(h) / 256, double(s) / 255, double(n) / 255}));
-      return got.s;
-    };
-    long lo = 0, hi = 255;
-    while (lo < hi) {
-      long mid = (lo + hi) / 2;
-      if (sat(mid) < hsv.s)
-        lo = mid + 1;
-      else
-        hi = mid;
+  // The hue and the brightness are rounded to whole steps: their neighbours may come nearer.
+  for (long h : {h0, (h0 + 255) & 0xFF, (h0 + 1) & 0xFF})
+    for (long n = std::max(0L, n0 - 1); n <= std::min(255L, n0 + 1); ++n) {
+      // The smallest saturation whose lifted colour is at least as saturated as c.
+      auto sat = [&](long s) {
+        return dsp_tohsv(dsp_hsn({double(h) / 256, double(s) / 255, double(n) / 255})).s;
+      };
+      long lo = 0, hi = 255;
+      while (lo < hi) {
+        long mid = (lo + hi) / 2;
+        if (sat(mid) < hsv.s)
+          lo = mid + 1;
+        else
+          hi = mid;
+      }
+      for (long s = std::max(0L, lo - 1); s <= std::min(255L, lo + 1); ++s) {
+        qr_u v = qr_u(h) | qr_u(s) << 8 | qr_u(n) << 16;
+        int e = dsp_distance(dsp_join(dsp_hsn(dsp_unpack(v))), c);
+        if (e < err) err = e, best = v;
+      }
     }
-    for (long s = std::max(0L, lo - 1); s <= std::min(255L, lo + 1); ++s) {
-      qr_u v = qr_u(h) | qr_u(s) << 8 | qr_u(n) << 16;
-      int e = dsp_distance(dsp_join(dsp_hsn(dsp_unpack(v))), c);
-      if (e < err) err = e, best = v;
-    }
-  }
   return best;
 }
 
