@@ -101,6 +101,15 @@ TEST(Colour, HsnFoundFromItsColourGivesItBack) {
         worst = std::max(worst, rgbdiff(HSN2RGB100(RGB2HSN96(c)), c));
       }
   EXPECT_LE(worst, 1);
+  // Any colour at all comes back as near as HSV's do: the lift leaves no colour out.
+  int back = 0;
+  for (unsigned long r = 0; r < 256; r += 15)
+    for (unsigned long g = 0; g < 256; g += 15)
+      for (unsigned long b = 0; b < 256; b += 15) {
+        unsigned long c = r << 16 | g << 8 | b;
+        back = std::max(back, rgbdiff(HSN2RGB100(RGB2HSN96(c)), c));
+      }
+  EXPECT_LE(back, 3);
   EXPECT_EQ(modeldiff(RGB2HSN96(HSN2RGB100(0xAAFF00)), 0xAAFF00), 0);  // red as it was
   EXPECT_EQ(RGB2HSN96(0x808080), 0x800000u);
 }
