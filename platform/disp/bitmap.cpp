@@ -18,15 +18,10 @@ constexpr size_t dsp_keepretired = 4096;
 // As in the shapes' outline and fill places, 1 stands for "no colour": no colour key.
 constexpr unsigned long dsp_nokey = 1;
 
-// The same drawing settings as the window's picture: curves flattened to half a pixel,
-// outlines in the bitmap's pen width with round joins.
+// The same drawing settings as the window's picture.
 void dsp_bmpcontext(bitmap& b) {
   b.cr = cairo_create(b.surface);
-  cairo_set_tolerance(b.cr, 0.5);
-  cairo_set_line_width(b.cr, b.pen);
-  cairo_set_line_join(b.cr, CAIRO_LINE_JOIN_ROUND);
-  b.source = ~0ul;
-  b.fontoncr = nullptr;
+  dsp_initcontext(b);
 }
 
 void dsp_fill(bitmap& b, unsigned long colour) {
@@ -50,6 +45,7 @@ void dsp_copysettings(bitmap& to, bitmap const& from) {
   to.pen = from.pen;
   to.pencolour = from.pencolour;
   to.brushcolour = from.brushcolour;
+  to.fontpin = from.fontpin;
   cairo_set_line_width(to.cr, to.pen);
 }
 

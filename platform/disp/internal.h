@@ -5,6 +5,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <deque>
+#include <memory>
 #include <string>
 #include <unordered_set>
 #include <vector>
@@ -15,6 +16,7 @@
 #pragma GCC visibility pop
 
 struct SDL_Window;
+struct dsp_fontpin;
 
 // ---- Types ---------------------------------------------------------------------------
 
@@ -75,6 +77,8 @@ struct bitmap {
   cairo_scaled_font_t* fontoncr = nullptr;  // scaled font last set on cr
   unsigned long pencolour = 0xFFFFFF;       // outline colour of the shape forms without one
   unsigned long brushcolour = 1;            // fill colour of those forms (1: none)
+  long textx = 0, texty = 0, textleft = 0;  // text cursor and the left edge its lines return to
+  std::shared_ptr<dsp_fontpin> fontpin;     // font given by SetFont103; null: the current font
 };
 
 // ---- Input (input.cpp, synth.cpp, mouse.cpp, drop.cpp) -------------------------------
@@ -243,6 +247,45 @@ void dsp_mixpixels(dsp_pixels dest, dsp_pixels a, dsp_pixels b);
 void dsp_boxblur(dsp_pixels p, unsigned long rx, unsigned long ry);
 void dsp_gaussblur(dsp_pixels p, double sigma);
 
+// ---- Drawing targets, colours, fonts and text (draw.cpp, shapes.cpp, text.cpp, textdraw.cpp) --
+
+// Settings that hold for drawing on every target.
+struct dsp_drawsettings {
+  unsigned long fg = 0xFFFFFF;  // colour of the text and pixel forms that take none
+  unsigned weight = 400;        // font weight, 1..1000: 400 regular, 700 bold
+  bool italic = false, underline = false, strikeout = false;
+};
+
+// A target's own font, taken by SetFont103 from the settings of that moment.
+struct dsp_fontpin {
+  dsp_sized sized = {0, 0, nullptr, 0};  // font null when no font was found
+  bool underline = false, strikeout = false;
+  ~dsp_fontpin();
+};
+
+// The font a target's text is drawn in (null when no font is found) and its decorations.
+struct dsp_textstyle {
+  dsp_sized const* f;
+  bool underline, strikeout;
+};
+
+// The target of a drawing entry: b when it is the window's picture while a window is open,
+// or an off-screen bitmap that is alive; else null, and the entry does nothing.
+bitmap* dsp_target(bitmap* b);
+// Sets up a new drawing context t.cr on t.surface: tolerance, pen, joins, empty caches.
+// Every target gets it, so drawing comes out the same on each.
+void dsp_initcontext(bitmap& t);
+// Sets t's drawing colour, skipping repeats.
+inline void dsp_colour(bitmap& t, unsigned long rgb) {
+  rgb &= 0xFFFFFF;
+  if (rgb == t.source) return;
+  t.source = rgb;
+  cairo_set_source_rgb(t.cr, double(rgb >> 16) / 255.0, double((rgb >> 8) & 0xFF) / 255.0,
+                       double(rgb & 0xFF) / 255.0);
+}
+// The font for text on t: its own (SetFont103) or the current one.
+dsp_textstyle dsp_style(bitmap& t);
+
 // ---- State ---------------------------------------------------------------------------
 
 struct dsp_state {
@@ -268,6 +311,8 @@ struct dsp_state {
   // Canvas: the window's picture, the bitmap that FreshWin45 shows; its surface is null
   // while no window is open.
   bitmap canvas;
+
+  dsp_drawsettings draw;  // foreground colour and font style
 
   // Text: the current face and the scaled fonts cached for it.
   struct {

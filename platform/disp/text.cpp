@@ -1,9 +1,11 @@
-// Text: fonts found through fontconfig (the family asked for, else the system's monospace
-// face), sized by character width and cell height, drawn through cairo-ft. The face and
-// the scaled fonts of the last few sizes are cached: the game draws a dozen numbers a frame.
+// Fonts: found through fontconfig (the family, weight and slant asked for, else the
+// system's monospace face), sized by character width and cell height, measured. The face
+// and the scaled fonts of the last few sizes are cached: the game draws a dozen numbers a
+// frame. Drawing text is textdraw.cpp's.
 #include <cairo-ft.h>
 #include <fontconfig/fontconfig.h>
 
+#include <algorithm>
 #include <cmath>
 
 #include "platform/disp/internal.h"
@@ -24,13 +26,16 @@ cairo_font_options_t* dsp_fontoptions() {
   return opts;
 }
 
-// The face for a family name, falling back to the system's monospace face: fontconfig
-// picks the first family of the list that is installed.
+// The face for a family name, weight and slant, falling back to the system's monospace
+// face: fontconfig picks the first family of the list that is installed, and makes bold
+// or slanted glyphs itself where the family has no such face.
 cairo_font_face_t* dsp_findface(std::string const& name) {
   FcPattern* pat = FcPatternCreate();
   if (!name.empty())
     FcPatternAddString(pat, FC_FAMILY, reinterpret_cast<FcChar8 const*>(name.c_str()));
   FcPatternAddString(pat, FC_FAMILY, reinterpret_cast<FcChar8 const*>("monospace"));
+  FcPatternAddInteger(pat, FC_WEIGHT, FcWeightFromOpenType(int(dsp.draw.weight)));
+  FcPatternAddInteger(pat, FC_SLANT, dsp.draw.italic ? FC_SLANT_ITALIC : FC_SLANT_ROMAN);
   FcConfigSubstitute(nullptr, pat, FcMatchPattern);
   FcDefaultSubstitute(pat);
   FcResult res;
@@ -154,26 +159,128 @@ void dsp_loadface() {
   if (dsp.font.face) dsp_measureface();
 }
 
+dsp_fontpin::~dsp_fontpin() {
+  if (sized.font) cairo_scaled_font_destroy(sized.font);
+}
+
+dsp_textstyle dsp_style(bitmap& t) {
+  if (dsp_fontpin const* p = t.fontpin.get())
+    return {p->sized.font ? &p->sized : nullptr, p->underline, p->strikeout};
+  return {dsp_sizedfont(), dsp.draw.underline, dsp.draw.strikeout};
+}
+
+namespace {
+
+// The family, weight or slant changed: the face is found again when next needed.
+void dsp_dropface() {
+  dsp_dropsizes();
+  if (dsp.font.face) cairo_font_face_destroy(dsp.font.face);
+  dsp.font.face = nullptr;
+}
+
+// Sizes are kept within 1..4096 pixels; a size of 0 would make a singular font matrix.
+unsigned dsp_fontclamp(qe_u v) { return unsigned(v < 1 ? 1 : v > 4096 ? 4096 : v); }
+
+void dsp_fontsize(unsigned w, unsigned h) {
+  if (w == dsp.font.w && h == dsp.font.h) return;
+  dsp.font.w = w;
+  dsp.font.h = h;
+  dsp.font.current = nullptr;
+}
+
+}  // namespace
+
 // ---- Entries -------------------------------------------------------------------------
+
+// Text on b keeps the font of this moment, whatever the settings become later; a second
+// call takes the settings of its own moment.
+qr_v SetFont103(qe_b b) {
+  dsp_setup();
+  bitmap* t = dsp_target(b);
+  if (!t) return;
+  auto pin = std::make_shared<dsp_fontpin>();
+  if (dsp_sized const* f = dsp_sizedfont()) {
+    pin->sized = *f;
+    cairo_scaled_font_reference(pin->sized.font);
+  }
+  pin->underline = dsp.draw.underline;
+  pin->strikeout = dsp.draw.strikeout;
+  t->fontpin = std::move(pin);
+}
+
+// Back to the font the library starts with; the window's text follows the settings again.
+qr_v SetFont104() {
+  dsp_setup();
+  if (dsp.font.name != "Consolas" || dsp.draw.weight != 400 || dsp.draw.italic) {
+    dsp_dropface();
+    dsp.font.name = "Consolas";
+    dsp.draw.weight = 400;
+    dsp.draw.italic = false;
+  }
+  dsp_fontsize(10, 20);
+  dsp.draw.underline = dsp.draw.strikeout = false;
+  dsp.canvas.fontpin.reset();
+}
+
+qr_v SetFontWidth105(qe_u w) {
+  dsp_setup();
+  dsp_fontsize(dsp_fontclamp(w), dsp.font.h);
+}
+
+qr_v SetFontHeight106(qe_u h) {
+  dsp_setup();
+  dsp_fontsize(dsp.font.w, dsp_fontclamp(h));
+}
+
+qr_v SetFontSize107(qe_u w, qe_u h) {
+  dsp_setup();
+  dsp_fontsize(dsp_fontclamp(w), dsp_fontclamp(h));
+}
+
+// Weights as in CSS and OpenType: 100 thin .. 400 regular .. 700 bold .. 900 black. 0 is
+// regular; more than 1000 is 1000.
+qr_v SetFontWeight108(qe_u weight) {
+  dsp_setup();
+  unsigned w = weight == 0 ? 400 : weight > 1000 ? 1000 : unsigned(weight);
+  if (w == dsp.draw.weight) return;
+  dsp_dropface();
+  dsp.draw.weight = w;
+}
+
+qr_v SetFontLtalic109(qe_u on) {
+  dsp_setup();
+  if ((on != 0) == dsp.draw.italic) return;
+  dsp_dropface();
+  dsp.draw.italic = on != 0;
+}
+
+qr_v SetFontUnderLine110(qe_u on) {
+  dsp_setup();
+  dsp.draw.underline = on != 0;
+}
+
+qr_v SetFontStrikeOut111(qe_u on) {
+  dsp_setup();
+  dsp.draw.strikeout = on != 0;
+}
+
+// Text is UTF-8, with bytes that do not form UTF-8 taken as Latin-1, whatever the
+// character set asked for: there is nothing to switch.
+qr_v SetFontCharSet112(qe_u) { dsp_setup(); }
 
 qr_v SetFontName113(qe_s name) {
   dsp_setup();
   std::string want = name ? name : "";
   if (dsp.font.face && want == dsp.font.name) return;
-  dsp_dropsizes();
-  if (dsp.font.face) cairo_font_face_destroy(dsp.font.face);
-  dsp.font.face = nullptr;
+  dsp_dropface();
   dsp.font.name = want;
 }
 
-// Sizes are kept within 1..4096 pixels; a size of 0 would make a singular font matrix.
-qr_v SetFontSize107(qe_u w, qe_u h) {
-  dsp_setup();
-  auto clamp = [](qe_u v) { return unsigned(v < 1 ? 1 : v > 4096 ? 4096 : v); };
-  if (clamp(w) == dsp.font.w && clamp(h) == dsp.font.h) return;
-  dsp.font.w = clamp(w);
-  dsp.font.h = clamp(h);
-  dsp.font.current = nullptr;
+// Width in the low 16 bits, height in the high 16, each at most 65535.
+qr_u GetStringSize114(qe_s s) {
+  qr_u w = std::min<qr_u>(GetStringWidth115(s), 0xFFFF);
+  qr_u h = std::min<qr_u>(GetStringHeight116(s), 0xFFFF);
+  return w | h << 16;
 }
 
 qr_u GetStringWidth115(qe_s s) {
@@ -190,24 +297,4 @@ qr_u GetStringWidth115(qe_s s) {
 qr_u GetStringHeight116(qe_s) {
   dsp_setup();
   return dsp_sizedfont() ? dsp.font.h : 0;
-}
-
-qr_v DrawTextXY121(qe_s s, qe_l left, qe_l top, qe_u colour) {
-  dsp_setup();
-  cairo_t* cr = dsp.canvas.cr;
-  if (!cr || !s || !*s) return;
-  dsp_sized const* f = dsp_sizedfont();
-  if (!f) return;
-  // Off the canvas: above, below or right of it. Left of it needs the width; let cairo
-  // clip those, they are rare.
-  if (left > dsp.win.w || top > dsp.win.h || top + long(f->h) < 0 || left < -4194304) return;
-  if (dsp.canvas.fontoncr != f->font) {
-    cairo_set_scaled_font(cr, f->font);
-    dsp.canvas.fontoncr = f->font;
-  }
-  std::string buf;
-  cairo_move_to(cr, double(left), double(top) + f->ascent);
-  dsp_colour(colour);
-  cairo_show_text(cr, dsp_utf8(s, buf));
-  cairo_new_path(cr);
 }
