@@ -22,6 +22,7 @@
 #include <vector>
 
 #include "platform/disp/disp.h"
+#include "tests/disp/child.h"
 
 extern char** environ;
 
@@ -129,23 +130,8 @@ std::map<std::string, std::function<int()>> const scenarios = {{"virtualclock", 
 
 // ---- Running a child ------------------------------------------------------------------
 
-struct result {
-  int status = -1;
-  std::string out, err;
-  std::vector<std::string> errlines() const {
-    std::vector<std::string> v;
-    std::istringstream in(err);
-    for (std::string l; std::getline(in, l);) v.push_back(l);
-    return v;
-  }
-};
-
-std::string slurp(std::string const& path) {
-  std::ifstream f(path);
-  std::stringstream ss;
-  ss << f.rdbuf();
-  return ss.str();
-}
+using child::result;
+using child::slurp;
 
 class Env : public ::testing::Test {
  protected:
@@ -164,38 +150,9 @@ class Env : public ::testing::Test {
 
   // Runs a scenario with the display switches cleared and `env` added.
   result run(char const* scenario, std::vector<std::string> env) {
-    std::vector<std::string> all;
-    for (char** e = environ; *e; ++e) {
-      std::string v = *e;
-      if (v.rfind("DISP_", 0) == 0 || v.rfind("DISPLAY=", 0) == 0 ||
-          v.rfind("WAYLAND_DISPLAY=", 0) == 0 || v.rfind("SDL_VIDEODRIVER=", 0) == 0)
-        continue;
-      all.push_back(v);
-    }
-    all.insert(all.end(), env.begin(), env.end());
-    std::vector<char*> envp;
-    for (auto& s : all) envp.push_back(s.data());
-    envp.push_back(nullptr);
-
-    std::string out = dir + "/out.txt", err = dir + "/err.txt";
-    posix_spawn_file_actions_t fa;
-    posix_spawn_file_actions_init(&fa);
-    posix_spawn_file_actions_addopen(&fa, 1, out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-    posix_spawn_file_actions_addopen(&fa, 2, err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-    char self[] = "/proc/self/exe", flag[] = "--scenario";
-    std::string name = scenario;
-    char* argv[] = {self, flag, name.data(), nullptr};
-    result r;
-    pid_t pid;
-    if (posix_spawn(&pid, self, &fa, nullptr, argv, envp.data()) == 0) {
-      int st = 0;
-      waitpid(pid, &st, 0);
-      r.status = WIFEXITED(st) ? WEXITSTATUS(st) : 128 + WTERMSIG(st);
-    }
-    posix_spawn_file_actions_destroy(&fa);
-    r.out = slurp(out);
-    r.err = slurp(err);
-    return r;
+    return child::run(scenario,
+                      child::environment({"DISP_", "DISPLAY=", "WAYLAND_DISPLAY=", "SDL_VIDEODRIVER="}, env),
+                      dir);
   }
 };
 

@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "platform/disp/disp.h"
+#include "tests/disp/child.h"
 
 extern char** environ;
 
@@ -312,17 +313,8 @@ int quitwait() {
   return 0;
 }
 
-struct result {
-  int status = -1;
-  std::string out, err;
-};
-
-std::string slurp(std::string const& path) {
-  std::ifstream f(path);
-  std::stringstream ss;
-  ss << f.rdbuf();
-  return ss.str();
-}
+using child::result;
+using child::slurp;
 
 class Script : public ::testing::Test {
  protected:
@@ -338,34 +330,8 @@ class Script : public ::testing::Test {
 
   // Runs a scenario of this program headless, on the virtual clock, with `env` added.
   result run(char const* scenario, std::vector<std::string> env) {
-    std::vector<std::string> all;
-    for (char** e = environ; *e; ++e)
-      if (std::string(*e).rfind("DISP_", 0) != 0) all.push_back(*e);
-    all.push_back("DISP_HEADLESS=1");
-    all.push_back("DISP_CLOCK=virtual");
-    all.insert(all.end(), env.begin(), env.end());
-    std::vector<char*> envp;
-    for (auto& s : all) envp.push_back(s.data());
-    envp.push_back(nullptr);
-    std::string out = dir + "/out.txt", err = dir + "/err.txt";
-    posix_spawn_file_actions_t fa;
-    posix_spawn_file_actions_init(&fa);
-    posix_spawn_file_actions_addopen(&fa, 1, out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-    posix_spawn_file_actions_addopen(&fa, 2, err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-    char self[] = "/proc/self/exe", flag[] = "--scenario";
-    std::string name = scenario;
-    char* argv[] = {self, flag, name.data(), nullptr};
-    result r;
-    pid_t pid;
-    if (posix_spawn(&pid, self, &fa, nullptr, argv, envp.data()) == 0) {
-      int st = 0;
-      waitpid(pid, &st, 0);
-      r.status = WIFEXITED(st) ? WEXITSTATUS(st) : 128 + WTERMSIG(st);
-    }
-    posix_spawn_file_actions_destroy(&fa);
-    r.out = slurp(out);
-    r.err = slurp(err);
-    return r;
+    env.insert(env.begin(), {"DISP_HEADLESS=1", "DISP_CLOCK=virtual"});
+    return child::run(scenario, child::environment({"DISP_"}, env), dir);
   }
 };
 

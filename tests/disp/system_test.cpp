@@ -28,6 +28,7 @@
 #include <vector>
 
 #include "platform/disp/disp.h"
+#include "tests/disp/child.h"
 
 extern char** environ;
 
@@ -554,61 +555,21 @@ int xwindow() {
   return failed ? 1 : 0;
 }
 
-struct result {
-  int status = -1;
-  std::string out, err;
-};
-
-std::string slurp(std::string const& file) {
-  std::ifstream f(file);
-  std::stringstream s;
-  s << f.rdbuf();
-  return s.str();
-}
+using child::result;
 
 // Runs a scenario with the display and audio switches cleared and `env` added.
-result child(char const* scenario, std::vector<std::string> env) {
-  std::vector<std::string> all;
-  for (char** e = environ; *e; ++e) {
-    std::string v = *e;
-    if (v.rfind("DISP_", 0) == 0 || v.rfind("DISPLAY=", 0) == 0 ||
-        v.rfind("WAYLAND_DISPLAY=", 0) == 0 || v.rfind("SDL_", 0) == 0)
-      continue;
-    all.push_back(v);
-  }
-  all.insert(all.end(), env.begin(), env.end());
-  std::vector<char*> envp;
-  for (auto& s : all) envp.push_back(s.data());
-  envp.push_back(nullptr);
-
+result runchild(char const* scenario, std::vector<std::string> env) {
   char tmpl[] = "/tmp/disp_system_test.XXXXXX";
   if (!mkdtemp(tmpl)) return {};
-  std::string dir = tmpl, out = dir + "/out", err = dir + "/err";
-  posix_spawn_file_actions_t fa;
-  posix_spawn_file_actions_init(&fa);
-  posix_spawn_file_actions_addopen(&fa, 1, out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-  posix_spawn_file_actions_addopen(&fa, 2, err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-  char self[] = "/proc/self/exe", flag[] = "--scenario";
-  std::string name = scenario;
-  char* argv[] = {self, flag, name.data(), nullptr};
-  result r;
-  pid_t pid;
-  if (posix_spawn(&pid, self, &fa, nullptr, argv, envp.data()) == 0) {
-    int st = 0;
-    waitpid(pid, &st, 0);
-    r.status = WIFEXITED(st) ? WEXITSTATUS(st) : 128 + WTERMSIG(st);
-  }
-  posix_spawn_file_actions_destroy(&fa);
-  r.out = slurp(out);
-  r.err = slurp(err);
-  unlink(out.c_str());
-  unlink(err.c_str());
-  rmdir(dir.c_str());
+  std::string dir = tmpl;
+  result r = child::run(
+      scenario, child::environment({"DISP_", "DISPLAY=", "WAYLAND_DISPLAY=", "SDL_"}, env), dir);
+  std::system(("rm -rf " + dir).c_str());
   return r;
 }
 
 TEST(Children, BeepQueuesWithoutWaitingOnAnAudioDevice) {
-  result r = child("beep", {"DISP_HEADLESS=0", "SDL_AUDIODRIVER=dummy"});
+  result r = runchild("beep", {"DISP_HEADLESS=0", "SDL_AUDIODRIVER=dummy"});
   ASSERT_EQ(r.status, 0) << r.err;
   long long ms = -1;
   unsigned long e1 = 9, e2 = 9;
@@ -620,7 +581,7 @@ TEST(Children, BeepQueuesWithoutWaitingOnAnAudioDevice) {
 }
 
 TEST(Children, BeepWithoutAudioDeviceTellsOnceAndGoesOn) {
-  result r = child("beep", {"DISP_HEADLESS=0", "SDL_AUDIODRIVER=nosuchdriver"});
+  result r = runchild("beep", {"DISP_HEADLESS=0", "SDL_AUDIODRIVER=nosuchdriver"});
   ASSERT_EQ(r.status, 0) << r.err;
   long long ms = -1;
   unsigned long e1 = 9, e2 = 9;
@@ -633,7 +594,7 @@ TEST(Children, BeepWithoutAudioDeviceTellsOnceAndGoesOn) {
 }
 
 TEST(Children, MessageBoxWithoutDisplayFallsBackToStderr) {
-  result r = child("nodisplaybox", {"DISP_HEADLESS=0"});
+  result r = runchild("nodisplaybox", {"DISP_HEADLESS=0"});
   ASSERT_EQ(r.status, 0) << r.err;
   EXPECT_EQ(r.out, "answer 6 error 6\nscreen 0 error 6 dpi 96\n");
   EXPECT_EQ(r.err, "quib: Again?\n");
@@ -680,7 +641,7 @@ struct xserver {
 TEST(Children, RealWindowUnderXvfbKeepsItsPictureAndPlace) {
   xserver x;
   if (x.display.empty()) GTEST_SKIP() << "Xvfb is not available";
-  result r = child("xwindow", {"DISPLAY=" + x.display});
+  result r = runchild("xwindow", {"DISPLAY=" + x.display});
   EXPECT_EQ(r.status, 0) << r.out << r.err;
   EXPECT_NE(r.out.find("done 0"), std::string::npos) << r.out << r.err;
 }
