@@ -22,8 +22,9 @@ for src in tests/fuzz/*_fuzz.cpp; do
   status=0
   ./build-fuzz/fuzz_"$name" "$work" "tests/fuzz/corpus/$name" -max_total_time="$seconds" \
     -artifact_prefix=build-fuzz/crashes/"$name"- -print_final_stats=1 \
-    2> >(grep -Ev '^(sound|disp): ' >build-fuzz/fuzz-"$name".log) || status=$?
-  wait
+    2>build-fuzz/fuzz-"$name".raw || status=$?
+  grep -Ev '^(sound|disp): ' build-fuzz/fuzz-"$name".raw >build-fuzz/fuzz-"$name".log || true
+  rm -f build-fuzz/fuzz-"$name".raw
   if [ "$status" -ne 0 ]; then
     tail -60 build-fuzz/fuzz-"$name".log
     exit 1
