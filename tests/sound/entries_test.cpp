@@ -13,12 +13,6 @@ using testing::internal::GetCapturedStderr;
 
 namespace {
 
-// Positions come from a mixer that works in periods of about 20 ms.
-void expecttime(double pos, double wall, double rate) {
-  EXPECT_GE(pos, (wall - 0.08) * rate) << "wall " << wall << " s at rate " << rate;
-  EXPECT_LE(pos, (wall + 0.04) * rate) << "wall " << wall << " s at rate " << rate;
-}
-
 // Plays h from 0 for a moment and checks that its position ran at rate.
 void expectrate(unsigned long h, double rate) {
   auto t0 = std::chrono::steady_clock::now();

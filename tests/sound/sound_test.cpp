@@ -14,12 +14,6 @@ using testing::internal::GetCapturedStderr;
 
 namespace {
 
-// The null backend mixes in periods of about 20 ms, and a play starts at the next one.
-void expecttime(double pos, double wall, double rate) {
-  EXPECT_GE(pos, (wall - 0.08) * rate) << "wall " << wall << " s at rate " << rate;
-  EXPECT_LE(pos, (wall + 0.04) * rate) << "wall " << wall << " s at rate " << rate;
-}
-
 TEST(SoundLoad, EveryFailurePrintsOneLineNamingTheFileAndGivesZero) {
   InitAudio1();
   std::string good = slurp(wav("good.wav", 0.5));

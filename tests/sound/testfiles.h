@@ -14,6 +14,13 @@
 
 namespace soundtest {
 
+// A play position against the wall time since the play, at a rate: the mixer works in
+// periods of about 20 ms, and a play starts at the next one.
+inline void expecttime(double pos, double wall, double rate) {
+  EXPECT_GE(pos, (wall - 0.08) * rate) << "wall " << wall << " s at rate " << rate;
+  EXPECT_LE(pos, (wall + 0.04) * rate) << "wall " << wall << " s at rate " << rate;
+}
+
 // A fresh folder for this process's files.
 inline std::string const& scratch() {
   static std::string dir = [] {
