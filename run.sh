@@ -4,6 +4,6 @@
 set -euo pipefail
 cd "$(dirname "$0")"
 tools/setup.sh
-cmake -S . -B build -DCMAKE_BUILD_TYPE=Release >/dev/null
+cmake -S . -B build -DCMAKE_BUILD_TYPE=Release -DQUIB_BUILD_TESTS=OFF >/dev/null
 cmake --build build -j"$(nproc)" --target quib
 exec ./build/quib "$@"

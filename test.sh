@@ -3,17 +3,17 @@
 # AddressSanitizer and UndefinedBehaviorSanitizer. Exits non-zero on any failure.
 set -euo pipefail
 cd "$(dirname "$0")"
-tools/setup.sh
+tools/setup.sh --test
 jobs=$(nproc)
 
-cmake -S . -B build -DCMAKE_BUILD_TYPE=Release >/dev/null
+cmake -S . -B build -DCMAKE_BUILD_TYPE=Release -DQUIB_BUILD_TESTS=ON >/dev/null
 cmake --build build -j"$jobs"
 ctest --test-dir build --output-on-failure -j"$jobs"
 
 # System libraries' own leaks at exit are not ours to fix; everything else must be clean.
 export LSAN_OPTIONS="suppressions=$PWD/tools/lsan.supp:print_suppressions=0"
 export UBSAN_OPTIONS="print_stacktrace=1"
-cmake -S . -B build-asan -DCMAKE_BUILD_TYPE=Debug -DQUIB_SANITIZE=ON >/dev/null
+cmake -S . -B build-asan -DCMAKE_BUILD_TYPE=Debug -DQUIB_SANITIZE=ON -DQUIB_BUILD_TESTS=ON >/dev/null
 cmake --build build-asan -j"$jobs"
 ctest --test-dir build-asan --output-on-failure -j"$jobs" -LE slow
 

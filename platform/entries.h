@@ -349,6 +349,31 @@
   X(SetAudioPch25, setaudiopch, u, (u, f))    \
   X(SetAudioFrq26, setaudiofrq, u, (u, f))
 
+// ---- Our extensions ----------------------------------------------------------------
+// Entries beyond the serial-numbered set, named <library>_<what> so that they are never
+// taken for one of it. Same row form as above; each family keeps a block of its own.
+#define QUIB_DISP_EXTENSIONS(X) \
+  QUIB_DISP_EXT_ERRORS(X)       \
+  QUIB_DISP_EXT_WINDOW(X)
+
+// The text of the calling thread's last error ("" when there is none).
+#define QUIB_DISP_EXT_ERRORS(X) X(disp_errortext, geterrortext, ms, ())
+
+// Desktop full screen on or off; whether it is on; whether the display connection was
+// lost (the window is then gone for good).
+#define QUIB_DISP_EXT_WINDOW(X)                   \
+  X(disp_setfullscreen, setfullscreen, v, (bool)) \
+  X(disp_isfullscreen, isfullscreen, bool, ())    \
+  X(disp_islost, isdisplaylost, bool, ())
+
+#define QUIB_SOUND_EXTENSIONS(X) QUIB_SOUND_EXT_ERRORS(X)
+
+// The code of the calling thread's last libsound error (cleared by reading it, as
+// GetError38 is), and its text ("" when there is none).
+#define QUIB_SOUND_EXT_ERRORS(X)            \
+  X(sound_geterror, getsounderror, u, ())   \
+  X(sound_errortext, getsounderrortext, ms, ())
+
 // ---- Expansion helpers -------------------------------------------------------------
 
 #define QUIB_CAT(a, b) QUIB_CAT_(a, b)

@@ -1,17 +1,24 @@
 #!/usr/bin/env bash
-# Installs the Debian packages that building, playing and testing quib need,
-# and only those that are missing, so a second run costs nothing.
+# Installs the Debian packages quib needs, and only those that are missing, so a second
+# run costs nothing. Plain: what building and playing need. --test: also the tools the
+# test suite, the benchmarks and the packaging checks use.
 set -euo pipefail
 
 packages=(
-  build-essential cmake pkg-config git
+  build-essential cmake pkg-config
   libsdl2-dev libcairo2-dev libopenal-dev libsndfile1-dev
-  libgtest-dev libbenchmark-dev
   fonts-dejavu-core fontconfig
-  xvfb xauth xdotool
-  sox libsox-fmt-mp3 lame
-  clang libclang-rt-14-dev
 )
+if [ "${1:-}" = "--test" ]; then
+  packages+=(
+    git libgtest-dev libbenchmark-dev
+    xvfb xauth xdotool x11-utils libx11-dev
+    sox libsox-fmt-mp3 lame
+    clang libclang-rt-14-dev valgrind
+    pulseaudio pulseaudio-utils
+    desktop-file-utils appstream lintian man-db dpkg-dev fakeroot file
+  )
+fi
 
 missing=()
 for p in "${packages[@]}"; do
