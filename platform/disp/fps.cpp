@@ -60,3 +60,7 @@ qr_u GetError38() {
   dsp_lasterror = dsp_enone;
   return e;
 }
+
+// ---- Extensions ----------------------------------------------------------------------
+
+qr_ms disp_errortext() { return ""; }

@@ -408,3 +408,17 @@ qr_u GetPos71() {
   unsigned long x = (unsigned long)GetPosX69() & 0xFFFF, y = (unsigned long)GetPosY70() & 0xFFFF;
   return x | y << 16;
 }
+
+// ---- Extensions ----------------------------------------------------------------------
+
+qr_v disp_setfullscreen(qe_bool on) {
+  if (!dsp_needwindow() || !dsp.win.sdl) return;
+  SDL_SetWindowFullscreen(dsp.win.sdl, on ? SDL_WINDOW_FULLSCREEN_DESKTOP : 0);
+}
+
+qr_bool disp_isfullscreen() {
+  if (!dsp.win.open || !dsp.win.sdl) return false;
+  return (SDL_GetWindowFlags(dsp.win.sdl) & SDL_WINDOW_FULLSCREEN_DESKTOP) != 0;
+}
+
+qr_bool disp_islost() { return false; }

@@ -251,3 +251,8 @@ unsigned long SetAudioFrq26(unsigned long h, float v) {
   if (!std::isfinite(v)) return 0;
   return aud_setmix(h, v, "frq", [v](aud_sound& s) { s.frq = v; });
 }
+
+// ---- Extensions ----------------------------------------------------------------------
+
+unsigned long sound_geterror() { return 0; }
+char const* sound_errortext() { return ""; }
