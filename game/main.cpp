@@ -1,4 +1,5 @@
 // Entry point of quib: start up, run the main loop until the window is gone.
+#include "facade/facade.h"
 #include "game/loop.h"
 #include "game/stats.h"
 
@@ -8,5 +9,5 @@ int main() {
   if (!init()) return 1;
   run();
   writestats();
-  return 0;
+  return isdisplaylost() ? 1 : 0;  // the display library has said so on stderr
 }

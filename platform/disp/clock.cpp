@@ -17,10 +17,7 @@ double dsp_now() {
 }
 
 // Frames older than one second no longer count.
-static void dsp_dropoldframes(double now) {
-  auto& f = dsp.clock.frames;
-  while (!f.empty() && f.front() <= now - 1.0) f.pop_front();
-}
+static void dsp_dropoldframes(double now) { dsp.clock.frames.drop(now); }
 
 // ---- Entries -------------------------------------------------------------------------
 
@@ -64,11 +61,8 @@ qr_u GetTime50() {
 qr_u GetFPS37() {
   dsp_setup();
   dsp_dropoldframes(dsp_now());
-  return dsp.clock.frames.size();
+  return dsp.clock.frames.n;
 }
 
 // Called by FreshWin45 for every frame shown.
-void dsp_countframe(double now) {
-  dsp.clock.frames.push_back(now);
-  dsp_dropoldframes(now);
-}
+void dsp_countframe(double now) { dsp.clock.frames.add(now); }

@@ -1,6 +1,6 @@
 // The environment switches of libdisp (DISP_HEADLESS, DISP_CLOCK, DISP_KEYS, DISP_QUIT_AT,
-// DISP_SHOT, DISP_STATS), read once at the first entry call. A bad value costs one line on
-// stderr and falls back to the default, so a typo never stops the game.
+// DISP_SHOT, DISP_STATS, DISP_PAD_SCRIPT), read once at the first entry call. A bad value costs one
+// line on stderr and falls back to the default, so a typo never stops the game.
 #include <cerrno>
 #include <cmath>
 #include <cstdarg>
@@ -8,6 +8,10 @@
 #include <cstdlib>
 #include <cstring>
 #include <strings.h>
+#include <sys/stat.h>
+
+#include <SDL2/SDL_gamecontroller.h>
+#include <algorithm>
 
 #include "platform/disp/internal.h"
 #include "platform/disp/keys.h"
@@ -120,6 +124,65 @@ void dsp_readkeys(char const* file) {
   fclose(f);
 }
 
+// ---- DISP_PAD_SCRIPT (gamepads, pad.cpp) ----
+// Lines "SECONDS down BUTTON", "SECONDS up BUTTON", "SECONDS unplug", "SECONDS plug"; BUTTON
+// is SDL's name of a controller button (a, b, x, y, back, start, dpleft, leftshoulder, ...).
+// Only a regular file is read: a device or a pipe could feed it without end.
+void dsp_readpads(char const* file) {
+  struct stat st;
+  errno = 0;
+  FILE* f = stat(file, &st) == 0 && S_ISREG(st.st_mode) ? fopen(file, "r") : nullptr;
+  if (!f) {
+    dsp_warn("DISP_PAD_SCRIPT: cannot read %.200s: %s; no scripted controller", file,
+             errno ? strerror(errno) : "not a regular file");
+    return;
+  }
+  dsp_padplan& plan = dsp_padscript();
+  plan.given = true;
+  char buf[256];
+  int lineno = 0;
+  while (fgets(buf, sizeof buf, f)) {
+    ++lineno;
+    if (!strchr(buf, '\n') && !feof(f)) {  // a line too long for any valid one
+      dsp_warn("%.200s:%d: line too long; skipped", file, lineno);
+      int c;
+      while ((c = fgetc(f)) != EOF && c != '\n') {
+      }
+      continue;
+    }
+    if (char* hash = strchr(buf, '#')) *hash = '\0';
+    char* save = nullptr;
+    char* t1 = strtok_r(buf, " \t\r\n", &save);
+    if (!t1) continue;
+    char* t2 = strtok_r(nullptr, " \t\r\n", &save);
+    char* t3 = t2 ? strtok_r(nullptr, " \t\r\n", &save) : nullptr;
+    char* t4 = t3 ? strtok_r(nullptr, " \t\r\n", &save) : nullptr;
+    dsp_padline l{0, dsp_padline::plug};
+    bool press = t2 && (strcasecmp(t2, "down") == 0 || strcasecmp(t2, "up") == 0);
+    bool plug = t2 && (strcasecmp(t2, "plug") == 0 || strcasecmp(t2, "unplug") == 0);
+    if (press) {
+      l.what = strcasecmp(t2, "down") == 0 ? dsp_padline::down : dsp_padline::up;
+      l.button = t3 ? SDL_GameControllerGetButtonFromString(t3) : SDL_CONTROLLER_BUTTON_INVALID;
+    } else if (plug) {
+      l.what = strcasecmp(t2, "plug") == 0 ? dsp_padline::plug : dsp_padline::unplug;
+    }
+    char const* why = !dsp_seconds(t1, l.at)          ? "the time is not a number of seconds >= 0"
+                      : !press && !plug               ? "expected down, up, plug or unplug"
+                      : press && !t3                  ? "a button is missing"
+                      : press && l.button < 0         ? "unknown button"
+                      : (press && t4) || (plug && t3) ? "too many fields"
+                                                      : nullptr;
+    if (why)
+      dsp_warn("%.200s:%d: %s; line skipped", file, lineno, why);
+    else
+      plan.lines.push_back(l);
+  }
+  fclose(f);
+  // Lines keep their order; one due earlier than the line before it waits for it.
+  for (size_t i = 1; i < plan.lines.size(); ++i)
+    plan.lines[i].at = std::max(plan.lines[i].at, plan.lines[i - 1].at);
+}
+
 // DISP_SHOT: SECONDS:FILE.png items separated by commas.
 void dsp_readshots(char const* list) {
   std::string all(list);
@@ -171,6 +234,8 @@ void dsp_readenv() {
   }
 
   if (char const* s = getenv("DISP_SHOT"); s && *s) dsp_readshots(s);
+
+  if (char const* p = getenv("DISP_PAD_SCRIPT"); p && *p) dsp_readpads(p);
 
   if (char const* s = getenv("DISP_STATS"); s && *s) {
     dsp.env.statsfile = s;

@@ -7,12 +7,30 @@ namespace {
 thread_local unsigned dsp_lasterror = dsp_enone;
 
 // Keeps the counts of the last second of the library's clock (virtual when it is).
-void dsp_dropoldfps(double now) {
-  auto& f = dsp.sys.fps;
-  while (!f.empty() && f.front() <= now - 1.0) f.pop_front();
-}
+void dsp_dropoldfps(double now) { dsp.sys.fps.drop(now); }
 
 }  // namespace
+
+void dsp_lastsecond::add(double now) {
+  if (!runs.empty() && runs.back().first == now)
+    ++runs.back().second;
+  else
+    runs.emplace_back(now, 1);
+  ++n;
+  drop(now);
+}
+
+void dsp_lastsecond::drop(double now) {
+  while (!runs.empty() && runs.front().first <= now - 1.0) {
+    n -= runs.front().second;
+    runs.pop_front();
+  }
+}
+
+void dsp_lastsecond::clear() {
+  runs.clear();
+  n = 0;
+}
 
 void dsp_seterror(unsigned code) { dsp_lasterror = code; }
 
@@ -26,14 +44,13 @@ qr_v FreshFPS33() {
 qr_v AddFPS34() {
   dsp_setup();
   double now = dsp_now();
-  dsp.sys.fps.push_back(now);
-  dsp_dropoldfps(now);
+  dsp.sys.fps.add(now);
 }
 
 qr_u GetFPSL35() {
   dsp_setup();
   dsp_dropoldfps(dsp_now());
-  return dsp.sys.fps.size();
+  return dsp.sys.fps.n;
 }
 
 // The rate from the times of the frames of the last second: their intervals over the time
@@ -45,12 +62,13 @@ qr_d GetFPSR36() {
   double now = dsp_now();
   dsp_dropoldfps(now);
   auto const& f = dsp.sys.fps;
-  size_t n = f.size();
+  uint64_t n = f.n;
   if (n < 2) return double(n);
-  double span = f.back() - f.front();
+  double first = f.runs.front().first, last = f.runs.back().first;
+  double span = last - first;
   double intervals = double(n - 1);
   if (span <= 0) return double(n);  // all in one instant of the clock
-  if (now - f.back() > span / intervals) return double(n) / (now - f.front());
+  if (now - last > span / intervals) return double(n) / (now - first);
   return intervals / span;
 }
 

@@ -117,6 +117,7 @@ void dsp_take(SDL_Event& ev) {
         dsp_present();
       break;
     default:
+      dsp_padevent(ev);  // pad: a controller's buttons queue key messages of their own
       break;
   }
   dsp_applyinput(m);
@@ -129,7 +130,7 @@ double dsp_nextdue() {
   double due = std::numeric_limits<double>::infinity();
   if (!dsp.input.script.empty()) due = dsp.input.script.front().at;
   if (!dsp.input.state.posted.empty()) due = std::min(due, dsp.input.state.posted.front().at);
-  return due;
+  return std::min(due, dsp_padnextdue());  // pad: a scripted controller's next line
 }
 
 // Lets the clock run on towards `until`: the virtual clock jumps there, the real one sleeps
@@ -218,6 +219,7 @@ void dsp_inputreset() {
 bool dsp_next() {
   dsp_cur() = {false, 0};
   if (!dsp_inputwin()) return false;  // the window's queue went with it
+  dsp_padpump();                      // pad: scripted presses due by now
   auto& script = dsp.input.script;
   auto& posted = dsp.input.state.posted;
   double now = script.empty() && posted.empty() ? 0 : dsp_now();  // the game's usual case
@@ -241,7 +243,13 @@ bool dsp_next() {
     return true;
   }
   SDL_Event ev;
-  if (dsp.win.sdl && SDL_PollEvent(&ev)) {
+  while ((dsp.win.sdl || dsp_padon()) && SDL_PollEvent(&ev)) {
+    // pad: controller events are no messages themselves; the keys they stand for are
+    // queued, and taken at once.
+    if (int pad = dsp_padevent(ev)) {
+      if (pad == 2) return dsp_next();
+      continue;
+    }
     dsp_take(ev);
     return true;
   }

@@ -81,6 +81,17 @@ struct bitmap {
   std::shared_ptr<dsp_fontpin> fontpin;     // font given by SetFont103; null: the current font
 };
 
+// The clock times of the frames (or other counted events) of the last second, as runs of
+// equal times: a clock that stands still (the virtual one between two Delay28 calls) costs
+// one entry however many frames come, so the memory is bounded by the clock's resolution.
+struct dsp_lastsecond {
+  std::deque<std::pair<double, uint64_t>> runs;  // time, how many at that time
+  uint64_t n = 0;                                // how many in all
+  void add(double now);
+  void drop(double now);  // forgets those at or before now - 1 s
+  void clear();
+};
+
 // ---- Input (input.cpp, synth.cpp, mouse.cpp, drop.cpp) -------------------------------
 
 // Message codes, as Windows numbers them.
@@ -150,6 +161,31 @@ long dsp_sumxy(long a, long b);
 void dsp_winpos(long& x, long& y);
 void dsp_borders(long& left, long& top);
 
+// Gamepads (pad.cpp): SDL game controllers whose buttons become key messages. The
+// subsystem runs while a window is open (headless: only with DISP_PAD_SCRIPT).
+// DISP_PAD_SCRIPT lines, read by env.cpp: at `at` seconds, press or release a button of the
+// virtual controller, or plug it in or out.
+struct dsp_padline {
+  enum kind { down, up, plug, unplug };
+  double at;
+  kind what;
+  int button = -1;  // SDL_GameControllerButton for down and up
+};
+struct dsp_padplan {
+  bool given = false;  // DISP_PAD_SCRIPT named a readable file
+  std::deque<dsp_padline> lines;
+};
+dsp_padplan& dsp_padscript();
+void dsp_padopen();
+void dsp_padclose();
+bool dsp_padon();
+// Applies the scripted lines due by now (each followed by a joystick update).
+void dsp_padpump();
+double dsp_padnextdue();  // when the next scripted line falls due (infinity: none)
+// Takes an SDL event if it belongs to the controllers: 0 it does not, 1 taken, 2 taken and
+// key messages were queued for it.
+int dsp_padevent(union SDL_Event const& ev);
+
 // ---- System (numbers, conversions, threads, message boxes, beep, fps, errors, window) --
 
 // Codes of the last error (GetError38), kept per thread like errno: an entry that fails
@@ -184,7 +220,7 @@ struct dsp_sys {
   unsigned long style = 0;       // dsp_w* flags of the open window
   void (*drawproc)() = nullptr;  // SetDrawProcedure48
   bool indrawproc = false;       // drawproc is running: no second call from inside it
-  std::deque<double> fps;        // clock times of the AddFPS34 calls of the last second
+  dsp_lastsecond fps;            // clock times of the AddFPS34 calls of the last second
   std::u16string widetitle;      // what GetTitleW54 hands out
 };
 
@@ -192,6 +228,15 @@ struct dsp_sys {
 // there is no display); dsp_videodown() undoes it.
 bool dsp_videoup();
 void dsp_videodown();
+
+// Display loss (xlost.cpp): dsp_xguard() puts our X error handlers in place before SDL's
+// video starts (false once the connection died: no window can open again); dsp_xwatch()
+// watches a new window; dsp_xcheck() closes the window once its loss was noticed;
+// dsp_xlost() tells whether the last window was lost.
+bool dsp_xguard();
+void dsp_xwatch(SDL_Window* w);
+void dsp_xcheck();
+bool dsp_xlost();
 
 // ---- Bitmaps and bit buffers (bitmap.cpp, bmpfile.cpp, bitbuf.cpp, blur.cpp) ----------
 
@@ -337,7 +382,7 @@ struct dsp_state {
   struct {
     int64_t epochns = 0;
     uint64_t virtualms = 0;
-    std::deque<double> frames;  // clock times of the frames shown in the last second
+    dsp_lastsecond frames;  // clock times of the frames shown in the last second
   } clock;
 
   // Frame dumps asked for by DISP_SHOT, in the order given.

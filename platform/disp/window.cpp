@@ -174,12 +174,13 @@ void dsp_redraw() {
 bool dsp_open(unsigned long w, unsigned long h, unsigned long x, unsigned long y,
               unsigned long style) {
   dsp_setup();
-  dsp_close();
+  // A refused size leaves the window that is open as it is.
   if (w < 1 || h < 1 || w > dsp_maxside || h > dsp_maxside) {
     char why[64];
     snprintf(why, sizeof why, "size %lux%lu is not within 1..16384", w, h);
     return dsp_fail(why, dsp_earg);
   }
+  dsp_close();
   style &= dsp_wstyles;
   dsp.sys.style = style;
   dsp.win.w = int(w);
@@ -194,6 +195,7 @@ bool dsp_open(unsigned long w, unsigned long h, unsigned long x, unsigned long y
     dsp.sys.y = dsp_iscentred(y) ? (dsp_scrh - dsp.win.h) / 2 : dsp_coord(y);
     dsp.win.open = dsp_newcanvas(nullptr, 0);
     if (!dsp.win.open) dsp_seterror(dsp_enomem);
+    if (dsp.win.open) dsp_padopen();  // pad: the scripted controller, if any
     return dsp.win.open;
   }
 
@@ -201,6 +203,7 @@ bool dsp_open(unsigned long w, unsigned long h, unsigned long x, unsigned long y
   // drawn on the CPU and presenting it is then one copy inside the X server.
   SDL_SetHintWithPriority(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0", SDL_HINT_DEFAULT);
   if (!dsp_havedriver()) return dsp_fail("no display (DISPLAY is not set)");
+  if (!dsp_xguard()) return dsp_fail("the display connection was lost");  // display loss
   if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
     std::string why = SDL_GetError();
     if (char const* d = getenv("DISPLAY"); d && *d && !getenv("SDL_VIDEODRIVER"))
@@ -235,6 +238,8 @@ bool dsp_open(unsigned long w, unsigned long h, unsigned long x, unsigned long y
   }
   SDL_StopTextInput();  // key presses only, no text events doubling them
   dsp.win.open = true;
+  dsp_xwatch(dsp.win.sdl);  // display loss: closes the window instead of the process
+  dsp_padopen();            // pad: game controllers, plugged in now or later
   dsp_show();
   return true;
 }
@@ -259,6 +264,7 @@ void dsp_present() {
 void dsp_close() {
   if (!dsp.win.open) return;
   dsp.win.open = false;
+  dsp_padclose();  // pad: controllers go with the window
   dsp_dropcanvas();
   if (dsp.win.sdl) {
     SDL_DestroyWindow(dsp.win.sdl);
@@ -274,11 +280,12 @@ void dsp_close() {
 }
 
 void dsp_tick() {
+  dsp_xcheck();  // display loss: the window closes here, outside any X call
   if (dsp.win.open && dsp.env.quitat >= 0 && dsp_now() >= dsp.env.quitat) dsp_close();
 }
 
 bool dsp_videoup() {
-  if (dsp.env.headless || !dsp_havedriver()) return false;
+  if (dsp.env.headless || !dsp_havedriver() || !dsp_xguard()) return false;
   return SDL_InitSubSystem(SDL_INIT_VIDEO) == 0;
 }
 
@@ -421,4 +428,7 @@ qr_bool disp_isfullscreen() {
   return (SDL_GetWindowFlags(dsp.win.sdl) & SDL_WINDOW_FULLSCREEN_DESKTOP) != 0;
 }
 
-qr_bool disp_islost() { return false; }
+qr_bool disp_islost() {
+  dsp_setup();
+  return dsp_xlost();
+}
