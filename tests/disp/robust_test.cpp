@@ -1,0 +1,111 @@
+// Faults of the window entries that only show over time or after a wrong call: a refused
+// size must not cost the window already open, and frame counting must not grow while the
+// virtual clock stands still. Headless, on the virtual clock.
+#include <gtest/gtest.h>
+#include <malloc.h>
+
+#include <cstdint>
+#include <cstdlib>
+
+#include "platform/disp/disp.h"
+
+#if defined(__SANITIZE_ADDRESS__)
+#include <sanitizer/allocator_interface.h>
+#endif
+
+namespace {
+
+// Bytes the process holds on the heap now.
+size_t heapbytes() {
+#if defined(__SANITIZE_ADDRESS__)
+  return __sanitizer_get_current_allocated_bytes();
+#else
+  return mallinfo2().uordblks;
+#endif
+}
+
+TEST(Robust, EveryCreateWinFormWithARefusedSizeLeavesTheOpenWindowAlone) {
+  struct {
+    char const* form;
+    bool (*call)();
+  } const refused[] = {
+      {"CreateWin39(0, 600, ...)", [] { return CreateWin39(0, 600, 0, 0, 0); }},
+      {"CreateWin40(800, 20000, ...)", [] { return CreateWin40(800, 20000, 0, 0); }},
+      {"CreateWin41(16385, 600, 1)", [] { return CreateWin41(16385, 600, 1); }},
+      {"CreateWin42(0, 0)", [] { return CreateWin42(0, 0); }},
+      {"CreateWin43(0)", [] { return CreateWin43(0); }},
+      {"CreateWin43(100000)", [] { return CreateWin43(100000); }},
+  };
+  ASSERT_TRUE(CreateWin42(800, 600));
+  SetTitle51("kept");
+  Circle187(400, 300, 10, 0x00FF00);
+  for (auto const& r : refused) {
+    GetError38();
+    EXPECT_FALSE(r.call()) << r.form;
+    EXPECT_EQ(GetError38(), 2u) << r.form;
+    EXPECT_TRUE(IsWin47()) << r.form << " closed the open window";
+    EXPECT_EQ(GetWidth56(), 800u) << r.form;
+    EXPECT_EQ(GetHeight57(), 600u) << r.form;
+    EXPECT_EQ(GetPixel148(400, 300) & 0xFFFFFF, 0x00FF00u) << r.form << " lost the picture";
+  }
+  // A valid size still replaces the window.
+  EXPECT_TRUE(CreateWin42(320, 200));
+  EXPECT_EQ(GetWidth56(), 320u);
+  CloseWin46();
+}
+
+// Under the virtual clock a program that never calls Delay28 shows every frame at one
+// instant; all of them are "the last second", and counting them must not cost memory.
+TEST(Robust, FrameCountsStayBoundedWhileTheClockStandsStill) {
+  ASSERT_TRUE(CreateWin42(8, 6));
+  FreshFPS33();
+  constexpr unsigned frames = 200000;
+  FreshWin45();
+  AddFPS34();
+  size_t before = heapbytes();
+  for (unsigned i = 1; i < frames; ++i) {
+    FreshWin45();
+    AddFPS34();
+  }
+  size_t grown = heapbytes() - before;
+  EXPECT_LT(grown, 64u * 1024) << "bytes per frame: " << double(grown) / frames;
+  EXPECT_EQ(GetFPS37(), frames);
+  EXPECT_EQ(GetFPSL35(), frames);
+  EXPECT_EQ(GetFPSR36(), double(frames));  // all in one instant: their count
+  // They still leave the count a second later, all at once.
+  Delay28(999);
+  EXPECT_EQ(GetFPS37(), frames);
+  Delay28(1);
+  EXPECT_EQ(GetFPS37(), 0u);
+  EXPECT_EQ(GetFPSL35(), 0u);
+  CloseWin46();
+}
+
+// Frames at distinct times keep the exact rate and the one-second window.
+TEST(Robust, FrameCountsKeepTheirMeaningWhenTheClockMoves) {
+  ASSERT_TRUE(CreateWin42(8, 6));
+  FreshFPS33();
+  Delay28(5000);
+  for (int i = 0; i < 100; ++i) {
+    Delay28(10);
+    FreshWin45();
+    AddFPS34();
+  }
+  EXPECT_EQ(GetFPS37(), 100u);
+  EXPECT_EQ(GetFPSL35(), 100u);
+  EXPECT_NEAR(GetFPSR36(), 100.0, 1e-9);
+  Delay28(20);
+  EXPECT_EQ(GetFPS37(), 98u);  // the first two frames are now over a second old
+  EXPECT_EQ(GetFPSL35(), 98u);
+  CloseWin46();
+}
+
+}  // namespace
+
+// The switches are read at the first entry call: set them before any test runs.
+int main(int argc, char** argv) {
+  setenv("DISP_HEADLESS", "1", 1);
+  setenv("DISP_CLOCK", "virtual", 1);
+  ::testing::InitGoogleTest(&argc, argv);
+  return RUN_ALL_TESTS();
+}
