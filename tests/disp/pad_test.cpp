@@ -23,6 +23,7 @@ namespace {
 // clock time they arrive; Esc closes the window, as the game does.
 int keys() {
   if (!CreateWin42(80, 60)) return 1;
+  SetTitle51("pad_probe");  // for the window test under Xvfb
   while (IsWin47()) {
     if (IsNextMsg254()) {
       if (IsKey261()) printf("%.3f key %lu\n", GetTimeR49(), GetKey262());
