@@ -107,6 +107,7 @@ void dsp_take(SDL_Event& ev) {
       break;
     case SDL_QUIT:
       m.code = dsp_wm_close;
+      dsp_xcheck();  // display loss: SDL reports a lost Wayland display as a quit
       dsp_close();
       break;
     case SDL_WINDOWEVENT:
