@@ -9,7 +9,8 @@ tests=$1  # disp_pad_tests, whose "keys" scenario prints every key message it ta
 # SDL hands controller input only to a focused window, so the presses come once the test
 # has focused it and typed its SPACE.
 printf '4 down a\n4.2 up a\n5 down back\n5.1 down start\n' >"$work/pad.txt"
-DISP_PAD_SCRIPT="$work/pad.txt" DISP_QUIT_AT=20 "$tests" --scenario keys >"$work/out" 2>&1 &
+DISP_PAD_SCRIPT="$work/pad.txt" DISP_QUIT_AT=20 "$tests" --scenario keys >"$work/out" \
+  2>"$work/out.err" &
 probe=$!
 pids+=($probe)
 wid=$(timeout 20 xdotool search --sync --name '^pad_probe$' | head -n1)
