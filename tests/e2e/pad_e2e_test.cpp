@@ -61,17 +61,6 @@ TEST(PadEndToEnd, FaceButtonsPlayExactlyLikeSpace) {
   EXPECT_NE(keys.sounds.find("play sj2.wav"), std::string::npos) << keys.sounds;
 }
 
-// The D-pad, the shoulders and Start stand for the arrows, numpad -/+ and R.
-TEST(PadEndToEnd, DpadShouldersAndStartPlayLikeTheirKeys) {
-  outcome keys =
-      play("pad_keys2", "0.5 F12\n1.0 UP\n1.5 KP_PLUS\n2.5 RIGHT\n3.0 R\n4.0 F12\n", "", 6);
-  outcome pad = play("pad_pad2", "0.5 F12\n4.0 F12\n",
-                     "1.0 down dpup\n1.1 up dpup\n1.5 down rightshoulder\n1.6 up rightshoulder\n"
-                     "2.5 down dpright\n2.6 up dpright\n2.9 down start\n3.0 up start\n",
-                     6);
-  expectsame(keys, pad);
-}
-
 // Unplugging the pad mid-game, even with a button held, only lets that button go.
 TEST(PadEndToEnd, UnpluggingMidGameChangesNothingElse) {
   outcome held = play("pad_held", "0.5 F12\n", "1.0 down a\n3.0 up a\n", 6);
