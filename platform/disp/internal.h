@@ -310,16 +310,18 @@ struct dsp_state {
     int w = 0, h = 0;        // the canvas in logical pixels: what GetWidth56/57 answer
     std::string title;
     // Output: the window's framebuffer (or, headless, the DISP_SIZE picture), outw x outh
-    // device pixels. The canvas fills a cw x ch part of it at (ox, oy), `scale` device
-    // pixels to a logical one, with bars of the background colour around it; its cairo
-    // surface is that part alone, with the scale as its device scale.
+    // device pixels. The canvas is shown in a dw x dh part of it at (ox, oy), `fit` output
+    // pixels to a logical one, with bars of the background colour around it. Its cairo
+    // surface has cw x ch pixels, `scale` to a logical one as its device scale: the shown
+    // size where that is larger than the canvas; the canvas's own size where the output is
+    // smaller, so that no logical pixel is lost, and it is then shrunk as it is shown.
     bool fixed = false;              // opened without the resizable or full-screen style: the
                                      // canvas keeps its size whatever the window's
     bool fullscreen = false;         // headless: shown full screen (disp_setfullscreen)
     int restorew = 0, restoreh = 0;  // headless: a resizable canvas's size before full screen
-    int outw = 0, outh = 0, ox = 0, oy = 0, cw = 0, ch = 0;
+    int outw = 0, outh = 0, ox = 0, oy = 0, dw = 0, dh = 0, cw = 0, ch = 0;
     int pxw = 0, pxh = 0;  // the window's size in pixels when the output was laid out
-    double scale = 1;
+    double fit = 1, scale = 1;
     void* fb = nullptr;         // the SDL_Surface the bars were painted into
     unsigned long bars = ~0ul;  // their colour (~0: still to paint)
     // Raw pixel work on a scaled canvas: its logical pixels sampled into `view`, and
@@ -426,6 +428,7 @@ bool dsp_syncsize();
 bool dsp_fullscreenkey(void const* sdlevent);
 // SDL's mouse position (window coordinates) to the canvas's logical pixels.
 void dsp_tological(long& x, long& y);
+void dsp_towindow(long& x, long& y);  // and back, for the screen and outer-window frames
 // Raw pixels of a scaled canvas in logical pixels (see dsp.win.view); dsp_storeview
 // writes back the changed ones inside the rectangle.
 dsp_pixels dsp_canvasview();

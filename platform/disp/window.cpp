@@ -57,7 +57,7 @@ void dsp_paintbars(SDL_Surface* ws) {
   if (dsp.win.fb == ws && dsp.win.bars == bg) return;
   dsp.win.fb = ws;
   dsp.win.bars = bg;
-  int const ox = dsp.win.ox, oy = dsp.win.oy, cw = dsp.win.cw, ch = dsp.win.ch;
+  int const ox = dsp.win.ox, oy = dsp.win.oy, cw = dsp.win.dw, ch = dsp.win.dh;
   Uint32 const c = SDL_MapRGB(ws->format, Uint8(bg >> 16), Uint8(bg >> 8), Uint8(bg));
   SDL_Rect const r[4] = {{0, 0, ws->w, oy},
                          {0, oy + ch, ws->w, ws->h - oy - ch},
@@ -67,18 +67,43 @@ void dsp_paintbars(SDL_Surface* ws) {
     if (b.w > 0 && b.h > 0) SDL_FillRect(ws, &b, c);
 }
 
+// Paints the canvas shrunk into the dw x dh part of `to` at (ox, oy), averaging the pixels
+// that fall into each (cairo's good filter), not picking one of them.
+void dsp_shrink(cairo_surface_t* to) {
+  cairo_t* c = cairo_create(to);
+  cairo_translate(c, dsp.win.ox, dsp.win.oy);
+  cairo_scale(c, double(dsp.win.dw) / dsp.win.cw, double(dsp.win.dh) / dsp.win.ch);
+  cairo_set_source_surface(c, dsp.canvas.surface, 0, 0);
+  cairo_pattern_set_filter(cairo_get_source(c), CAIRO_FILTER_GOOD);
+  cairo_set_operator(c, CAIRO_OPERATOR_SOURCE);
+  cairo_rectangle(c, 0, 0, dsp.win.cw, dsp.win.ch);
+  cairo_fill(c);
+  cairo_destroy(c);
+}
+
 void dsp_copyout() {
   SDL_Surface* ws = SDL_GetWindowSurface(dsp.win.sdl);
   cairo_surface_t* cs = dsp.canvas.surface;
   if (!ws || !cs) return;
   cairo_surface_flush(cs);
-  SDL_Surface* wrap = SDL_CreateRGBSurfaceWithFormatFrom(
-      cairo_image_surface_get_data(cs), dsp.win.cw, dsp.win.ch, 32,
-      cairo_image_surface_get_stride(cs), SDL_PIXELFORMAT_RGB888);
-  if (!wrap) return;
-  SDL_Rect at = {dsp.win.ox, dsp.win.oy, dsp.win.cw, dsp.win.ch};
-  SDL_BlitSurface(wrap, nullptr, ws, &at);
-  SDL_FreeSurface(wrap);
+  bool const shrunk = dsp.win.dw != dsp.win.cw || dsp.win.dh != dsp.win.ch;
+  if (shrunk && ws->format->format == SDL_PIXELFORMAT_RGB888 && !SDL_MUSTLOCK(ws)) {
+    cairo_surface_t* to = cairo_image_surface_create_for_data(
+        static_cast<unsigned char*>(ws->pixels), CAIRO_FORMAT_RGB24, ws->w, ws->h, ws->pitch);
+    if (cairo_surface_status(to) == CAIRO_STATUS_SUCCESS) dsp_shrink(to);
+    cairo_surface_destroy(to);
+  } else {
+    SDL_Surface* wrap = SDL_CreateRGBSurfaceWithFormatFrom(
+        cairo_image_surface_get_data(cs), dsp.win.cw, dsp.win.ch, 32,
+        cairo_image_surface_get_stride(cs), SDL_PIXELFORMAT_RGB888);
+    if (!wrap) return;
+    SDL_Rect at = {dsp.win.ox, dsp.win.oy, dsp.win.dw, dsp.win.dh};
+    if (shrunk)
+      SDL_BlitScaled(wrap, nullptr, ws, &at);
+    else
+      SDL_BlitSurface(wrap, nullptr, ws, &at);
+    SDL_FreeSurface(wrap);
+  }
   dsp_paintbars(ws);
   SDL_UpdateWindowSurface(dsp.win.sdl);
 }
@@ -121,15 +146,17 @@ cairo_surface_t* dsp_output() {
   int const tstride = cairo_image_surface_get_stride(out);
   unsigned char const* from = cairo_image_surface_get_data(cs);
   int const fstride = cairo_image_surface_get_stride(cs);
+  bool const shrunk = dsp.win.dw != dsp.win.cw || dsp.win.dh != dsp.win.ch;
   uint32_t const bg = uint32_t(0xFF000000u | (dsp.canvas.bg & 0xFFFFFF));
   for (int y = 0; y < dsp.win.outh; ++y) {
     auto* row = reinterpret_cast<uint32_t*>(to + std::ptrdiff_t(y) * tstride);
     std::fill_n(row, dsp.win.outw, bg);
     int const cy = y - dsp.win.oy;
-    if (cy >= 0 && cy < dsp.win.ch)
+    if (!shrunk && cy >= 0 && cy < dsp.win.ch)
       memcpy(row + dsp.win.ox, from + std::ptrdiff_t(cy) * fstride, size_t(dsp.win.cw) * 4);
   }
   cairo_surface_mark_dirty(out);
+  if (shrunk) dsp_shrink(out);
   return out;
 }
 
@@ -160,7 +187,7 @@ void dsp_show() {
     cairo_surface_flush(dsp.canvas.surface);
     // The framebuffer the canvas points into stays valid until SDL is asked for the
     // window's surface again (dsp_attach, dsp_copyout), so the bars go straight into it.
-    if (dsp.win.cw != dsp.win.outw || dsp.win.ch != dsp.win.outh) dsp_paintbars(dsp_fbsurface);
+    if (dsp.win.dw != dsp.win.outw || dsp.win.dh != dsp.win.outh) dsp_paintbars(dsp_fbsurface);
     if (SDL_UpdateWindowSurface(dsp.win.sdl) == 0) return;
     dsp_detach();
   }
@@ -250,17 +277,22 @@ void dsp_layout(int outw, int outh) {
   int const w = dsp.win.w, h = dsp.win.h;
   outw = std::clamp(outw, 1, int(dsp_maxside));
   outh = std::clamp(outh, 1, int(dsp_maxside));
-  double scale = std::min(double(outw) / w, double(outh) / h);
-  int cw = int(std::clamp(std::lround(w * scale), 1L, long(outw)));
-  int ch = int(std::clamp(std::lround(h * scale), 1L, long(outh)));
-  if (cw == w && ch == h) scale = 1;  // the picture as drawn, pixel for pixel
+  double fit = std::min(double(outw) / w, double(outh) / h);
+  int const dw = int(std::clamp(std::lround(w * fit), 1L, long(outw)));
+  int const dh = int(std::clamp(std::lround(h * fit), 1L, long(outh)));
+  if (dw == w && dh == h) fit = 1;  // the picture as drawn, pixel for pixel
   dsp.win.outw = outw;
   dsp.win.outh = outh;
-  dsp.win.cw = cw;
-  dsp.win.ch = ch;
-  dsp.win.ox = (outw - cw) / 2;
-  dsp.win.oy = (outh - ch) / 2;
-  dsp.win.scale = scale;
+  dsp.win.dw = dw;
+  dsp.win.dh = dh;
+  dsp.win.ox = (outw - dw) / 2;
+  dsp.win.oy = (outh - dh) / 2;
+  dsp.win.fit = fit;
+  // Drawn at the shown size when that is larger, at the canvas's own when it is smaller.
+  bool const grow = fit > 1;
+  dsp.win.scale = grow ? fit : 1;
+  dsp.win.cw = grow ? dw : w;
+  dsp.win.ch = grow ? dh : h;
   dsp.win.fb = nullptr;
   dsp.win.bars = ~0ul;
   std::vector<uint32_t>().swap(dsp.win.view);
@@ -276,8 +308,19 @@ void dsp_tological(long& x, long& y) {
   // into the canvas; the pixel whose area holds the point's centre.
   double const px = (double(x) + 0.5) * dsp.win.outw / ww - dsp.win.ox;
   double const py = (double(y) + 0.5) * dsp.win.outh / wh - dsp.win.oy;
-  x = dsp_clampxy(long(std::floor(px / dsp.win.scale)));
-  y = dsp_clampxy(long(std::floor(py / dsp.win.scale)));
+  x = dsp_clampxy(long(std::floor(px / dsp.win.fit)));
+  y = dsp_clampxy(long(std::floor(py / dsp.win.fit)));
+}
+
+void dsp_towindow(long& x, long& y) {
+  if (!dsp.win.sdl) return;
+  int ww = 0, wh = 0;
+  SDL_GetWindowSize(dsp.win.sdl, &ww, &wh);
+  if (ww < 1 || wh < 1 || dsp.win.outw < 1 || dsp.win.outh < 1) return;
+  double const px = ((double(x) + 0.5) * dsp.win.fit + dsp.win.ox) * ww / dsp.win.outw;
+  double const py = ((double(y) + 0.5) * dsp.win.fit + dsp.win.oy) * wh / dsp.win.outh;
+  x = dsp_clampxy(long(std::floor(px)));
+  y = dsp_clampxy(long(std::floor(py)));
 }
 
 namespace {
@@ -310,11 +353,11 @@ bool dsp_open(unsigned long w, unsigned long h, unsigned long x, unsigned long y
   dsp.win.fixed = !(style & (dsp_wresizable | dsp_wfullscreen));
   dsp.win.fullscreen = (style & dsp_wfullscreen) || dsp.env.fullscreen;
   if (dsp.env.headless) {
-    if (style & dsp_wfullscreen) {
-      dsp.win.w = dsp_scrw;
-      dsp.win.h = dsp_scrh;
-      x = y = 0;
-    } else if (dsp.win.fullscreen) {
+    if (dsp.win.fullscreen) {  // a resizable canvas takes the screen's size
+      if (!dsp.win.fixed) {
+        dsp.win.w = dsp_scrw;
+        dsp.win.h = dsp_scrh;
+      }
       x = y = 0;
     }
     dsp.sys.x = dsp_iscentred(x) ? (dsp_scrw - dsp.win.w) / 2 : dsp_coord(x);
