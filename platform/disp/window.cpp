@@ -26,8 +26,8 @@ bool dsp_attach() {
   if (!s) return false;
   dsp_layout(s->w, s->h);
   dsp.win.fb = nullptr;  // bars to paint
-  dsp.win.direct =
-      s->format->format == SDL_PIXELFORMAT_RGB888 && !SDL_MUSTLOCK(s) && s->pitch % 4 == 0;
+  dsp.win.direct = s->format->format == SDL_PIXELFORMAT_RGB888 && !SDL_MUSTLOCK(s) &&
+                   s->pitch % 4 == 0 && dsp.win.cw == dsp.win.dw && dsp.win.ch == dsp.win.dh;
   dsp_fbsurface = s;
   if (dsp.win.direct)
     return dsp_newcanvas(static_cast<unsigned char*>(s->pixels) +
