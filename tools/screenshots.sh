@@ -1,16 +1,56 @@
 #!/usr/bin/env bash
-# Renders the README's screenshots with the headless display backend: a fresh game, and
-# an auto-played game in progress with the chasing line cutting through loops.
-# Usage: tools/screenshots.sh [build-dir]   (run from anywhere; writes docs/*.png)
+# Renders the README's screenshots with the headless display backend at 1600 x 1200: a fresh
+# game, and an auto-played game in progress with the chasing line cutting through loops.
+# With --window (needs Xvfb, xdotool and evilwm) also the real window under Xvfb: resized by
+# the user to 1280 x 720 (bars beside the picture), and full screen on a 1920 x 1080 screen.
+# Usage: tools/screenshots.sh [--window] [build-dir]   (run from anywhere; writes docs/*.png)
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
+window=0
+if [ "${1:-}" = "--window" ]; then
+  window=1
+  shift
+fi
 build=${1:-$root/build}
 keys=$(mktemp)
 trap 'rm -f "$keys"' EXIT
 printf '0.5 F12\n20 F9\n' >"$keys"
 cd "$root"
-DISP_HEADLESS=1 DISP_CLOCK=virtual QUIB_SEED=2026 ALSOFT_DRIVERS=null \
+DISP_HEADLESS=1 DISP_CLOCK=virtual QUIB_SEED=2026 ALSOFT_DRIVERS=null DISP_SIZE=${SIZE:-1600x1200} \
   DISP_KEYS="$keys" DISP_QUIT_AT=${QUIT_AT:-26} \
   DISP_SHOT="0.3:docs/fresh-game.png,${SHOT_AT:-25}:docs/in-progress.png" \
   "$build/quib"
 echo "wrote docs/fresh-game.png docs/in-progress.png"
+[ "$window" = 1 ] || exit 0
+
+# The window as a desktop shows it: a frame written by DISP_SHOT is what the window shows,
+# bars included. Auto-play keeps the game going on the real clock.
+printf '0.2 F12\n' >"$keys"
+xvfbshot() {  # screen shot-file resize(WxH or "full")
+  local dir xpids=() display
+  dir=$(mktemp -d)
+  Xvfb -displayfd 3 -screen 0 "$1" -nolisten tcp 3>"$dir/display" 2>/dev/null &
+  xpids+=($!)
+  for _ in $(seq 100); do [ -s "$dir/display" ] && break; sleep 0.05; done
+  display=":$(head -n1 "$dir/display")"
+  DISPLAY=$display evilwm -fn fixed >/dev/null 2>&1 &
+  xpids+=($!)
+  sleep 0.3
+  if [ "$3" = full ]; then
+    DISPLAY=$display DISP_FULLSCREEN=1 QUIB_SEED=2026 ALSOFT_DRIVERS=null DISP_KEYS="$keys" \
+      DISP_QUIT_AT=6 DISP_SHOT="5:$2" "$build/quib"
+  else
+    DISPLAY=$display QUIB_SEED=2026 ALSOFT_DRIVERS=null DISP_KEYS="$keys" DISP_QUIT_AT=6 \
+      DISP_SHOT="5:$2" "$build/quib" &
+    local game=$! wid
+    wid=$(DISPLAY=$display xdotool search --sync --name '^quib' | head -n1)
+    DISPLAY=$display xdotool windowsize --sync "$wid" "${3%x*}" "${3#*x}"
+    wait "$game"
+  fi
+  kill "${xpids[@]}" 2>/dev/null || true
+  wait 2>/dev/null || true
+  rm -rf "$dir"
+}
+xvfbshot 1920x1080x24 docs/resized-window.png 1280x720
+xvfbshot 1920x1080x24 docs/fullscreen.png full
+echo "wrote docs/resized-window.png docs/fullscreen.png"

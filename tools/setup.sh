@@ -13,6 +13,7 @@ if [ "${1:-}" = "--test" ]; then
   packages+=(
     git libgtest-dev libbenchmark-dev
     xvfb xauth xdotool x11-utils libx11-dev
+    evilwm  # a small window manager: full screen under Xvfb needs one
     sox libsox-fmt-mp3 lame
     clang libclang-rt-14-dev valgrind
     pulseaudio pulseaudio-utils

@@ -169,7 +169,7 @@ void dsp_drawbmp(bitmap* dest, bitmap* src, std::initializer_list<unsigned long>
         drow[i] = p;
       }
     }
-    cairo_surface_mark_dirty_rectangle(dest->surface, x0, y0, int(xmap.size()), int(ymap.size()));
+    dsp_changed(*dest, x0, y0, int(xmap.size()), int(ymap.size()));
   } catch (std::bad_alloc const&) {
     dsp_warn("DrawBMP: out of memory");
   }
@@ -212,11 +212,21 @@ dsp_picture* dsp_newpicture(unsigned long w, unsigned long h) {
 
 dsp_pixels dsp_pixelsof(bitmap& b) {
   cairo_surface_flush(b.surface);
+  if (&b == &dsp.canvas && dsp_scaledcanvas()) return dsp_canvasview();  // logical pixels
   return {reinterpret_cast<uint32_t*>(cairo_image_surface_get_data(b.surface)), b.w, b.h,
           cairo_image_surface_get_stride(b.surface) / 4};
 }
 
-void dsp_changed(bitmap& b) { cairo_surface_mark_dirty(b.surface); }
+void dsp_changed(bitmap& b) { dsp_changed(b, 0, 0, b.w, b.h); }
+
+void dsp_changed(bitmap& b, int x, int y, int w, int h) {
+  if (&b == &dsp.canvas && dsp_scaledcanvas())
+    dsp_storeview(x, y, w, h);
+  else if (x == 0 && y == 0 && w == b.w && h == b.h)
+    cairo_surface_mark_dirty(b.surface);
+  else
+    cairo_surface_mark_dirty_rectangle(b.surface, x, y, w, h);
+}
 
 dsp_pictures::~dsp_pictures() {
   for (bitmap* b : bitmaps) {

@@ -1,5 +1,8 @@
 // Drawing targets: the canvas's life, the context set-up every target shares, the colour
 // and pen settings, and single pixels read and written straight in a target's memory.
+#include <algorithm>
+#include <cmath>
+
 #include "platform/disp/internal.h"
 
 // ---- Targets -------------------------------------------------------------------------
@@ -23,16 +26,19 @@ void dsp_initcontext(bitmap& t) {
 
 bool dsp_newcanvas(unsigned char* pixels, int stride) {
   dsp_dropcanvas();
-  cairo_surface_t* s = pixels
-                           ? cairo_image_surface_create_for_data(pixels, CAIRO_FORMAT_RGB24,
-                                                                 dsp.win.w, dsp.win.h, stride)
-                           : cairo_image_surface_create(CAIRO_FORMAT_RGB24, dsp.win.w, dsp.win.h);
+  int const w = dsp.win.cw, h = dsp.win.ch;  // device pixels
+  cairo_surface_t* s =
+      pixels ? cairo_image_surface_create_for_data(pixels, CAIRO_FORMAT_RGB24, w, h, stride)
+             : cairo_image_surface_create(CAIRO_FORMAT_RGB24, w, h);
   if (cairo_surface_status(s) != CAIRO_STATUS_SUCCESS) {
-    dsp_warn("cannot make a %dx%d canvas: %s", dsp.win.w, dsp.win.h,
+    dsp_warn("cannot make a %dx%d canvas: %s", w, h,
              cairo_status_to_string(cairo_surface_status(s)));
     cairo_surface_destroy(s);
     return false;
   }
+  // Drawing stays in logical pixels while cairo renders at the output's own resolution:
+  // shapes and text come out sharp at any size, not as an enlarged small picture.
+  if (dsp_scaledcanvas()) cairo_surface_set_device_scale(s, dsp.win.scale, dsp.win.scale);
   dsp.canvas.surface = s;
   dsp.canvas.w = dsp.win.w;
   dsp.canvas.h = dsp.win.h;
@@ -123,9 +129,18 @@ uint32_t* dsp_pixel(bitmap const& t, qe_u x, qe_u y) {
   return reinterpret_cast<uint32_t*>(row) + x;
 }
 
+bool dsp_isscaled(bitmap const* t) { return t == &dsp.canvas && dsp_scaledcanvas(); }
+
 qr_u dsp_getpixel(bitmap* t, qe_u x, qe_u y) {
   if (!t) return 0;
   cairo_surface_flush(t->surface);
+  if (dsp_isscaled(t) && x < qe_u(t->w) && y < qe_u(t->h)) {  // the device pixel at its centre
+    x = qe_u(dsp_devsample(long(x), dsp.win.cw));
+    y = qe_u(dsp_devsample(long(y), dsp.win.ch));
+    unsigned char* row =
+        cairo_image_surface_get_data(t->surface) + y * cairo_image_surface_get_stride(t->surface);
+    return reinterpret_cast<uint32_t*>(row)[x] & 0xFFFFFF;
+  }
   uint32_t const* p = dsp_pixel(*t, x, y);
   return p ? *p & 0xFFFFFF : 0;
 }
@@ -135,6 +150,18 @@ qr_u dsp_getpixel(bitmap* t, qe_u x, qe_u y) {
 void dsp_setpixel(bitmap* t, qe_u x, qe_u y, qe_u colour) {
   if (!t) return;
   cairo_surface_flush(t->surface);
+  if (dsp_isscaled(t)) {  // every device pixel of the logical one
+    if (x >= qe_u(t->w) || y >= qe_u(t->h)) return;
+    dsp_pixels d = {reinterpret_cast<uint32_t*>(cairo_image_surface_get_data(t->surface)),
+                    dsp.win.cw, dsp.win.ch, cairo_image_surface_get_stride(t->surface) / 4};
+    int const x0 = dsp_devlo(long(x), d.w), x1 = std::max(dsp_devlo(long(x) + 1, d.w), x0 + 1);
+    int const y0 = dsp_devlo(long(y), d.h), y1 = std::max(dsp_devlo(long(y) + 1, d.h), y0 + 1);
+    for (int j = std::min(y0, d.h - 1); j < std::min(y1, d.h); ++j)
+      std::fill(d.row(j) + std::min(x0, d.w - 1), d.row(j) + std::min(x1, d.w),
+                uint32_t(0xFF000000u | (colour & 0xFFFFFF)));
+    cairo_surface_mark_dirty(t->surface);
+    return;
+  }
   uint32_t* p = dsp_pixel(*t, x, y);
   if (!p) return;
   *p = uint32_t(0xFF000000u | (colour & 0xFFFFFF));
@@ -166,4 +193,65 @@ qr_v SetPixel150(qe_u x, qe_u y, qe_u colour) {
 qr_v SetPixel151(qe_u x, qe_u y) {
   dsp_setup();
   dsp_setpixel(dsp_target(&dsp.canvas), x, y, dsp.draw.fg);
+}
+
+// ---- The logical pixels of a scaled canvas ---------------------------------------------
+
+int dsp_devlo(long v, int limit) {
+  long d = std::lround(double(v) * dsp.win.scale);
+  return int(std::clamp(d, 0L, long(limit)));
+}
+
+int dsp_devsample(long v, int limit) {
+  long d = long(std::floor((double(v) + 0.5) * dsp.win.scale));
+  return int(std::clamp(d, 0L, long(limit) - 1));
+}
+
+// Each logical pixel reads as the device pixel under its centre, as GetPixel148 does.
+dsp_pixels dsp_canvasview() {
+  int const w = dsp.win.w, h = dsp.win.h;
+  auto& view = dsp.win.view;
+  view.resize(size_t(w) * size_t(h));
+  cairo_surface_t* s = dsp.canvas.surface;
+  cairo_surface_flush(s);
+  unsigned char const* base = cairo_image_surface_get_data(s);
+  int const stride = cairo_image_surface_get_stride(s);
+  std::vector<int> xs(size_t(w), 0);
+  for (int x = 0; x < w; ++x) xs[size_t(x)] = dsp_devsample(x, dsp.win.cw);
+  for (int y = 0; y < h; ++y) {
+    auto const* row =
+        reinterpret_cast<uint32_t const*>(base + dsp_devsample(y, dsp.win.ch) * stride);
+    uint32_t* to = &view[size_t(y) * size_t(w)];
+    for (int x = 0; x < w; ++x) to[x] = row[xs[size_t(x)]];
+  }
+  dsp.win.seen = view;
+  return {view.data(), w, h, w};
+}
+
+// A logical pixel whose value was changed fills all of its device pixels; the others keep
+// theirs, so drawing a small bitmap does not coarsen the rest of the picture.
+void dsp_storeview(int x, int y, int w, int h) {
+  auto const& view = dsp.win.view;
+  auto& seen = dsp.win.seen;
+  int const lw = dsp.win.w, lh = dsp.win.h;
+  if (view.size() != size_t(lw) * size_t(lh) || seen.size() != view.size()) return;
+  int const xe = std::min(x + w, lw), ye = std::min(y + h, lh);
+  x = std::max(x, 0);
+  y = std::max(y, 0);
+  cairo_surface_t* s = dsp.canvas.surface;
+  dsp_pixels d = {reinterpret_cast<uint32_t*>(cairo_image_surface_get_data(s)), dsp.win.cw,
+                  dsp.win.ch, cairo_image_surface_get_stride(s) / 4};
+  for (int ly = y; ly < ye; ++ly) {
+    int const y0 = dsp_devlo(ly, d.h), y1 = std::max(dsp_devlo(ly + 1, d.h), y0 + 1);
+    for (int lx = x; lx < xe; ++lx) {
+      size_t const i = size_t(ly) * size_t(lw) + size_t(lx);
+      if (view[i] == seen[i]) continue;
+      seen[i] = view[i];
+      int const x0 = dsp_devlo(lx, d.w), x1 = std::max(dsp_devlo(lx + 1, d.w), x0 + 1);
+      uint32_t const v = 0xFF000000u | (view[i] & 0xFFFFFF);
+      for (int j = std::min(y0, d.h - 1); j < std::min(y1, d.h); ++j)
+        std::fill(d.row(j) + std::min(x0, d.w - 1), d.row(j) + std::min(x1, d.w), v);
+    }
+  }
+  cairo_surface_mark_dirty(s);
 }

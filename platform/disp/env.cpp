@@ -1,6 +1,7 @@
 // The environment switches of libdisp (DISP_HEADLESS, DISP_CLOCK, DISP_KEYS, DISP_QUIT_AT,
-// DISP_SHOT, DISP_STATS, DISP_PAD_SCRIPT), read once at the first entry call. A bad value costs one
-// line on stderr and falls back to the default, so a typo never stops the game.
+// DISP_SHOT, DISP_STATS, DISP_SIZE, DISP_FULLSCREEN, DISP_PAD_SCRIPT), read once at the first
+// entry call. A bad value costs one line on stderr and falls back to the default, so a typo
+// never stops the game.
 #include <cerrno>
 #include <cmath>
 #include <cstdarg>
@@ -204,6 +205,18 @@ void dsp_readshots(char const* list) {
   }
 }
 
+// DISP_SIZE: WIDTHxHEIGHT, each 1..16384, nothing else around them.
+void dsp_readsize(char const* v) {
+  int w = 0, h = 0, used = 0;
+  if (sscanf(v, "%5d%*[xX]%5d%n", &w, &h, &used) == 2 && v[used] == '\0' && w >= 1 && h >= 1 &&
+      w <= 16384 && h <= 16384 && v[0] >= '0' && v[0] <= '9') {
+    dsp.env.sizew = w;
+    dsp.env.sizeh = h;
+    return;
+  }
+  dsp_warn("DISP_SIZE=%s is not WIDTHxHEIGHT (each 1..16384); using the canvas's own size", v);
+}
+
 void dsp_atexit() {
   if (dsp.stats.on) dsp_writestats();
 }
@@ -236,6 +249,8 @@ void dsp_readenv() {
   if (char const* s = getenv("DISP_SHOT"); s && *s) dsp_readshots(s);
 
   if (char const* p = getenv("DISP_PAD_SCRIPT"); p && *p) dsp_readpads(p);
+  if (char const* s = getenv("DISP_SIZE"); s && *s) dsp_readsize(s);
+  dsp.env.fullscreen = dsp_flag("DISP_FULLSCREEN", false);
 
   if (char const* s = getenv("DISP_STATS"); s && *s) {
     dsp.env.statsfile = s;

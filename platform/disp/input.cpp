@@ -66,6 +66,10 @@ void dsp_take(SDL_Event& ev) {
   m.live = true;
   m.x = dsp.input.state.x;
   m.y = dsp.input.state.y;
+  if (dsp_fullscreenkey(&ev)) {  // window: F11 and Alt+Enter are the library's own
+    dsp_cur() = std::move(m);
+    return;
+  }
   switch (ev.type) {
     case SDL_KEYDOWN:  // auto-repeat included: a held key keeps pressing
     case SDL_KEYUP:
@@ -77,6 +81,7 @@ void dsp_take(SDL_Event& ev) {
       m.code = dsp_wm_mousemove;
       m.x = ev.motion.x;
       m.y = ev.motion.y;
+      dsp_tological(m.x, m.y);  // window: the canvas may be shown scaled
       break;
     case SDL_MOUSEBUTTONDOWN:
     case SDL_MOUSEBUTTONUP: {
@@ -85,6 +90,7 @@ void dsp_take(SDL_Event& ev) {
       m.button = b.button;
       m.x = ev.button.x;  // where it was pressed is where the pointer is
       m.y = ev.button.y;
+      dsp_tological(m.x, m.y);  // window: the canvas may be shown scaled
       dsp.input.state.x = m.x;
       dsp.input.state.y = m.y;
       break;
@@ -116,6 +122,8 @@ void dsp_take(SDL_Event& ev) {
         dsp_close();
       else if (ev.window.event == SDL_WINDOWEVENT_EXPOSED)
         dsp_present();
+      else if (ev.window.event == SDL_WINDOWEVENT_SIZE_CHANGED)
+        dsp_syncsize();  // window: GetWidth56 tells the new size while this is handled
       break;
     default:
       dsp_padevent(ev);  // pad: a controller's buttons queue key messages of their own

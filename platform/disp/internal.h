@@ -286,6 +286,7 @@ dsp_picture* dsp_newpicture(unsigned long w, unsigned long h);
 // A live bitmap's pixels (flushed for reading); dsp_changed() after writing them.
 dsp_pixels dsp_pixelsof(bitmap& b);
 void dsp_changed(bitmap& b);
+void dsp_changed(bitmap& b, int x, int y, int w, int h);  // only this rectangle changed
 // Pixel work shared by bitmaps and bit buffers (blur.cpp); all three views of a mix have the
 // same size. Each may throw std::bad_alloc.
 void dsp_mixpixels(dsp_pixels dest, dsp_pixels a, dsp_pixels b);
@@ -341,6 +342,8 @@ struct dsp_state {
     double quitat = -1;  // < 0: never
     std::string keysfile;
     std::string statsfile;
+    int sizew = 0, sizeh = 0;  // DISP_SIZE: the headless output's size (0: the canvas's)
+    bool fullscreen = false;   // DISP_FULLSCREEN: every window opens full screen
   } env;
 
   // Window: the SDL window (none when headless) and what the game set for it.
@@ -349,8 +352,26 @@ struct dsp_state {
     SDL_Window* sdl = nullptr;
     bool videoinit = false;  // SDL's video subsystem is running
     bool direct = false;     // the canvas draws straight into the window's own pixels
-    int w = 0, h = 0;
+    int w = 0, h = 0;        // the canvas in logical pixels: what GetWidth56/57 answer
     std::string title;
+    // Output: the window's framebuffer (or, headless, the DISP_SIZE picture), outw x outh
+    // device pixels. The canvas is shown in a dw x dh part of it at (ox, oy), `fit` output
+    // pixels to a logical one, with bars of the background colour around it. Its cairo
+    // surface has cw x ch pixels, `scale` to a logical one as its device scale: the shown
+    // size where that is larger than the canvas; the canvas's own size where the output is
+    // smaller, so that no logical pixel is lost, and it is then shrunk as it is shown.
+    bool fixed = false;              // opened without the resizable or full-screen style: the
+                                     // canvas keeps its size whatever the window's
+    bool fullscreen = false;         // headless: shown full screen (disp_setfullscreen)
+    int restorew = 0, restoreh = 0;  // headless: a resizable canvas's size before full screen
+    int outw = 0, outh = 0, ox = 0, oy = 0, dw = 0, dh = 0, cw = 0, ch = 0;
+    int pxw = 0, pxh = 0;  // the window's size in pixels when the output was laid out
+    double fit = 1, scale = 1;
+    void* fb = nullptr;         // the SDL_Surface the bars were painted into
+    unsigned long bars = ~0ul;  // their colour (~0: still to paint)
+    // Raw pixel work on a scaled canvas: its logical pixels sampled into `view`, and
+    // `seen`, what they were when sampled, so only changed pixels are written back.
+    std::vector<uint32_t> view, seen;
   } win;
 
   // Canvas: the window's picture, the bitmap that FreshWin45 shows; its surface is null
@@ -397,7 +418,7 @@ struct dsp_state {
     dsp_hist frame, pass, draw;
   } stats;
 
-  dsp_sys sys;  // numbers to window: placement, draw procedure, caller's frame counter
+  dsp_sys sys;            // numbers to window: placement, draw procedure, caller's frame counter
   dsp_pictures pictures;  // off-screen bitmaps and bit buffers
 };
 
@@ -436,6 +457,27 @@ char const* dsp_utf8(char const* s, std::string& buf);
 // again (after the window was uncovered).
 void dsp_close();
 void dsp_present();
+// Output: lays the canvas out in an outw x outh output (scale to fit, centred); whether the
+// canvas's surface has other than its logical size; the device pixels [lo, hi) of logical
+// column or row v (dsp_devlo for the start of v) and the one sampled for reading it.
+void dsp_layout(int outw, int outh);
+inline bool dsp_scaledcanvas() { return dsp.win.cw != dsp.win.w || dsp.win.ch != dsp.win.h; }
+int dsp_devlo(long v, int limit);
+int dsp_devsample(long v, int limit);
+// A window whose size changed takes its new output (and, unless fixed, its new canvas
+// size) at once; true when anything changed. Called for the resize message too, so that
+// GetWidth56 answers the new size while that message is handled.
+bool dsp_syncsize();
+// F11 and Alt+Enter toggle full screen inside the library; true for such an event, which
+// the program then never sees as a key.
+bool dsp_fullscreenkey(void const* sdlevent);
+// SDL's mouse position (window coordinates) to the canvas's logical pixels.
+void dsp_tological(long& x, long& y);
+void dsp_towindow(long& x, long& y);  // and back, for the screen and outer-window frames
+// Raw pixels of a scaled canvas in logical pixels (see dsp.win.view); dsp_storeview
+// writes back the changed ones inside the rectangle.
+dsp_pixels dsp_canvasview();
+void dsp_storeview(int x, int y, int w, int h);
 // Applies DISP_QUIT_AT; called by the entries the game calls every pass.
 void dsp_tick();
 

@@ -1,6 +1,7 @@
 // The mouse position in three frames: the window's client area (what the messages carry),
 // the screen (plus the window's position) and the outer window (plus its frame's left and
-// top widths). Headless there is no frame, and the window sits where GetPosX69 says.
+// top widths). Headless there is no frame, and the window sits where GetPosX69 says. The
+// window frame is the canvas's logical pixels; the other two are the screen's own.
 #include <SDL2/SDL.h>
 
 #include <algorithm>
@@ -43,18 +44,31 @@ void dsp_borders(long& left, long& top) {
 
 // ---- Entries -------------------------------------------------------------------------
 
+namespace {
+
+// The pointer in the window's own coordinates, where the canvas may be shown scaled.
+void dsp_pointer(long& x, long& y) {
+  x = dsp.input.state.x;
+  y = dsp.input.state.y;
+  dsp_towindow(x, y);
+}
+
+}  // namespace
+
 qr_l GetMouseAbsX286() {
   dsp_setup();
-  long x = 0, y = 0;
+  long x = 0, y = 0, px = 0, py = 0;
   dsp_winpos(x, y);
-  return dsp_inputwin() ? dsp_sumxy(x, dsp.input.state.x) : 0;
+  dsp_pointer(px, py);
+  return dsp_inputwin() ? dsp_sumxy(x, px) : 0;
 }
 
 qr_l GetMouseAbsY287() {
   dsp_setup();
-  long x = 0, y = 0;
+  long x = 0, y = 0, px = 0, py = 0;
   dsp_winpos(x, y);
-  return dsp_inputwin() ? dsp_sumxy(y, dsp.input.state.y) : 0;
+  dsp_pointer(px, py);
+  return dsp_inputwin() ? dsp_sumxy(y, py) : 0;
 }
 
 qr_l GetMouseWinX288() {
@@ -69,14 +83,16 @@ qr_l GetMouseWinY289() {
 
 qr_l GetMousePosX290() {
   dsp_setup();
-  long left = 0, top = 0;
+  long left = 0, top = 0, px = 0, py = 0;
   dsp_borders(left, top);
-  return dsp_inputwin() ? dsp_sumxy(left, dsp.input.state.x) : 0;
+  dsp_pointer(px, py);
+  return dsp_inputwin() ? dsp_sumxy(left, px) : 0;
 }
 
 qr_l GetMousePosY291() {
   dsp_setup();
-  long left = 0, top = 0;
+  long left = 0, top = 0, px = 0, py = 0;
   dsp_borders(left, top);
-  return dsp_inputwin() ? dsp_sumxy(top, dsp.input.state.y) : 0;
+  dsp_pointer(px, py);
+  return dsp_inputwin() ? dsp_sumxy(top, py) : 0;
 }

@@ -1,26 +1,38 @@
 // The window: an SDL window whose framebuffer the cairo canvas draws into directly, or, with
-// DISP_HEADLESS=1, no window at all and the same canvas in memory. FreshWin45 shows the
-// canvas, counts the frame and writes the frame dumps asked for by DISP_SHOT.
+// DISP_HEADLESS=1, no window at all and the same canvas in memory. The canvas is scaled to
+// fit the window (letterboxed); FreshWin45 shows it, counts the frame and writes the frame
+// dumps asked for by DISP_SHOT; F11 and Alt+Enter toggle full screen.
 #include <SDL2/SDL.h>
 
+#include <algorithm>
+#include <cmath>
 #include <cstdint>
 #include <cstdlib>
+#include <cstring>
 
 #include "platform/disp/internal.h"
 
 namespace {
 
 constexpr unsigned long dsp_maxside = 16384;  // what a cairo image can hold
+SDL_Surface* dsp_fbsurface = nullptr;         // the framebuffer a direct canvas points into
 
-// Points the canvas at the window's framebuffer when it has the canvas's own layout
-// (32-bit xRGB, no locking), so that showing a frame copies nothing on our side; any other
-// framebuffer gets a canvas of its own, copied over at each frame.
+// Lays the canvas out in the window's framebuffer and points the canvas at its part of it
+// when the framebuffer has the canvas's own layout (32-bit xRGB, no locking), so that
+// showing a frame copies nothing on our side; any other framebuffer gets a canvas of its
+// own, copied over at each frame.
 bool dsp_attach() {
   SDL_Surface* s = SDL_GetWindowSurface(dsp.win.sdl);
   if (!s) return false;
-  dsp.win.direct = s->format->format == SDL_PIXELFORMAT_RGB888 && s->w == dsp.win.w &&
-                   s->h == dsp.win.h && !SDL_MUSTLOCK(s) && s->pitch % 4 == 0;
-  if (dsp.win.direct) return dsp_newcanvas(static_cast<unsigned char*>(s->pixels), s->pitch);
+  dsp_layout(s->w, s->h);
+  dsp.win.fb = nullptr;  // bars to paint
+  dsp.win.direct = s->format->format == SDL_PIXELFORMAT_RGB888 && !SDL_MUSTLOCK(s) &&
+                   s->pitch % 4 == 0 && dsp.win.cw == dsp.win.dw && dsp.win.ch == dsp.win.dh;
+  dsp_fbsurface = s;
+  if (dsp.win.direct)
+    return dsp_newcanvas(static_cast<unsigned char*>(s->pixels) +
+                             std::ptrdiff_t(dsp.win.oy) * s->pitch + std::ptrdiff_t(dsp.win.ox) * 4,
+                         s->pitch);
   return dsp_newcanvas(nullptr, 0);
 }
 
@@ -38,17 +50,61 @@ void dsp_detach() {
   dsp.win.direct = false;
 }
 
+// Paints the bars around the canvas in the background colour, where the framebuffer is new
+// or the colour changed since.
+void dsp_paintbars(SDL_Surface* ws) {
+  unsigned long const bg = dsp.canvas.bg;
+  if (dsp.win.fb == ws && dsp.win.bars == bg) return;
+  dsp.win.fb = ws;
+  dsp.win.bars = bg;
+  int const ox = dsp.win.ox, oy = dsp.win.oy, cw = dsp.win.dw, ch = dsp.win.dh;
+  Uint32 const c = SDL_MapRGB(ws->format, Uint8(bg >> 16), Uint8(bg >> 8), Uint8(bg));
+  SDL_Rect const r[4] = {{0, 0, ws->w, oy},
+                         {0, oy + ch, ws->w, ws->h - oy - ch},
+                         {0, oy, ox, ch},
+                         {ox + cw, oy, ws->w - ox - cw, ch}};
+  for (SDL_Rect const& b : r)
+    if (b.w > 0 && b.h > 0) SDL_FillRect(ws, &b, c);
+}
+
+// Paints the canvas shrunk into the dw x dh part of `to` at (ox, oy), averaging the pixels
+// that fall into each (cairo's good filter), not picking one of them.
+void dsp_shrink(cairo_surface_t* to) {
+  cairo_t* c = cairo_create(to);
+  cairo_translate(c, dsp.win.ox, dsp.win.oy);
+  cairo_scale(c, double(dsp.win.dw) / dsp.win.cw, double(dsp.win.dh) / dsp.win.ch);
+  cairo_set_source_surface(c, dsp.canvas.surface, 0, 0);
+  cairo_pattern_set_filter(cairo_get_source(c), CAIRO_FILTER_GOOD);
+  cairo_set_operator(c, CAIRO_OPERATOR_SOURCE);
+  cairo_rectangle(c, 0, 0, dsp.win.cw, dsp.win.ch);
+  cairo_fill(c);
+  cairo_destroy(c);
+}
+
 void dsp_copyout() {
   SDL_Surface* ws = SDL_GetWindowSurface(dsp.win.sdl);
   cairo_surface_t* cs = dsp.canvas.surface;
   if (!ws || !cs) return;
   cairo_surface_flush(cs);
-  SDL_Surface* wrap = SDL_CreateRGBSurfaceWithFormatFrom(
-      cairo_image_surface_get_data(cs), dsp.win.w, dsp.win.h, 32,
-      cairo_image_surface_get_stride(cs), SDL_PIXELFORMAT_RGB888);
-  if (!wrap) return;
-  SDL_BlitSurface(wrap, nullptr, ws, nullptr);
-  SDL_FreeSurface(wrap);
+  bool const shrunk = dsp.win.dw != dsp.win.cw || dsp.win.dh != dsp.win.ch;
+  if (shrunk && ws->format->format == SDL_PIXELFORMAT_RGB888 && !SDL_MUSTLOCK(ws)) {
+    cairo_surface_t* to = cairo_image_surface_create_for_data(
+        static_cast<unsigned char*>(ws->pixels), CAIRO_FORMAT_RGB24, ws->w, ws->h, ws->pitch);
+    if (cairo_surface_status(to) == CAIRO_STATUS_SUCCESS) dsp_shrink(to);
+    cairo_surface_destroy(to);
+  } else {
+    SDL_Surface* wrap = SDL_CreateRGBSurfaceWithFormatFrom(
+        cairo_image_surface_get_data(cs), dsp.win.cw, dsp.win.ch, 32,
+        cairo_image_surface_get_stride(cs), SDL_PIXELFORMAT_RGB888);
+    if (!wrap) return;
+    SDL_Rect at = {dsp.win.ox, dsp.win.oy, dsp.win.dw, dsp.win.dh};
+    if (shrunk)
+      SDL_BlitScaled(wrap, nullptr, ws, &at);
+    else
+      SDL_BlitSurface(wrap, nullptr, ws, &at);
+    SDL_FreeSurface(wrap);
+  }
+  dsp_paintbars(ws);
   SDL_UpdateWindowSurface(dsp.win.sdl);
 }
 
@@ -78,12 +134,40 @@ bool dsp_havedriver() {
   return true;
 }
 
+// What the window shows: the canvas and, where it does not fill the output, the bars.
+// Without bars that is the canvas itself (the frame written as it always was).
+cairo_surface_t* dsp_output() {
+  cairo_surface_t* cs = dsp.canvas.surface;
+  cairo_surface_flush(cs);
+  if (dsp.win.outw == dsp.win.cw && dsp.win.outh == dsp.win.ch) return cairo_surface_reference(cs);
+  cairo_surface_t* out = cairo_image_surface_create(CAIRO_FORMAT_RGB24, dsp.win.outw, dsp.win.outh);
+  if (cairo_surface_status(out) != CAIRO_STATUS_SUCCESS) return out;
+  unsigned char* to = cairo_image_surface_get_data(out);
+  int const tstride = cairo_image_surface_get_stride(out);
+  unsigned char const* from = cairo_image_surface_get_data(cs);
+  int const fstride = cairo_image_surface_get_stride(cs);
+  bool const shrunk = dsp.win.dw != dsp.win.cw || dsp.win.dh != dsp.win.ch;
+  uint32_t const bg = uint32_t(0xFF000000u | (dsp.canvas.bg & 0xFFFFFF));
+  for (int y = 0; y < dsp.win.outh; ++y) {
+    auto* row = reinterpret_cast<uint32_t*>(to + std::ptrdiff_t(y) * tstride);
+    std::fill_n(row, dsp.win.outw, bg);
+    int const cy = y - dsp.win.oy;
+    if (!shrunk && cy >= 0 && cy < dsp.win.ch)
+      memcpy(row + dsp.win.ox, from + std::ptrdiff_t(cy) * fstride, size_t(dsp.win.cw) * 4);
+  }
+  cairo_surface_mark_dirty(out);
+  if (shrunk) dsp_shrink(out);
+  return out;
+}
+
 void dsp_shots(double now) {
   for (dsp_shot& s : dsp.shots) {
     if (s.done || now < s.at) continue;
     s.done = true;
-    cairo_surface_flush(dsp.canvas.surface);
-    cairo_status_t st = cairo_surface_write_to_png(dsp.canvas.surface, s.file.c_str());
+    cairo_surface_t* out = dsp_output();
+    cairo_status_t st = cairo_surface_status(out);
+    if (st == CAIRO_STATUS_SUCCESS) st = cairo_surface_write_to_png(out, s.file.c_str());
+    cairo_surface_destroy(out);
     if (st != CAIRO_STATUS_SUCCESS)
       dsp_warn("DISP_SHOT: cannot write %s: %s", s.file.c_str(), cairo_status_to_string(st));
   }
@@ -101,25 +185,38 @@ void dsp_show() {
   if (!dsp.win.sdl || !dsp.canvas.surface) return;
   if (dsp.win.direct) {
     cairo_surface_flush(dsp.canvas.surface);
+    // The framebuffer the canvas points into stays valid until SDL is asked for the
+    // window's surface again (dsp_attach, dsp_copyout), so the bars go straight into it.
+    if (dsp.win.dw != dsp.win.outw || dsp.win.dh != dsp.win.outh) dsp_paintbars(dsp_fbsurface);
     if (SDL_UpdateWindowSurface(dsp.win.sdl) == 0) return;
     dsp_detach();
   }
   dsp_copyout();
 }
 
-// Gives the canvas the size w x h (asking the window for it first when `tellsdl`), keeping
-// the picture at the top left where it fits; the rest is the background colour. The
+// The output of the headless backend: DISP_SIZE, the screen when full screen, else the
+// canvas's own size.
+void dsp_headlessout(int& w, int& h) {
+  w = dsp.win.fullscreen ? dsp_scrw : dsp.env.sizew ? dsp.env.sizew : dsp.win.w;
+  h = dsp.win.fullscreen ? dsp_scrh : dsp.env.sizeh ? dsp.env.sizeh : dsp.win.h;
+}
+
+// Gives the canvas the logical size w x h (asking the window for it first when `tellsdl`)
+// and lays it out in the output anew, keeping the picture: at the top left where the size
+// changed, scaled where only the output changed; the rest is the background colour. The
 // picture is copied first, as a window's framebuffer goes away with its old size.
 void dsp_resize(int w, int h, bool tellsdl) {
   cairo_surface_t* old = nullptr;
+  int const oldw = dsp.canvas.w, oldh = dsp.canvas.h;
   if (dsp.canvas.surface) {
     cairo_surface_flush(dsp.canvas.surface);
-    old = cairo_image_surface_create(CAIRO_FORMAT_RGB24, dsp.canvas.w, dsp.canvas.h);
+    old = cairo_image_surface_create(CAIRO_FORMAT_RGB24, dsp.win.cw, dsp.win.ch);
     cairo_t* c = cairo_create(old);
     cairo_set_source_surface(c, dsp.canvas.surface, 0, 0);
     cairo_set_operator(c, CAIRO_OPERATOR_SOURCE);
     cairo_paint(c);
     cairo_destroy(c);
+    if (dsp_scaledcanvas()) cairo_surface_set_device_scale(old, dsp.win.scale, dsp.win.scale);
   }
   dsp_dropcanvas();
   if (tellsdl && dsp.win.sdl) {
@@ -133,33 +230,100 @@ void dsp_resize(int w, int h, bool tellsdl) {
   }
   dsp.win.w = w;
   dsp.win.h = h;
-  bool ok = dsp.win.sdl ? dsp_attach() || dsp_newcanvas(nullptr, 0) : dsp_newcanvas(nullptr, 0);
+  bool ok = false;
+  if (dsp.win.sdl) {
+    SDL_GetWindowSizeInPixels(dsp.win.sdl, &dsp.win.pxw, &dsp.win.pxh);
+    ok = dsp_attach();
+  }
+  if (!ok) {
+    int ow = w, oh = h;
+    if (!dsp.win.sdl) dsp_headlessout(ow, oh);
+    dsp_layout(ow, oh);
+    ok = dsp_newcanvas(nullptr, 0);
+  }
   if (!ok) dsp_seterror(dsp_enomem);
   if (ok && old && cairo_surface_status(old) == CAIRO_STATUS_SUCCESS) {
-    cairo_save(dsp.canvas.cr);
-    cairo_set_source_surface(dsp.canvas.cr, old, 0, 0);
-    cairo_set_operator(dsp.canvas.cr, CAIRO_OPERATOR_SOURCE);
-    cairo_rectangle(dsp.canvas.cr, 0, 0, dsp.canvas.w < w ? dsp.canvas.w : w,
-                    dsp.canvas.h < h ? dsp.canvas.h : h);
-    cairo_fill(dsp.canvas.cr);
-    cairo_restore(dsp.canvas.cr);
+    cairo_t* cr = dsp.canvas.cr;
+    cairo_save(cr);
+    cairo_set_source_surface(cr, old, 0, 0);
+    cairo_set_operator(cr, CAIRO_OPERATOR_SOURCE);
+    cairo_rectangle(cr, 0, 0, std::min(oldw, w), std::min(oldh, h));
+    cairo_fill(cr);
+    cairo_restore(cr);
     dsp.canvas.source = ~0ul;
   }
   if (old) cairo_surface_destroy(old);
 }
 
-// A window that the user or the desktop may resize gets a picture of its new size; true
-// when it changed.
+}  // namespace
+
 bool dsp_syncsize() {
-  if (!dsp.win.sdl || !(dsp.sys.style & (dsp_wresizable | dsp_wfullscreen))) return false;
-  int w = 0, h = 0;
+  if (!dsp.win.open || !dsp.win.sdl) return false;
+  int w = 0, h = 0, pw = 0, ph = 0;
   SDL_GetWindowSize(dsp.win.sdl, &w, &h);
-  if ((w == dsp.win.w && h == dsp.win.h) || w < 1 || h < 1 || w > int(dsp_maxside) ||
-      h > int(dsp_maxside))
+  SDL_GetWindowSizeInPixels(dsp.win.sdl, &pw, &ph);
+  if (dsp.win.fixed) {  // the canvas keeps its size; only its layout follows
+    w = dsp.win.w;
+    h = dsp.win.h;
+  }
+  if ((w == dsp.win.w && h == dsp.win.h && pw == dsp.win.pxw && ph == dsp.win.pxh) || w < 1 ||
+      h < 1 || w > int(dsp_maxside) || h > int(dsp_maxside) || pw < 1 || ph < 1)
     return false;
   dsp_resize(w, h, false);
   return true;
 }
+
+void dsp_layout(int outw, int outh) {
+  int const w = dsp.win.w, h = dsp.win.h;
+  outw = std::clamp(outw, 1, int(dsp_maxside));
+  outh = std::clamp(outh, 1, int(dsp_maxside));
+  double fit = std::min(double(outw) / w, double(outh) / h);
+  int const dw = int(std::clamp(std::lround(w * fit), 1L, long(outw)));
+  int const dh = int(std::clamp(std::lround(h * fit), 1L, long(outh)));
+  if (dw == w && dh == h) fit = 1;  // the picture as drawn, pixel for pixel
+  dsp.win.outw = outw;
+  dsp.win.outh = outh;
+  dsp.win.dw = dw;
+  dsp.win.dh = dh;
+  dsp.win.ox = (outw - dw) / 2;
+  dsp.win.oy = (outh - dh) / 2;
+  dsp.win.fit = fit;
+  // Drawn at the shown size when that is larger, at the canvas's own when it is smaller.
+  bool const grow = fit > 1;
+  dsp.win.scale = grow ? fit : 1;
+  dsp.win.cw = grow ? dw : w;
+  dsp.win.ch = grow ? dh : h;
+  dsp.win.fb = nullptr;
+  dsp.win.bars = ~0ul;
+  std::vector<uint32_t>().swap(dsp.win.view);
+  std::vector<uint32_t>().swap(dsp.win.seen);
+}
+
+void dsp_tological(long& x, long& y) {
+  if (!dsp.win.sdl) return;
+  int ww = 0, wh = 0;
+  SDL_GetWindowSize(dsp.win.sdl, &ww, &wh);
+  if (ww < 1 || wh < 1) return;
+  // From window coordinates to output pixels (more of them on a high-DPI output), then
+  // into the canvas; the pixel whose area holds the point's centre.
+  double const px = (double(x) + 0.5) * dsp.win.outw / ww - dsp.win.ox;
+  double const py = (double(y) + 0.5) * dsp.win.outh / wh - dsp.win.oy;
+  x = dsp_clampxy(long(std::floor(px / dsp.win.fit)));
+  y = dsp_clampxy(long(std::floor(py / dsp.win.fit)));
+}
+
+void dsp_towindow(long& x, long& y) {
+  if (!dsp.win.sdl) return;
+  int ww = 0, wh = 0;
+  SDL_GetWindowSize(dsp.win.sdl, &ww, &wh);
+  if (ww < 1 || wh < 1 || dsp.win.outw < 1 || dsp.win.outh < 1) return;
+  double const px = ((double(x) + 0.5) * dsp.win.fit + dsp.win.ox) * ww / dsp.win.outw;
+  double const py = ((double(y) + 0.5) * dsp.win.fit + dsp.win.oy) * wh / dsp.win.outh;
+  x = dsp_clampxy(long(std::floor(px)));
+  y = dsp_clampxy(long(std::floor(py)));
+}
+
+namespace {
 
 // The caller's draw procedure, never from inside itself (it may well poll messages).
 void dsp_redraw() {
@@ -183,16 +347,25 @@ bool dsp_open(unsigned long w, unsigned long h, unsigned long x, unsigned long y
   dsp_close();
   style &= dsp_wstyles;
   dsp.sys.style = style;
-  dsp.win.w = int(w);
-  dsp.win.h = int(h);
+  dsp.win.w = dsp.win.restorew = int(w);
+  dsp.win.h = dsp.win.restoreh = int(h);
+  // A window the program gave a fixed size keeps its canvas; the user may still resize it
+  // (or make it full screen), and the canvas is then shown scaled to fit.
+  dsp.win.fixed = !(style & (dsp_wresizable | dsp_wfullscreen));
+  dsp.win.fullscreen = (style & dsp_wfullscreen) || dsp.env.fullscreen;
   if (dsp.env.headless) {
-    if (style & dsp_wfullscreen) {
-      dsp.win.w = dsp_scrw;
-      dsp.win.h = dsp_scrh;
+    if (dsp.win.fullscreen) {  // a resizable canvas takes the screen's size
+      if (!dsp.win.fixed) {
+        dsp.win.w = dsp_scrw;
+        dsp.win.h = dsp_scrh;
+      }
       x = y = 0;
     }
     dsp.sys.x = dsp_iscentred(x) ? (dsp_scrw - dsp.win.w) / 2 : dsp_coord(x);
     dsp.sys.y = dsp_iscentred(y) ? (dsp_scrh - dsp.win.h) / 2 : dsp_coord(y);
+    int ow = 0, oh = 0;
+    dsp_headlessout(ow, oh);
+    dsp_layout(ow, oh);
     dsp.win.open = dsp_newcanvas(nullptr, 0);
     if (!dsp.win.open) dsp_seterror(dsp_enomem);
     if (dsp.win.open) dsp_padopen();  // pad: the scripted controller, if any
@@ -211,15 +384,15 @@ bool dsp_open(unsigned long w, unsigned long h, unsigned long x, unsigned long y
     return dsp_fail(why.c_str());
   }
   dsp.win.videoinit = true;
-  Uint32 flags = SDL_WINDOW_SHOWN;
-  if (style & dsp_wresizable) flags |= SDL_WINDOW_RESIZABLE;
+  Uint32 flags = SDL_WINDOW_SHOWN | SDL_WINDOW_ALLOW_HIGHDPI | SDL_WINDOW_RESIZABLE;
   if (style & dsp_wborderless) flags |= SDL_WINDOW_BORDERLESS;
-  if (style & dsp_wfullscreen) flags |= SDL_WINDOW_FULLSCREEN_DESKTOP;
+  if (dsp.win.fullscreen) flags |= SDL_WINDOW_FULLSCREEN_DESKTOP;
   if (style & dsp_wontop) flags |= SDL_WINDOW_ALWAYS_ON_TOP;
   std::string buf;
   dsp.win.sdl = SDL_CreateWindow(dsp_utf8(dsp.win.title.c_str(), buf), dsp_sdlpos(x), dsp_sdlpos(y),
                                  int(w), int(h), flags);
-  if (dsp.win.sdl && (style & dsp_wfullscreen)) {
+  if (dsp.win.sdl) SDL_GetWindowSizeInPixels(dsp.win.sdl, &dsp.win.pxw, &dsp.win.pxh);
+  if (dsp.win.sdl && dsp.win.fullscreen && !dsp.win.fixed) {
     int fw = 0, fh = 0;
     SDL_GetWindowSize(dsp.win.sdl, &fw, &fh);
     if (fw >= 1 && fh >= 1 && fw <= int(dsp_maxside) && fh <= int(dsp_maxside)) {
@@ -380,6 +553,7 @@ qr_v SetSize55(qe_u w, qe_u h) {
   dsp_present();
 }
 
+// The canvas's size in logical pixels, whatever the window's size on the screen.
 qr_u GetWidth56() { return dsp_needwindow() ? qr_u(dsp.win.w) : 0; }
 qr_u GetHeight57() { return dsp_needwindow() ? qr_u(dsp.win.h) : 0; }
 qr_u GetSize58() { return dsp_needwindow() ? qr_u(dsp.win.w) | qr_u(dsp.win.h) << 16 : 0; }
@@ -418,14 +592,50 @@ qr_u GetPos71() {
 
 // ---- Extensions ----------------------------------------------------------------------
 
+// Desktop full screen: the window covers the screen without changing the display's mode.
+// A fixed-size canvas is shown scaled; a resizable one takes the screen's size.
 qr_v disp_setfullscreen(qe_bool on) {
-  if (!dsp_needwindow() || !dsp.win.sdl) return;
-  SDL_SetWindowFullscreen(dsp.win.sdl, on ? SDL_WINDOW_FULLSCREEN_DESKTOP : 0);
+  if (!dsp_needwindow()) return;
+  if (dsp.win.sdl) {
+    if (SDL_SetWindowFullscreen(dsp.win.sdl, on ? SDL_WINDOW_FULLSCREEN_DESKTOP : 0) != 0)
+      dsp_seterror(dsp_edevice);
+    dsp_syncsize();  // where the desktop already obeyed; else at its resize message
+    return;
+  }
+  if (dsp.win.fullscreen == bool(on)) return;
+  dsp.win.fullscreen = on;
+  int w = dsp.win.w, h = dsp.win.h;
+  if (!dsp.win.fixed) {
+    if (on) {
+      dsp.win.restorew = w;
+      dsp.win.restoreh = h;
+      w = dsp_scrw;
+      h = dsp_scrh;
+    } else {
+      w = dsp.win.restorew;
+      h = dsp.win.restoreh;
+    }
+  }
+  dsp_resize(w, h, false);
 }
 
 qr_bool disp_isfullscreen() {
-  if (!dsp.win.open || !dsp.win.sdl) return false;
-  return (SDL_GetWindowFlags(dsp.win.sdl) & SDL_WINDOW_FULLSCREEN_DESKTOP) != 0;
+  dsp_setup();
+  if (!dsp.win.open) return false;
+  if (!dsp.win.sdl) return dsp.win.fullscreen;
+  return (SDL_GetWindowFlags(dsp.win.sdl) & SDL_WINDOW_FULLSCREEN) != 0;
+}
+
+// F11, or Enter with Alt held: the desktop games' full-screen keys. Press and release are
+// both kept from the program, so a game never mistakes them for its own keys.
+bool dsp_fullscreenkey(void const* sdlevent) {
+  auto const& ev = *static_cast<SDL_Event const*>(sdlevent);
+  if (ev.type != SDL_KEYDOWN && ev.type != SDL_KEYUP) return false;
+  SDL_Keysym const& k = ev.key.keysym;
+  bool const enter = k.sym == SDLK_RETURN || k.sym == SDLK_KP_ENTER;
+  if (k.sym != SDLK_F11 && !(enter && (k.mod & KMOD_ALT))) return false;
+  if (ev.type == SDL_KEYDOWN && !ev.key.repeat) disp_setfullscreen(!disp_isfullscreen());
+  return true;
 }
 
 qr_bool disp_islost() {

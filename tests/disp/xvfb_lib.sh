@@ -16,7 +16,7 @@ trap cleanup EXIT
 fail() { echo "FAIL: $*"; echo "--- probe output:"; cat "$work"/out* 2>/dev/null; exit 1; }
 
 # Xvfb picks a free display number and writes it to the file.
-Xvfb -displayfd 3 -screen 0 800x600x24 -nolisten tcp 3>"$work/display" 2>"$work/xvfb.log" &
+Xvfb -displayfd 3 -screen 0 "${XVFB_SCREEN:-800x600x24}" -nolisten tcp 3>"$work/display" 2>"$work/xvfb.log" &
 pids+=($!)
 for _ in $(seq 100); do [ -s "$work/display" ] && break; sleep 0.05; done
 [ -s "$work/display" ] || fail "Xvfb did not start: $(cat "$work/xvfb.log")"
