@@ -5,6 +5,7 @@
 #ifndef QUIB_FACADE_H
 #define QUIB_FACADE_H
 
+#include "facade/keys.h"
 #include "facade/mystring.h"
 #include "facade/random.h"
 #include "platform/disp/disp.h"

@@ -132,19 +132,17 @@ void loaddocs(char const* path) {
 // What the entry takes (bytes and flags widened to 32 bits), as C spells it.
 std::string entryparam(std::string const& t) {
   static std::map<std::string, std::string> const m = {
-      {"d", "double"},       {"f", "float"},        {"l", "long"},
-      {"u", "unsigned long"}, {"uc", "unsigned int"}, {"c", "int"},
-      {"bool", "int"},       {"s", "char const*"},   {"ws", "short const*"},
-      {"b", "bitmap*"},      {"bb", "bitbuf*"},      {"p", "void*"}};
+      {"d", "double"},        {"f", "float"},   {"l", "long"},     {"u", "unsigned long"},
+      {"uc", "unsigned int"}, {"c", "int"},     {"bool", "int"},   {"s", "char const*"},
+      {"ws", "short const*"}, {"b", "bitmap*"}, {"bb", "bitbuf*"}, {"p", "void*"}};
   return m.at(t);
 }
 
 std::string entryresult(std::string const& t) {
   static std::map<std::string, std::string> const m = {
-      {"v", "void"},         {"d", "double"},       {"f", "float"},
-      {"l", "long"},         {"u", "unsigned long"}, {"bool", "bool"},
-      {"c", "char"},         {"p", "void*"},         {"s", "char const*"},
-      {"ms", "char const*"}, {"ws", "short const*"}, {"b", "bitmap*"},
+      {"v", "void"},          {"d", "double"},       {"f", "float"},         {"l", "long"},
+      {"u", "unsigned long"}, {"bool", "bool"},      {"c", "char"},          {"p", "void*"},
+      {"s", "char const*"},   {"ms", "char const*"}, {"ws", "short const*"}, {"b", "bitmap*"},
       {"bb", "bitbuf*"}};
   return m.at(t);
 }
@@ -237,7 +235,8 @@ void facadeheader() {
                "family. C++11 and later.\n"
             << generated
             << "#ifndef QUIB_FACADE_H\n#define QUIB_FACADE_H\n\n"
-               "#include \"facade/mystring.h\"\n#include \"facade/random.h\"\n"
+               "#include \"facade/keys.h\"\n#include \"facade/mystring.h\"\n#include "
+               "\"facade/random.h\"\n"
                "#include \"platform/disp/disp.h\"\n#include \"platform/sound/sound.h\"\n";
   for (family const& f : families) {
     std::cout << "\n// ==== " << f.title << " " << std::string(80 - 9 - f.title.size(), '=')
@@ -248,8 +247,7 @@ void facadeheader() {
       std::string res = facaderesult(r.ret);
       std::cout << "\n// " << docs.at(e).line << "\n";
       std::cout << "inline " << res << " " << r.name << "(" << paramlist(r, facadeparam, false)
-                << ") { " << (res == "void" ? "" : "return ") << e << "(" << arglist(r)
-                << "); }\n";
+                << ") { " << (res == "void" ? "" : "return ") << e << "(" << arglist(r) << "); }\n";
     }
   }
   std::cout << "\n// Calls with plain int arguments (clear(0), sound(440, 200), drawbmp(b, 0, 0), "
@@ -269,27 +267,25 @@ struct named {
   unsigned value;
 };
 named const messages[] = {
-    {"MOVE", 0x003},        {"SIZE", 0x005},        {"SETFOCUS", 0x007},
-    {"KILLFOCUS", 0x008},   {"PAINT", 0x00F},       {"CLOSE", 0x010},
-    {"SHOWWINDOW", 0x018},  {"KEYDOWN", 0x100},     {"KEYUP", 0x101},
-    {"MOUSEMOVE", 0x200},   {"LBUTTONDOWN", 0x201}, {"LBUTTONUP", 0x202},
-    {"RBUTTONDOWN", 0x204}, {"RBUTTONUP", 0x205},   {"MBUTTONDOWN", 0x207},
-    {"MBUTTONUP", 0x208},   {"MOUSEWHEEL", 0x20A},  {"XBUTTONDOWN", 0x20B},
-    {"XBUTTONUP", 0x20C},   {"MOUSEHWHEEL", 0x20E}, {"DROPFILES", 0x233},
-    {"MOUSELEAVE", 0x2A3},  {"USER", 0x400}};
+    {"MOVE", 0x003},        {"SIZE", 0x005},        {"SETFOCUS", 0x007},    {"KILLFOCUS", 0x008},
+    {"PAINT", 0x00F},       {"CLOSE", 0x010},       {"SHOWWINDOW", 0x018},  {"KEYDOWN", 0x100},
+    {"KEYUP", 0x101},       {"MOUSEMOVE", 0x200},   {"LBUTTONDOWN", 0x201}, {"LBUTTONUP", 0x202},
+    {"RBUTTONDOWN", 0x204}, {"RBUTTONUP", 0x205},   {"MBUTTONDOWN", 0x207}, {"MBUTTONUP", 0x208},
+    {"MOUSEWHEEL", 0x20A},  {"XBUTTONDOWN", 0x20B}, {"XBUTTONUP", 0x20C},   {"MOUSEHWHEEL", 0x20E},
+    {"DROPFILES", 0x233},   {"MOUSELEAVE", 0x2A3},  {"USER", 0x400}};
 named const buttons[] = {{"LEFT", 1}, {"RIGHT", 2}, {"MIDDLE", 4}, {"X1", 5}, {"X2", 6}};
 
 void keysheader() {
-  std::cout
-      << "// Named key codes, mouse buttons and message codes for iskey(), waitkey(), "
-         "ismouse(),\n// ismsg() and the rest; plain C and C++. From libdisp's key table.\n"
-      << generated
-      << "#ifndef QUIB_KEYS_H\n#define QUIB_KEYS_H\n\n"
-         "// Keys are Windows virtual-key codes. A letter is its UPPER-case character: "
-         "iskey('P')\n// or iskey(QUIB_KEY_P). Never pass a lower-case letter: 'a'..'o' "
-         "(97..111) are keypad\n// keys and 'p'..'z' (112..122) are F1..F11, so iskey('p') "
-         "fires on F1. Digits are '0'..'9'.\n// Where two keys share a code (both Enter keys, both Shift keys) "
-         "both names are given.\n";
+  std::cout << "// Named key codes, mouse buttons and message codes for iskey(), waitkey(), "
+               "ismouse(),\n// ismsg() and the rest; plain C and C++. From libdisp's key table.\n"
+            << generated
+            << "#ifndef QUIB_KEYS_H\n#define QUIB_KEYS_H\n\n"
+               "// Keys are Windows virtual-key codes. A letter is its UPPER-case character: "
+               "iskey('P')\n// or iskey(QUIB_KEY_P). Never pass a lower-case letter: 'a'..'o' "
+               "(97..111) are keypad\n// keys and 'p'..'z' (112..122) are F1..F11, so iskey('p') "
+               "fires on F1. Digits are '0'..'9'.\n// Where two keys share a code (both Enter "
+               "keys, both Shift keys) "
+               "both names are given.\n";
   for (dsp_key const& k : dsp_keys) {
     char buf[96];
     std::snprintf(buf, sizeof buf, "#define QUIB_KEY_%-13s %u\n", k.name, k.vk);
@@ -382,8 +378,7 @@ void apimd() {
 
 int main(int argc, char** argv) {
   if (argc != 3) {
-    std::fprintf(stderr,
-                 "usage: apigen disp-h|sound-h|facade-h|keys-h|api-md|probe ENTRIES_TXT\n");
+    std::fprintf(stderr, "usage: apigen disp-h|sound-h|facade-h|keys-h|api-md|probe ENTRIES_TXT\n");
     return 2;
   }
   loadtable();
