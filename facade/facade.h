@@ -24,14 +24,22 @@ inline bool createwin(unsigned long w) { return CreateWin43(w); }
 // Opens a w x h window, centred, fixed size.
 inline bool createwin(unsigned long w, unsigned long h) { return CreateWin42(w, h); }
 
-// Opens a w x h window, centred, with style bits (1 resizable, 2 borderless, 4 full screen, 8 on top).
-inline bool createwin(unsigned long w, unsigned long h, unsigned long style) { return CreateWin41(w, h, style); }
+// Opens a w x h window, centred, with style bits (1 resizable, 2 borderless, 4 full screen, 8 on
+// top).
+inline bool createwin(unsigned long w, unsigned long h, unsigned long style) {
+  return CreateWin41(w, h, style);
+}
 
 // Opens a w x h window at (x, y) on the screen.
-inline bool createwin(unsigned long w, unsigned long h, unsigned long x, unsigned long y) { return CreateWin40(w, h, x, y); }
+inline bool createwin(unsigned long w, unsigned long h, unsigned long x, unsigned long y) {
+  return CreateWin40(w, h, x, y);
+}
 
 // Opens a w x h window at (x, y) with style bits.
-inline bool createwin(unsigned long w, unsigned long h, unsigned long x, unsigned long y, unsigned long style) { return CreateWin39(w, h, x, y, style); }
+inline bool createwin(unsigned long w, unsigned long h, unsigned long x, unsigned long y,
+                      unsigned long style) {
+  return CreateWin39(w, h, x, y, style);
+}
 
 // Shows everything drawn since the last call; counts the frame.
 inline void freshwin() { FreshWin45(); }
@@ -153,16 +161,22 @@ inline void clear(bitmap* b) { Clear162(b); }
 inline void clear(bitmap* b, unsigned long colour) { Clear161(b, colour); }
 
 // Line from (x, y) to (x + dx, y + dy).
-inline void line(long x, long y, long dx, long dy, unsigned long colour) { Line155(x, y, dx, dy, colour); }
+inline void line(long x, long y, long dx, long dy, unsigned long colour) {
+  Line155(x, y, dx, dy, colour);
+}
 
 // The same in the pen colour.
 inline void line(long x, long y, long dx, long dy) { Line156(x, y, dx, dy); }
 
 // The same on bitmap b.
-inline void line(bitmap* b, long x, long y, long dx, long dy, unsigned long colour) { Line154(b, x, y, dx, dy, colour); }
+inline void line(bitmap* b, long x, long y, long dx, long dy, unsigned long colour) {
+  Line154(b, x, y, dx, dy, colour);
+}
 
 // Circle around (x, y).
-inline void circle(long x, long y, long r, unsigned long outline, unsigned long fill) { Circle186(x, y, r, outline, fill); }
+inline void circle(long x, long y, long r, unsigned long outline, unsigned long fill) {
+  Circle186(x, y, r, outline, fill);
+}
 
 // Filled disc; r <= 0 still sets the one pixel (x, y).
 inline void circle(long x, long y, long r, unsigned long colour) { Circle187(x, y, r, colour); }
@@ -171,79 +185,137 @@ inline void circle(long x, long y, long r, unsigned long colour) { Circle187(x, 
 inline void circle(long x, long y, long r) { Circle188(x, y, r); }
 
 // Circle on bitmap b.
-inline void circle(bitmap* b, long x, long y, long r, unsigned long outline, unsigned long fill) { Circle185(b, x, y, r, outline, fill); }
+inline void circle(bitmap* b, long x, long y, long r, unsigned long outline, unsigned long fill) {
+  Circle185(b, x, y, r, outline, fill);
+}
 
 // Rectangle with corner (x, y), w wide and h high.
-inline void bar(long x, long y, long w, long h, unsigned long outline, unsigned long fill) { Bar158(x, y, w, h, outline, fill); }
+inline void bar(long x, long y, long w, long h, unsigned long outline, unsigned long fill) {
+  Bar158(x, y, w, h, outline, fill);
+}
 
 // Filled rectangle.
-inline void bar(long x, long y, long w, long h, unsigned long colour) { Bar159(x, y, w, h, colour); }
+inline void bar(long x, long y, long w, long h, unsigned long colour) {
+  Bar159(x, y, w, h, colour);
+}
 
 // Rectangle in the pen and brush colours.
 inline void bar(long x, long y, long w, long h) { Bar160(x, y, w, h); }
 
 // Rectangle on bitmap b.
-inline void bar(bitmap* b, long x, long y, long w, long h, unsigned long outline, unsigned long fill) { Bar157(b, x, y, w, h, outline, fill); }
+inline void bar(bitmap* b, long x, long y, long w, long h, unsigned long outline,
+                unsigned long fill) {
+  Bar157(b, x, y, w, h, outline, fill);
+}
 
 // Ellipse around (x, y) with radii rx, ry.
-inline void ellipse(long x, long y, long rx, long ry, unsigned long outline, unsigned long fill) { Ellipse182(x, y, rx, ry, outline, fill); }
+inline void ellipse(long x, long y, long rx, long ry, unsigned long outline, unsigned long fill) {
+  Ellipse182(x, y, rx, ry, outline, fill);
+}
 
 // Filled ellipse.
-inline void ellipse(long x, long y, long rx, long ry, unsigned long colour) { Ellipse183(x, y, rx, ry, colour); }
+inline void ellipse(long x, long y, long rx, long ry, unsigned long colour) {
+  Ellipse183(x, y, rx, ry, colour);
+}
 
 // Ellipse in the pen and brush colours.
 inline void ellipse(long x, long y, long rx, long ry) { Ellipse184(x, y, rx, ry); }
 
 // Ellipse on bitmap b.
-inline void ellipse(bitmap* b, long x, long y, long rx, long ry, unsigned long outline, unsigned long fill) { Ellipse181(b, x, y, rx, ry, outline, fill); }
+inline void ellipse(bitmap* b, long x, long y, long rx, long ry, unsigned long outline,
+                    unsigned long fill) {
+  Ellipse181(b, x, y, rx, ry, outline, fill);
+}
 
 // Triangle of three points.
-inline void triangle(long x1, long y1, long x2, long y2, long x3, long y3, unsigned long outline, unsigned long fill) { Triangle166(x1, y1, x2, y2, x3, y3, outline, fill); }
+inline void triangle(long x1, long y1, long x2, long y2, long x3, long y3, unsigned long outline,
+                     unsigned long fill) {
+  Triangle166(x1, y1, x2, y2, x3, y3, outline, fill);
+}
 
 // Filled triangle.
-inline void triangle(long x1, long y1, long x2, long y2, long x3, long y3, unsigned long colour) { Triangle167(x1, y1, x2, y2, x3, y3, colour); }
+inline void triangle(long x1, long y1, long x2, long y2, long x3, long y3, unsigned long colour) {
+  Triangle167(x1, y1, x2, y2, x3, y3, colour);
+}
 
 // Triangle in the pen and brush colours.
-inline void triangle(long x1, long y1, long x2, long y2, long x3, long y3) { Triangle168(x1, y1, x2, y2, x3, y3); }
+inline void triangle(long x1, long y1, long x2, long y2, long x3, long y3) {
+  Triangle168(x1, y1, x2, y2, x3, y3);
+}
 
 // Triangle on bitmap b.
-inline void triangle(bitmap* b, long x1, long y1, long x2, long y2, long x3, long y3, unsigned long outline, unsigned long fill) { Triangle165(b, x1, y1, x2, y2, x3, y3, outline, fill); }
+inline void triangle(bitmap* b, long x1, long y1, long x2, long y2, long x3, long y3,
+                     unsigned long outline, unsigned long fill) {
+  Triangle165(b, x1, y1, x2, y2, x3, y3, outline, fill);
+}
 
-// Elliptic arc covering the angles from end up to start (radians, clockwise on screen); the fill is the slice.
-inline void arc(long x, long y, long rx, long ry, double start, double end, unsigned long outline, unsigned long fill) { Arc170(x, y, rx, ry, start, end, outline, fill); }
+// Elliptic arc covering the angles from end up to start (radians, clockwise on screen); the fill is
+// the slice.
+inline void arc(long x, long y, long rx, long ry, double start, double end, unsigned long outline,
+                unsigned long fill) {
+  Arc170(x, y, rx, ry, start, end, outline, fill);
+}
 
 // Arc curve in one colour.
-inline void arc(long x, long y, long rx, long ry, double start, double end, unsigned long colour) { Arc171(x, y, rx, ry, start, end, colour); }
+inline void arc(long x, long y, long rx, long ry, double start, double end, unsigned long colour) {
+  Arc171(x, y, rx, ry, start, end, colour);
+}
 
 // Arc in the pen and brush colours.
-inline void arc(long x, long y, long rx, long ry, double start, double end) { Arc172(x, y, rx, ry, start, end); }
+inline void arc(long x, long y, long rx, long ry, double start, double end) {
+  Arc172(x, y, rx, ry, start, end);
+}
 
 // Arc on bitmap b.
-inline void arc(bitmap* b, long x, long y, long rx, long ry, double start, double end, unsigned long outline, unsigned long fill) { Arc169(b, x, y, rx, ry, start, end, outline, fill); }
+inline void arc(bitmap* b, long x, long y, long rx, long ry, double start, double end,
+                unsigned long outline, unsigned long fill) {
+  Arc169(b, x, y, rx, ry, start, end, outline, fill);
+}
 
 // Pie slice, outlined along the curve and both radii.
-inline void pie(long x, long y, long rx, long ry, double start, double end, unsigned long outline, unsigned long fill) { Pie174(x, y, rx, ry, start, end, outline, fill); }
+inline void pie(long x, long y, long rx, long ry, double start, double end, unsigned long outline,
+                unsigned long fill) {
+  Pie174(x, y, rx, ry, start, end, outline, fill);
+}
 
 // Filled pie slice.
-inline void pie(long x, long y, long rx, long ry, double start, double end, unsigned long colour) { Pie175(x, y, rx, ry, start, end, colour); }
+inline void pie(long x, long y, long rx, long ry, double start, double end, unsigned long colour) {
+  Pie175(x, y, rx, ry, start, end, colour);
+}
 
 // Pie slice in the pen and brush colours.
-inline void pie(long x, long y, long rx, long ry, double start, double end) { Pie176(x, y, rx, ry, start, end); }
+inline void pie(long x, long y, long rx, long ry, double start, double end) {
+  Pie176(x, y, rx, ry, start, end);
+}
 
 // Pie slice on bitmap b.
-inline void pie(bitmap* b, long x, long y, long rx, long ry, double start, double end, unsigned long outline, unsigned long fill) { Pie173(b, x, y, rx, ry, start, end, outline, fill); }
+inline void pie(bitmap* b, long x, long y, long rx, long ry, double start, double end,
+                unsigned long outline, unsigned long fill) {
+  Pie173(b, x, y, rx, ry, start, end, outline, fill);
+}
 
 // Arc closed by the straight line between its ends.
-inline void chord(long x, long y, long rx, long ry, double start, double end, unsigned long outline, unsigned long fill) { Chord178(x, y, rx, ry, start, end, outline, fill); }
+inline void chord(long x, long y, long rx, long ry, double start, double end,
+                  unsigned long outline, unsigned long fill) {
+  Chord178(x, y, rx, ry, start, end, outline, fill);
+}
 
 // Filled chord.
-inline void chord(long x, long y, long rx, long ry, double start, double end, unsigned long colour) { Chord179(x, y, rx, ry, start, end, colour); }
+inline void chord(long x, long y, long rx, long ry, double start, double end,
+                  unsigned long colour) {
+  Chord179(x, y, rx, ry, start, end, colour);
+}
 
 // Chord in the pen and brush colours.
-inline void chord(long x, long y, long rx, long ry, double start, double end) { Chord180(x, y, rx, ry, start, end); }
+inline void chord(long x, long y, long rx, long ry, double start, double end) {
+  Chord180(x, y, rx, ry, start, end);
+}
 
 // Chord on bitmap b.
-inline void chord(bitmap* b, long x, long y, long rx, long ry, double start, double end, unsigned long outline, unsigned long fill) { Chord177(b, x, y, rx, ry, start, end, outline, fill); }
+inline void chord(bitmap* b, long x, long y, long rx, long ry, double start, double end,
+                  unsigned long outline, unsigned long fill) {
+  Chord177(b, x, y, rx, ry, start, end, outline, fill);
+}
 
 // Width of outlines and lines, for every target.
 inline void setpenwidth(unsigned long w) { SetPenWidth82(w); }
@@ -264,16 +336,22 @@ inline void setbrushcolor(bitmap* b, unsigned long colour) { SetBrushColor85(b, 
 inline unsigned long getpixel(unsigned long x, unsigned long y) { return GetPixel148(x, y); }
 
 // Colour of bitmap b at (x, y).
-inline unsigned long getpixel(bitmap* b, unsigned long x, unsigned long y) { return GetPixel147(b, x, y); }
+inline unsigned long getpixel(bitmap* b, unsigned long x, unsigned long y) {
+  return GetPixel147(b, x, y);
+}
 
 // Sets one pixel of the window's picture exactly.
-inline void setpixel(unsigned long x, unsigned long y, unsigned long colour) { SetPixel150(x, y, colour); }
+inline void setpixel(unsigned long x, unsigned long y, unsigned long colour) {
+  SetPixel150(x, y, colour);
+}
 
 // Sets one pixel in the foreground colour.
 inline void setpixel(unsigned long x, unsigned long y) { SetPixel151(x, y); }
 
 // Sets one pixel of bitmap b.
-inline void setpixel(bitmap* b, unsigned long x, unsigned long y, unsigned long colour) { SetPixel149(b, x, y, colour); }
+inline void setpixel(bitmap* b, unsigned long x, unsigned long y, unsigned long colour) {
+  SetPixel149(b, x, y, colour);
+}
 
 // ==== Text ===================================================================
 // Text is UTF-8 in the library's font (fontconfig; monospace when the family is missing).
@@ -281,22 +359,36 @@ inline void setpixel(bitmap* b, unsigned long x, unsigned long y, unsigned long 
 // line; w forms wrap at the right edge. A box colour other than 1 paints a box behind.
 
 // Draws text with its top-left at (x, y).
-inline void drawtextxy(char const* text, long x, long y, unsigned long colour) { DrawTextXY121(text, x, y, colour); }
+inline void drawtextxy(char const* text, long x, long y, unsigned long colour) {
+  DrawTextXY121(text, x, y, colour);
+}
 
 // The same with a box colour.
-inline void drawtextxy(char const* text, long x, long y, unsigned long colour, unsigned long box) { DrawTextXY120(text, x, y, colour, box); }
+inline void drawtextxy(char const* text, long x, long y, unsigned long colour, unsigned long box) {
+  DrawTextXY120(text, x, y, colour, box);
+}
 
 // Draws text at (x, y) in the foreground colour.
-inline void drawtextxy(char const* text, unsigned long x, unsigned long y) { DrawTextXY122(text, x, y); }
+inline void drawtextxy(char const* text, unsigned long x, unsigned long y) {
+  DrawTextXY122(text, x, y);
+}
 
 // Draws text on bitmap b.
-inline void drawtextxy(bitmap* b, char const* text, long x, long y, unsigned long colour) { DrawTextXY119(b, text, x, y, colour); }
+inline void drawtextxy(bitmap* b, char const* text, long x, long y, unsigned long colour) {
+  DrawTextXY119(b, text, x, y, colour);
+}
 
 // The same with a box colour.
-inline void drawtextxy(bitmap* b, char const* text, long x, long y, unsigned long colour, unsigned long box) { DrawTextXY118(b, text, x, y, colour, box); }
+inline void drawtextxy(bitmap* b, char const* text, long x, long y, unsigned long colour,
+                       unsigned long box) {
+  DrawTextXY118(b, text, x, y, colour, box);
+}
 
 // Text centred in a boxw x boxh box on bitmap b.
-inline void drawtextxy(bitmap* b, char const* text, long x, long y, unsigned long colour, unsigned long box, unsigned long boxw, unsigned long boxh) { DrawTextXY117(b, text, x, y, colour, box, boxw, boxh); }
+inline void drawtextxy(bitmap* b, char const* text, long x, long y, unsigned long colour,
+                       unsigned long box, unsigned long boxw, unsigned long boxh) {
+  DrawTextXY117(b, text, x, y, colour, box, boxw, boxh);
+}
 
 // Draws text at the cursor in the foreground colour.
 inline void drawtext(char const* text) { DrawText125(text); }
@@ -305,16 +397,25 @@ inline void drawtext(char const* text) { DrawText125(text); }
 inline void drawtext(char const* text, unsigned long colour) { DrawText124(text, colour); }
 
 // The same with a box colour.
-inline void drawtext(char const* text, unsigned long colour, unsigned long box) { DrawText123(text, colour, box); }
+inline void drawtext(char const* text, unsigned long colour, unsigned long box) {
+  DrawText123(text, colour, box);
+}
 
 // Draws a line of text at (x, y), then moves to the next line.
-inline void drawtextlnxy(char const* text, unsigned long x, unsigned long y) { DrawTextlnXY128(text, x, y); }
+inline void drawtextlnxy(char const* text, unsigned long x, unsigned long y) {
+  DrawTextlnXY128(text, x, y);
+}
 
 // The same in a colour.
-inline void drawtextlnxy(char const* text, long x, long y, unsigned long colour) { DrawTextlnXY127(text, x, y, colour); }
+inline void drawtextlnxy(char const* text, long x, long y, unsigned long colour) {
+  DrawTextlnXY127(text, x, y, colour);
+}
 
 // The same with a box colour.
-inline void drawtextlnxy(char const* text, long x, long y, unsigned long colour, unsigned long box) { DrawTextlnXY126(text, x, y, colour, box); }
+inline void drawtextlnxy(char const* text, long x, long y, unsigned long colour,
+                         unsigned long box) {
+  DrawTextlnXY126(text, x, y, colour, box);
+}
 
 // Draws text at the cursor, then moves to the next line.
 inline void drawtextln(char const* text) { DrawTextln131(text); }
@@ -323,25 +424,38 @@ inline void drawtextln(char const* text) { DrawTextln131(text); }
 inline void drawtextln(char const* text, unsigned long colour) { DrawTextln130(text, colour); }
 
 // The same with a box colour.
-inline void drawtextln(char const* text, unsigned long colour, unsigned long box) { DrawTextln129(text, colour, box); }
+inline void drawtextln(char const* text, unsigned long colour, unsigned long box) {
+  DrawTextln129(text, colour, box);
+}
 
 // Moves the cursor to the next line.
 inline void drawtextln() { DrawTextln132(); }
 
 // Draws wrapped text at (x, y).
-inline void drawtextxyw(char const* text, unsigned long x, unsigned long y) { DrawTextXYw137(text, x, y); }
+inline void drawtextxyw(char const* text, unsigned long x, unsigned long y) {
+  DrawTextXYw137(text, x, y);
+}
 
 // The same in a colour.
-inline void drawtextxyw(char const* text, long x, long y, unsigned long colour) { DrawTextXYw136(text, x, y, colour); }
+inline void drawtextxyw(char const* text, long x, long y, unsigned long colour) {
+  DrawTextXYw136(text, x, y, colour);
+}
 
 // The same with a box colour.
-inline void drawtextxyw(char const* text, long x, long y, unsigned long colour, unsigned long box) { DrawTextXYw135(text, x, y, colour, box); }
+inline void drawtextxyw(char const* text, long x, long y, unsigned long colour, unsigned long box) {
+  DrawTextXYw135(text, x, y, colour, box);
+}
 
 // Draws wrapped text on bitmap b.
-inline void drawtextxyw(bitmap* b, char const* text, long x, long y, unsigned long colour) { DrawTextXYw134(b, text, x, y, colour); }
+inline void drawtextxyw(bitmap* b, char const* text, long x, long y, unsigned long colour) {
+  DrawTextXYw134(b, text, x, y, colour);
+}
 
 // The same with a box colour.
-inline void drawtextxyw(bitmap* b, char const* text, long x, long y, unsigned long colour, unsigned long box) { DrawTextXYw133(b, text, x, y, colour, box); }
+inline void drawtextxyw(bitmap* b, char const* text, long x, long y, unsigned long colour,
+                        unsigned long box) {
+  DrawTextXYw133(b, text, x, y, colour, box);
+}
 
 // Draws wrapped text at the cursor.
 inline void drawtextw(char const* text) { DrawTextw140(text); }
@@ -350,16 +464,25 @@ inline void drawtextw(char const* text) { DrawTextw140(text); }
 inline void drawtextw(char const* text, unsigned long colour) { DrawTextw139(text, colour); }
 
 // The same with a box colour.
-inline void drawtextw(char const* text, unsigned long colour, unsigned long box) { DrawTextw138(text, colour, box); }
+inline void drawtextw(char const* text, unsigned long colour, unsigned long box) {
+  DrawTextw138(text, colour, box);
+}
 
 // Draws wrapped text at (x, y), then moves to the next line.
-inline void drawtextlnxyw(char const* text, unsigned long x, unsigned long y) { DrawTextlnXYw143(text, x, y); }
+inline void drawtextlnxyw(char const* text, unsigned long x, unsigned long y) {
+  DrawTextlnXYw143(text, x, y);
+}
 
 // The same in a colour.
-inline void drawtextlnxyw(char const* text, long x, long y, unsigned long colour) { DrawTextlnXYw142(text, x, y, colour); }
+inline void drawtextlnxyw(char const* text, long x, long y, unsigned long colour) {
+  DrawTextlnXYw142(text, x, y, colour);
+}
 
 // The same with a box colour.
-inline void drawtextlnxyw(char const* text, long x, long y, unsigned long colour, unsigned long box) { DrawTextlnXYw141(text, x, y, colour, box); }
+inline void drawtextlnxyw(char const* text, long x, long y, unsigned long colour,
+                          unsigned long box) {
+  DrawTextlnXYw141(text, x, y, colour, box);
+}
 
 // Draws wrapped text at the cursor, then moves to the next line.
 inline void drawtextlnw(char const* text) { DrawTextlnw146(text); }
@@ -368,7 +491,9 @@ inline void drawtextlnw(char const* text) { DrawTextlnw146(text); }
 inline void drawtextlnw(char const* text, unsigned long colour) { DrawTextlnw145(text, colour); }
 
 // The same with a box colour.
-inline void drawtextlnw(char const* text, unsigned long colour, unsigned long box) { DrawTextlnw144(text, colour, box); }
+inline void drawtextlnw(char const* text, unsigned long colour, unsigned long box) {
+  DrawTextlnw144(text, colour, box);
+}
 
 // Font family ("Consolas" by default).
 inline void setfontname(char const* name) { SetFontName113(name); }
@@ -417,10 +542,14 @@ inline unsigned long getstringsize(char const* text) { return GetStringSize114(t
 // the low three bytes, each 0..255.
 
 // The colour 0x00RRGGBB of three components.
-inline unsigned long getrgb(unsigned char r, unsigned char g, unsigned char b) { return GetRGB92(r, g, b); }
+inline unsigned long getrgb(unsigned char r, unsigned char g, unsigned char b) {
+  return GetRGB92(r, g, b);
+}
 
 // The colour 0xAARRGGBB of four components.
-inline unsigned long getrgba(unsigned char r, unsigned char g, unsigned char b, unsigned char a) { return GetRGBA91(r, g, b, a); }
+inline unsigned long getrgba(unsigned char r, unsigned char g, unsigned char b, unsigned char a) {
+  return GetRGBA91(r, g, b, a);
+}
 
 // The red component.
 inline unsigned long getred(unsigned long colour) { return GetRed90(colour); }
@@ -435,10 +564,15 @@ inline unsigned long getblue(unsigned long colour) { return GetBlue88(colour); }
 inline unsigned long getalpha(unsigned long colour) { return GetAlpha87(colour); }
 
 // Mixes c1 and c2: weight 0 gives c1, 255 gives c2.
-inline unsigned long mixcolor(unsigned long c1, unsigned long c2, unsigned long weight) { return MixColor102(c1, c2, weight); }
+inline unsigned long mixcolor(unsigned long c1, unsigned long c2, unsigned long weight) {
+  return MixColor102(c1, c2, weight);
+}
 
 // The same, mixing channel^gamma (2.2 mixes as light does).
-inline unsigned long mixcolor(unsigned long c1, unsigned long c2, unsigned long weight, double gamma) { return MixColor101(c1, c2, weight, gamma); }
+inline unsigned long mixcolor(unsigned long c1, unsigned long c2, unsigned long weight,
+                              double gamma) {
+  return MixColor101(c1, c2, weight, gamma);
+}
 
 // The window's background colour, what `clear()` paints.
 inline void setbgcolor(unsigned long colour) { SetBGColor79(colour); }
@@ -687,7 +821,9 @@ inline unsigned long loadaudio(char const* path, bool loop) { return LoadAudio4(
 inline unsigned long loadaudio(unsigned long h, char const* path) { return LoadAudio5(h, path); }
 
 // The same with the loop flag.
-inline unsigned long loadaudio(unsigned long h, char const* path, bool loop) { return LoadAudio6(h, path, loop); }
+inline unsigned long loadaudio(unsigned long h, char const* path, bool loop) {
+  return LoadAudio6(h, path, loop);
+}
 
 // A handle with no sound yet.
 inline unsigned long newaudio() { return NewAudio2(); }
@@ -744,13 +880,17 @@ inline unsigned long setaudiopch(unsigned long h, float pitch) { return SetAudio
 inline float getaudiofrq(unsigned long h) { return GetAudioFrq19(h); }
 
 // Shifts the frequency by semitones (0 natural).
-inline unsigned long setaudiofrq(unsigned long h, float semitones) { return SetAudioFrq26(h, semitones); }
+inline unsigned long setaudiofrq(unsigned long h, float semitones) {
+  return SetAudioFrq26(h, semitones);
+}
 
 // The sound's name (its file's base name).
 inline mystring getaudioname(unsigned long h) { return GetAudioName12(h); }
 
 // Renames the sound.
-inline unsigned long setaudioname(unsigned long h, char const* name) { return SetAudioName20(h, name); }
+inline unsigned long setaudioname(unsigned long h, char const* name) {
+  return SetAudioName20(h, name);
+}
 
 // Code of this thread's last sound failure, then 0.
 inline unsigned long getsounderror() { return sound_geterror(); }
@@ -777,10 +917,14 @@ inline void sound(unsigned long freq, double seconds) { Sound31(freq, seconds); 
 inline bitmap* createbmp(unsigned long w, unsigned long h) { return CreateBMP192(w, h); }
 
 // A new w x h bitmap in a colour.
-inline bitmap* createbmp(unsigned long w, unsigned long h, unsigned long colour) { return CreateBMP191(w, h, colour); }
+inline bitmap* createbmp(unsigned long w, unsigned long h, unsigned long colour) {
+  return CreateBMP191(w, h, colour);
+}
 
 // A new bitmap with the settings of b.
-inline bitmap* createbmp(bitmap* b, unsigned long w, unsigned long h, unsigned long colour) { return CreateBMP189(b, w, h, colour); }
+inline bitmap* createbmp(bitmap* b, unsigned long w, unsigned long h, unsigned long colour) {
+  return CreateBMP189(b, w, h, colour);
+}
 
 // A copy of bitmap b.
 inline bitmap* createbmp(bitmap* b) { return CreateBMP190(b); }
@@ -813,25 +957,47 @@ inline void drawbmp(bitmap* src, unsigned long dx) { DrawBMP217(src, dx); }
 inline void drawbmp(bitmap* src, unsigned long dx, unsigned long dy) { DrawBMP216(src, dx, dy); }
 
 // The same, scaled to width dw.
-inline void drawbmp(bitmap* src, unsigned long dx, unsigned long dy, unsigned long dw) { DrawBMP215(src, dx, dy, dw); }
+inline void drawbmp(bitmap* src, unsigned long dx, unsigned long dy, unsigned long dw) {
+  DrawBMP215(src, dx, dy, dw);
+}
 
 // The same, scaled to dw x dh.
-inline void drawbmp(bitmap* src, unsigned long dx, unsigned long dy, unsigned long dw, unsigned long dh) { DrawBMP214(src, dx, dy, dw, dh); }
+inline void drawbmp(bitmap* src, unsigned long dx, unsigned long dy, unsigned long dw,
+                    unsigned long dh) {
+  DrawBMP214(src, dx, dy, dw, dh);
+}
 
 // Draws part of src from x = sx.
-inline void drawbmp(bitmap* src, unsigned long dx, unsigned long dy, unsigned long dw, unsigned long dh, unsigned long sx) { DrawBMP213(src, dx, dy, dw, dh, sx); }
+inline void drawbmp(bitmap* src, unsigned long dx, unsigned long dy, unsigned long dw,
+                    unsigned long dh, unsigned long sx) {
+  DrawBMP213(src, dx, dy, dw, dh, sx);
+}
 
 // Draws part of src from (sx, sy).
-inline void drawbmp(bitmap* src, unsigned long dx, unsigned long dy, unsigned long dw, unsigned long dh, unsigned long sx, unsigned long sy) { DrawBMP212(src, dx, dy, dw, dh, sx, sy); }
+inline void drawbmp(bitmap* src, unsigned long dx, unsigned long dy, unsigned long dw,
+                    unsigned long dh, unsigned long sx, unsigned long sy) {
+  DrawBMP212(src, dx, dy, dw, dh, sx, sy);
+}
 
 // Draws the part sw wide.
-inline void drawbmp(bitmap* src, unsigned long dx, unsigned long dy, unsigned long dw, unsigned long dh, unsigned long sx, unsigned long sy, unsigned long sw) { DrawBMP211(src, dx, dy, dw, dh, sx, sy, sw); }
+inline void drawbmp(bitmap* src, unsigned long dx, unsigned long dy, unsigned long dw,
+                    unsigned long dh, unsigned long sx, unsigned long sy, unsigned long sw) {
+  DrawBMP211(src, dx, dy, dw, dh, sx, sy, sw);
+}
 
 // Draws the part sw x sh, scaled to dw x dh.
-inline void drawbmp(bitmap* src, unsigned long dx, unsigned long dy, unsigned long dw, unsigned long dh, unsigned long sx, unsigned long sy, unsigned long sw, unsigned long sh) { DrawBMP210(src, dx, dy, dw, dh, sx, sy, sw, sh); }
+inline void drawbmp(bitmap* src, unsigned long dx, unsigned long dy, unsigned long dw,
+                    unsigned long dh, unsigned long sx, unsigned long sy, unsigned long sw,
+                    unsigned long sh) {
+  DrawBMP210(src, dx, dy, dw, dh, sx, sy, sw, sh);
+}
 
 // The same, leaving out the key colour.
-inline void drawbmp(bitmap* src, unsigned long dx, unsigned long dy, unsigned long dw, unsigned long dh, unsigned long sx, unsigned long sy, unsigned long sw, unsigned long sh, unsigned long key) { DrawBMP209(src, dx, dy, dw, dh, sx, sy, sw, sh, key); }
+inline void drawbmp(bitmap* src, unsigned long dx, unsigned long dy, unsigned long dw,
+                    unsigned long dh, unsigned long sx, unsigned long sy, unsigned long sw,
+                    unsigned long sh, unsigned long key) {
+  DrawBMP209(src, dx, dy, dw, dh, sx, sy, sw, sh, key);
+}
 
 // Draws src onto dest at (0, 0).
 inline void drawbmp(bitmap* dest, bitmap* src) { DrawBMP208(dest, src); }
@@ -840,28 +1006,54 @@ inline void drawbmp(bitmap* dest, bitmap* src) { DrawBMP208(dest, src); }
 inline void drawbmp(bitmap* dest, bitmap* src, unsigned long dx) { DrawBMP207(dest, src, dx); }
 
 // Draws src onto dest at (dx, dy).
-inline void drawbmp(bitmap* dest, bitmap* src, unsigned long dx, unsigned long dy) { DrawBMP206(dest, src, dx, dy); }
+inline void drawbmp(bitmap* dest, bitmap* src, unsigned long dx, unsigned long dy) {
+  DrawBMP206(dest, src, dx, dy);
+}
 
 // The same, scaled to width dw.
-inline void drawbmp(bitmap* dest, bitmap* src, unsigned long dx, unsigned long dy, unsigned long dw) { DrawBMP205(dest, src, dx, dy, dw); }
+inline void drawbmp(bitmap* dest, bitmap* src, unsigned long dx, unsigned long dy,
+                    unsigned long dw) {
+  DrawBMP205(dest, src, dx, dy, dw);
+}
 
 // The same, scaled to dw x dh.
-inline void drawbmp(bitmap* dest, bitmap* src, unsigned long dx, unsigned long dy, unsigned long dw, unsigned long dh) { DrawBMP204(dest, src, dx, dy, dw, dh); }
+inline void drawbmp(bitmap* dest, bitmap* src, unsigned long dx, unsigned long dy,
+                    unsigned long dw, unsigned long dh) {
+  DrawBMP204(dest, src, dx, dy, dw, dh);
+}
 
 // Draws part of src from x = sx.
-inline void drawbmp(bitmap* dest, bitmap* src, unsigned long dx, unsigned long dy, unsigned long dw, unsigned long dh, unsigned long sx) { DrawBMP203(dest, src, dx, dy, dw, dh, sx); }
+inline void drawbmp(bitmap* dest, bitmap* src, unsigned long dx, unsigned long dy,
+                    unsigned long dw, unsigned long dh, unsigned long sx) {
+  DrawBMP203(dest, src, dx, dy, dw, dh, sx);
+}
 
 // Draws part of src from (sx, sy).
-inline void drawbmp(bitmap* dest, bitmap* src, unsigned long dx, unsigned long dy, unsigned long dw, unsigned long dh, unsigned long sx, unsigned long sy) { DrawBMP202(dest, src, dx, dy, dw, dh, sx, sy); }
+inline void drawbmp(bitmap* dest, bitmap* src, unsigned long dx, unsigned long dy,
+                    unsigned long dw, unsigned long dh, unsigned long sx, unsigned long sy) {
+  DrawBMP202(dest, src, dx, dy, dw, dh, sx, sy);
+}
 
 // Draws the part sw wide.
-inline void drawbmp(bitmap* dest, bitmap* src, unsigned long dx, unsigned long dy, unsigned long dw, unsigned long dh, unsigned long sx, unsigned long sy, unsigned long sw) { DrawBMP201(dest, src, dx, dy, dw, dh, sx, sy, sw); }
+inline void drawbmp(bitmap* dest, bitmap* src, unsigned long dx, unsigned long dy,
+                    unsigned long dw, unsigned long dh, unsigned long sx, unsigned long sy,
+                    unsigned long sw) {
+  DrawBMP201(dest, src, dx, dy, dw, dh, sx, sy, sw);
+}
 
 // Draws the part sw x sh, scaled to dw x dh.
-inline void drawbmp(bitmap* dest, bitmap* src, unsigned long dx, unsigned long dy, unsigned long dw, unsigned long dh, unsigned long sx, unsigned long sy, unsigned long sw, unsigned long sh) { DrawBMP200(dest, src, dx, dy, dw, dh, sx, sy, sw, sh); }
+inline void drawbmp(bitmap* dest, bitmap* src, unsigned long dx, unsigned long dy,
+                    unsigned long dw, unsigned long dh, unsigned long sx, unsigned long sy,
+                    unsigned long sw, unsigned long sh) {
+  DrawBMP200(dest, src, dx, dy, dw, dh, sx, sy, sw, sh);
+}
 
 // The same, leaving out the key colour.
-inline void drawbmp(bitmap* dest, bitmap* src, unsigned long dx, unsigned long dy, unsigned long dw, unsigned long dh, unsigned long sx, unsigned long sy, unsigned long sw, unsigned long sh, unsigned long key) { DrawBMP199(dest, src, dx, dy, dw, dh, sx, sy, sw, sh, key); }
+inline void drawbmp(bitmap* dest, bitmap* src, unsigned long dx, unsigned long dy,
+                    unsigned long dw, unsigned long dh, unsigned long sx, unsigned long sy,
+                    unsigned long sw, unsigned long sh, unsigned long key) {
+  DrawBMP199(dest, src, dx, dy, dw, dh, sx, sy, sw, sh, key);
+}
 
 // Draws the bitmap made last onto the window at (0, 0).
 inline void drawbmp() { DrawBMP228(); }
@@ -873,25 +1065,45 @@ inline void drawbmp(unsigned long dx) { DrawBMP227(dx); }
 inline void drawbmp(unsigned long dx, unsigned long dy) { DrawBMP226(dx, dy); }
 
 // The same, scaled to width dw.
-inline void drawbmp(unsigned long dx, unsigned long dy, unsigned long dw) { DrawBMP225(dx, dy, dw); }
+inline void drawbmp(unsigned long dx, unsigned long dy, unsigned long dw) {
+  DrawBMP225(dx, dy, dw);
+}
 
 // The same, scaled to dw x dh.
-inline void drawbmp(unsigned long dx, unsigned long dy, unsigned long dw, unsigned long dh) { DrawBMP224(dx, dy, dw, dh); }
+inline void drawbmp(unsigned long dx, unsigned long dy, unsigned long dw, unsigned long dh) {
+  DrawBMP224(dx, dy, dw, dh);
+}
 
 // Draws part of it from x = sx.
-inline void drawbmp(unsigned long dx, unsigned long dy, unsigned long dw, unsigned long dh, unsigned long sx) { DrawBMP223(dx, dy, dw, dh, sx); }
+inline void drawbmp(unsigned long dx, unsigned long dy, unsigned long dw, unsigned long dh,
+                    unsigned long sx) {
+  DrawBMP223(dx, dy, dw, dh, sx);
+}
 
 // Draws part of it from (sx, sy).
-inline void drawbmp(unsigned long dx, unsigned long dy, unsigned long dw, unsigned long dh, unsigned long sx, unsigned long sy) { DrawBMP222(dx, dy, dw, dh, sx, sy); }
+inline void drawbmp(unsigned long dx, unsigned long dy, unsigned long dw, unsigned long dh,
+                    unsigned long sx, unsigned long sy) {
+  DrawBMP222(dx, dy, dw, dh, sx, sy);
+}
 
 // Draws the part sw wide.
-inline void drawbmp(unsigned long dx, unsigned long dy, unsigned long dw, unsigned long dh, unsigned long sx, unsigned long sy, unsigned long sw) { DrawBMP221(dx, dy, dw, dh, sx, sy, sw); }
+inline void drawbmp(unsigned long dx, unsigned long dy, unsigned long dw, unsigned long dh,
+                    unsigned long sx, unsigned long sy, unsigned long sw) {
+  DrawBMP221(dx, dy, dw, dh, sx, sy, sw);
+}
 
 // Draws the part sw x sh, scaled to dw x dh.
-inline void drawbmp(unsigned long dx, unsigned long dy, unsigned long dw, unsigned long dh, unsigned long sx, unsigned long sy, unsigned long sw, unsigned long sh) { DrawBMP220(dx, dy, dw, dh, sx, sy, sw, sh); }
+inline void drawbmp(unsigned long dx, unsigned long dy, unsigned long dw, unsigned long dh,
+                    unsigned long sx, unsigned long sy, unsigned long sw, unsigned long sh) {
+  DrawBMP220(dx, dy, dw, dh, sx, sy, sw, sh);
+}
 
 // The same, leaving out the key colour.
-inline void drawbmp(unsigned long dx, unsigned long dy, unsigned long dw, unsigned long dh, unsigned long sx, unsigned long sy, unsigned long sw, unsigned long sh, unsigned long key) { DrawBMP219(dx, dy, dw, dh, sx, sy, sw, sh, key); }
+inline void drawbmp(unsigned long dx, unsigned long dy, unsigned long dw, unsigned long dh,
+                    unsigned long sx, unsigned long sy, unsigned long sw, unsigned long sh,
+                    unsigned long key) {
+  DrawBMP219(dx, dy, dw, dh, sx, sy, sw, sh, key);
+}
 
 // dest = the mean of a and b, pixel by pixel.
 inline void mixbmp(bitmap* dest, bitmap* a, bitmap* b) { MixBMP229(dest, a, b); }
@@ -918,10 +1130,14 @@ inline void getbb(bitbuf* bb) { GetBB235(bb); }
 inline void setbb(bitbuf* bb) { SetBB236(bb); }
 
 // The buffer's pixel at (x, y).
-inline unsigned long getbbpixel(bitbuf* bb, unsigned long x, unsigned long y) { return GetBBPixel152(bb, x, y); }
+inline unsigned long getbbpixel(bitbuf* bb, unsigned long x, unsigned long y) {
+  return GetBBPixel152(bb, x, y);
+}
 
 // Sets the buffer's pixel at (x, y).
-inline void setbbpixel(bitbuf* bb, unsigned long x, unsigned long y, unsigned long colour) { SetBBPixel153(bb, x, y, colour); }
+inline void setbbpixel(bitbuf* bb, unsigned long x, unsigned long y, unsigned long colour) {
+  SetBBPixel153(bb, x, y, colour);
+}
 
 // dest = the mean of buffers a and b.
 inline void mixbb(bitbuf* dest, bitbuf* a, bitbuf* b) { MixBB237(dest, a, b); }
@@ -996,7 +1212,8 @@ inline mystring getstring(unsigned long n) { return GetString324(n); }
 // thread's error code (`geterror()`, which also clears it) and its text (`geterrortext()`).
 // The facade's own `random(n)` gives 0 .. n - 1 and `randomize()` seeds it.
 
-// Code of this thread's last failure (0 none, 1 no window, 2 bad argument, 3 file, 4 memory, 5 unsupported, 6 device), then 0.
+// Code of this thread's last failure (0 none, 1 no window, 2 bad argument, 3 file, 4 memory, 5
+// unsupported, 6 device), then 0.
 inline unsigned long geterror() { return GetError38(); }
 
 // Text of this thread's last failure ("" when none).
@@ -1006,19 +1223,27 @@ inline mystring geterrortext() { return disp_errortext(); }
 inline unsigned long msgbox(char const* text) { return MsgBox27(text); }
 
 // The same with a caption.
-inline unsigned long msgbox(char const* text, char const* caption) { return MsgBox25(text, caption); }
+inline unsigned long msgbox(char const* text, char const* caption) {
+  return MsgBox25(text, caption);
+}
 
 // The same with buttons and icon by flags; returns the answer.
-inline unsigned long msgbox(char const* text, char const* caption, unsigned long flags) { return MsgBox23(text, caption, flags); }
+inline unsigned long msgbox(char const* text, char const* caption, unsigned long flags) {
+  return MsgBox23(text, caption, flags);
+}
 
 // Message box with UTF-16 text.
 inline unsigned long msgboxw(short const* text) { return MsgBoxW26(text); }
 
 // The same with a caption.
-inline unsigned long msgboxw(short const* text, short const* caption) { return MsgBoxW24(text, caption); }
+inline unsigned long msgboxw(short const* text, short const* caption) {
+  return MsgBoxW24(text, caption);
+}
 
 // The same with flags.
-inline unsigned long msgboxw(short const* text, short const* caption, unsigned long flags) { return MsgBoxW22(text, caption, flags); }
+inline unsigned long msgboxw(short const* text, short const* caption, unsigned long flags) {
+  return MsgBoxW22(text, caption, flags);
+}
 
 // The sign of x: -1, 0 or 1.
 inline long sgn(double x) { return sgn1(x); }

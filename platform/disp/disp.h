@@ -27,12 +27,14 @@ bool CreateWin44(void);
 bool CreateWin43(unsigned long w);
 // Opens a w x h window, centred, fixed size.
 bool CreateWin42(unsigned long w, unsigned long h);
-// Opens a w x h window, centred, with style bits (1 resizable, 2 borderless, 4 full screen, 8 on top).
+// Opens a w x h window, centred, with style bits (1 resizable, 2 borderless, 4 full screen, 8 on
+// top).
 bool CreateWin41(unsigned long w, unsigned long h, unsigned long style);
 // Opens a w x h window at (x, y) on the screen.
 bool CreateWin40(unsigned long w, unsigned long h, unsigned long x, unsigned long y);
 // Opens a w x h window at (x, y) with style bits.
-bool CreateWin39(unsigned long w, unsigned long h, unsigned long x, unsigned long y, unsigned long style);
+bool CreateWin39(unsigned long w, unsigned long h, unsigned long x, unsigned long y,
+                 unsigned long style);
 // Shows everything drawn since the last call; counts the frame.
 void FreshWin45(void);
 // Whether the window is open (false once the user closed it).
@@ -141,39 +143,49 @@ void Ellipse183(long x, long y, long rx, long ry, unsigned long colour);
 // Ellipse in the pen and brush colours.
 void Ellipse184(long x, long y, long rx, long ry);
 // Ellipse on bitmap b.
-void Ellipse181(bitmap* b, long x, long y, long rx, long ry, unsigned long outline, unsigned long fill);
+void Ellipse181(bitmap* b, long x, long y, long rx, long ry, unsigned long outline,
+                unsigned long fill);
 // Triangle of three points.
-void Triangle166(long x1, long y1, long x2, long y2, long x3, long y3, unsigned long outline, unsigned long fill);
+void Triangle166(long x1, long y1, long x2, long y2, long x3, long y3, unsigned long outline,
+                 unsigned long fill);
 // Filled triangle.
 void Triangle167(long x1, long y1, long x2, long y2, long x3, long y3, unsigned long colour);
 // Triangle in the pen and brush colours.
 void Triangle168(long x1, long y1, long x2, long y2, long x3, long y3);
 // Triangle on bitmap b.
-void Triangle165(bitmap* b, long x1, long y1, long x2, long y2, long x3, long y3, unsigned long outline, unsigned long fill);
-// Elliptic arc covering the angles from end up to start (radians, clockwise on screen); the fill is the slice.
-void Arc170(long x, long y, long rx, long ry, double start, double end, unsigned long outline, unsigned long fill);
+void Triangle165(bitmap* b, long x1, long y1, long x2, long y2, long x3, long y3,
+                 unsigned long outline, unsigned long fill);
+// Elliptic arc covering the angles from end up to start (radians, clockwise on screen); the fill is
+// the slice.
+void Arc170(long x, long y, long rx, long ry, double start, double end, unsigned long outline,
+            unsigned long fill);
 // Arc curve in one colour.
 void Arc171(long x, long y, long rx, long ry, double start, double end, unsigned long colour);
 // Arc in the pen and brush colours.
 void Arc172(long x, long y, long rx, long ry, double start, double end);
 // Arc on bitmap b.
-void Arc169(bitmap* b, long x, long y, long rx, long ry, double start, double end, unsigned long outline, unsigned long fill);
+void Arc169(bitmap* b, long x, long y, long rx, long ry, double start, double end,
+            unsigned long outline, unsigned long fill);
 // Pie slice, outlined along the curve and both radii.
-void Pie174(long x, long y, long rx, long ry, double start, double end, unsigned long outline, unsigned long fill);
+void Pie174(long x, long y, long rx, long ry, double start, double end, unsigned long outline,
+            unsigned long fill);
 // Filled pie slice.
 void Pie175(long x, long y, long rx, long ry, double start, double end, unsigned long colour);
 // Pie slice in the pen and brush colours.
 void Pie176(long x, long y, long rx, long ry, double start, double end);
 // Pie slice on bitmap b.
-void Pie173(bitmap* b, long x, long y, long rx, long ry, double start, double end, unsigned long outline, unsigned long fill);
+void Pie173(bitmap* b, long x, long y, long rx, long ry, double start, double end,
+            unsigned long outline, unsigned long fill);
 // Arc closed by the straight line between its ends.
-void Chord178(long x, long y, long rx, long ry, double start, double end, unsigned long outline, unsigned long fill);
+void Chord178(long x, long y, long rx, long ry, double start, double end, unsigned long outline,
+              unsigned long fill);
 // Filled chord.
 void Chord179(long x, long y, long rx, long ry, double start, double end, unsigned long colour);
 // Chord in the pen and brush colours.
 void Chord180(long x, long y, long rx, long ry, double start, double end);
 // Chord on bitmap b.
-void Chord177(bitmap* b, long x, long y, long rx, long ry, double start, double end, unsigned long outline, unsigned long fill);
+void Chord177(bitmap* b, long x, long y, long rx, long ry, double start, double end,
+              unsigned long outline, unsigned long fill);
 // Width of outlines and lines, for every target.
 void SetPenWidth82(unsigned long w);
 // Outline colour of the window's forms without colours (1: none).
@@ -206,9 +218,11 @@ void DrawTextXY122(char const* text, unsigned long x, unsigned long y);
 // Draws text on bitmap b.
 void DrawTextXY119(bitmap* b, char const* text, long x, long y, unsigned long colour);
 // The same with a box colour.
-void DrawTextXY118(bitmap* b, char const* text, long x, long y, unsigned long colour, unsigned long box);
+void DrawTextXY118(bitmap* b, char const* text, long x, long y, unsigned long colour,
+                   unsigned long box);
 // Text centred in a boxw x boxh box on bitmap b.
-void DrawTextXY117(bitmap* b, char const* text, long x, long y, unsigned long colour, unsigned long box, unsigned long boxw, unsigned long boxh);
+void DrawTextXY117(bitmap* b, char const* text, long x, long y, unsigned long colour,
+                   unsigned long box, unsigned long boxw, unsigned long boxh);
 // Draws text at the cursor in the foreground colour.
 void DrawText125(char const* text);
 // Draws text at the cursor.
@@ -238,7 +252,8 @@ void DrawTextXYw135(char const* text, long x, long y, unsigned long colour, unsi
 // Draws wrapped text on bitmap b.
 void DrawTextXYw134(bitmap* b, char const* text, long x, long y, unsigned long colour);
 // The same with a box colour.
-void DrawTextXYw133(bitmap* b, char const* text, long x, long y, unsigned long colour, unsigned long box);
+void DrawTextXYw133(bitmap* b, char const* text, long x, long y, unsigned long colour,
+                    unsigned long box);
 // Draws wrapped text at the cursor.
 void DrawTextw140(char const* text);
 // The same in a colour.
@@ -497,17 +512,25 @@ void DrawBMP216(bitmap* src, unsigned long dx, unsigned long dy);
 // The same, scaled to width dw.
 void DrawBMP215(bitmap* src, unsigned long dx, unsigned long dy, unsigned long dw);
 // The same, scaled to dw x dh.
-void DrawBMP214(bitmap* src, unsigned long dx, unsigned long dy, unsigned long dw, unsigned long dh);
+void DrawBMP214(bitmap* src, unsigned long dx, unsigned long dy, unsigned long dw,
+                unsigned long dh);
 // Draws part of src from x = sx.
-void DrawBMP213(bitmap* src, unsigned long dx, unsigned long dy, unsigned long dw, unsigned long dh, unsigned long sx);
+void DrawBMP213(bitmap* src, unsigned long dx, unsigned long dy, unsigned long dw,
+                unsigned long dh, unsigned long sx);
 // Draws part of src from (sx, sy).
-void DrawBMP212(bitmap* src, unsigned long dx, unsigned long dy, unsigned long dw, unsigned long dh, unsigned long sx, unsigned long sy);
+void DrawBMP212(bitmap* src, unsigned long dx, unsigned long dy, unsigned long dw,
+                unsigned long dh, unsigned long sx, unsigned long sy);
 // Draws the part sw wide.
-void DrawBMP211(bitmap* src, unsigned long dx, unsigned long dy, unsigned long dw, unsigned long dh, unsigned long sx, unsigned long sy, unsigned long sw);
+void DrawBMP211(bitmap* src, unsigned long dx, unsigned long dy, unsigned long dw,
+                unsigned long dh, unsigned long sx, unsigned long sy, unsigned long sw);
 // Draws the part sw x sh, scaled to dw x dh.
-void DrawBMP210(bitmap* src, unsigned long dx, unsigned long dy, unsigned long dw, unsigned long dh, unsigned long sx, unsigned long sy, unsigned long sw, unsigned long sh);
+void DrawBMP210(bitmap* src, unsigned long dx, unsigned long dy, unsigned long dw,
+                unsigned long dh, unsigned long sx, unsigned long sy, unsigned long sw,
+                unsigned long sh);
 // The same, leaving out the key colour.
-void DrawBMP209(bitmap* src, unsigned long dx, unsigned long dy, unsigned long dw, unsigned long dh, unsigned long sx, unsigned long sy, unsigned long sw, unsigned long sh, unsigned long key);
+void DrawBMP209(bitmap* src, unsigned long dx, unsigned long dy, unsigned long dw,
+                unsigned long dh, unsigned long sx, unsigned long sy, unsigned long sw,
+                unsigned long sh, unsigned long key);
 // Draws src onto dest at (0, 0).
 void DrawBMP208(bitmap* dest, bitmap* src);
 // Draws src onto dest at (dx, 0).
@@ -517,17 +540,25 @@ void DrawBMP206(bitmap* dest, bitmap* src, unsigned long dx, unsigned long dy);
 // The same, scaled to width dw.
 void DrawBMP205(bitmap* dest, bitmap* src, unsigned long dx, unsigned long dy, unsigned long dw);
 // The same, scaled to dw x dh.
-void DrawBMP204(bitmap* dest, bitmap* src, unsigned long dx, unsigned long dy, unsigned long dw, unsigned long dh);
+void DrawBMP204(bitmap* dest, bitmap* src, unsigned long dx, unsigned long dy, unsigned long dw,
+                unsigned long dh);
 // Draws part of src from x = sx.
-void DrawBMP203(bitmap* dest, bitmap* src, unsigned long dx, unsigned long dy, unsigned long dw, unsigned long dh, unsigned long sx);
+void DrawBMP203(bitmap* dest, bitmap* src, unsigned long dx, unsigned long dy, unsigned long dw,
+                unsigned long dh, unsigned long sx);
 // Draws part of src from (sx, sy).
-void DrawBMP202(bitmap* dest, bitmap* src, unsigned long dx, unsigned long dy, unsigned long dw, unsigned long dh, unsigned long sx, unsigned long sy);
+void DrawBMP202(bitmap* dest, bitmap* src, unsigned long dx, unsigned long dy, unsigned long dw,
+                unsigned long dh, unsigned long sx, unsigned long sy);
 // Draws the part sw wide.
-void DrawBMP201(bitmap* dest, bitmap* src, unsigned long dx, unsigned long dy, unsigned long dw, unsigned long dh, unsigned long sx, unsigned long sy, unsigned long sw);
+void DrawBMP201(bitmap* dest, bitmap* src, unsigned long dx, unsigned long dy, unsigned long dw,
+                unsigned long dh, unsigned long sx, unsigned long sy, unsigned long sw);
 // Draws the part sw x sh, scaled to dw x dh.
-void DrawBMP200(bitmap* dest, bitmap* src, unsigned long dx, unsigned long dy, unsigned long dw, unsigned long dh, unsigned long sx, unsigned long sy, unsigned long sw, unsigned long sh);
+void DrawBMP200(bitmap* dest, bitmap* src, unsigned long dx, unsigned long dy, unsigned long dw,
+                unsigned long dh, unsigned long sx, unsigned long sy, unsigned long sw,
+                unsigned long sh);
 // The same, leaving out the key colour.
-void DrawBMP199(bitmap* dest, bitmap* src, unsigned long dx, unsigned long dy, unsigned long dw, unsigned long dh, unsigned long sx, unsigned long sy, unsigned long sw, unsigned long sh, unsigned long key);
+void DrawBMP199(bitmap* dest, bitmap* src, unsigned long dx, unsigned long dy, unsigned long dw,
+                unsigned long dh, unsigned long sx, unsigned long sy, unsigned long sw,
+                unsigned long sh, unsigned long key);
 // Draws the bitmap made last onto the window at (0, 0).
 void DrawBMP228(void);
 // Draws the bitmap made last at (dx, 0).
@@ -539,15 +570,21 @@ void DrawBMP225(unsigned long dx, unsigned long dy, unsigned long dw);
 // The same, scaled to dw x dh.
 void DrawBMP224(unsigned long dx, unsigned long dy, unsigned long dw, unsigned long dh);
 // Draws part of it from x = sx.
-void DrawBMP223(unsigned long dx, unsigned long dy, unsigned long dw, unsigned long dh, unsigned long sx);
+void DrawBMP223(unsigned long dx, unsigned long dy, unsigned long dw, unsigned long dh,
+                unsigned long sx);
 // Draws part of it from (sx, sy).
-void DrawBMP222(unsigned long dx, unsigned long dy, unsigned long dw, unsigned long dh, unsigned long sx, unsigned long sy);
+void DrawBMP222(unsigned long dx, unsigned long dy, unsigned long dw, unsigned long dh,
+                unsigned long sx, unsigned long sy);
 // Draws the part sw wide.
-void DrawBMP221(unsigned long dx, unsigned long dy, unsigned long dw, unsigned long dh, unsigned long sx, unsigned long sy, unsigned long sw);
+void DrawBMP221(unsigned long dx, unsigned long dy, unsigned long dw, unsigned long dh,
+                unsigned long sx, unsigned long sy, unsigned long sw);
 // Draws the part sw x sh, scaled to dw x dh.
-void DrawBMP220(unsigned long dx, unsigned long dy, unsigned long dw, unsigned long dh, unsigned long sx, unsigned long sy, unsigned long sw, unsigned long sh);
+void DrawBMP220(unsigned long dx, unsigned long dy, unsigned long dw, unsigned long dh,
+                unsigned long sx, unsigned long sy, unsigned long sw, unsigned long sh);
 // The same, leaving out the key colour.
-void DrawBMP219(unsigned long dx, unsigned long dy, unsigned long dw, unsigned long dh, unsigned long sx, unsigned long sy, unsigned long sw, unsigned long sh, unsigned long key);
+void DrawBMP219(unsigned long dx, unsigned long dy, unsigned long dw, unsigned long dh,
+                unsigned long sx, unsigned long sy, unsigned long sw, unsigned long sh,
+                unsigned long key);
 // dest = the mean of a and b, pixel by pixel.
 void MixBMP229(bitmap* dest, bitmap* a, bitmap* b);
 // Box blur of radius r.
@@ -616,7 +653,8 @@ char const* GetString324(unsigned long n);
 
 // ---- System
 
-// Code of this thread's last failure (0 none, 1 no window, 2 bad argument, 3 file, 4 memory, 5 unsupported, 6 device), then 0.
+// Code of this thread's last failure (0 none, 1 no window, 2 bad argument, 3 file, 4 memory, 5
+// unsupported, 6 device), then 0.
 unsigned long GetError38(void);
 // Text of this thread's last failure ("" when none).
 char const* disp_errortext(void);

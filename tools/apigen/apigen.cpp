@@ -175,6 +175,47 @@ std::string arglist(row const& r) {
   return s;
 }
 
+// A comment of up to 100 columns a line, broken between words.
+std::string comment(std::string const& text) {
+  std::string out, line = "//";
+  std::stringstream words(text);
+  std::string w;
+  while (words >> w) {
+    if (line.size() + 1 + w.size() > 100 && line != "//") {
+      out += line + "\n";
+      line = "//";
+    }
+    line += " " + w;
+  }
+  return out + line + "\n";
+}
+
+// "head(a, b, c)tail" within 100 columns: the parameters that do not fit go on further
+// lines, lined up after the parenthesis.
+std::string wrapcall(std::string const& head, std::string const& params, std::string const& tail) {
+  std::string one = head + "(" + params + ")" + tail;
+  if (one.size() <= 100) return one;
+  std::string indent(head.size() + 1, ' ');
+  std::string out = head + "(";
+  std::stringstream parts(params);
+  std::string part;
+  size_t col = out.size();
+  bool first = true;
+  while (std::getline(parts, part, ',')) {
+    part = trim(part);
+    std::string piece = first ? part : ", " + part;
+    if (!first && col + piece.size() + 1 + tail.size() > 100) {
+      out += ",\n" + indent + part;
+      col = indent.size() + part.size();
+    } else {
+      out += piece;
+      col += piece.size();
+    }
+    first = false;
+  }
+  return out + ")" + tail;
+}
+
 row const& rowof(std::string const& entry) {
   for (row const& r : rows)
     if (r.entry == entry) return r;
@@ -215,9 +256,9 @@ void libheader(std::string const& lib) {
       if (r->lib != lib) continue;
       if (!any) std::cout << "\n// ---- " << f.title << "\n\n";
       any = true;
-      std::cout << "// " << docs.at(e).line << "\n";
-      std::cout << entryresult(r->ret) << " " << e << "(" << paramlist(*r, entryparam, true)
-                << ");\n";
+      std::cout << comment(docs.at(e).line);
+      std::cout << wrapcall(entryresult(r->ret) + " " + e, paramlist(*r, entryparam, true), ";")
+                << "\n";
     }
   }
   std::cout << "\n#ifdef __cplusplus\n}  // extern \"C\"\n#endif\n\n";
@@ -245,9 +286,16 @@ void facadeheader() {
     for (std::string const& e : f.entries) {
       row const& r = rowof(e);
       std::string res = facaderesult(r.ret);
-      std::cout << "\n// " << docs.at(e).line << "\n";
-      std::cout << "inline " << res << " " << r.name << "(" << paramlist(r, facadeparam, false)
-                << ") { " << (res == "void" ? "" : "return ") << e << "(" << arglist(r) << "); }\n";
+      std::cout << "\n" << comment(docs.at(e).line);
+      std::string head = "inline " + res + " " + r.name;
+      std::string params = paramlist(r, facadeparam, false);
+      std::string body = std::string(res == "void" ? "" : "return ") + e + "(" + arglist(r) + ");";
+      std::string one = head + "(" + params + ") { " + body + " }";
+      if (one.size() <= 100) {
+        std::cout << one << "\n";
+      } else {
+        std::cout << wrapcall(head, params, " {") << "\n  " << body << "\n}\n";
+      }
     }
   }
   std::cout << "\n// Calls with plain int arguments (clear(0), sound(440, 200), drawbmp(b, 0, 0), "
