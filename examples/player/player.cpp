@@ -1,6 +1,7 @@
 // player: plays a piece of music and loops a stretch of it, as games loop their music
 // past an intro. UP / DOWN shift the pitch by a semitone, SPACE pauses and resumes,
-// Esc quits. Usage: player [FILE [LOOP_START LOOP_END]] (seconds; default the whole file).
+// Esc quits. Usage: player [FILE [LOOP_START LOOP_END [START]]] (seconds; default: the
+// whole file, from its beginning).
 #include <facade.h>
 
 #include <cstdio>
@@ -20,7 +21,7 @@ int main(int argc, char** argv) {
 
   createwin(640, 200);
   settitle("player");
-  playaudio(music);
+  playaudio(music, argc > 4 ? float(std::atof(argv[4])) : 0.0f);
   float semitones = 0;
   while (iswin()) {
     while (isnextmsg()) {
@@ -46,7 +47,7 @@ int main(int argc, char** argv) {
     bar(20, 120, 600, 24, 0x405040, 0x203020);
     bar(20 + long(600 * from / len), 116, long(600 * (to - from) / len), 4, 0x80A080);
     bar(20, 120, w, 24, 1, 0x60C060);
-    char line[96];
+    char line[640];
     std::snprintf(line, sizeof line, "%s  %.1f / %.1f s  pitch %+g", getaudioname(music).text, pos,
                   len, semitones);
     drawtextxy(line, 20, 40, 0xFFFFFF);

@@ -16,7 +16,7 @@ case $name in
   player)
     printf '0.3 UP\n0.6 UP\n0.9 UP\n1.2 DOWN\n1.5 SPACE\n' > "$keys"
     export DISP_QUIT_AT=2 DISP_SHOT="1.8:$shot"
-    set -- "$src/audio/bg.mp3" 27.49 82.33
+    set -- "$src/audio/bg.mp3" 27.49 82.33 40
     expect='^pitch \+2 semitones, paused$' ;;
   bitmaps)
     printf '' > "$keys"
