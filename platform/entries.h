@@ -1,5 +1,6 @@
 // The one list of the display and sound library entries: name, facade name, result and
-// parameter types, written once. The library headers, the facade and the tests expand it.
+// parameter types, written once. tools/apigen writes the library headers and the facade
+// from it (with the names of entries.txt); the libraries and the tests expand it.
 #pragma once
 
 // Row: X(entry, facade name, result, (parameters)). Types are one-token codes:
@@ -356,7 +357,8 @@
   QUIB_DISP_EXT_ERRORS(X)       \
   QUIB_DISP_EXT_WINDOW(X)
 
-// The text of the calling thread's last error ("" when there is none).
+// The text of the calling thread's last error, kept after GetError38 clears the code until
+// the next failure ("" before any).
 #define QUIB_DISP_EXT_ERRORS(X) X(disp_errortext, geterrortext, ms, ())
 
 // Desktop full screen on or off; whether it is on; whether the display connection was

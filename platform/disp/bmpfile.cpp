@@ -216,7 +216,10 @@ void dsp_decoderow(dsp_bmpinfo const& info, uint8_t const* s, uint32_t* d) {
 
 dsp_picture* dsp_loadbmp(char const* path, unsigned long key) {
   dsp_setup();
-  if (!path) return nullptr;
+  if (!path) {
+    dsp_seterror(dsp_earg, "loadbmp: the path is null");
+    return nullptr;
+  }
   dsp_bytes f;
   dsp_bmpinfo info;
   char const* why = dsp_readfile(path, f);
@@ -224,6 +227,8 @@ dsp_picture* dsp_loadbmp(char const* path, unsigned long key) {
   dsp_picture* p = nullptr;
   if (!why && !(p = dsp_newpicture(qe_u(info.w), qe_u(info.h)))) why = "out of memory";
   if (why) {
+    std::string text = "loadbmp: cannot load " + dsp_quote(path) + ": " + why;
+    dsp_seterror(std::strcmp(why, "out of memory") == 0 ? dsp_enomem : dsp_efile, text.c_str());
     if (dsp.pictures.loadfailures++ < dsp_maxreports)
       dsp_warn(
           "LoadBMP: %s: %s%s", path, why,
@@ -242,6 +247,16 @@ dsp_picture* dsp_loadbmp(char const* path, unsigned long key) {
   return p;
 }
 
+// A failed SaveBMP198: one line on stderr, and the file error with its text.
+bool dsp_savefail(char const* path, int err) {
+  dsp_warn("SaveBMP: %s: %s", path, strerror(err));
+  char why[128];
+  std::string text =
+      "savebmp: cannot write " + dsp_quote(path) + ": " + strerror_r(err, why, sizeof why);
+  dsp_seterror(dsp_efile, text.c_str());
+  return false;
+}
+
 }  // namespace
 
 // key: the colour that DrawBMP leaves out of this bitmap when the call names none (1: none).
@@ -253,12 +268,12 @@ qr_b LoadBMP197(qe_s path) { return dsp_loadbmp(path, 1); }
 // leaves no half-written file behind.
 qr_bool SaveBMP198(qe_b b, qe_s path) {
   dsp_setup();
-  if (!dsp_isbitmap(b) || !path) return false;
-  FILE* out = fopen(path, "wb");
-  if (!out) {
-    dsp_warn("SaveBMP: %s: %s", path, strerror(errno));
+  if (!dsp_isbitmap(b) || !path) {
+    dsp_seterror(dsp_earg, path ? "savebmp: not a live bitmap" : "savebmp: the path is null");
     return false;
   }
+  FILE* out = fopen(path, "wb");
+  if (!out) return dsp_savefail(path, errno);
   uint32_t const row = (uint32_t(b->w) * 3 + 3) / 4 * 4;
   uint32_t const data = row * uint32_t(b->h);
   uint8_t head[54] = {'B', 'M'};
@@ -294,7 +309,6 @@ qr_bool SaveBMP198(qe_b b, qe_s path) {
   bool const regular = fstat(fileno(out), &st) == 0 && S_ISREG(st.st_mode);
   if (fclose(out) != 0 && !err) err = failed();
   if (!err) return true;
-  dsp_warn("SaveBMP: %s: %s", path, strerror(err));
   if (regular) unlink(path);
-  return false;
+  return dsp_savefail(path, err);
 }

@@ -55,9 +55,37 @@ std::atomic<int> dsp_fileerror{0};
 
 // ---- Internals -----------------------------------------------------------------------
 
+// The file entry running on this thread, for the text of its failure: what it was doing
+// and with which paths. Set for the span of the entry.
+struct dsp_fileop {
+  char const* what;  // "openfile: cannot open"
+  char const* path;
+  char const* to;  // the second path of copyfile and movefile, or null
+};
+thread_local dsp_fileop const* dsp_curop = nullptr;
+
+struct dsp_fileopscope {
+  dsp_fileop op;
+  dsp_fileopscope(char const* what, char const* path, char const* to = nullptr)
+      : op{what, path, to} {
+    dsp_curop = &op;
+  }
+  ~dsp_fileopscope() { dsp_curop = nullptr; }
+};
+
 bool dsp_filefail(int err) {
   dsp_fileerror = err;
-  dsp_seterror(err == ENOMEM ? dsp_enomem : err == EINVAL ? dsp_earg : dsp_efile);
+  unsigned code = err == ENOMEM ? dsp_enomem : err == EINVAL ? dsp_earg : dsp_efile;
+  if (!dsp_curop) {
+    dsp_seterror(code);
+    return false;
+  }
+  // openfile: cannot open "x.txt": No such file or directory
+  char why[128];
+  std::string text = std::string(dsp_curop->what) + " " + dsp_quote(dsp_curop->path);
+  if (dsp_curop->to) text += " to " + dsp_quote(dsp_curop->to);
+  text += std::string(": ") + strerror_r(err, why, sizeof why);
+  dsp_seterror(code, text.c_str());
   return false;
 }
 
@@ -271,6 +299,7 @@ qr_bool IsFile307(qe_s path) {
 // Never truncates: an existing file (or anything else of that name) makes it fail, so data
 // is never lost by accident.
 qr_bool NewFile308(qe_s path) {
+  dsp_fileopscope scope("newfile: cannot create", path);
   if (dsp_badpath(path)) return dsp_filefail(ENOENT);
   int fd = open(path, O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOCTTY, 0666);
   if (fd < 0) return dsp_filefail(errno);
@@ -281,6 +310,7 @@ qr_bool NewFile308(qe_s path) {
 // Like `mkdir -p`: missing parents are made too, and a directory that is already there is
 // success. Parents made before a later step fails stay.
 qr_bool NewDir309(qe_s path) {
+  dsp_fileopscope scope("newdir: cannot make", path);
   if (dsp_badpath(path)) return dsp_filefail(ENOENT);
   std::string p(path);
   for (size_t i = 1; i <= p.size(); ++i) {
@@ -295,6 +325,7 @@ qr_bool NewDir309(qe_s path) {
 }
 
 qr_bool CopyFile310(qe_s from, qe_s to) {
+  dsp_fileopscope scope("copyfile: cannot copy", from, to);
   if (dsp_badpath(from) || dsp_badpath(to)) return dsp_filefail(ENOENT);
   return dsp_copy(from, to);
 }
@@ -303,6 +334,7 @@ qr_bool CopyFile310(qe_s from, qe_s to) {
 // original deleted; should the delete fail, the copy is removed again, so the file is in
 // exactly one place whatever happens.
 qr_bool MoveFile311(qe_s from, qe_s to) {
+  dsp_fileopscope scope("movefile: cannot move", from, to);
   if (dsp_badpath(from) || dsp_badpath(to)) return dsp_filefail(ENOENT);
   if (renameat2(AT_FDCWD, from, AT_FDCWD, to, RENAME_NOREPLACE) == 0) return true;
   int err = errno;
@@ -330,6 +362,7 @@ qr_bool MoveFile311(qe_s from, qe_s to) {
 // Files, symbolic links (the link, never what it points to) and empty directories; a
 // directory with anything in it is refused, never emptied.
 qr_bool DeleteFile312(qe_s path) {
+  dsp_fileopscope scope("deletefile: cannot delete", path);
   if (dsp_badpath(path)) return dsp_filefail(ENOENT);
   if (unlink(path) == 0) return true;
   int err = errno;
@@ -341,11 +374,16 @@ qr_bool DeleteFile312(qe_s path) {
 // ---- Entries: the reader -------------------------------------------------------------
 
 // Any open file is closed first, so after a failure no file is open.
-qr_bool OpenFile313(qe_s path) { return dsp_openreader(path); }
+qr_bool OpenFile313(qe_s path) {
+  dsp_fileopscope scope("openfile: cannot open", path);
+  return dsp_openreader(path);
+}
 
 qr_bool OpenFileW314(qe_ws path) {
   std::string narrow;
-  if (path && !dsp_utf16to8(path, narrow)) {
+  bool ok = !path || dsp_utf16to8(path, narrow);
+  dsp_fileopscope scope("openfilew: cannot open", path ? narrow.c_str() : nullptr);
+  if (!ok) {
     std::lock_guard lock(dsp_readerlock);
     dsp_closereader();  // as any failed open does
     return dsp_filefail(EILSEQ);

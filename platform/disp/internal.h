@@ -199,7 +199,12 @@ enum : unsigned {
   dsp_eunsupported = 5,  // the system cannot do this safely (pausing or stopping a thread)
   dsp_edevice = 6,       // no display, audio device or message box could be reached
 };
-void dsp_seterror(unsigned code);
+// Sets the code and the one-line text disp_errortext hands out: `text` where the failure
+// has detail worth telling (what, which file, why), else the code's own line.
+void dsp_seterror(unsigned code, char const* text = nullptr);
+// An argument as an error line quotes it: in double quotes, its first 48 bytes, with control
+// bytes, quotes and backslashes escaped, "..." when cut; (null) for null.
+std::string dsp_quote(char const* s);
 
 // Wide text: zero-terminated UTF-16 as short const*, to UTF-8 and back. Unpaired
 // surrogates become U+FFFD; at most dsp_widemax units are read, the rest is cut.

@@ -3,7 +3,9 @@
 // could hold a lock or be halfway through a write), so those entries refuse and say so.
 #include <pthread.h>
 
+#include <cstring>
 #include <mutex>
+#include <string>
 #include <vector>
 
 #include "platform/disp/internal.h"
@@ -46,7 +48,11 @@ bool dsp_refuse(unsigned long id) {
   dsp_threads& r = dsp_registry();
   std::lock_guard<std::mutex> g(r.lock);
   bool known = id >= 1 && id <= r.state.size() && r.state[id - 1] != dsp_tnone;
-  dsp_seterror(known ? dsp_eunsupported : dsp_earg);
+  if (known) {
+    dsp_seterror(dsp_eunsupported, "threads cannot be paused, resumed or stopped from outside");
+  } else {
+    dsp_seterror(dsp_earg, ("no thread has the id " + std::to_string(id)).c_str());
+  }
   return false;
 }
 
@@ -59,7 +65,7 @@ bool dsp_refuse(unsigned long id) {
 qr_u NewThread18(qe_p p) {
   dsp_setup();
   if (!p) {
-    dsp_seterror(dsp_earg);
+    dsp_seterror(dsp_earg, "newthread: the procedure is null");
     return 0;
   }
   dsp_threads& r = dsp_registry();
@@ -82,7 +88,10 @@ qr_u NewThread18(qe_p p) {
     delete start;
     std::lock_guard<std::mutex> g(r.lock);
     r.state[id - 1] = dsp_tnone;
-    dsp_seterror(dsp_enomem);
+    char why[128];
+    dsp_seterror(dsp_enomem, (std::string("newthread: cannot start a thread: ") +
+                              strerror_r(err, why, sizeof why))
+                                 .c_str());
     return 0;
   }
   return id;

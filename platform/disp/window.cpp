@@ -113,7 +113,7 @@ bool dsp_fail(char const* why, unsigned code = dsp_edevice) {
     dsp_warn("cannot open a window: %s; set DISPLAY or DISP_HEADLESS=1", why);
   else
     dsp_warn("cannot open a window: %s", why);
-  dsp_seterror(code);
+  dsp_seterror(code, (std::string("createwin: cannot open a window: ") + why).c_str());
   return false;
 }
 

@@ -1,0 +1,66 @@
+// Forms of clear, sound, i2hs and drawbmp for plain int arguments, which the library's own
+// overloads leave ambiguous: a literal 0 is a null bitmap as much as a colour or a position,
+// and 200 fits unsigned long and double alike. Each form converts and calls the facade
+// function the call means, so it reaches the same entry with the same values. Included by
+// facade.h after the functions it calls; C++11.
+#ifndef QUIB_FACADE_OVERLOADS_H
+#define QUIB_FACADE_OVERLOADS_H
+
+#include <type_traits>
+
+namespace quib_detail {
+
+// Whether every type is an integer type (bool and the character types included).
+template <typename... T>
+struct allint : std::true_type {};
+template <typename T, typename... R>
+struct allint<T, R...>
+    : std::integral_constant<bool, std::is_integral<T>::value && allint<R...>::value> {};
+
+template <bool B>
+using when = typename std::enable_if<B, int>::type;
+
+}  // namespace quib_detail
+
+// clear(0), clear(0x336699): paints the window's picture in that colour, as clear(0x336699UL).
+// An unsigned long argument still takes the function of the table itself.
+template <typename T, quib_detail::when<std::is_integral<T>::value> = 0>
+inline void clear(T colour) {
+  clear(static_cast<unsigned long>(colour));
+}
+
+// sound(440, 200): a beep of 440 Hz for 200 milliseconds; a floating-point length
+// (sound(440, 0.2)) still takes the form in seconds.
+template <typename F, typename T, quib_detail::when<quib_detail::allint<F, T>::value> = 0>
+inline void sound(F freq, T ms) {
+  sound(static_cast<unsigned long>(freq), static_cast<unsigned long>(ms));
+}
+
+// i2hs(5), i2hs(n): the hex text of the whole number ("5", "FF", "1000"), as i2hs(5UL). A
+// byte (unsigned char, char, signed char) gives its two digits ("05"), as
+// i2hs((unsigned char)5): a narrower form would drop digits of a larger number.
+template <typename T, quib_detail::when<std::is_integral<T>::value && (sizeof(T) > 1)> = 0>
+inline mystring i2hs(T n) {
+  return i2hs(static_cast<unsigned long>(n));
+}
+template <typename T, quib_detail::when<std::is_integral<T>::value && sizeof(T) == 1 &&
+                                        !std::is_same<T, unsigned char>::value> = 0>
+inline mystring i2hs(T byte) {
+  return i2hs(static_cast<unsigned char>(byte));
+}
+
+// drawbmp(src, 0, 0) and any call whose number places are plain ints: src onto the window,
+// as drawbmp(src, 0UL, 0UL). A literal 0 after src is a position, never a null bitmap.
+template <typename... I, quib_detail::when<quib_detail::allint<I...>::value &&
+                                           (sizeof...(I) >= 1 && sizeof...(I) <= 9)> = 0>
+inline void drawbmp(bitmap* src, I... a) {
+  drawbmp(src, static_cast<unsigned long>(a)...);
+}
+// drawbmp(0, 0), drawbmp(10, 20, 64, 64): the bitmap made last, onto the window.
+template <typename... I, quib_detail::when<quib_detail::allint<I...>::value &&
+                                           (sizeof...(I) >= 1 && sizeof...(I) <= 9)> = 0>
+inline void drawbmp(I... a) {
+  drawbmp(static_cast<unsigned long>(a)...);
+}
+
+#endif  // QUIB_FACADE_OVERLOADS_H

@@ -1,0 +1,451 @@
+// apigen: writes the written-out public headers (libdisp's, libsound's, the facade's, the
+// key constants), the literal-call probe and docs/api.md from the entry table in
+// platform/entries.h and the names and one-liners in platform/entries.txt.
+#include <cctype>
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <iostream>
+#include <map>
+#include <set>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "platform/disp/keys.h"
+#include "platform/entries.h"
+
+namespace {
+
+struct row {
+  std::string entry, name, ret;
+  std::vector<std::string> types;
+  std::string lib;  // "disp" or "sound"
+  bool ext;         // one of our extensions, outside the serial-numbered set
+};
+
+// The types as "(d, u)" text from the table, split into codes.
+std::vector<std::string> splittypes(std::string const& s) {
+  std::vector<std::string> out;
+  std::string cur;
+  for (char ch : s) {
+    if (ch == '(' || ch == ' ') continue;
+    if (ch == ',' || ch == ')') {
+      if (!cur.empty()) out.push_back(cur);
+      cur.clear();
+    } else {
+      cur += ch;
+    }
+  }
+  return out;
+}
+
+std::vector<row> rows;
+void add(char const* entry, char const* name, char const* ret, char const* types, char const* lib,
+         bool ext) {
+  rows.push_back({entry, name, ret, splittypes(types), lib, ext});
+}
+
+void loadtable() {
+#define ROW_DISP(e, n, r, t) add(#e, #n, #r, #t, "disp", false);
+#define ROW_SOUND(e, n, r, t) add(#e, #n, #r, #t, "sound", false);
+#define ROW_DISPX(e, n, r, t) add(#e, #n, #r, #t, "disp", true);
+#define ROW_SOUNDX(e, n, r, t) add(#e, #n, #r, #t, "sound", true);
+  QUIB_DISP_ENTRIES(ROW_DISP)
+  QUIB_SOUND_ENTRIES(ROW_SOUND)
+  QUIB_DISP_EXTENSIONS(ROW_DISPX)
+  QUIB_SOUND_EXTENSIONS(ROW_SOUNDX)
+}
+
+// ---- The names and one-liners ----------------------------------------------------------
+
+struct doc {
+  std::vector<std::string> params;
+  std::string line;
+};
+
+struct family {
+  std::string title;
+  std::vector<std::string> intro;
+  std::vector<std::string> entries;  // in the file's order
+};
+
+std::vector<family> families;
+std::map<std::string, doc> docs;
+
+[[noreturn]] void fail(std::string const& why) {
+  std::fprintf(stderr, "apigen: %s\n", why.c_str());
+  std::exit(1);
+}
+
+std::string trim(std::string s) {
+  size_t a = s.find_first_not_of(' ');
+  size_t b = s.find_last_not_of(' ');
+  return a == std::string::npos ? "" : s.substr(a, b - a + 1);
+}
+
+// Reads entries.txt and checks it against the table: every entry once, a name for every
+// parameter, nothing else.
+void loaddocs(char const* path) {
+  std::ifstream in(path);
+  if (!in) fail(std::string("cannot read ") + path);
+  std::map<std::string, row const*> byentry;
+  for (row const& r : rows) byentry[r.entry] = &r;
+  std::string line;
+  int n = 0;
+  while (std::getline(in, line)) {
+    ++n;
+    std::string where = std::string(path) + ":" + std::to_string(n) + ": ";
+    if (line.empty() || (line[0] == '#' && line.rfind("## ", 0) != 0)) continue;
+    if (line.rfind("## ", 0) == 0) {
+      families.push_back({line.substr(3), {}, {}});
+      continue;
+    }
+    if (families.empty()) fail(where + "an entry before the first family");
+    if (line.rfind("> ", 0) == 0) {
+      families.back().intro.push_back(line.substr(2));
+      continue;
+    }
+    size_t open = line.find('('), close = line.find("): ");
+    if (open == std::string::npos || close == std::string::npos || close < open)
+      fail(where + "expected Entry(names): text");
+    std::string entry = line.substr(0, open);
+    auto it = byentry.find(entry);
+    if (it == byentry.end()) fail(where + entry + " is not in entries.h");
+    if (docs.count(entry)) fail(where + entry + " appears twice");
+    doc d;
+    std::stringstream names(line.substr(open + 1, close - open - 1));
+    std::string name;
+    while (std::getline(names, name, ',')) d.params.push_back(trim(name));
+    if (d.params.size() != it->second->types.size())
+      fail(where + entry + " has " + std::to_string(it->second->types.size()) + " parameters");
+    d.line = line.substr(close + 3);
+    docs[entry] = d;
+    families.back().entries.push_back(entry);
+  }
+  for (row const& r : rows)
+    if (!docs.count(r.entry)) fail(r.entry + " has no line in " + path);
+}
+
+// ---- Types -------------------------------------------------------------------------------
+
+// What the entry takes (bytes and flags widened to 32 bits), as C spells it.
+std::string entryparam(std::string const& t) {
+  static std::map<std::string, std::string> const m = {
+      {"d", "double"},        {"f", "float"},   {"l", "long"},     {"u", "unsigned long"},
+      {"uc", "unsigned int"}, {"c", "int"},     {"bool", "int"},   {"s", "char const*"},
+      {"ws", "short const*"}, {"b", "bitmap*"}, {"bb", "bitbuf*"}, {"p", "void*"}};
+  return m.at(t);
+}
+
+std::string entryresult(std::string const& t) {
+  static std::map<std::string, std::string> const m = {
+      {"v", "void"},          {"d", "double"},       {"f", "float"},         {"l", "long"},
+      {"u", "unsigned long"}, {"bool", "bool"},      {"c", "char"},          {"p", "void*"},
+      {"s", "char const*"},   {"ms", "char const*"}, {"ws", "short const*"}, {"b", "bitmap*"},
+      {"bb", "bitbuf*"}};
+  return m.at(t);
+}
+
+// What the facade takes and gives: bytes as bytes, library text as a mystring.
+std::string facadeparam(std::string const& t) {
+  if (t == "uc") return "unsigned char";
+  if (t == "c") return "char";
+  if (t == "bool") return "bool";
+  return entryparam(t);
+}
+
+std::string facaderesult(std::string const& t) { return t == "ms" ? "mystring" : entryresult(t); }
+
+// "unsigned long w, unsigned long h"; "void" for none when C asks for it.
+std::string paramlist(row const& r, std::string (*type)(std::string const&), bool cvoid) {
+  doc const& d = docs.at(r.entry);
+  std::string s;
+  for (size_t i = 0; i < r.types.size(); ++i) {
+    std::string t = type(r.types[i]);
+    s += (i ? ", " : "") + t + " " + d.params[i];
+  }
+  return s.empty() && cvoid ? "void" : s;
+}
+
+std::string arglist(row const& r) {
+  std::vector<std::string> const& p = docs.at(r.entry).params;
+  std::string s;
+  for (size_t i = 0; i < p.size(); ++i) s += (i ? ", " : "") + p[i];
+  return s;
+}
+
+// A comment of up to 100 columns a line, broken between words.
+std::string comment(std::string const& text) {
+  std::string out, line = "//";
+  std::stringstream words(text);
+  std::string w;
+  while (words >> w) {
+    if (line.size() + 1 + w.size() > 100 && line != "//") {
+      out += line + "\n";
+      line = "//";
+    }
+    line += " " + w;
+  }
+  return out + line + "\n";
+}
+
+// "head(a, b, c)tail" within 100 columns: the parameters that do not fit go on further
+// lines, lined up after the parenthesis.
+std::string wrapcall(std::string const& head, std::string const& params, std::string const& tail) {
+  std::string one = head + "(" + params + ")" + tail;
+  if (one.size() <= 100) return one;
+  std::string indent(head.size() + 1, ' ');
+  std::string out = head + "(";
+  std::stringstream parts(params);
+  std::string part;
+  size_t col = out.size();
+  bool first = true;
+  while (std::getline(parts, part, ',')) {
+    part = trim(part);
+    std::string piece = first ? part : ", " + part;
+    if (!first && col + piece.size() + 1 + tail.size() > 100) {
+      out += ",\n" + indent + part;
+      col = indent.size() + part.size();
+    } else {
+      out += piece;
+      col += piece.size();
+    }
+    first = false;
+  }
+  return out + ")" + tail;
+}
+
+row const& rowof(std::string const& entry) {
+  for (row const& r : rows)
+    if (r.entry == entry) return r;
+  fail(entry + " is not in entries.h");
+}
+
+// ---- Writers -------------------------------------------------------------------------------
+
+char const* const generated =
+    "// Generated by tools/apigen from platform/entries.h and platform/entries.txt: edit\n"
+    "// those and run `cmake --build build --target apigen_update`.\n";
+
+void libheader(std::string const& lib) {
+  std::string guard = lib == "disp" ? "QUIB_DISP_H" : "QUIB_SOUND_H";
+  if (lib == "disp") {
+    std::cout << "// Public entries of libdisp, the display library: window, drawing, text, "
+                 "input, clock.\n// Plain C (C99 and later) and C++; the contract is "
+                 "platform/README.md.\n";
+  } else {
+    std::cout << "// Public entries of libsound, the sound library: load, play, seek and "
+                 "pitch sounds.\n// Plain C (C99 and later) and C++; the contract is "
+                 "platform/README.md.\n";
+  }
+  std::cout << generated << "#ifndef " << guard << "\n#define " << guard << "\n\n";
+  std::cout << "#ifndef __cplusplus\n#include <stdbool.h>\n#endif\n\n";
+  if (lib == "disp") {
+    std::cout << "#ifndef QUIB_HANDLES_DECLARED\n#define QUIB_HANDLES_DECLARED\n"
+                 "typedef struct bitmap bitmap;  // a picture to draw on: the window's or an "
+                 "off-screen one\n"
+                 "typedef struct bitbuf bitbuf;  // a copy of a bitmap's pixels in plain memory\n"
+                 "#endif\n\n";
+  }
+  std::cout << "#ifdef __cplusplus\nextern \"C\" {\n#endif\n";
+  for (family const& f : families) {
+    bool any = false;
+    for (std::string const& e : f.entries) {
+      row const* r = &rowof(e);
+      if (r->lib != lib) continue;
+      if (!any) std::cout << "\n// ---- " << f.title << "\n\n";
+      any = true;
+      std::cout << comment(docs.at(e).line);
+      std::cout << wrapcall(entryresult(r->ret) + " " + e, paramlist(*r, entryparam, true), ";")
+                << "\n";
+    }
+  }
+  std::cout << "\n#ifdef __cplusplus\n}  // extern \"C\"\n#endif\n\n";
+  // The libraries and their tests are built from the table itself, with its type codes.
+  std::cout << "#if defined(__cplusplus) && __cplusplus >= 202002L\n"
+               "#if __has_include(\"platform/entries.h\")\n"
+               "#include \"platform/entries.h\"  // in-tree: the table the libraries are built "
+               "from\n#endif\n#endif\n\n#endif  // "
+            << guard << "\n";
+}
+
+void facadeheader() {
+  std::cout << "// The lower-case API of libdisp and libsound, one inline function per library "
+               "entry, each\n// passing its arguments unchanged to its entry; grouped by "
+               "family. C++11 and later.\n"
+            << generated
+            << "#ifndef QUIB_FACADE_H\n#define QUIB_FACADE_H\n\n"
+               "#include \"facade/keys.h\"\n#include \"facade/mystring.h\"\n#include "
+               "\"facade/random.h\"\n"
+               "#include \"platform/disp/disp.h\"\n#include \"platform/sound/sound.h\"\n";
+  for (family const& f : families) {
+    std::cout << "\n// ==== " << f.title << " " << std::string(80 - 9 - f.title.size(), '=')
+              << "\n";
+    for (std::string const& l : f.intro) std::cout << "// " << l << "\n";
+    for (std::string const& e : f.entries) {
+      row const& r = rowof(e);
+      std::string res = facaderesult(r.ret);
+      std::cout << "\n" << comment(docs.at(e).line);
+      std::string head = "inline " + res + " " + r.name;
+      std::string params = paramlist(r, facadeparam, false);
+      std::string body = std::string(res == "void" ? "" : "return ") + e + "(" + arglist(r) + ");";
+      std::string one = head + "(" + params + ") { " + body + " }";
+      if (one.size() <= 100) {
+        std::cout << one << "\n";
+      } else {
+        std::cout << wrapcall(head, params, " {") << "\n  " << body << "\n}\n";
+      }
+    }
+  }
+  std::cout << "\n// Calls with plain int arguments (clear(0), sound(440, 200), drawbmp(b, 0, 0), "
+               "i2hs(5)).\n#include \"facade/overloads.h\"\n\n"
+               "// In-tree C++20 code built from the entry table also gets the facade's types "
+               "by its codes.\n#ifdef QUIB_DISP_ENTRIES\n"
+               "typedef void qf_v;\ntypedef double qf_d;\ntypedef float qf_f;\ntypedef long "
+               "qf_l;\ntypedef unsigned long qf_u;\ntypedef unsigned char qf_uc;\ntypedef char "
+               "qf_c;\ntypedef bool qf_bool;\ntypedef char const* qf_s;\ntypedef short const* "
+               "qf_ws;\ntypedef bitmap* qf_b;\ntypedef bitbuf* qf_bb;\ntypedef void* qf_p;\n"
+               "typedef mystring qf_ms;\n#endif\n\n#endif  // QUIB_FACADE_H\n";
+}
+
+// Message codes as Windows numbers them; tests/api checks them against libdisp's own.
+struct named {
+  char const* name;
+  unsigned value;
+};
+named const messages[] = {
+    {"MOVE", 0x003},        {"SIZE", 0x005},        {"SETFOCUS", 0x007},    {"KILLFOCUS", 0x008},
+    {"PAINT", 0x00F},       {"CLOSE", 0x010},       {"SHOWWINDOW", 0x018},  {"KEYDOWN", 0x100},
+    {"KEYUP", 0x101},       {"MOUSEMOVE", 0x200},   {"LBUTTONDOWN", 0x201}, {"LBUTTONUP", 0x202},
+    {"RBUTTONDOWN", 0x204}, {"RBUTTONUP", 0x205},   {"MBUTTONDOWN", 0x207}, {"MBUTTONUP", 0x208},
+    {"MOUSEWHEEL", 0x20A},  {"XBUTTONDOWN", 0x20B}, {"XBUTTONUP", 0x20C},   {"MOUSEHWHEEL", 0x20E},
+    {"DROPFILES", 0x233},   {"MOUSELEAVE", 0x2A3},  {"USER", 0x400}};
+named const buttons[] = {{"LEFT", 1}, {"RIGHT", 2}, {"MIDDLE", 4}, {"X1", 5}, {"X2", 6}};
+
+void keysheader() {
+  std::cout << "// Named key codes, mouse buttons and message codes for iskey(), waitkey(), "
+               "ismouse(),\n// ismsg() and the rest; plain C and C++. From libdisp's key table.\n"
+            << generated
+            << "#ifndef QUIB_KEYS_H\n#define QUIB_KEYS_H\n\n"
+               "// Keys are Windows virtual-key codes. A letter is its UPPER-case character: "
+               "iskey('P')\n// or iskey(QUIB_KEY_P). Never pass a lower-case letter: 'a'..'o' "
+               "(97..111) are keypad\n// keys and 'p'..'z' (112..122) are F1..F11, so iskey('p') "
+               "fires on F1. Digits are '0'..'9'.\n// Where two keys share a code (both Enter "
+               "keys, both Shift keys) "
+               "both names are given.\n";
+  for (dsp_key const& k : dsp_keys) {
+    char buf[96];
+    std::snprintf(buf, sizeof buf, "#define QUIB_KEY_%-13s %u\n", k.name, k.vk);
+    std::cout << buf;
+  }
+  std::cout << "\n// Mouse buttons, as ismouse(), waitmouse(), getmouse() and pressmouse() "
+               "take and give them.\n";
+  for (named const& b : buttons) {
+    char buf[96];
+    std::snprintf(buf, sizeof buf, "#define QUIB_MOUSE_%-7s %u\n", b.name, b.value);
+    std::cout << buf;
+  }
+  std::cout << "\n// Message codes, for ismsg(), getmsg(), waitmsg(), getnextmsg() and "
+               "waitnextmsg().\n";
+  for (named const& m : messages) {
+    char buf[96];
+    std::snprintf(buf, sizeof buf, "#define QUIB_MSG_%-12s 0x%03X\n", m.name, m.value);
+    std::cout << buf;
+  }
+  std::cout << "\n#endif  // QUIB_KEYS_H\n";
+}
+
+// One call of every facade function with int literals (0 and 1) for each number, so that a
+// compiler says at once when a call of the ordinary kind is ambiguous.
+void probe() {
+  std::cout << "// Calls every facade function with int literals in every number place; "
+               "compiled, never run.\n"
+            << generated
+            << "#include \"facade/facade.h\"\n\nvoid probe(bitmap* b, bitbuf* bb, void* p, "
+               "short const* ws) {\n  (void)b, (void)bb, (void)p, (void)ws;\n";
+  for (int lit = 0; lit < 2; ++lit) {
+    for (row const& r : rows) {
+      std::string args;
+      for (size_t i = 0; i < r.types.size(); ++i) {
+        std::string const& t = r.types[i];
+        std::string a = t == "s"    ? "\"t\""
+                        : t == "ws" ? "ws"
+                        : t == "b"  ? "b"
+                        : t == "bb" ? "bb"
+                        : t == "p"  ? "p"
+                                    : std::to_string(lit);
+        args += (i ? ", " : "") + a;
+      }
+      std::cout << "  " << r.name << "(" << args << ");  // " << r.entry << "\n";
+    }
+  }
+  std::cout << "}\n";
+}
+
+std::string anchor(std::string const& title) {
+  std::string a;
+  for (char c : title) a += c == ' ' ? '-' : static_cast<char>(std::tolower(c));
+  return a;
+}
+
+void apimd() {
+  std::cout << "<!-- Generated by tools/apigen from platform/entries.h and "
+               "platform/entries.txt: edit those\n     and run `cmake --build build --target "
+               "apigen_update`. -->\n"
+               "# The quib API\n\n"
+               "Every function of `#include <facade.h>`, grouped by family, with its "
+               "parameters and what it\ndoes. Each one forwards to one entry of `libdisp` or "
+               "`libsound` (right column); the full\ncontract of each entry, with what omitted "
+               "arguments and failures mean, is\n[`platform/README.md`](../platform/README.md). "
+               "Key, mouse-button and message codes are named in\n`<keys.h>` (`QUIB_KEY_SPACE`, "
+               "`QUIB_MOUSE_LEFT`, `QUIB_MSG_KEYDOWN`, ...).\n\n"
+               "Types: `unsigned long` for sizes, colours (`0x00RRGGBB`), codes and handles; "
+               "`long` for\npositions that may be negative; `mystring` is a 512-byte text value "
+               "that converts to\n`char const*`. Calls with plain `int` literals work as "
+               "written: `clear(0)` paints black,\n`sound(440, 200)` beeps 200 ms, `drawbmp(b, "
+               "0, 0)` draws b at (0, 0), `i2hs(5)` gives \"5\".\n\n";
+  for (family const& f : families)
+    std::cout << "- [" << f.title << "](#" << anchor(f.title) << ")\n";
+  for (family const& f : families) {
+    std::cout << "\n## " << f.title << "\n\n";
+    for (std::string const& l : f.intro) std::cout << l << "\n";
+    std::cout << "\n| Function | Does | Entry |\n|---|---|---|\n";
+    for (std::string const& e : f.entries) {
+      row const& r = rowof(e);
+      std::string line = docs.at(e).line;
+      std::string esc;
+      for (char c : line) esc += c == '|' ? std::string("\\|") : std::string(1, c);
+      std::cout << "| `" << facaderesult(r.ret) << " " << r.name << "("
+                << paramlist(r, facadeparam, false) << ")` | " << esc << " | `" << e << "` |\n";
+    }
+  }
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (argc != 3) {
+    std::fprintf(stderr, "usage: apigen disp-h|sound-h|facade-h|keys-h|api-md|probe ENTRIES_TXT\n");
+    return 2;
+  }
+  loadtable();
+  loaddocs(argv[2]);
+  std::string what = argv[1];
+  if (what == "disp-h") {
+    libheader("disp");
+  } else if (what == "sound-h") {
+    libheader("sound");
+  } else if (what == "facade-h") {
+    facadeheader();
+  } else if (what == "keys-h") {
+    keysheader();
+  } else if (what == "api-md") {
+    apimd();
+  } else if (what == "probe") {
+    probe();
+  } else {
+    fail("unknown output " + what);
+  }
+  return std::cout ? 0 : 1;
+}
