@@ -1,11 +1,13 @@
 // Entry point of quib: start up, run the main loop until the window is gone.
 #include "game/loop.h"
 #include "game/stats.h"
+#include "render/icon.h"
 
 int main() {
   // Without a window there is no game: the display library has said why on stderr,
   // and the exit status says it failed.
   if (!init()) return 1;
+  initicon();
   run();
   writestats();
   return 0;

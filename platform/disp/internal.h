@@ -391,6 +391,8 @@ char const* dsp_utf8(char const* s, std::string& buf);
 // again (after the window was uncovered).
 void dsp_close();
 void dsp_present();
+// Icon: gives a newly made SDL window the icon set by disp_seticon (icon.cpp).
+void dsp_iconapply();
 // Applies DISP_QUIT_AT; called by the entries the game calls every pass.
 void dsp_tick();
 
