@@ -75,23 +75,21 @@ set(CPACK_PACKAGE_INSTALL_DIRECTORY quib)
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_STRIP_FILES ON)
 # The player's part only; programmers install the headers and the rest from source.
-set(CPACK_COMPONENTS_ALL runtime)
-set(CPACK_DEB_COMPONENT_INSTALL OFF)
+set(CPACK_INSTALL_CMAKE_PROJECTS "${PROJECT_BINARY_DIR};quib;runtime;/")
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION games)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_DESCRIPTION
-  "${CPACK_PACKAGE_DESCRIPTION_SUMMARY}
- A ball runs round a circle. SPACE flips it from the inside of its loop to the
- outside and back, or jumps it onto the next loop when the two touch. Spikes,
- the outside of other loops and a line that chases the ball from the left kill
- it; every fifth loop opens a faster level with a new colour.")
+  "A ball runs round a circle. SPACE flips it from the inside of its loop to the
+outside and back, or jumps it onto the next loop when the two touch. Spikes,
+the outside of other loops and a line that chases the ball from the left kill
+it; every fifth loop opens a faster level with a new colour.")
 # Dependencies come from the binaries. The game's own libraries sit in the package's
 # private directory, where dpkg-shlibdeps is told to look so it does not ask for them.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS_PRIVATE_DIRS ${PROJECT_BINARY_DIR})
-# Compresses the man page and the changelog in the package's staging tree, as Debian wants
-# them; `cmake --install` leaves the man page as it is.
+# Debian's own places and forms, made in the package's staging tree only: the game in
+# /usr/games, man page and changelog compressed. `cmake --install` keeps bin/ and quib.6.
 set(CPACK_PRE_BUILD_SCRIPTS ${PROJECT_SOURCE_DIR}/cmake/debstage.cmake)
 set(CPACK_QUIB_DIST ${QUIB_DIST})
 include(CPack)

@@ -1,7 +1,17 @@
 # Run by CPack on the package's staging tree before it is packed: gives the .deb what
-# Debian asks of every package and `cmake --install` has no use for. Man pages and the
-# changelog compressed with `gzip -9n` (no name or time stamp, so builds are repeatable),
-# and the licence as /usr/share/doc/quib/copyright.
+# Debian asks of a game and `cmake --install` has no use for. The program in /usr/games
+# (its RPATH $ORIGIN/../lib/quib still reaches /usr/lib/quib from there), man pages and
+# the changelog compressed with `gzip -9n` (no name or time stamp, so builds repeat), and
+# the licence as /usr/share/doc/quib/copyright.
+file(GLOB programs "${CPACK_TEMPORARY_INSTALL_DIRECTORY}/*/bin/quib")
+foreach(program ${programs})
+  get_filename_component(bin "${program}" DIRECTORY)
+  get_filename_component(usr "${bin}" DIRECTORY)
+  file(MAKE_DIRECTORY "${usr}/games")
+  file(RENAME "${program}" "${usr}/games/quib")
+  file(REMOVE_RECURSE "${bin}")
+endforeach()
+
 file(GLOB_RECURSE pages "${CPACK_TEMPORARY_INSTALL_DIRECTORY}/*/share/man/man*/*.[1-9]")
 foreach(page ${pages})
   execute_process(COMMAND gzip -9nf "${page}" RESULT_VARIABLE status)

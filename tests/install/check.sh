@@ -157,9 +157,14 @@ rm -f "$build"/quib_*.deb
 deb=$build/quib_${version}_amd64.deb
 if [ -f "$deb" ]; then
   echo "$(basename "$deb"): $(dpkg-deb -f "$deb" Depends)"
-  dpkg-deb -c "$deb" | grep -q '/usr/include/' && fail "the .deb holds developer headers"
-  dpkg-deb -c "$deb" | grep -q './usr/lib/quib/libdisp.so.1.0.0' || fail "the .deb lacks libdisp"
-  lintian --fail-on error --suppress-tags-from-file "$repo/tests/install/lintian-known" "$deb" \
+  dpkg-deb -c "$deb" | awk '{ print $6 }' >"$tmp/deb-files"
+  for want in ./usr/games/quib ./usr/lib/quib/libdisp.so.1.0.0 ./usr/lib/quib/libsound.so.1 \
+    ./usr/share/quib/audio/bg.mp3 ./usr/share/applications/quib.desktop \
+    ./usr/share/man/man6/quib.6.gz ./usr/share/doc/quib/copyright; do
+    grep -qx "$want" "$tmp/deb-files" || fail "the .deb lacks $want"
+  done
+  grep -E '/usr/include/|\.pc$|\.a$|/cmake/' "$tmp/deb-files" && fail "the .deb holds developer files"
+  lintian --fail-on error "$deb" \
     >"$tmp/lintian.log" 2>&1 || { cat "$tmp/lintian.log"; fail "lintian reports errors"; }
   grep -E '^[WE]:' "$tmp/lintian.log" || true
 
@@ -168,12 +173,13 @@ if [ -f "$deb" ]; then
     echo "skipped: installing a package needs root or sudo"
   else
     if DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq "$deb" >"$tmp/apt.log" 2>&1; then
-      got=$(cd /tmp && timeout 10 quib --version 2>&1)
+      # Debian keeps games in /usr/games, on every user's PATH (not on root's).
+      got=$(cd /tmp && PATH=/usr/games:$PATH timeout 10 quib --version 2>&1)
       [ "$got" = "quib $version" ] || fail "quib --version says '$got'"
-      playfrom packaged "$(command -v quib)"
+      playfrom packaged /usr/games/quib
       DEBIAN_FRONTEND=noninteractive $sudo apt-get remove -y -qq quib >>"$tmp/apt.log" 2>&1 ||
         fail "apt-get remove quib"
-      [ ! -e /usr/bin/quib ] || fail "/usr/bin/quib is still there after apt-get remove"
+      [ ! -e /usr/games/quib ] || fail "/usr/games/quib is still there after apt-get remove"
     else
       cat "$tmp/apt.log"; fail "apt-get install $deb"
     fi

@@ -12,8 +12,10 @@ fail=0
 for lib in disp sound; do
   file=${libs[$lib]}
   "$entrynames" | awk -v l="$lib" '$1 == l { print $2 }' | sort >"$tmp/want"
-  # Defined dynamic symbols, without the version node's own marker symbol.
-  nm -D --defined-only "$file" | awk -v n="${nodes[$lib]}" '$3 != n { print $3 }' | sort >"$tmp/have"
+  # Defined dynamic symbols without their version suffix (newer nm prints NAME@@NODE),
+  # and without the version node's own marker symbol.
+  nm -D --defined-only "$file" | awk -v n="${nodes[$lib]}" '{ sub(/@.*/, "", $3) } $3 != n { print $3 }' |
+    sort >"$tmp/have"
   if ! diff -u "$tmp/want" "$tmp/have" >"$tmp/diff"; then
     echo "FAIL lib$lib: exports differ from the entry table (- missing, + extra):"
     grep '^[-+][^-+]' "$tmp/diff" | head -40
