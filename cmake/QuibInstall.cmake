@@ -92,4 +92,3 @@ set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS_PRIVATE_DIRS ${PROJECT_BINARY_DIR})
 # /usr/games, man page and changelog compressed. `cmake --install` keeps bin/ and quib.6.
 set(CPACK_PRE_BUILD_SCRIPTS ${PROJECT_SOURCE_DIR}/cmake/debstage.cmake)
 set(CPACK_QUIB_DIST ${QUIB_DIST})
-include(CPack)

@@ -42,8 +42,9 @@ playfrom() {  # playfrom LABEL BINARY
 step "cmake --install into a temporary prefix"
 prefix=$tmp/prefix
 cmake --install "$build" --prefix "$prefix" >"$tmp/install.log" || { cat "$tmp/install.log"; exit 1; }
+export LC_ALL=C  # one sort order for the lists below and comm
 (cd "$prefix" && find . \( -type f -o -type l \) | sed 's|^\./||' | sort) >"$tmp/have"
-cat >"$tmp/want" <<LIST
+sort >"$tmp/want" <<LIST
 bin/quib
 include/quib/disp.h
 include/quib/facade.h
