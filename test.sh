@@ -9,6 +9,7 @@ jobs=$(nproc)
 cmake -S . -B build -DCMAKE_BUILD_TYPE=Release -DQUIB_BUILD_TESTS=ON >/dev/null
 cmake --build build -j"$jobs"
 ctest --test-dir build --output-on-failure -j"$jobs"
+tests/install/check.sh build  # install tree, pkg-config/find_package programs, the .deb
 
 # System libraries' own leaks at exit are not ours to fix; everything else must be clean.
 export LSAN_OPTIONS="suppressions=$PWD/tools/lsan.supp:print_suppressions=0"

@@ -355,7 +355,8 @@
 // taken for one of it. Same row form as above; each family keeps a block of its own.
 #define QUIB_DISP_EXTENSIONS(X) \
   QUIB_DISP_EXT_ERRORS(X)       \
-  QUIB_DISP_EXT_WINDOW(X)
+  QUIB_DISP_EXT_WINDOW(X)       \
+  QUIB_DISP_EXT_ICON(X)
 
 // The text of the calling thread's last error, kept after GetError38 clears the code until
 // the next failure ("" before any).
@@ -367,6 +368,10 @@
   X(disp_setfullscreen, setfullscreen, v, (bool)) \
   X(disp_isfullscreen, isfullscreen, bool, ())    \
   X(disp_islost, isdisplaylost, bool, ())
+
+// The window's icon: a copy of the bitmap's pixels, shown by the window and by every
+// window opened later (headless: only kept).
+#define QUIB_DISP_EXT_ICON(X) X(disp_seticon, seticon, v, (b))
 
 #define QUIB_SOUND_EXTENSIONS(X) QUIB_SOUND_EXT_ERRORS(X)
 

@@ -483,6 +483,8 @@ void dsp_towindow(long& x, long& y);  // and back, for the screen and outer-wind
 // writes back the changed ones inside the rectangle.
 dsp_pixels dsp_canvasview();
 void dsp_storeview(int x, int y, int w, int h);
+// Icon: gives a newly made SDL window the icon set by disp_seticon (icon.cpp).
+void dsp_iconapply();
 // Applies DISP_QUIT_AT; called by the entries the game calls every pass.
 void dsp_tick();
 

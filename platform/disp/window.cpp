@@ -410,6 +410,7 @@ bool dsp_open(unsigned long w, unsigned long h, unsigned long x, unsigned long y
     return dsp_fail(why.empty() ? "no framebuffer" : why.c_str());
   }
   SDL_StopTextInput();  // key presses only, no text events doubling them
+  dsp_iconapply();
   dsp.win.open = true;
   dsp_xwatch(dsp.win.sdl);  // display loss: closes the window instead of the process
   dsp_padopen();            // pad: game controllers, plugged in now or later
