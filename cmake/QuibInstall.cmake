@@ -20,9 +20,8 @@ foreach(header ${QUIB_PUBLIC_HEADERS})
 endforeach()
 # Short names at the top: <facade.h> with include/quib on the path, <quib/facade.h> with
 # include; both directories are in the flags pkg-config and the CMake targets give.
-install(FILES ${PROJECT_SOURCE_DIR}/cmake/include/quib/facade.h
-              ${PROJECT_SOURCE_DIR}/cmake/include/quib/disp.h
-              ${PROJECT_SOURCE_DIR}/cmake/include/quib/sound.h
+file(GLOB QUIB_SHORT_HEADERS ${PROJECT_SOURCE_DIR}/include/quib/*.h)
+install(FILES ${QUIB_SHORT_HEADERS}
   DESTINATION ${QUIB_INSTALL_INCLUDEDIR}/quib COMPONENT dev)
 
 # ---- pkg-config and the CMake package ----------------------------------------------------
