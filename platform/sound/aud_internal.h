@@ -58,9 +58,11 @@ struct aud_sound {
   int channels = 0;
   int rate = 0;           // frames per second of the file
   sf_count_t frames = 0;  // length; a stream corrects it when its decoder meets the end
+  sf_count_t cut = 0;     // a damaged file: the length its header claimed; else 0
   ALenum format = 0;
   ALuint source = 0;
   ALuint buffer = 0;                   // the whole sound, unless it is streamed
+  std::vector<short> pcm;              // its samples, kept to rebuild it on a new device
   std::unique_ptr<aud_stream> stream;  // set for streamed sounds
   bool loop = false;                   // starts over at its end instead of ending
   aud_state state = aud_state::idle;
@@ -106,14 +108,30 @@ extern aud_lib aud;
 
 // aud_device.cpp: opening the output (or the silent stand-in), the log, shutting down.
 bool aud_init();
-void aud_pickresampler();  // chooses the band-limited resampler for new sources
+void aud_pickresampler();  // chooses the resampler for new sources
 void aud_logf(char const* fmt, ...) __attribute__((format(printf, 1, 2)));
+
+// aud_error.cpp: the calling thread's last error, numbered as libdisp numbers its own.
+enum aud_errcode {
+  aud_ebadarg = 2,  // bad argument or unknown handle
+  aud_efile = 3,    // file missing, unreadable or malformed
+  aud_enomem = 4,   // out of memory or of OpenAL sources and buffers
+  aud_enodev = 6,   // no audio device
+};
+void aud_seterror(int code, std::string text);
+unsigned long aud_takeerror();    // the code, then cleared
+char const* aud_errortext();      // the text of the last error, "" when none
+std::string aud_quote(char const* name);  // a short, escaped prefix of a name for messages
 
 // aud_load.cpp: fills s from a file, keeping its settings and handle, or prints why not
 // and leaves s exactly as it was. aud_free gives back everything OpenAL and libsndfile
 // hold for s and leaves it empty.
-bool aud_load(aud_sound& s, char const* path, bool loop);
+bool aud_load(aud_sound& s, char const* path, bool loop);  // also sets the error
 void aud_free(aud_sound& s);
+// Gives s OpenAL objects on the current context from what it holds (samples or stream);
+// false (nothing made) when OpenAL has no source or buffer left.
+bool aud_makeal(aud_sound& s);
+void aud_dropal(aud_sound& s);  // gives them back, keeping the samples and the stream's file
 
 // aud_play.cpp: playback of one loaded record; all called with aud.mx held.
 void aud_start(aud_sound& s, double pos);  // plays from pos
