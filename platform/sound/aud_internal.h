@@ -119,8 +119,8 @@ enum aud_errcode {
   aud_enodev = 6,   // no audio device
 };
 void aud_seterror(int code, std::string text);
-unsigned long aud_takeerror();    // the code, then cleared
-char const* aud_errortext();      // the text of the last error, "" when none
+unsigned long aud_takeerror();            // the code, then cleared
+char const* aud_errortext();              // the text of the last error, "" when none
 std::string aud_quote(char const* name);  // a short, escaped prefix of a name for messages
 
 // aud_load.cpp: fills s from a file, keeping its settings and handle, or prints why not

@@ -129,7 +129,9 @@ std::unique_ptr<aud_sound> aud_open(char const* path, bool loop, int& code, std:
   if (info.frames <= 0) return bad(aud_efile, "no audio data");
   s->format = info.channels == 1 ? AL_FORMAT_MONO16 : AL_FORMAT_STEREO16;
 
-  auto streamed = [&](sf_count_t frames) { return double(frames) > aud_streamsecs * info.samplerate; };
+  auto streamed = [&](sf_count_t frames) {
+    return double(frames) > aud_streamsecs * info.samplerate;
+  };
   if (streamed(info.frames)) {
     s->frames = aud_truelength(f, info.channels, info.frames);
     if (s->frames <= 0) return bad(aud_efile, "damaged: no audio data decodes");
@@ -173,8 +175,7 @@ bool aud_makeal(aud_sound& s) {
   } else {
     alGenBuffers(1, &s.buffer);
     if (alGetError() == AL_NO_ERROR)
-      alBufferData(s.buffer, s.format, s.pcm.data(), ALsizei(s.pcm.size() * sizeof(short)),
-                   s.rate);
+      alBufferData(s.buffer, s.format, s.pcm.data(), ALsizei(s.pcm.size() * sizeof(short)), s.rate);
     if (alGetError() != AL_NO_ERROR) {
       alDeleteBuffers(1, &s.buffer);
       alDeleteSources(1, &s.source);
