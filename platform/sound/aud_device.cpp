@@ -3,11 +3,17 @@
 // Also the SOUND_LOG writer and the tidy shutdown at process exit.
 #include <AL/alext.h>
 #include <dlfcn.h>
+#include <strings.h>
+#include <sys/mman.h>
+#include <unistd.h>
 
 #include <chrono>
+#include <cmath>
 #include <cstdarg>
 #include <cstdlib>
 #include <cstring>
+#include <fstream>
+#include <sstream>
 
 #include "platform/sound/aud_internal.h"
 
@@ -92,6 +98,115 @@ bool aud_opensilent() {
   return true;
 }
 
+// ---- Output period -------------------------------------------------------------------
+// OpenAL Soft's default period, 1024 frames and three of them, puts 60 to 70 ms between a
+// play and the speaker on PulseAudio. Its playback devices take the period only from its
+// configuration (1.19 ignores ALC_REFRESH on them), so the library hands it one more
+// configuration file, read last, through ALSOFT_CONF: a memory file holding the user's
+// own ALSOFT_CONF (if any) followed by our period, for the keys that no file of the user
+// sets. SOUND_PERIOD_MS wins over the user's files; 0 keeps OpenAL Soft's defaults.
+
+constexpr double aud_periodms = 5;  // 220 frames at 44.1 kHz
+constexpr int aud_periods = 3;
+
+// Whether a configuration file sets key in its [general] part (or before any section).
+bool aud_confsets(std::string const& path, char const* key) {
+  std::ifstream in(path);
+  std::string line;
+  bool general = true;
+  while (std::getline(in, line)) {
+    size_t a = line.find_first_not_of(" \t");
+    if (a == std::string::npos || line[a] == '#') continue;
+    if (line[a] == '[') {
+      general = line.compare(a, 9, "[general]") == 0;
+      continue;
+    }
+    size_t eq = line.find('=', a);
+    if (!general || eq == std::string::npos) continue;
+    std::string name = line.substr(a, eq - a);
+    while (!name.empty() && (name.back() == ' ' || name.back() == '\t')) name.pop_back();
+    if (name == key) return true;
+  }
+  return false;
+}
+
+// The files OpenAL Soft 1.19 reads before ALSOFT_CONF, and that one.
+std::vector<std::string> aud_userconfs() {
+  std::vector<std::string> files = {"/etc/openal/alsoft.conf"};
+  char const* dirs = getenv("XDG_CONFIG_DIRS");
+  std::stringstream ds(dirs && *dirs ? dirs : "/etc/xdg");
+  for (std::string d; std::getline(ds, d, ':');)
+    if (!d.empty()) files.push_back(d + "/alsoft.conf");
+  char const* home = getenv("HOME");
+  if (home && *home) files.push_back(std::string(home) + "/.alsoftrc");
+  char const* cfg = getenv("XDG_CONFIG_HOME");
+  if (cfg && *cfg)
+    files.push_back(std::string(cfg) + "/alsoft.conf");
+  else if (home && *home)
+    files.push_back(std::string(home) + "/.config/alsoft.conf");
+  if (char const* own = getenv("ALSOFT_CONF"); own && *own) files.push_back(own);
+  return files;
+}
+
+// Sets ALSOFT_CONF to our memory file until aud_periodundo; -1 when nothing is to be set.
+int aud_periodconf(std::string& saved, bool& hadconf) {
+  double ms = aud_periodms;
+  bool forced = false;
+  if (char const* v = getenv("SOUND_PERIOD_MS"); v && *v) {
+    char* end = nullptr;
+    double x = strtod(v, &end);
+    if (end != v && *end == 0 && x >= 0 && x <= 200) {
+      ms = x;
+      forced = true;
+    } else {
+      fprintf(stderr, "sound: SOUND_PERIOD_MS=%s is not 0 to 200 ms; using %g\n",
+              aud_quote(v).c_str(), aud_periodms);
+    }
+  }
+  if (ms == 0) return -1;
+  std::vector<std::string> files = aud_userconfs();
+  auto usersets = [&](char const* key) {
+    for (auto const& f : files)
+      if (aud_confsets(f, key)) return true;
+    return false;
+  };
+  std::string ours;
+  if (forced || !usersets("period_size"))
+    ours += "period_size = " + std::to_string(std::lround(ms * 44.1)) + "\n";
+  if (forced || !usersets("periods")) ours += "periods = " + std::to_string(aud_periods) + "\n";
+  if (ours.empty()) return -1;
+
+  std::string text;
+  char const* own = getenv("ALSOFT_CONF");
+  hadconf = own && *own;
+  if (hadconf) {
+    saved = own;
+    std::ifstream in(saved, std::ios::binary);
+    text.assign(std::istreambuf_iterator<char>(in), {});
+    text += "\n";
+  }
+  text += "[general]\n" + ours;
+  int fd = memfd_create("quib-alsoft.conf", MFD_CLOEXEC);
+  if (fd < 0) return -1;
+  if (write(fd, text.data(), text.size()) != ssize_t(text.size())) {
+    close(fd);
+    return -1;
+  }
+  setenv("ALSOFT_CONF", ("/proc/self/fd/" + std::to_string(fd)).c_str(), 1);
+  return fd;
+}
+
+// OpenAL Soft has read its configuration once the first device is open; a program we
+// start must not inherit a name for our memory file.
+void aud_periodundo(int fd, std::string const& saved, bool hadconf) {
+  if (fd < 0) return;
+  if (hadconf)
+    setenv("ALSOFT_CONF", saved.c_str(), 1);
+  else
+    unsetenv("ALSOFT_CONF");
+  close(fd);
+}
+
 char const* aud_alcerror(ALCenum e) {
   switch (e) {
     case ALC_INVALID_DEVICE:
@@ -146,8 +261,12 @@ bool aud_init() {
     aud_quietalsa();
   }
 
-  std::string why;
-  if (aud_openreal(why)) {
+  std::string why, saved;
+  bool hadconf = false;
+  int conf = aud_periodconf(saved, hadconf);
+  bool real = aud_openreal(why);
+  aud_periodundo(conf, saved, hadconf);
+  if (real) {
     aud.heard = true;
   } else if (aud_opensilent()) {
     fprintf(stderr, "sound: no audio device (%s); the game runs silent\n", why.c_str());
@@ -159,16 +278,30 @@ bool aud_init() {
   return aud.heard;
 }
 
-// Sounds played up to four times faster fold their highs back down as harshness with a
-// linear or cubic resampler; a band-limited sinc one keeps them clean. OpenAL Soft lists
-// its resamplers from cheapest to best.
+// The resampler every source uses. Music sped up four times folds its highs back down as
+// harshness through a linear resampler; the band-limited sinc ones keep it clean, and
+// the shorter of them sounds the same as the longer at about half the mixing cost
+// (figures in the README, measured with bench/resampler.sh). SOUND_RESAMPLER=NAME picks
+// another by its OpenAL Soft name ("Linear", "23rd order Sinc"), case ignored.
 void aud_pickresampler() {
   if (!aud.ctx || !alIsExtensionPresent("AL_SOFT_source_resampler")) return;
   auto names = reinterpret_cast<LPALGETSTRINGISOFT>(alGetProcAddress("alGetStringiSOFT"));
+  if (!names) return;
   ALint n = alGetInteger(AL_NUM_RESAMPLERS_SOFT);
-  for (ALint i = 0; names && i < n; ++i) {
+  char const* want = getenv("SOUND_RESAMPLER");
+  bool chosen = want && *want;
+  for (ALint i = 0; i < n; ++i) {
     char const* name = names(AL_RESAMPLER_NAME_SOFT, i);
-    if (name && strstr(name, "Sinc")) aud.resampler = i;
+    if (!name) continue;
+    if (chosen ? strcasecmp(name, want) == 0 : strstr(name, "11th order Sinc") != nullptr)
+      aud.resampler = i;
+  }
+  if (chosen && aud.resampler < 0) {
+    std::string list;
+    for (ALint i = 0; i < n; ++i)
+      if (char const* name = names(AL_RESAMPLER_NAME_SOFT, i)) list += std::string(", ") + name;
+    fprintf(stderr, "sound: SOUND_RESAMPLER=%s is not one of %s; using OpenAL Soft's default\n",
+            aud_quote(want).c_str(), list.empty() ? "none" : list.c_str() + 2);
   }
 }
 
