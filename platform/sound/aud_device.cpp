@@ -104,10 +104,11 @@ bool aud_opensilent() {
 // configuration (1.19 ignores ALC_REFRESH on them), so the library hands it one more
 // configuration file, read last, through ALSOFT_CONF: a memory file holding the user's
 // own ALSOFT_CONF (if any) followed by our period, for the keys that no file of the user
-// sets. SOUND_PERIOD_MS wins over the user's files; 0 keeps OpenAL Soft's defaults.
+// sets. SOUND_PERIOD_MS wins over the user's files; 0 keeps OpenAL Soft's defaults. Four
+// periods of 4 ms measure 13 to 14 ms of output latency on a PulseAudio null sink.
 
-constexpr double aud_periodms = 5;  // 220 frames at 44.1 kHz
-constexpr int aud_periods = 3;
+constexpr double aud_periodms = 4;  // 176 frames at 44.1 kHz
+constexpr int aud_periods = 4;
 
 // Whether a configuration file sets key in its [general] part (or before any section).
 bool aud_confsets(std::string const& path, char const* key) {
@@ -164,6 +165,17 @@ int aud_periodconf(std::string& saved, bool& hadconf) {
     }
   }
   if (ms == 0) return -1;
+  int periods = aud_periods;
+  if (char const* v = getenv("SOUND_PERIODS"); v && *v) {
+    char* end = nullptr;
+    long x = strtol(v, &end, 10);
+    if (end != v && *end == 0 && x >= 2 && x <= 16)
+      periods = int(x);
+    else
+      fprintf(stderr, "sound: SOUND_PERIODS=%s is not 2 to 16; using %d\n", aud_quote(v).c_str(),
+              aud_periods);
+  }
+  forced = forced || periods != aud_periods;
   std::vector<std::string> files = aud_userconfs();
   auto usersets = [&](char const* key) {
     for (auto const& f : files)
@@ -173,7 +185,11 @@ int aud_periodconf(std::string& saved, bool& hadconf) {
   std::string ours;
   if (forced || !usersets("period_size"))
     ours += "period_size = " + std::to_string(std::lround(ms * 44.1)) + "\n";
-  if (forced || !usersets("periods")) ours += "periods = " + std::to_string(aud_periods) + "\n";
+  if (forced || !usersets("periods")) ours += "periods = " + std::to_string(periods) + "\n";
+  // Periods this short leave the mixer thread little slack on a busy machine: it asks for
+  // the lowest real-time priority, granted where the user may have it, quietly ignored
+  // where not.
+  if (!usersets("rt-prio")) ours += "rt-prio = 1\n";
   if (ours.empty()) return -1;
 
   std::string text;
@@ -275,6 +291,7 @@ bool aud_init() {
             why.c_str());
   }
   aud_pickresampler();
+  aud_latencyopen();
   return aud.heard;
 }
 
@@ -329,6 +346,7 @@ aud_lib::~aud_lib() {
   }
   wake.notify_all();
   if (feeder.joinable()) feeder.join();
+  aud_latencystop();
   {
     std::lock_guard lk(clockmx);
     clockquit = true;

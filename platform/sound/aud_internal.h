@@ -95,6 +95,17 @@ struct aud_lib {
   std::condition_variable wake;
   bool quit = false;
 
+  // SOUND_LATENCY_LOG: plays waiting for the mixer to take their first sample.
+  struct latplay {
+    ALuint source;
+    long long called;  // CLOCK_MONOTONIC ns of the play call
+    std::string file;
+  };
+  FILE* latlog = nullptr;
+  std::vector<latplay> latpending;
+  std::thread latwatch;
+  std::condition_variable latwake;
+
   std::thread clock;  // renders the silent device in real time when there is no device
   std::mutex clockmx;
   std::condition_variable clockwake;
@@ -110,6 +121,12 @@ extern aud_lib aud;
 bool aud_init();
 void aud_pickresampler();  // chooses the resampler for new sources
 void aud_logf(char const* fmt, ...) __attribute__((format(printf, 1, 2)));
+
+// aud_latency.cpp: SOUND_LATENCY_LOG, when each play's first sample leaves the mixer.
+void aud_latencyopen();             // at start-up: opens the log if the switch is set
+void aud_latencyplay(aud_sound& s);  // after a play, with aud.mx held
+void aud_latencystop();              // at exit, before the lock's owner goes away
+long long aud_monons();              // CLOCK_MONOTONIC in ns
 
 // aud_error.cpp: the calling thread's last error, numbered as libdisp numbers its own.
 enum aud_errcode {

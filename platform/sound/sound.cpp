@@ -150,6 +150,7 @@ unsigned long PlayAudio8(unsigned long h) {
   aud_sound* s = aud_findloaded(h);
   if (!s) return 0;
   aud_start(*s, 0);
+  aud_latencyplay(*s);
   aud_logf("play %s", s->file.c_str());
   return 1;
 }
@@ -160,6 +161,7 @@ unsigned long PlayAudio9(unsigned long h, float pos) {
   if (!s) return 0;
   if (!std::isfinite(pos)) return aud_badnumber("position", pos);
   aud_start(*s, pos);
+  aud_latencyplay(*s);
   aud_logf("play %s %g", s->file.c_str(), double(pos));
   return 1;
 }
