@@ -257,7 +257,100 @@ bool aud_openreal(std::string& why) {
   return false;
 }
 
+// ---- Losing the device and getting it back -------------------------------------------
+
+// Closes the open device, with the stand-in's render thread if it is the stand-in.
+void aud_closedevice() {
+  if (aud.clock.joinable()) {
+    {
+      std::lock_guard lk(aud.clockmx);
+      aud.clockquit = true;
+    }
+    aud.clockwake.notify_all();
+    aud.clock.join();
+    aud.clockquit = false;
+  }
+  alcMakeContextCurrent(nullptr);
+  if (aud.ctx) alcDestroyContext(aud.ctx);
+  if (aud.dev) alcCloseDevice(aud.dev);
+  aud.ctx = nullptr;
+  aud.dev = nullptr;
+}
+
+// Moves every sound to another device: the real one when real, else the silent stand-in.
+// Each sound keeps its state, settings and the position the clock says; its OpenAL
+// objects are made anew from the samples it keeps (or its stream's open file).
+bool aud_movesounds(bool real) {
+  struct was {
+    aud_sound* s;
+    aud_state state;
+    double pos;
+  };
+  std::vector<was> sounds;
+  for (auto& [h, s] : aud.sounds) {
+    if (!s->loaded()) continue;
+    // Positions of a lost device are guesses; the stand-in's are read from its mixer.
+    double pos = aud.heard ? aud_guess(*s) : aud_pos(*s);
+    sounds.push_back({s.get(), s->state, pos});
+    aud_dropal(*s);
+  }
+  aud_closedevice();
+  std::string why;
+  bool opened = real ? aud_openreal(why) : aud_opensilent();
+  if (!opened && real) aud_opensilent();
+  aud.heard = opened && real;
+  for (was& w : sounds) {
+    aud_sound& s = *w.s;
+    if (!aud.ctx || !aud_makeal(s)) {
+      // Out of sources on the new device: the sound stays, empty, as after a failed load.
+      aud_free(s);
+      continue;
+    }
+    s.state = w.state == aud_state::playing ? aud_state::idle : w.state;
+    if (w.state == aud_state::playing) aud_start(s, w.pos);
+    if (w.state == aud_state::paused) s.hold = w.pos;
+  }
+  return opened;
+}
+
 }  // namespace
+
+bool aud_gone() {
+  if (!aud.heard || !aud.dev) return false;
+  ALCint connected = ALC_TRUE;
+  alcGetIntegerv(aud.dev, ALC_CONNECTED, 1, &connected);
+  return connected == ALC_FALSE;
+}
+
+void aud_watch() {
+  if (!aud.heard && !aud.lost) return;  // silent from the start: nothing to watch
+  long long now = aud_monons();
+  if (now < aud.nextcheck) return;
+  aud.nextcheck = now + 250000000LL;
+  if (!aud.lost) {
+    if (!aud_gone()) {
+      for (auto& [h, s] : aud.sounds)  // fresh points to guess from, should it go
+        if (s->loaded() && s->state == aud_state::playing) aud_pos(*s);
+      return;
+    }
+    fprintf(stderr, "sound: the audio device was lost; the game plays on silently\n");
+    aud.lost = true;
+    aud.nextretry = now + 1000000000LL;
+    aud_movesounds(false);
+    return;
+  }
+  // Opening a device costs a few milliseconds when its server is there, and under one when
+  // it is not: once a second is soon enough for the sound to come back.
+  if (now < aud.nextretry) return;
+  aud.nextretry = now + 1000000000LL;
+  ALCdevice* probe = alcOpenDevice(nullptr);
+  if (!probe) return;
+  alcCloseDevice(probe);
+  if (aud_movesounds(true)) {
+    aud.lost = false;
+    fprintf(stderr, "sound: the audio device is back\n");
+  }
+}
 
 // ---- Start-up ------------------------------------------------------------------------
 

@@ -199,6 +199,7 @@ char const* GetAudioName12(unsigned long h) {
 
 long GetAudioSit13(unsigned long h) {
   std::lock_guard lk(aud.mx);
+  aud_watch();
   aud_sound* s = aud_findquiet(h);
   return s ? aud_sit(*s) : aud_sitstopped;
 }
@@ -211,6 +212,7 @@ double GetAudioLen14(unsigned long h) {
 
 double GetAudioPos15(unsigned long h) {
   std::lock_guard lk(aud.mx);
+  aud_watch();
   aud_sound* s = aud_findquiet(h);
   return s ? aud_pos(*s) : 0.0;
 }
