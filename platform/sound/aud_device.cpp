@@ -110,11 +110,13 @@ bool aud_opensilent() {
 constexpr double aud_periodms = 4;  // 176 frames at 44.1 kHz
 constexpr int aud_periods = 4;
 
-// Whether a configuration file sets key in its [general] part (or before any section).
-bool aud_confsets(std::string const& path, char const* key) {
+// The value a configuration file gives key in its [general] part (or before any section),
+// or null when it sets none.
+std::unique_ptr<std::string> aud_confvalue(std::string const& path, char const* key) {
   std::ifstream in(path);
   std::string line;
   bool general = true;
+  std::unique_ptr<std::string> value;
   while (std::getline(in, line)) {
     size_t a = line.find_first_not_of(" \t");
     if (a == std::string::npos || line[a] == '#') continue;
@@ -126,9 +128,11 @@ bool aud_confsets(std::string const& path, char const* key) {
     if (!general || eq == std::string::npos) continue;
     std::string name = line.substr(a, eq - a);
     while (!name.empty() && (name.back() == ' ' || name.back() == '\t')) name.pop_back();
-    if (name == key) return true;
+    if (name != key) continue;
+    size_t v = line.find_first_not_of(" \t", eq + 1);
+    value = std::make_unique<std::string>(v == std::string::npos ? "" : line.substr(v));
   }
-  return false;
+  return value;
 }
 
 // The files OpenAL Soft 1.19 reads before ALSOFT_CONF, and that one.
@@ -177,14 +181,20 @@ int aud_periodconf(std::string& saved, bool& hadconf) {
   }
   forced = forced || periods != aud_periods;
   std::vector<std::string> files = aud_userconfs();
-  auto usersets = [&](char const* key) {
+  auto uservalue = [&](char const* key) {  // the last file that sets it wins, as in OpenAL Soft
+    std::unique_ptr<std::string> v;
     for (auto const& f : files)
-      if (aud_confsets(f, key)) return true;
-    return false;
+      if (auto x = aud_confvalue(f, key)) v = std::move(x);
+    return v;
   };
+  auto usersets = [&](char const* key) { return uservalue(key) != nullptr; };
+  // The period is counted in frames of the configured rate (44.1 kHz unless the user's
+  // files give another).
+  double hz = 44100;
+  if (auto f = uservalue("frequency"); f && atof(f->c_str()) >= 8000) hz = atof(f->c_str());
   std::string ours;
   if (forced || !usersets("period_size"))
-    ours += "period_size = " + std::to_string(std::lround(ms * 44.1)) + "\n";
+    ours += "period_size = " + std::to_string(std::lround(ms * hz / 1000)) + "\n";
   if (forced || !usersets("periods")) ours += "periods = " + std::to_string(periods) + "\n";
   // Periods this short leave the mixer thread little slack on a busy machine: it asks for
   // the lowest real-time priority, granted where the user may have it, quietly ignored
