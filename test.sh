@@ -9,6 +9,7 @@ jobs=$(nproc)
 cmake -S . -B build -DCMAKE_BUILD_TYPE=Release -DQUIB_BUILD_TESTS=ON >/dev/null
 cmake --build build -j"$jobs"
 ctest --test-dir build --output-on-failure -j"$jobs"
+bench/latency.sh --check 20 25  # sound latency on PulseAudio: <= 30 ms and no underrun (~25 s)
 
 # System libraries' own leaks at exit are not ours to fix; everything else must be clean.
 export LSAN_OPTIONS="suppressions=$PWD/tools/lsan.supp:print_suppressions=0"

@@ -15,7 +15,7 @@ if [ "${1:-}" = "--test" ]; then
     xvfb xauth xdotool x11-utils libx11-dev
     sox libsox-fmt-mp3 lame
     clang libclang-rt-14-dev valgrind
-    pulseaudio pulseaudio-utils
+    pulseaudio pulseaudio-utils python3
     desktop-file-utils appstream lintian man-db dpkg-dev fakeroot file
   )
 fi
