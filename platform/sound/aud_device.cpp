@@ -409,20 +409,21 @@ void aud_pickresampler() {
   if (!names) return;
   ALint n = alGetInteger(AL_NUM_RESAMPLERS_SOFT);
   char const* want = getenv("SOUND_RESAMPLER");
-  bool chosen = want && *want;
-  for (ALint i = 0; i < n; ++i) {
-    char const* name = names(AL_RESAMPLER_NAME_SOFT, i);
-    if (!name) continue;
-    if (chosen ? strcasecmp(name, want) == 0 : strstr(name, "11th order Sinc") != nullptr)
-      aud.resampler = i;
-  }
-  if (chosen && aud.resampler < 0) {
-    std::string list;
+  auto find = [&](char const* wanted) {
     for (ALint i = 0; i < n; ++i)
-      if (char const* name = names(AL_RESAMPLER_NAME_SOFT, i)) list += std::string(", ") + name;
-    fprintf(stderr, "sound: SOUND_RESAMPLER=%s is not one of %s; using OpenAL Soft's default\n",
-            aud_quote(want).c_str(), list.empty() ? "none" : list.c_str() + 2);
-  }
+      if (char const* name = names(AL_RESAMPLER_NAME_SOFT, i); name && !strcasecmp(name, wanted))
+        return int(i);
+    return -1;
+  };
+  constexpr char const* ours = "11th order Sinc";
+  aud.resampler = find(want && *want ? want : ours);
+  if (aud.resampler >= 0 || !want || !*want) return;
+  std::string list;
+  for (ALint i = 0; i < n; ++i)
+    if (char const* name = names(AL_RESAMPLER_NAME_SOFT, i)) list += std::string(", ") + name;
+  aud.resampler = find(ours);
+  fprintf(stderr, "sound: SOUND_RESAMPLER=%s is not one of %s; using %s\n", aud_quote(want).c_str(),
+          list.empty() ? "none" : list.c_str() + 2, ours);
 }
 
 // ---- Log -----------------------------------------------------------------------------
