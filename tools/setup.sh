@@ -16,7 +16,7 @@ if [ "${1:-}" = "--test" ]; then
     evilwm  # a small window manager: full screen under Xvfb needs one
     sox libsox-fmt-mp3 lame
     clang libclang-rt-14-dev valgrind
-    pulseaudio pulseaudio-utils
+    pulseaudio pulseaudio-utils python3
     desktop-file-utils appstream lintian man-db dpkg-dev fakeroot file
   )
 fi

@@ -8,6 +8,7 @@
 #include <limits>
 
 #include "platform/disp/internal.h"
+#include "platform/disp/keylog.h"
 #include "platform/disp/keys.h"
 
 namespace {
@@ -76,6 +77,7 @@ void dsp_take(SDL_Event& ev) {
       m.code = ev.type == SDL_KEYDOWN ? dsp_wm_keydown : dsp_wm_keyup;
       m.vk = dsp_vkofsdl(ev.key.keysym.sym);
       m.repeat = ev.key.repeat != 0;
+      dsp_keylog(ev.key);
       break;
     case SDL_MOUSEMOTION:
       m.code = dsp_wm_mousemove;

@@ -3,11 +3,17 @@
 // Also the SOUND_LOG writer and the tidy shutdown at process exit.
 #include <AL/alext.h>
 #include <dlfcn.h>
+#include <strings.h>
+#include <sys/mman.h>
+#include <unistd.h>
 
 #include <chrono>
+#include <cmath>
 #include <cstdarg>
 #include <cstdlib>
 #include <cstring>
+#include <fstream>
+#include <sstream>
 
 #include "platform/sound/aud_internal.h"
 
@@ -92,6 +98,141 @@ bool aud_opensilent() {
   return true;
 }
 
+// ---- Output period -------------------------------------------------------------------
+// OpenAL Soft's default period, 1024 frames and three of them, puts 60 to 70 ms between a
+// play and the speaker on PulseAudio. Its playback devices take the period only from its
+// configuration (1.19 ignores ALC_REFRESH on them), so the library hands it one more
+// configuration file, read last, through ALSOFT_CONF: a memory file holding the user's
+// own ALSOFT_CONF (if any) followed by our period, for the keys that no file of the user
+// sets. SOUND_PERIOD_MS wins over the user's files; 0 keeps OpenAL Soft's defaults. Four
+// periods of 4 ms measure 13 to 14 ms of output latency on a PulseAudio null sink.
+
+constexpr double aud_periodms = 4;  // 176 frames at 44.1 kHz
+constexpr int aud_periods = 4;
+
+// The value a configuration file gives key in its [general] part (or before any section),
+// or null when it sets none.
+std::unique_ptr<std::string> aud_confvalue(std::string const& path, char const* key) {
+  std::ifstream in(path);
+  std::string line;
+  bool general = true;
+  std::unique_ptr<std::string> value;
+  while (std::getline(in, line)) {
+    size_t a = line.find_first_not_of(" \t");
+    if (a == std::string::npos || line[a] == '#') continue;
+    if (line[a] == '[') {
+      general = line.compare(a, 9, "[general]") == 0;
+      continue;
+    }
+    size_t eq = line.find('=', a);
+    if (!general || eq == std::string::npos) continue;
+    std::string name = line.substr(a, eq - a);
+    while (!name.empty() && (name.back() == ' ' || name.back() == '\t')) name.pop_back();
+    if (name != key) continue;
+    size_t v = line.find_first_not_of(" \t", eq + 1);
+    value = std::make_unique<std::string>(v == std::string::npos ? "" : line.substr(v));
+  }
+  return value;
+}
+
+// The files OpenAL Soft 1.19 reads before ALSOFT_CONF, and that one.
+std::vector<std::string> aud_userconfs() {
+  std::vector<std::string> files = {"/etc/openal/alsoft.conf"};
+  char const* dirs = getenv("XDG_CONFIG_DIRS");
+  std::stringstream ds(dirs && *dirs ? dirs : "/etc/xdg");
+  for (std::string d; std::getline(ds, d, ':');)
+    if (!d.empty()) files.push_back(d + "/alsoft.conf");
+  char const* home = getenv("HOME");
+  if (home && *home) files.push_back(std::string(home) + "/.alsoftrc");
+  char const* cfg = getenv("XDG_CONFIG_HOME");
+  if (cfg && *cfg)
+    files.push_back(std::string(cfg) + "/alsoft.conf");
+  else if (home && *home)
+    files.push_back(std::string(home) + "/.config/alsoft.conf");
+  if (char const* own = getenv("ALSOFT_CONF"); own && *own) files.push_back(own);
+  return files;
+}
+
+// Sets ALSOFT_CONF to our memory file until aud_periodundo; -1 when nothing is to be set.
+int aud_periodconf(std::string& saved, bool& hadconf) {
+  double ms = aud_periodms;
+  bool forced = false;
+  if (char const* v = getenv("SOUND_PERIOD_MS"); v && *v) {
+    char* end = nullptr;
+    double x = strtod(v, &end);
+    if (end != v && *end == 0 && x >= 0 && x <= 200) {
+      ms = x;
+      forced = true;
+    } else {
+      fprintf(stderr, "sound: SOUND_PERIOD_MS=%s is not 0 to 200 ms; using %g\n",
+              aud_quote(v).c_str(), aud_periodms);
+    }
+  }
+  if (ms == 0) return -1;
+  int periods = aud_periods;
+  if (char const* v = getenv("SOUND_PERIODS"); v && *v) {
+    char* end = nullptr;
+    long x = strtol(v, &end, 10);
+    if (end != v && *end == 0 && x >= 2 && x <= 16)
+      periods = int(x);
+    else
+      fprintf(stderr, "sound: SOUND_PERIODS=%s is not 2 to 16; using %d\n", aud_quote(v).c_str(),
+              aud_periods);
+  }
+  forced = forced || periods != aud_periods;
+  std::vector<std::string> files = aud_userconfs();
+  auto uservalue = [&](char const* key) {  // the last file that sets it wins, as in OpenAL Soft
+    std::unique_ptr<std::string> v;
+    for (auto const& f : files)
+      if (auto x = aud_confvalue(f, key)) v = std::move(x);
+    return v;
+  };
+  auto usersets = [&](char const* key) { return uservalue(key) != nullptr; };
+  // The period is counted in frames of the configured rate (44.1 kHz unless the user's
+  // files give another).
+  double hz = 44100;
+  if (auto f = uservalue("frequency"); f && atof(f->c_str()) >= 8000) hz = atof(f->c_str());
+  std::string ours;
+  if (forced || !usersets("period_size"))
+    ours += "period_size = " + std::to_string(std::lround(ms * hz / 1000)) + "\n";
+  if (forced || !usersets("periods")) ours += "periods = " + std::to_string(periods) + "\n";
+  // Periods this short leave the mixer thread little slack on a busy machine: it asks for
+  // the lowest real-time priority, granted where the user may have it, quietly ignored
+  // where not.
+  if (!usersets("rt-prio")) ours += "rt-prio = 1\n";
+  if (ours.empty()) return -1;
+
+  std::string text;
+  char const* own = getenv("ALSOFT_CONF");
+  hadconf = own && *own;
+  if (hadconf) {
+    saved = own;
+    std::ifstream in(saved, std::ios::binary);
+    text.assign(std::istreambuf_iterator<char>(in), {});
+    text += "\n";
+  }
+  text += "[general]\n" + ours;
+  int fd = memfd_create("quib-alsoft.conf", MFD_CLOEXEC);
+  if (fd < 0) return -1;
+  if (write(fd, text.data(), text.size()) != ssize_t(text.size())) {
+    close(fd);
+    return -1;
+  }
+  setenv("ALSOFT_CONF", ("/proc/self/fd/" + std::to_string(fd)).c_str(), 1);
+  return fd;
+}
+
+// OpenAL Soft has read its configuration once the first device is open; a program we
+// start must not inherit a name for our memory file.
+void aud_periodundo(int fd, std::string const& saved, bool hadconf) {
+  if (fd < 0) return;
+  if (hadconf)
+    setenv("ALSOFT_CONF", saved.c_str(), 1);
+  else
+    unsetenv("ALSOFT_CONF");
+  close(fd);
+}
+
 char const* aud_alcerror(ALCenum e) {
   switch (e) {
     case ALC_INVALID_DEVICE:
@@ -126,7 +267,100 @@ bool aud_openreal(std::string& why) {
   return false;
 }
 
+// ---- Losing the device and getting it back -------------------------------------------
+
+// Closes the open device, with the stand-in's render thread if it is the stand-in.
+void aud_closedevice() {
+  if (aud.clock.joinable()) {
+    {
+      std::lock_guard lk(aud.clockmx);
+      aud.clockquit = true;
+    }
+    aud.clockwake.notify_all();
+    aud.clock.join();
+    aud.clockquit = false;
+  }
+  alcMakeContextCurrent(nullptr);
+  if (aud.ctx) alcDestroyContext(aud.ctx);
+  if (aud.dev) alcCloseDevice(aud.dev);
+  aud.ctx = nullptr;
+  aud.dev = nullptr;
+}
+
+// Moves every sound to another device: the real one when real, else the silent stand-in.
+// Each sound keeps its state, settings and the position the clock says; its OpenAL
+// objects are made anew from the samples it keeps (or its stream's open file).
+bool aud_movesounds(bool real) {
+  struct was {
+    aud_sound* s;
+    aud_state state;
+    double pos;
+  };
+  std::vector<was> sounds;
+  for (auto& [h, s] : aud.sounds) {
+    if (!s->loaded()) continue;
+    // Positions of a lost device are guesses; the stand-in's are read from its mixer.
+    double pos = aud.heard ? aud_guess(*s) : aud_pos(*s);
+    sounds.push_back({s.get(), s->state, pos});
+    aud_dropal(*s);
+  }
+  aud_closedevice();
+  std::string why;
+  bool opened = real ? aud_openreal(why) : aud_opensilent();
+  if (!opened && real) aud_opensilent();
+  aud.heard = opened && real;
+  for (was& w : sounds) {
+    aud_sound& s = *w.s;
+    if (!aud.ctx || !aud_makeal(s)) {
+      // Out of sources on the new device: the sound stays, empty, as after a failed load.
+      aud_free(s);
+      continue;
+    }
+    s.state = w.state == aud_state::playing ? aud_state::idle : w.state;
+    if (w.state == aud_state::playing) aud_start(s, w.pos);
+    if (w.state == aud_state::paused) s.hold = w.pos;
+  }
+  return opened;
+}
+
 }  // namespace
+
+bool aud_gone() {
+  if (!aud.heard || !aud.dev) return false;
+  ALCint connected = ALC_TRUE;
+  alcGetIntegerv(aud.dev, ALC_CONNECTED, 1, &connected);
+  return connected == ALC_FALSE;
+}
+
+void aud_watch() {
+  if (!aud.heard && !aud.lost) return;  // silent from the start: nothing to watch
+  long long now = aud_monons();
+  if (now < aud.nextcheck) return;
+  aud.nextcheck = now + 250000000LL;
+  if (!aud.lost) {
+    if (!aud_gone()) {
+      for (auto& [h, s] : aud.sounds)  // fresh points to guess from, should it go
+        if (s->loaded() && s->state == aud_state::playing) aud_pos(*s);
+      return;
+    }
+    fprintf(stderr, "sound: the audio device was lost; the game plays on silently\n");
+    aud.lost = true;
+    aud.nextretry = now + 1000000000LL;
+    aud_movesounds(false);
+    return;
+  }
+  // Opening a device costs a few milliseconds when its server is there, and under one when
+  // it is not: once a second is soon enough for the sound to come back.
+  if (now < aud.nextretry) return;
+  aud.nextretry = now + 1000000000LL;
+  ALCdevice* probe = alcOpenDevice(nullptr);
+  if (!probe) return;
+  alcCloseDevice(probe);
+  if (aud_movesounds(true)) {
+    aud.lost = false;
+    fprintf(stderr, "sound: the audio device is back\n");
+  }
+}
 
 // ---- Start-up ------------------------------------------------------------------------
 
@@ -146,8 +380,12 @@ bool aud_init() {
     aud_quietalsa();
   }
 
-  std::string why;
-  if (aud_openreal(why)) {
+  std::string why, saved;
+  bool hadconf = false;
+  int conf = aud_periodconf(saved, hadconf);
+  bool real = aud_openreal(why);
+  aud_periodundo(conf, saved, hadconf);
+  if (real) {
     aud.heard = true;
   } else if (aud_opensilent()) {
     fprintf(stderr, "sound: no audio device (%s); the game runs silent\n", why.c_str());
@@ -156,20 +394,36 @@ bool aud_init() {
             why.c_str());
   }
   aud_pickresampler();
+  aud_latencyopen();
   return aud.heard;
 }
 
-// Sounds played up to four times faster fold their highs back down as harshness with a
-// linear or cubic resampler; a band-limited sinc one keeps them clean. OpenAL Soft lists
-// its resamplers from cheapest to best.
+// The resampler every source uses. Music sped up four times folds its highs back down as
+// harshness through a linear resampler; the band-limited sinc ones keep it clean, and
+// the shorter of them sounds the same as the longer at about half the mixing cost
+// (figures in the README, measured with bench/resampler.sh). SOUND_RESAMPLER=NAME picks
+// another by its OpenAL Soft name ("Linear", "23rd order Sinc"), case ignored.
 void aud_pickresampler() {
   if (!aud.ctx || !alIsExtensionPresent("AL_SOFT_source_resampler")) return;
   auto names = reinterpret_cast<LPALGETSTRINGISOFT>(alGetProcAddress("alGetStringiSOFT"));
+  if (!names) return;
   ALint n = alGetInteger(AL_NUM_RESAMPLERS_SOFT);
-  for (ALint i = 0; names && i < n; ++i) {
-    char const* name = names(AL_RESAMPLER_NAME_SOFT, i);
-    if (name && strstr(name, "Sinc")) aud.resampler = i;
-  }
+  char const* want = getenv("SOUND_RESAMPLER");
+  auto find = [&](char const* wanted) {
+    for (ALint i = 0; i < n; ++i)
+      if (char const* name = names(AL_RESAMPLER_NAME_SOFT, i); name && !strcasecmp(name, wanted))
+        return int(i);
+    return -1;
+  };
+  constexpr char const* ours = "11th order Sinc";
+  aud.resampler = find(want && *want ? want : ours);
+  if (aud.resampler >= 0 || !want || !*want) return;
+  std::string list;
+  for (ALint i = 0; i < n; ++i)
+    if (char const* name = names(AL_RESAMPLER_NAME_SOFT, i)) list += std::string(", ") + name;
+  aud.resampler = find(ours);
+  fprintf(stderr, "sound: SOUND_RESAMPLER=%s is not one of %s; using %s\n", aud_quote(want).c_str(),
+          list.empty() ? "none" : list.c_str() + 2, ours);
 }
 
 // ---- Log -----------------------------------------------------------------------------
@@ -196,6 +450,7 @@ aud_lib::~aud_lib() {
   }
   wake.notify_all();
   if (feeder.joinable()) feeder.join();
+  aud_latencystop();
   {
     std::lock_guard lk(clockmx);
     clockquit = true;

@@ -58,13 +58,19 @@ struct aud_sound {
   int channels = 0;
   int rate = 0;           // frames per second of the file
   sf_count_t frames = 0;  // length; a stream corrects it when its decoder meets the end
+  sf_count_t cut = 0;     // a damaged file: the length its header claimed; else 0
   ALenum format = 0;
   ALuint source = 0;
   ALuint buffer = 0;                   // the whole sound, unless it is streamed
+  std::vector<short> pcm;              // its samples, kept to rebuild it on a new device
   std::unique_ptr<aud_stream> stream;  // set for streamed sounds
   bool loop = false;                   // starts over at its end instead of ending
   aud_state state = aud_state::idle;
   double hold = 0;  // position in seconds while not playing
+  // The last position read from the mixer while playing and when (CLOCK_MONOTONIC ns):
+  // once the device is gone, the position is guessed on from these at the sound's rate.
+  double seenpos = 0;
+  long long seenat = 0;
   float vol = 1, spd = 1, pch = 1;
   float frq = 0;  // semitones, as given
   bool loaded() const { return source != 0; }
@@ -80,6 +86,8 @@ struct aud_lib {
   bool inited = false;
   bool heard = false;  // a real output device is open
   bool quiet = false;  // we silence OpenAL Soft's, ALSA's and libmpg123's own messages
+  bool lost = false;   // the real device went away; the silent stand-in plays meanwhile
+  long long nextcheck = 0, nextretry = 0;  // CLOCK_MONOTONIC ns
   ALCdevice* dev = nullptr;
   ALCcontext* ctx = nullptr;
   int resampler = -1;  // the best resampler OpenAL Soft offers, -1: its default
@@ -92,6 +100,17 @@ struct aud_lib {
   std::thread feeder;  // refills stream queues while any stream plays
   std::condition_variable wake;
   bool quit = false;
+
+  // SOUND_LATENCY_LOG: plays waiting for the mixer to take their first sample.
+  struct latplay {
+    ALuint source;
+    long long called;  // CLOCK_MONOTONIC ns of the play call
+    std::string file;
+  };
+  FILE* latlog = nullptr;
+  std::vector<latplay> latpending;
+  std::thread latwatch;
+  std::condition_variable latwake;
 
   std::thread clock;  // renders the silent device in real time when there is no device
   std::mutex clockmx;
@@ -106,14 +125,42 @@ extern aud_lib aud;
 
 // aud_device.cpp: opening the output (or the silent stand-in), the log, shutting down.
 bool aud_init();
-void aud_pickresampler();  // chooses the band-limited resampler for new sources
+void aud_pickresampler();  // chooses the resampler for new sources
 void aud_logf(char const* fmt, ...) __attribute__((format(printf, 1, 2)));
+
+// aud_latency.cpp: SOUND_LATENCY_LOG, when each play's first sample leaves the mixer.
+void aud_latencyopen();              // at start-up: opens the log if the switch is set
+void aud_latencyplay(aud_sound& s);  // after a play, with aud.mx held
+void aud_latencystop();              // at exit, before the lock's owner goes away
+long long aud_monons();              // CLOCK_MONOTONIC in ns
+
+// aud_error.cpp: the calling thread's last error, numbered as libdisp numbers its own.
+enum aud_errcode {
+  aud_ebadarg = 2,  // bad argument or unknown handle
+  aud_efile = 3,    // file missing, unreadable or malformed
+  aud_enomem = 4,   // out of memory or of OpenAL sources and buffers
+  aud_enodev = 6,   // no audio device
+};
+void aud_seterror(int code, std::string text);
+unsigned long aud_takeerror();            // the code, then cleared
+char const* aud_errortext();              // the text of the last error, "" when none
+std::string aud_quote(char const* name);  // a short, escaped prefix of a name for messages
+
+// Notices a lost device (ALC_EXT_disconnect) and moves every sound to the silent stand-in,
+// and back to a real device when one opens again; cheap enough for every main-loop pass,
+// as it looks at most every 250 ms. Called with aud.mx held.
+void aud_watch();
+bool aud_gone();  // the real device is open but disconnected (asks OpenAL at once)
 
 // aud_load.cpp: fills s from a file, keeping its settings and handle, or prints why not
 // and leaves s exactly as it was. aud_free gives back everything OpenAL and libsndfile
 // hold for s and leaves it empty.
-bool aud_load(aud_sound& s, char const* path, bool loop);
+bool aud_load(aud_sound& s, char const* path, bool loop);  // also sets the error
 void aud_free(aud_sound& s);
+// Gives s OpenAL objects on the current context from what it holds (samples or stream);
+// false (nothing made) when OpenAL has no source or buffer left.
+bool aud_makeal(aud_sound& s);
+void aud_dropal(aud_sound& s);  // gives them back, keeping the samples and the stream's file
 
 // aud_play.cpp: playback of one loaded record; all called with aud.mx held.
 void aud_start(aud_sound& s, double pos);  // plays from pos
@@ -121,6 +168,8 @@ void aud_seek(aud_sound& s, double pos);   // playing or ended: plays on from po
 void aud_pause(aud_sound& s);              // playing: pauses where it is
 void aud_stop(aud_sound& s);               // stops and goes back to 0
 double aud_pos(aud_sound& s);              // also notices that a sound has ended
+double aud_guess(aud_sound& s);            // the position the clock says, from the last one seen
+double aud_rate(aud_sound const& s);       // the rate of play: speed x pitch x 2^(frq/12)
 void aud_applymix(aud_sound& s);
 void aud_feed(aud_sound& s, int most = aud_nbufs);  // refills at most that many buffers
 void aud_startfeeder();

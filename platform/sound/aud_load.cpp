@@ -13,12 +13,14 @@
 
 namespace {
 
-// Prints the one line that tells why a file did not load.
-bool aud_fail(char const* path, std::string why) {
+// One line on stderr and the thread's error: why a file did not load.
+bool aud_fail(int code, char const* path, std::string why) {
   for (char& c : why)
     if (c == '\n' || c == '\r') c = ' ';
   while (!why.empty() && (why.back() == ' ' || why.back() == '.')) why.pop_back();
-  fprintf(stderr, "sound: cannot load %s: %s\n", path, why.c_str());
+  std::string text = "cannot load " + aud_quote(path) + ": " + why;
+  fprintf(stderr, "sound: %s\n", text.c_str());
+  aud_seterror(code, std::move(text));
   return false;
 }
 
@@ -35,6 +37,25 @@ std::vector<short> aud_decode(SNDFILE* f, int channels, sf_count_t want) {
   }
   pcm.resize(size_t(got) * channels);
   return pcm;
+}
+
+// The frames a long file really holds. An MP3 cut short keeps the length its header
+// claims, and would only find out when its stream ran dry, long before the game's music
+// loop-back point. Reading its last stretch costs a few milliseconds; only if that stretch
+// is missing is the file decoded through to count what is there.
+sf_count_t aud_truelength(SNDFILE* f, int channels, sf_count_t claimed) {
+  constexpr sf_count_t tail = 4096;
+  sf_count_t from = claimed > tail ? claimed - tail : 0;
+  std::vector<short> pcm(size_t(tail) * channels);
+  bool whole = sf_seek(f, from, SEEK_SET) == from &&
+               sf_readf_short(f, pcm.data(), claimed - from) == claimed - from;
+  sf_count_t frames = claimed;
+  if (!whole && sf_seek(f, 0, SEEK_SET) == 0) {
+    frames = 0;
+    for (sf_count_t n; (n = sf_readf_short(f, pcm.data(), tail)) > 0;) frames += n;
+  }
+  sf_seek(f, 0, SEEK_SET);
+  return frames;
 }
 
 // libmpg123, under libsndfile, prints notes of its own about damaged MP3 data. While a
@@ -65,24 +86,25 @@ std::string aud_basename(char const* path) {
 }
 
 // Everything of loading but the message: returns the record, or null and why not.
-std::unique_ptr<aud_sound> aud_open(char const* path, bool loop, std::string& why) {
-  auto fail = [&why](std::string reason) {
+std::unique_ptr<aud_sound> aud_open(char const* path, bool loop, int& code, std::string& why) {
+  auto fail = [&](int c, std::string reason) {
+    code = c;
     why = std::move(reason);
     return std::unique_ptr<aud_sound>();
   };
 
   // libsndfile words a missing or empty file vaguely; say it plainly.
   struct stat st {};
-  if (stat(path, &st) != 0) return fail(strerror(errno));
-  if (S_ISDIR(st.st_mode)) return fail("is a directory");
-  if (st.st_size == 0) return fail("empty file");
+  if (stat(path, &st) != 0) return fail(aud_efile, strerror(errno));
+  if (S_ISDIR(st.st_mode)) return fail(aud_efile, "is a directory");
+  if (st.st_size == 0) return fail(aud_efile, "empty file");
   SF_INFO info{};
   SNDFILE* f = sf_open(path, SFM_READ, &info);
   if (!f) {
     // For a damaged MP3 libsndfile claims the file is missing; we know better by now.
     std::string msg = sf_strerror(nullptr);
     if (msg.find("does not exist") != std::string::npos) msg = "damaged or unsupported data";
-    return fail("not a playable sound: " + msg);
+    return fail(aud_efile, "not a playable sound: " + msg);
   }
   // Float data (MP3 decodes to float) beyond full scale would wrap when read as 16-bit.
   // Not SFC_SET_SCALE_FLOAT_INT_READ: it decodes the whole file to find its peak.
@@ -95,71 +117,114 @@ std::unique_ptr<aud_sound> aud_open(char const* path, bool loop, std::string& wh
   s->channels = info.channels;
   s->rate = info.samplerate;
   s->frames = info.frames;
-  auto bad = [&](std::string reason) {
+  auto bad = [&](int c, std::string reason) {
     sf_close(f);
-    return fail(std::move(reason));
+    return fail(c, std::move(reason));
   };
   if (info.channels != 1 && info.channels != 2)
-    return bad(std::to_string(info.channels) + " channels; only mono and stereo are played");
+    return bad(aud_efile,
+               std::to_string(info.channels) + " channels; only mono and stereo are played");
   if (info.samplerate < 1000 || info.samplerate > 384000)
-    return bad("sample rate " + std::to_string(info.samplerate) + " Hz is out of range");
-  if (info.frames <= 0) return bad("no audio data");
+    return bad(aud_efile, "sample rate " + std::to_string(info.samplerate) + " Hz is out of range");
+  if (info.frames <= 0) return bad(aud_efile, "no audio data");
   s->format = info.channels == 1 ? AL_FORMAT_MONO16 : AL_FORMAT_STEREO16;
 
-  alGetError();
-  alGenSources(1, &s->source);
-  if (alGetError() != AL_NO_ERROR) {
-    s->source = 0;
-    return bad("no free OpenAL source");
+  auto streamed = [&](sf_count_t frames) {
+    return double(frames) > aud_streamsecs * info.samplerate;
+  };
+  if (streamed(info.frames)) {
+    s->frames = aud_truelength(f, info.channels, info.frames);
+    if (s->frames <= 0) return bad(aud_efile, "damaged: no audio data decodes");
+    if (s->frames < info.frames) s->cut = info.frames;
   }
-  if (aud.resampler >= 0) alSourcei(s->source, AL_SOURCE_RESAMPLER_SOFT, aud.resampler);
-
-  if (double(info.frames) > aud_streamsecs * info.samplerate) {
+  if (streamed(s->frames)) {
     auto q = std::make_unique<aud_stream>();
-    alGenBuffers(aud_nbufs, q->ids.data());
-    if (alGetError() != AL_NO_ERROR) {
-      alDeleteSources(1, &s->source);
-      return bad("no OpenAL buffers");
-    }
-    q->spare.assign(q->ids.begin(), q->ids.end());
     q->pcm.resize(size_t(aud_chunk) * info.channels);
     q->file = f;
     s->stream = std::move(q);
-    aud_startfeeder();
   } else {
-    std::vector<short> pcm = aud_decode(f, info.channels, info.frames);
+    s->pcm = aud_decode(f, info.channels, s->frames);
     sf_close(f);
-    if (pcm.empty()) {
-      alDeleteSources(1, &s->source);
-      return fail("no audio data");
-    }
-    s->frames = sf_count_t(pcm.size() / info.channels);
-    alGenBuffers(1, &s->buffer);
-    alBufferData(s->buffer, s->format, pcm.data(), ALsizei(pcm.size() * sizeof(short)),
-                 info.samplerate);
-    if (alGetError() != AL_NO_ERROR) {
-      alDeleteBuffers(1, &s->buffer);
-      alDeleteSources(1, &s->source);
-      return fail("OpenAL refused the samples");
-    }
-    alSourcei(s->source, AL_BUFFER, ALint(s->buffer));
-    alSourcei(s->source, AL_LOOPING, loop ? AL_TRUE : AL_FALSE);  // a stream loops by hand
+    if (s->pcm.empty()) return fail(aud_efile, "no audio data");
+    s->frames = sf_count_t(s->pcm.size() / info.channels);
+  }
+  if (!aud_makeal(*s)) {
+    if (s->stream) sf_close(s->stream->file);
+    return fail(aud_enomem, "no free OpenAL source or buffer");
   }
   return s;
 }
 
 }  // namespace
 
+bool aud_makeal(aud_sound& s) {
+  alGetError();
+  alGenSources(1, &s.source);
+  if (alGetError() != AL_NO_ERROR) return s.source = 0, false;
+  if (aud.resampler >= 0) alSourcei(s.source, AL_SOURCE_RESAMPLER_SOFT, aud.resampler);
+  if (s.stream) {
+    aud_stream& q = *s.stream;
+    alGenBuffers(aud_nbufs, q.ids.data());
+    if (alGetError() != AL_NO_ERROR) {
+      alDeleteSources(1, &s.source);
+      return s.source = 0, false;
+    }
+    q.spare.assign(q.ids.begin(), q.ids.end());
+    q.queued.clear();
+    aud_startfeeder();
+  } else {
+    alGenBuffers(1, &s.buffer);
+    if (alGetError() == AL_NO_ERROR)
+      alBufferData(s.buffer, s.format, s.pcm.data(), ALsizei(s.pcm.size() * sizeof(short)), s.rate);
+    if (alGetError() != AL_NO_ERROR) {
+      alDeleteBuffers(1, &s.buffer);
+      alDeleteSources(1, &s.source);
+      return s.source = s.buffer = 0, false;
+    }
+    alSourcei(s.source, AL_BUFFER, ALint(s.buffer));
+    alSourcei(s.source, AL_LOOPING, s.loop ? AL_TRUE : AL_FALSE);  // a stream loops by hand
+  }
+  aud_applymix(s);
+  return true;
+}
+
+void aud_dropal(aud_sound& s) {
+  if (s.source) {
+    alSourceStop(s.source);
+    alSourcei(s.source, AL_BUFFER, 0);
+    alDeleteSources(1, &s.source);
+  }
+  if (s.buffer) alDeleteBuffers(1, &s.buffer);
+  if (s.stream) {
+    alDeleteBuffers(aud_nbufs, s.stream->ids.data());
+    s.stream->ids.fill(0);
+    s.stream->spare.clear();
+    s.stream->queued.clear();
+  }
+  s.source = s.buffer = 0;
+}
+
 bool aud_load(aud_sound& s, char const* path, bool loop) {
-  if (!path) return aud_fail("(null)", "no file name");
-  if (!aud.ctx) return aud_fail(path, "no audio output");
+  if (!path) return aud_fail(aud_ebadarg, nullptr, "no file name");
+  if (!aud.ctx) return aud_fail(aud_enodev, path, "no audio output");
+  int code = 0;
   std::string why;
   std::unique_ptr<aud_sound> n;
   {
     aud_hush hush;
-    n = aud_open(path, loop, why);
+    n = aud_open(path, loop, code, why);
   }
-  if (!n) return aud_fail(path, why);
+  if (!n) return aud_fail(code, path, why);
+  // A file cut short still plays what it has; the one line says so, and a caller that
+  // asks for the error learns it too.
+  if (n->cut) {
+    char secs[80];
+    snprintf(secs, sizeof secs, "only %.2f s of its %.2f s decode", double(n->frames) / n->rate,
+             double(n->cut) / n->rate);
+    std::string text = aud_quote(path) + " is damaged: " + secs + "; it plays that much and ends";
+    fprintf(stderr, "sound: %s\n", text.c_str());
+    aud_seterror(aud_efile, std::move(text));
+  }
   // The new file takes the handle's settings; the old one goes only now, so a file that
   // fails to load leaves the sound that was there playable.
   n->vol = s.vol;
@@ -173,19 +238,13 @@ bool aud_load(aud_sound& s, char const* path, bool loop) {
 }
 
 void aud_free(aud_sound& s) {
-  if (s.source) {
-    alSourceStop(s.source);
-    alSourcei(s.source, AL_BUFFER, 0);
-    alDeleteSources(1, &s.source);
-  }
-  if (s.buffer) alDeleteBuffers(1, &s.buffer);
-  if (s.stream) {
-    alDeleteBuffers(aud_nbufs, s.stream->ids.data());
-    if (s.stream->file) sf_close(s.stream->file);
-  }
-  s.source = s.buffer = 0;
+  aud_dropal(s);
+  if (s.stream && s.stream->file) sf_close(s.stream->file);
   s.stream.reset();
+  s.pcm.clear();
+  s.pcm.shrink_to_fit();
   s.frames = 0;
+  s.cut = 0;
   s.state = aud_state::idle;
   s.hold = 0;
 }

@@ -50,6 +50,7 @@ void aud_runfeeder() {
   std::unique_lock lk(aud.mx);
   while (!aud.quit) {
     bool busy = false;
+    aud_watch();
     for (auto& [h, s] : aud.sounds) {
       if (!s->stream || s->state != aud_state::playing) continue;
       aud_feed(*s);
@@ -65,13 +66,20 @@ void aud_runfeeder() {
 
 }  // namespace
 
-void aud_applymix(aud_sound& s) {
-  if (!s.source) return;
+double aud_rate(aud_sound const& s) {
   // Semitones beyond four octaves either way are not music any more; the rate limit also
   // keeps a stream's decoder well ahead of playback.
   double v = std::clamp(double(s.frq), -48.0, 48.0);
-  double rate = double(s.spd) * s.pch * std::exp2(v / 12);
-  alSourcef(s.source, AL_PITCH, float(std::clamp(rate, 1.0 / 256, 16.0)));
+  return std::clamp(double(s.spd) * s.pch * std::exp2(v / 12), 1.0 / 256, 16.0);
+}
+
+void aud_applymix(aud_sound& s) {
+  if (!s.source) return;
+  if (s.state == aud_state::playing) {  // the guess after a loss must use the old rate so far
+    s.seenpos = aud_guess(s);
+    s.seenat = aud_monons();
+  }
+  alSourcef(s.source, AL_PITCH, float(aud_rate(s)));
   alSourcef(s.source, AL_GAIN, std::clamp(s.vol, 0.0f, 1.0f));
 }
 
@@ -79,6 +87,8 @@ void aud_start(aud_sound& s, double pos) {
   sf_count_t frame = aud_frame(s, pos);
   if (frame >= s.frames && s.loop) frame = 0;  // the end of a loop is its start
   s.state = aud_state::playing;
+  s.seenpos = double(frame) / s.rate;
+  s.seenat = aud_monons();
   if (s.stream) return aud_restream(s, frame);
   alSourceStop(s.source);
   if (frame >= s.frames) return aud_end(s);
@@ -108,13 +118,35 @@ void aud_stop(aud_sound& s) {
   s.hold = 0;
 }
 
+double aud_readpos(aud_sound& s);
+
+double aud_guess(aud_sound& s) {
+  if (s.state != aud_state::playing) return s.hold;
+  double pos = s.seenpos + double(aud_monons() - s.seenat) * 1e-9 * aud_rate(s);
+  double len = s.length();
+  if (pos < len) return pos;
+  if (s.loop && len > 0) return std::fmod(pos, len);
+  return len;
+}
+
 double aud_pos(aud_sound& s) {
+  double pos = aud_readpos(s);
+  if (s.state == aud_state::playing) {
+    s.seenpos = pos;
+    s.seenat = aud_monons();
+  }
+  return pos;
+}
+
+double aud_readpos(aud_sound& s) {
   if (s.state != aud_state::playing) return s.hold;
   // Offset before state: if the source stops in between, the state says so.
   ALint off = 0, st = 0;
   alGetSourcei(s.source, AL_SAMPLE_OFFSET, &off);
   alGetSourcei(s.source, AL_SOURCE_STATE, &st);
   bool running = st == AL_PLAYING || st == AL_PAUSED;
+  // A lost device stops every source: that is no end, and the clock goes on.
+  if (!running && aud_gone()) return aud_guess(s);
   if (!s.stream) {
     if (running) return double(off) / s.rate;
     aud_end(s);
@@ -142,7 +174,7 @@ double aud_pos(aud_sound& s) {
 }
 
 void aud_feed(aud_sound& s, int most) {
-  if (s.state != aud_state::playing) return;
+  if (s.state != aud_state::playing || aud_gone()) return;
   aud_stream& q = *s.stream;
   ALint done = 0;
   alGetSourcei(s.source, AL_BUFFERS_PROCESSED, &done);

@@ -2,6 +2,8 @@
 // and hands over to the internals. An unknown handle or a bad number does nothing.
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
+#include <string>
 
 #pragma GCC visibility push(default)
 #include "platform/sound/sound.h"
@@ -12,15 +14,35 @@ namespace {
 
 // ---- Handles -------------------------------------------------------------------------
 
+// The handle's record, or null with error 2.
 aud_sound* aud_find(unsigned long h) {
   auto it = aud.sounds.find(h);
-  return it == aud.sounds.end() ? nullptr : it->second.get();
+  if (it != aud.sounds.end()) return it->second.get();
+  aud_seterror(aud_ebadarg, "unknown sound handle " + std::to_string(h));
+  return nullptr;
 }
 
 // A loaded sound: the entries that play, seek or pause need a file behind the handle.
 aud_sound* aud_findloaded(unsigned long h) {
   aud_sound* s = aud_find(h);
+  if (s && !s->loaded())
+    aud_seterror(aud_ebadarg, "sound handle " + std::to_string(h) + " holds no sound");
   return s && s->loaded() ? s : nullptr;
+}
+
+// The sound's record, without an error for an empty one: its length, position and state
+// are plainly 0.
+aud_sound* aud_findquiet(unsigned long h) {
+  aud_sound* s = aud_find(h);
+  return s && s->loaded() ? s : nullptr;
+}
+
+// A number an entry refuses: false with error 2.
+bool aud_badnumber(char const* what, double v) {
+  char text[96];
+  snprintf(text, sizeof text, "%s %g is not a usable value", what, v);
+  aud_seterror(aud_ebadarg, text);
+  return false;
 }
 
 unsigned long aud_newhandle(std::unique_ptr<aud_sound> s) {
@@ -91,7 +113,9 @@ void aud_resume(aud_sound& s) {
 
 bool InitAudio1() {
   std::lock_guard lk(aud.mx);
-  return aud_init();
+  if (aud_init()) return true;
+  aud_seterror(aud_enodev, "no audio device; sounds play silently");
+  return false;
 }
 
 unsigned long NewAudio2() {
@@ -113,7 +137,7 @@ unsigned long LoadAudio6(unsigned long h, char const* path, int loop) {
 unsigned long FreeAudio7(unsigned long h) {
   std::lock_guard lk(aud.mx);
   auto it = aud.sounds.find(h);
-  if (it == aud.sounds.end()) return 0;
+  if (it == aud.sounds.end()) return aud_find(h), 0;
   aud_free(*it->second);
   aud.sounds.erase(it);
   return 1;
@@ -126,6 +150,7 @@ unsigned long PlayAudio8(unsigned long h) {
   aud_sound* s = aud_findloaded(h);
   if (!s) return 0;
   aud_start(*s, 0);
+  aud_latencyplay(*s);
   aud_logf("play %s", s->file.c_str());
   return 1;
 }
@@ -133,8 +158,10 @@ unsigned long PlayAudio8(unsigned long h) {
 unsigned long PlayAudio9(unsigned long h, float pos) {
   std::lock_guard lk(aud.mx);
   aud_sound* s = aud_findloaded(h);
-  if (!s || !std::isfinite(pos)) return 0;
+  if (!s) return 0;
+  if (!std::isfinite(pos)) return aud_badnumber("position", pos);
   aud_start(*s, pos);
+  aud_latencyplay(*s);
   aud_logf("play %s %g", s->file.c_str(), double(pos));
   return 1;
 }
@@ -172,7 +199,8 @@ char const* GetAudioName12(unsigned long h) {
 
 long GetAudioSit13(unsigned long h) {
   std::lock_guard lk(aud.mx);
-  aud_sound* s = aud_findloaded(h);
+  aud_watch();
+  aud_sound* s = aud_findquiet(h);
   return s ? aud_sit(*s) : aud_sitstopped;
 }
 
@@ -184,7 +212,8 @@ double GetAudioLen14(unsigned long h) {
 
 double GetAudioPos15(unsigned long h) {
   std::lock_guard lk(aud.mx);
-  aud_sound* s = aud_findloaded(h);
+  aud_watch();
+  aud_sound* s = aud_findquiet(h);
   return s ? aud_pos(*s) : 0.0;
 }
 
@@ -207,7 +236,8 @@ float GetAudioFrq19(unsigned long h) {
 unsigned long SetAudioName20(unsigned long h, char const* name) {
   std::lock_guard lk(aud.mx);
   aud_sound* s = aud_find(h);
-  if (!s || !name) return 0;
+  if (!s) return 0;
+  if (!name) return aud_seterror(aud_ebadarg, "no name given"), 0;
   s->name = name;
   return 1;
 }
@@ -215,7 +245,8 @@ unsigned long SetAudioName20(unsigned long h, char const* name) {
 unsigned long SetAudioSit21(unsigned long h, long sit) {
   std::lock_guard lk(aud.mx);
   aud_sound* s = aud_findloaded(h);
-  if (!s || sit < aud_sitstopped || sit > aud_sitpaused) return 0;
+  if (!s) return 0;
+  if (sit < aud_sitstopped || sit > aud_sitpaused) return aud_badnumber("state", double(sit));
   if (sit == aud_sitstopped) aud_stop(*s);
   if (sit == aud_sitplaying) aud_resume(*s);
   if (sit == aud_sitpaused) aud_pause(*s);
@@ -226,33 +257,34 @@ unsigned long SetAudioSit21(unsigned long h, long sit) {
 unsigned long SetAudioPos22(unsigned long h, float pos) {
   std::lock_guard lk(aud.mx);
   aud_sound* s = aud_findloaded(h);
-  if (!s || !std::isfinite(pos)) return 0;
+  if (!s) return 0;
+  if (!std::isfinite(pos)) return aud_badnumber("position", pos);
   aud_seek(*s, pos);
   aud_logf("seek %s %g", s->file.c_str(), double(pos));
   return 1;
 }
 
 unsigned long SetAudioVol23(unsigned long h, float v) {
-  if (!std::isfinite(v)) return 0;
+  if (!std::isfinite(v)) return aud_badnumber("volume", v);
   return aud_setmix(h, v, "vol", [v](aud_sound& s) { s.vol = std::clamp(v, 0.0f, 1.0f); });
 }
 
 unsigned long SetAudioSpd24(unsigned long h, float v) {
-  if (!std::isfinite(v) || !(v > 0)) return 0;
+  if (!std::isfinite(v) || !(v > 0)) return aud_badnumber("speed", v);
   return aud_setmix(h, v, "spd", [v](aud_sound& s) { s.spd = v; });
 }
 
 unsigned long SetAudioPch25(unsigned long h, float v) {
-  if (!std::isfinite(v) || !(v > 0)) return 0;
+  if (!std::isfinite(v) || !(v > 0)) return aud_badnumber("pitch", v);
   return aud_setmix(h, v, "pch", [v](aud_sound& s) { s.pch = v; });
 }
 
 unsigned long SetAudioFrq26(unsigned long h, float v) {
-  if (!std::isfinite(v)) return 0;
+  if (!std::isfinite(v)) return aud_badnumber("frequency", v);
   return aud_setmix(h, v, "frq", [v](aud_sound& s) { s.frq = v; });
 }
 
 // ---- Extensions ----------------------------------------------------------------------
 
-unsigned long sound_geterror() { return 0; }
-char const* sound_errortext() { return ""; }
+unsigned long sound_geterror() { return aud_takeerror(); }
+char const* sound_errortext() { return aud_errortext(); }

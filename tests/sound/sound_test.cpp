@@ -1,9 +1,12 @@
 // libsound on OpenAL Soft's null backend: loading and its failures, harmless bad handles,
 // positions in real time under pitch, seeking, the end of a sound, and SOUND_LOG.
+#include <AL/alc.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <climits>
 #include <cmath>
+#include <cstring>
 
 #include "platform/sound/sound.h"
 #include "tests/sound/testfiles.h"
@@ -193,7 +196,60 @@ TEST(SoundLog, OneLinePerPlaySeekAndFrqCallInCallOrder) {
 
 }  // namespace
 
+// The mixer's period in ms and its rate, as a child run with env set up opens the device.
+std::pair<double, int> period(std::string const& env) {
+  char self[4096] = {};
+  EXPECT_GT(readlink("/proc/self/exe", self, sizeof self - 1), 0);
+  std::string cmd = "env -u ALSOFT_CONF -u SOUND_PERIOD_MS " + env + " '" + self + "' --period";
+  FILE* p = popen(cmd.c_str(), "r");
+  char line[128] = {};
+  if (!p || !fgets(line, sizeof line, p)) line[0] = 0;
+  if (p) pclose(p);
+  double ms = 0;
+  int hz = 0;
+  EXPECT_EQ(sscanf(line, "%lf %d", &ms, &hz), 2) << env << ": " << line;
+  EXPECT_EQ(strstr(line, "leaked"), nullptr) << env << ": ALSOFT_CONF still names our file";
+  return {ms, hz};
+}
+
+// OpenAL Soft reports the period as a whole number of periods per second.
+void expectperiod(std::string const& env, double ms, int hz) {
+  auto [gotms, gothz] = period(env);
+  EXPECT_NEAR(gotms, ms, ms * 0.03) << env;
+  EXPECT_EQ(gothz, hz) << env;
+}
+
+// Short periods keep a key press close to its sound. OpenAL Soft takes them only from its
+// configuration, so the library adds a file to it for the moment it opens the device: the
+// user's own configuration still applies, and only SOUND_PERIOD_MS overrules its period.
+TEST(SoundDevice, OpensWithShortPeriodsUnlessTheUserSaysOtherwise) {
+  std::string conf = at("user.conf"), odd = at("user-odd.conf");
+  std::ofstream(conf) << "[general]\nfrequency = 22050\nperiod_size = 441\n";
+  std::ofstream(odd) << "[general]\nfrequency = 22050\n";
+  expectperiod("", 4, 44100);
+  expectperiod("SOUND_PERIOD_MS=0", 23.2, 44100);  // OpenAL Soft's own 1024 frames
+  expectperiod("SOUND_PERIOD_MS=10", 10, 44100);
+  expectperiod("ALSOFT_CONF=" + conf, 20, 22050);  // the user's period and rate
+  expectperiod("ALSOFT_CONF=" + odd, 4, 22050);    // the user's rate, our period
+  expectperiod("ALSOFT_CONF=" + conf + " SOUND_PERIOD_MS=8", 8, 22050);
+  expectperiod("SOUND_PERIOD_MS=fast", 4, 44100);  // with one line saying why
+}
+
 int main(int argc, char** argv) {
+  if (argc == 2 && std::string(argv[1]) == "--period") {
+    setenv("ALSOFT_DRIVERS", "null", 1);
+    InitAudio1();
+    ALCdevice* dev = alcGetContextsDevice(alcGetCurrentContext());
+    ALCint hz = 0, refresh = 0;
+    alcGetIntegerv(dev, ALC_FREQUENCY, 1, &hz);
+    alcGetIntegerv(dev, ALC_REFRESH, 1, &refresh);
+    // Our memory file must not outlive the opening: a program started later would read
+    // a file of its own under that name.
+    char const* left = getenv("ALSOFT_CONF");
+    bool ours = left && strncmp(left, "/proc/self/fd/", 14) == 0;
+    printf("%.4g %d%s\n", refresh ? 1000.0 / refresh : 0.0, hz, ours ? " leaked" : "");
+    return 0;
+  }
   setenv("ALSOFT_DRIVERS", "null", 0);
   setenv("SOUND_LOG", at("sound.log").c_str(), 0);
   testing::InitGoogleTest(&argc, argv);

@@ -1,0 +1,171 @@
+#!/usr/bin/env bash
+# Key-to-sound latency of the real game on a PulseAudio null sink, under its own Xvfb and
+# its own PulseAudio: presses SPACE at random moments, then prints `name value` lines:
+#   output_latency_ms        device latency from OpenAL Soft (ALC_DEVICE_LATENCY_SOFT), median
+#   output_latency_pulse_ms  the same as PulseAudio reports it for the game's stream, median
+#   key_to_sound_ms_median / _p99   SDL's key event to the first sample out of the mixer,
+#                            plus the device latency
+#   underruns                gaps or clicks in the null sink's recorded monitor stream, after
+#                            the stream's first two seconds (startup_gaps counts those)
+# Usage: bench/latency.sh [--check] [SECONDS=30] [PRESSES=40]
+#   --check: exit 1 if output_latency_ms > 30 or underruns > 0 (CI).
+# Needs build/quib, pulseaudio, pulseaudio-utils (parec, pactl), xvfb, xdotool, python3.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+check=0
+if [[ ${1:-} == --check ]]; then check=1; shift; fi
+secs=${1:-30}
+presses=${2:-40}
+
+tmp=$(mktemp -d)
+pids=()
+cleanup() {
+  for p in "${pids[@]}"; do kill "$p" 2>/dev/null || true; done
+  for p in "${pids[@]}"; do wait "$p" 2>/dev/null || true; done
+  if [[ -n ${KEEP:-} ]]; then echo "kept $tmp" >&2; else rm -rf "$tmp"; fi
+}
+trap cleanup EXIT
+
+# ---- Our own PulseAudio: a null sink, reached only through our socket -------------------
+# As root PulseAudio warns but runs in this per-user mode; HOME and the runtime folders
+# point into $tmp, so it touches nothing of the user's and needs no cookie.
+mkdir -m 700 "$tmp/run" "$tmp/home"
+export PULSE_SERVER="unix:$tmp/run/native"
+HOME="$tmp/home" XDG_RUNTIME_DIR="$tmp/run" PULSE_RUNTIME_PATH="$tmp/run" \
+  pulseaudio -n --daemonize=no --exit-idle-time=-1 --disallow-exit --use-pid-file=no \
+  --log-target=file:"$tmp/pulse.log" \
+  -L "module-null-sink sink_name=quibnull" \
+  -L "module-native-protocol-unix auth-anonymous=1 socket=$tmp/run/native" &
+pids+=($!)
+for _ in $(seq 100); do pactl info >/dev/null 2>&1 && break; sleep 0.05; done
+pactl info >/dev/null || { echo "pulseaudio did not start" >&2; cat "$tmp/pulse.log" >&2; exit 1; }
+
+# ---- Our own X server -----------------------------------------------------------------
+exec 3>"$tmp/displayno"
+Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
+pids+=($!)
+exec 3>&-
+for _ in $(seq 100); do [[ -s $tmp/displayno ]] && break; sleep 0.05; done
+export DISPLAY=":$(head -1 "$tmp/displayno")"
+
+parec -d quibnull.monitor --rate=48000 --channels=2 --format=s16le --file-format=wav \
+  "$tmp/monitor.wav" &
+rec=$!
+pids+=($rec)
+
+SOUND_LATENCY_LOG="$tmp/sound.log" DISP_KEYLOG="$tmp/keys.log" ALSOFT_DRIVERS=pulse \
+  QUIB_SEED=7 build/quib 2>"$tmp/game.err" &
+game=$!
+pids+=($game)
+wid=$(timeout 10 xdotool search --sync --name quib_en | head -1)
+xdotool windowfocus --sync "$wid" 2>/dev/null || true
+sleep 2  # the stream has settled and the music is under way before the first press
+
+# SPACE at random moments; PulseAudio's own view of the stream's latency in between.
+start=$SECONDS
+for ((i = 0; i < presses && SECONDS - start < secs - 1; ++i)); do
+  xdotool key space
+  sleep "$(awk -v r=$RANDOM 'BEGIN { printf "%.3f", 0.15 + 0.5 * r / 32767 }')"
+  if ((i % 5 == 0)); then
+    pactl list sink-inputs |
+      awk '/(Buffer|Sink) Latency:/ { t += $3 } END { if (t) print t }' >>"$tmp/pulse-latency" || true
+  fi
+done
+while ((SECONDS - start < secs)); do sleep 0.2; done
+kill "$game"
+wait "$game" 2>/dev/null || true
+kill "$rec"  # parec completes the WAV header when it stops
+wait "$rec" 2>/dev/null || true
+
+python3 - "$tmp" <<'PY'
+import array, statistics, sys, wave
+tmp = sys.argv[1]
+PLACEHOLDER = 1000000  # OpenAL Soft 1.19 reports 1 ms when PulseAudio has no timing data
+
+def pct(xs, p):
+    xs = sorted(xs)
+    return xs[min(len(xs) - 1, int(p / 100 * len(xs)))] if xs else float("nan")
+
+keys, plays, lat = [], [], []
+restarts = -1  # a new game starts the music over, and it opens with 0.12 s of silence
+for line in open(f"{tmp}/keys.log") if __import__("os").path.exists(f"{tmp}/keys.log") else []:
+    k, ns, sym = line.split()
+    if sym == "32":
+        keys.append(int(ns))
+for line in open(f"{tmp}/sound.log"):
+    f = line.split()
+    if f[0] == "play" and f[1] in ("sj1.wav", "sj2.wav", "sj3.wav"):
+        plays.append((int(f[2]), int(f[3]), int(f[4])))
+    elif f[0] == "play" and f[1] == "bg.mp3":
+        restarts += 1
+    elif f[0] == "latency" and int(f[2]) > 0 and int(f[2]) != PLACEHOLDER:
+        lat.append(int(f[2]) / 1e6)
+pulse = [int(x) / 1000 for x in open(f"{tmp}/pulse-latency").read().split()] \
+    if __import__("os").path.exists(f"{tmp}/pulse-latency") else []
+out_ms = statistics.median(lat) if lat else (statistics.median(pulse) if pulse else float("nan"))
+
+k2s = []
+for k in keys:  # the first effect played after the key, within 100 ms (a restart plays none)
+    after = [p for p in plays if 0 <= p[0] - k < 100_000_000]
+    if after:
+        called, mixed, devlat = after[0]
+        dl = devlat / 1e6 if devlat > 0 and devlat != PLACEHOLDER else out_ms
+        k2s.append((mixed - k) / 1e6 + dl)
+
+# Underruns: inside the music, stretches of digital silence of 0.5 ms or more (a gap) and
+# single-sample jumps far beyond the music's own (a click).
+w = wave.open(f"{tmp}/monitor.wav")
+rate, ch = w.getframerate(), w.getnchannels()
+s = array.array("h", w.readframes(w.getnframes()))
+n = len(s) // ch
+loud = [i for i in range(0, n, rate // 100) if max(abs(v) for v in s[i * ch:(i + rate // 100) * ch]) > 64]
+gaps = clicks = early = 0
+where = []
+if loud:
+    a, b = loud[0] + rate // 2, loud[-1] - rate // 2
+    # A fresh PulseAudio stream may stutter while it settles, as it does with OpenAL Soft's
+    # default period too: the first two seconds are counted apart.
+    settled = loud[0] + 2 * rate
+    run, minrun = 0, rate // 2000
+    jumps = []
+    for i in range(a, b):
+        x = s[i * ch]
+        if abs(x) <= 1 and abs(s[i * ch + 1]) <= 1:
+            run += 1
+        else:
+            if run >= rate // 12 and run <= rate // 7 and restarts > 0:
+                restarts -= 1
+            elif run >= minrun and i < settled:
+                early += 1
+            elif run >= minrun:
+                gaps += 1
+                where.append(("gap", i / rate, run))
+            run = 0
+        jumps.append(abs(x - s[(i - 1) * ch]))
+    typical = pct(jumps, 99.9)
+    for i, j in enumerate(jumps):
+        if j > max(8 * typical, 8000):
+            clicks += 1
+            where.append(("click", (a + i) / rate, j))
+print(f"output_latency_ms {out_ms:.2f}")
+print(f"output_latency_readings {len(lat)}")
+print(f"output_latency_pulse_ms {statistics.median(pulse) if pulse else float('nan'):.2f}")
+print(f"keys {len(keys)}")
+print(f"keys_with_sound {len(k2s)}")
+print(f"key_to_sound_ms_median {statistics.median(k2s) if k2s else float('nan'):.2f}")
+print(f"key_to_sound_ms_p99 {pct(k2s, 99):.2f}")
+print(f"music_seconds {(loud[-1] - loud[0]) / rate if loud else 0:.1f}")
+print(f"startup_gaps {early}")
+print(f"underrun_gaps {gaps}")
+print(f"underrun_clicks {clicks}")
+print(f"underruns {gaps + clicks}")
+for kind, t, size in where[:20]:
+    print(f"# {kind} at {t:.3f} s ({size})", file=sys.stderr)
+ok = out_ms == out_ms and out_ms <= 30 and gaps + clicks == 0 and len(k2s) > 0
+open(f"{tmp}/verdict", "w").write("ok" if ok else "fail")
+PY
+if ((check)) && [[ $(cat "$tmp/verdict") != ok ]]; then
+  echo "latency check failed: output latency above 30 ms, an underrun, or no sound" >&2
+  cat "$tmp/game.err" >&2
+  exit 1
+fi

@@ -1,0 +1,88 @@
+// SOUND_LATENCY_LOG=FILE: for each play, the moment of the call, the moment the mixer took
+// its first sample and the device latency OpenAL Soft reports then; and the device latency
+// every 20 ms. bench/latency.sh adds these to the key times of DISP_KEYLOG.
+#include <AL/alext.h>
+#include <time.h>
+
+#include <chrono>
+#include <cstdlib>
+
+#include "platform/sound/aud_internal.h"
+
+namespace {
+
+LPALCGETINTEGER64VSOFT aud_get64 = nullptr;
+
+long long aud_devlatency() {
+  if (!aud_get64 || !aud.dev) return -1;
+  ALCint64SOFT ns = -1;
+  aud_get64(aud.dev, ALC_DEVICE_LATENCY_SOFT, 1, &ns);
+  return ns;
+}
+
+// Polls every millisecond while a play waits, so a time is off by at most that.
+void aud_runlatency() {
+  std::unique_lock lk(aud.mx);
+  long long lastsample = 0;
+  while (!aud.quit) {
+    long long now = aud_monons();
+    for (size_t i = 0; i < aud.latpending.size();) {
+      auto& p = aud.latpending[i];
+      ALint off = 0, st = AL_STOPPED;
+      if (alIsSource(p.source)) {
+        alGetSourcei(p.source, AL_SAMPLE_OFFSET, &off);
+        alGetSourcei(p.source, AL_SOURCE_STATE, &st);
+      }
+      bool mixed = off > 0 || st != AL_PLAYING;
+      if (mixed || now - p.called > 1000000000LL) {
+        if (mixed)
+          fprintf(aud.latlog, "play %s %lld %lld %lld\n", p.file.c_str(), p.called, now,
+                  aud_devlatency());
+        aud.latpending.erase(aud.latpending.begin() + long(i));
+      } else {
+        ++i;
+      }
+    }
+    if (now - lastsample >= 20000000LL) {
+      fprintf(aud.latlog, "latency %lld %lld\n", now, aud_devlatency());
+      lastsample = now;
+    }
+    fflush(aud.latlog);
+    aud.latwake.wait_for(lk, std::chrono::milliseconds(aud.latpending.empty() ? 20 : 1));
+  }
+}
+
+}  // namespace
+
+long long aud_monons() {
+  timespec t{};
+  clock_gettime(CLOCK_MONOTONIC, &t);
+  return t.tv_sec * 1000000000LL + t.tv_nsec;
+}
+
+void aud_latencyopen() {
+  char const* path = getenv("SOUND_LATENCY_LOG");
+  if (!path || !*path) return;
+  aud.latlog = fopen(path, "a");
+  if (!aud.latlog) {
+    fprintf(stderr, "sound: cannot open SOUND_LATENCY_LOG %s\n", aud_quote(path).c_str());
+    return;
+  }
+  if (aud.dev && alcIsExtensionPresent(aud.dev, "ALC_SOFT_device_clock"))
+    aud_get64 = reinterpret_cast<LPALCGETINTEGER64VSOFT>(
+        alcGetProcAddress(aud.dev, "alcGetInteger64vSOFT"));
+  aud.latwatch = std::thread(aud_runlatency);
+}
+
+void aud_latencyplay(aud_sound& s) {
+  if (!aud.latlog) return;
+  aud.latpending.push_back({s.source, aud_monons(), s.file});
+  aud.latwake.notify_one();
+}
+
+void aud_latencystop() {
+  aud.latwake.notify_all();
+  if (aud.latwatch.joinable()) aud.latwatch.join();
+  if (aud.latlog) fclose(aud.latlog);
+  aud.latlog = nullptr;
+}

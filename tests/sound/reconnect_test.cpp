@@ -1,0 +1,233 @@
+// libsound on a PulseAudio server of its own that dies and comes back: the game plays on
+// silently with positions on the clock, then every sound returns where the clock says, at
+// its pitch. The server's monitor is recorded before and after to hear it.
+#include <fcntl.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+
+#include "platform/sound/sound.h"
+#include "tests/sound/testfiles.h"
+
+extern char** environ;
+
+using namespace soundtest;
+
+namespace {
+
+pid_t spawn(std::vector<std::string> args, std::string const& out = "") {
+  posix_spawn_file_actions_t fa;
+  posix_spawn_file_actions_init(&fa);
+  if (!out.empty()) posix_spawn_file_actions_addopen(&fa, 1, out.c_str(), O_WRONLY | O_CREAT, 0644);
+  posix_spawn_file_actions_addopen(&fa, 2, "/dev/null", O_WRONLY, 0);
+  std::vector<char*> argv;
+  for (auto& a : args) argv.push_back(a.data());
+  argv.push_back(nullptr);
+  pid_t pid = -1;
+  if (posix_spawnp(&pid, argv[0], &fa, nullptr, argv.data(), environ) != 0) pid = -1;
+  posix_spawn_file_actions_destroy(&fa);
+  return pid;
+}
+
+void end(pid_t& pid, int sig = SIGTERM) {
+  if (pid <= 0) return;
+  kill(pid, sig);
+  waitpid(pid, nullptr, 0);
+  pid = -1;
+}
+
+// Our own server: a null sink, one socket in the scratch folder, no cookie.
+pid_t startserver(std::string const& socket) {
+  pid_t pid = spawn({"pulseaudio", "-n", "--daemonize=no", "--exit-idle-time=-1", "--disallow-exit",
+                     "--use-pid-file=no", "--log-target=stderr", "-L",
+                     "module-null-sink sink_name=quibnull", "-L",
+                     "module-native-protocol-unix auth-anonymous=1 socket=" + socket});
+  for (int i = 0; i < 100 && pid > 0; ++i) {
+    struct stat st {};
+    if (stat(socket.c_str(), &st) == 0) return wait(0.2), pid;
+    wait(0.05);
+  }
+  return pid;
+}
+
+// The monitor of the null sink, raw: 16-bit stereo at 48 kHz.
+constexpr int recrate = 48000;
+pid_t startrecording(std::string const& file, std::string const& socket) {
+  return spawn({"parec", "--server=unix:" + socket, "--latency-msec=20", "-d", "quibnull.monitor",
+                "--rate=48000", "--channels=2", "--format=s16le"},
+               file);
+}
+
+struct recording {
+  std::vector<short> l, r;
+};
+recording readraw(std::string const& file) {
+  std::string b = slurp(file);
+  recording rec;
+  for (size_t i = 0; i + 4 <= b.size(); i += 4) {
+    short l, r;
+    memcpy(&l, &b[i], 2);
+    memcpy(&r, &b[i + 2], 2);
+    rec.l.push_back(l);
+    rec.r.push_back(r);
+  }
+  return rec;
+}
+
+// Whether a channel sounds within [a, b) seconds: its peak.
+int peak(std::vector<short> const& x, double a, double b) {
+  int most = 0;
+  for (size_t i = size_t(a * recrate); i < std::min(x.size(), size_t(b * recrate)); ++i)
+    most = std::max(most, std::abs(int(x[i])));
+  return most;
+}
+
+// First 10 ms block of a channel above the noise, in seconds; -1 if none.
+double firstsound(std::vector<short> const& x) {
+  for (size_t i = 0; i + recrate / 100 <= x.size(); i += recrate / 100)
+    if (peak(x, double(i) / recrate, double(i) / recrate + 0.01) > 500) return double(i) / recrate;
+  return -1;
+}
+
+// The frequency of a channel in its last `secs`, from upward zero crossings.
+double lastpitch(std::vector<short> const& x, double secs) {
+  size_t a = x.size() - size_t(secs * recrate), first = 0, last = 0;
+  int ups = 0;
+  for (size_t i = a + 1; i < x.size(); ++i)
+    if (x[i - 1] < 0 && x[i] >= 0) {
+      if (!ups++) first = i;
+      last = i;
+    }
+  return ups > 1 ? (ups - 1) * double(recrate) / double(last - first) : 0;
+}
+
+// The music: one tone per half second, 300 Hz + 20 Hz per step, so what is heard tells
+// where the music is. Left channel only; the effect is on the right.
+constexpr double stepsecs = 0.5;
+std::string steps(std::string const& name, double secs) {
+  SF_INFO info{};
+  info.samplerate = 44100;
+  info.channels = 2;
+  info.format = SF_FORMAT_WAV | SF_FORMAT_PCM_16;
+  std::string p = at(name);
+  SNDFILE* f = sf_open(p.c_str(), SFM_WRITE, &info);
+  std::vector<short> pcm;
+  double phase = 0;
+  for (int i = 0; i < int(secs * 44100); ++i) {
+    double hz = 300 + 20 * std::floor(i / 44100.0 / stepsecs);
+    phase += 2 * M_PI * hz / 44100;
+    pcm.push_back(short(12000 * std::sin(phase)));
+    pcm.push_back(0);
+  }
+  sf_writef_short(f, pcm.data(), sf_count_t(pcm.size() / 2));
+  sf_close(f);
+  return p;
+}
+
+std::string rightonly(std::string const& name) {
+  SF_INFO info{};
+  info.samplerate = 44100;
+  info.channels = 2;
+  info.format = SF_FORMAT_WAV | SF_FORMAT_PCM_16;
+  std::string p = at(name);
+  SNDFILE* f = sf_open(p.c_str(), SFM_WRITE, &info);
+  std::vector<short> pcm;
+  for (int i = 0; i < 44100; ++i) {
+    pcm.push_back(0);
+    pcm.push_back(short(12000 * std::sin(2 * M_PI * 2000 * i / 44100)));
+  }
+  sf_writef_short(f, pcm.data(), 44100);
+  sf_close(f);
+  return p;
+}
+
+TEST(SoundServerLoss, PlaysOnSilentlyOnTheClockAndComesBackWhereTheClockSays) {
+  mkdir(at("run").c_str(), 0700);
+  std::string socket = at("run") + "/native";
+  setenv("PULSE_SERVER", ("unix:" + socket).c_str(), 1);
+  setenv("ALSOFT_DRIVERS", "pulse", 1);
+  pid_t server = startserver(socket);
+  if (server <= 0) GTEST_SKIP() << "pulseaudio did not start";
+  // stderr into a file we can read while the test runs
+  std::string errfile = at("stderr.txt");
+  int saved = dup(2);
+  int errfd = open(errfile.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+  dup2(errfd, 2);
+  close(errfd);
+  auto said = [&](char const* what) { return slurp(errfile).find(what) != std::string::npos; };
+
+  ASSERT_TRUE(InitAudio1()) << slurp(errfile);
+  pid_t rec = startrecording(at("before.raw"), socket);
+  unsigned long music = LoadAudio3(steps("steps.wav", 40).c_str());
+  unsigned long effect = LoadAudio4(rightonly("effect.wav").c_str(), true);
+  ASSERT_NE(music, 0u);
+  ASSERT_NE(effect, 0u);
+  SetAudioFrq26(music, 12);  // rate 2: two seconds of music per second
+  PlayAudio8(music);
+  PlayAudio8(effect);
+  auto t0 = std::chrono::steady_clock::now();
+  while (since(t0) < 2.5) GetAudioPos15(music), wait(0.01);
+  double atkill = GetAudioPos15(music);
+  end(server, SIGKILL);
+  auto tkill = std::chrono::steady_clock::now();
+  end(rec, SIGINT);
+
+  // Lost within a second, and meanwhile the position runs on the clock at the rate. The
+  // dying device stalls its mixer for a moment first, which the clock cannot see: allow
+  // a quarter second of wall time.
+  while (!said("lost") && since(tkill) < 2) GetAudioPos15(music), wait(0.01);
+  EXPECT_LT(since(tkill), 1.0);
+  while (since(tkill) < 2) GetAudioPos15(music), wait(0.01);
+  EXPECT_NEAR(GetAudioPos15(music), atkill + 2 * since(tkill), 0.5);
+  EXPECT_EQ(GetAudioSit13(music), 1);
+  EXPECT_EQ(GetAudioSit13(effect), 1);
+
+  // The new server listens elsewhere first, so its monitor is recorded while the game
+  // cannot reach it yet; then its socket moves to where the game looks.
+  std::string later = at("run") + "/later";
+  server = startserver(later);
+  ASSERT_GT(server, 0);
+  rec = startrecording(at("after.raw"), later);
+  while (since(tkill) < 3) GetAudioPos15(music), wait(0.01);
+  ASSERT_EQ(rename(later.c_str(), socket.c_str()), 0);
+  auto tstart = std::chrono::steady_clock::now();
+  while (!said("back") && since(tstart) < 3) GetAudioPos15(music), wait(0.01);
+  EXPECT_LT(since(tstart), 2.0);
+  EXPECT_NEAR(GetAudioPos15(music), atkill + 2 * since(tkill), 0.5);
+  while (since(tstart) < 4) GetAudioPos15(music), wait(0.01);
+  double atend = GetAudioPos15(music);
+  EXPECT_EQ(GetAudioSit13(effect), 1);
+  end(rec, SIGINT);
+  end(server);
+
+  fflush(stderr);
+  dup2(saved, 2);
+  close(saved);
+  std::string err = slurp(errfile);
+  EXPECT_NE(err.find("sound: the audio device was lost; the game plays on silently\n"),
+            std::string::npos)
+      << err;
+  EXPECT_NE(err.find("sound: the audio device is back\n"), std::string::npos) << err;
+
+  // Heard: music and effect before; both again after, the music at the step its position
+  // says, still an octave up. (A null sink's monitor records nothing while nobody plays,
+  // so the silent stretch shows only as the time missing between the recordings.)
+  recording before = readraw(at("before.raw")), after = readraw(at("after.raw"));
+  ASSERT_GT(before.l.size(), size_t(recrate));
+  EXPECT_GT(peak(before.l, 0, 10), 5000);
+  EXPECT_GT(peak(before.r, 0, 10), 5000);
+  double back = firstsound(after.l);
+  ASSERT_GE(back, 0);
+  ASSERT_GT(after.l.size(), size_t((back + 1) * recrate)) << back;
+  EXPECT_GT(peak(after.r, back, back + 10), 5000);
+  double step = (lastpitch(after.l, 0.1) / 2 - 300) / 20;  // heard at rate 2
+  EXPECT_NEAR(step, std::floor(atend / stepsecs), 1.5) << "position " << atend;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  testing::InitGoogleTest(&argc, argv);
+  return RUN_ALL_TESTS();
+}
