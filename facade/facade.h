@@ -98,6 +98,10 @@ inline bool isfullscreen() { return disp_isfullscreen(); }
 // Whether the display connection was lost (the window is gone for good).
 inline bool isdisplaylost() { return disp_islost(); }
 
+// Sets the window's icon from a bitmap (scaled down past 256 pixels); also for windows opened
+// later.
+inline void seticon(bitmap* icon) { disp_seticon(icon); }
+
 // Width of the screen.
 inline unsigned long getscrwidth() { return GetScrWidth59(); }
 

@@ -73,6 +73,9 @@ void disp_setfullscreen(int on);
 bool disp_isfullscreen(void);
 // Whether the display connection was lost (the window is gone for good).
 bool disp_islost(void);
+// Sets the window's icon from a bitmap (scaled down past 256 pixels); also for windows opened
+// later.
+void disp_seticon(bitmap* icon);
 // Width of the screen.
 unsigned long GetScrWidth59(void);
 // Height of the screen.
