@@ -10,6 +10,8 @@
 #include "platform/disp/internal.h"
 #include "platform/disp/keys.h"
 
+bool dsp_pollsdl(SDL_Event* ev);  // [perf] pump.cpp: SDL_PollEvent, pumping only when needed
+
 namespace {
 
 dsp_msg& dsp_cur() { return dsp.input.current; }
@@ -240,8 +242,9 @@ bool dsp_next() {
     posted.pop_front();
     return true;
   }
+  // [perf] SDL's queue, pumped only when something may have come (pump.cpp).
   SDL_Event ev;
-  if (dsp.win.sdl && SDL_PollEvent(&ev)) {
+  if (dsp.win.sdl && dsp_pollsdl(&ev)) {
     dsp_take(ev);
     return true;
   }

@@ -352,6 +352,7 @@ struct dsp_state {
   struct {
     bool on = false;
     uint64_t frames = 0, passes = 0;
+    uint64_t pumps = 0;  // SDL_PumpEvents calls made by the message entries
     int64_t lastframe = 0, lastpass = 0, clearat = 0;
     dsp_hist frame, pass, draw;
   } stats;

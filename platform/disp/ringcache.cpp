@@ -6,6 +6,9 @@
 #include <cstring>
 #include <memory>
 #include <unordered_map>
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 #include "platform/disp/internal.h"
 
@@ -99,6 +102,36 @@ inline uint32_t dsp_lerp(uint32_t src, uint32_t a, uint32_t dst) {
          dsp_add2(dsp_mul2(src >> 8, a), dsp_mul2(dst >> 8, na)) << 8;
 }
 
+// The same blend on a run of n pixels, four at a time in 16-bit lanes (every product of
+// two bytes plus 0x7F fits in 16 bits; cairo's saturating add is a min with 255).
+void dsp_blendrun(uint32_t* d, uint8_t const* cov, long n, uint32_t pixel) {
+  long i = 0;
+#if defined(__SSE2__)
+  __m128i const zero = _mm_setzero_si128(), half = _mm_set1_epi16(0x7F), full = _mm_set1_epi16(255);
+  __m128i const s = _mm_unpacklo_epi8(_mm_set1_epi32(int(pixel)), zero);
+  auto mul = [&](__m128i v, __m128i a) {
+    __m128i t = _mm_add_epi16(_mm_mullo_epi16(v, a), half);
+    return _mm_srli_epi16(_mm_add_epi16(t, _mm_srli_epi16(t, 8)), 8);
+  };
+  for (; i + 4 <= n; i += 4) {
+    uint32_t a4;
+    std::memcpy(&a4, cov + i, 4);
+    __m128i c = _mm_cvtsi32_si128(int(a4));
+    c = _mm_unpacklo_epi8(c, c);
+    c = _mm_unpacklo_epi16(c, c);  // each coverage byte once per channel
+    __m128i alo = _mm_unpacklo_epi8(c, zero), ahi = _mm_unpackhi_epi8(c, zero);
+    __m128i dv = _mm_loadu_si128(reinterpret_cast<__m128i const*>(d + i));
+    __m128i dlo = _mm_unpacklo_epi8(dv, zero), dhi = _mm_unpackhi_epi8(dv, zero);
+    __m128i lo =
+        _mm_min_epi16(_mm_add_epi16(mul(s, alo), mul(dlo, _mm_sub_epi16(full, alo))), full);
+    __m128i hi =
+        _mm_min_epi16(_mm_add_epi16(mul(s, ahi), mul(dhi, _mm_sub_epi16(full, ahi))), full);
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(d + i), _mm_packus_epi16(lo, hi));
+  }
+#endif
+  for (; i < n; ++i) d[i] = dsp_lerp(pixel, cov[i], d[i]);
+}
+
 std::unordered_map<uint64_t, std::unique_ptr<dsp_ring>>& dsp_rings() {
   static std::unordered_map<uint64_t, std::unique_ptr<dsp_ring>> rings;
   return rings;
@@ -141,8 +174,7 @@ bool dsp_cachedcircle(bitmap& t, long x, long y, long r, unsigned long colour) {
       uint8_t const* cov = ring->cover.data() + run.at;
       xlo = std::min(xlo, a);
       xhi = std::max(xhi, b);
-      for (long i = a; i < b; ++i, ++cov)
-        row[i] = *cov == 255 ? pixel : dsp_lerp(pixel, *cov, row[i]);
+      dsp_blendrun(row + a, cov, b - a, pixel);
     }
   }
   if (xlo < xhi)
