@@ -14,7 +14,7 @@ if [ "${1:-}" = "--test" ]; then
     git libgtest-dev libbenchmark-dev
     xvfb xauth xdotool x11-utils libx11-dev
     sox libsox-fmt-mp3 lame
-    clang libclang-rt-14-dev valgrind
+    clang libclang-rt-14-dev valgrind linux-perf
     pulseaudio pulseaudio-utils
     desktop-file-utils appstream lintian man-db dpkg-dev fakeroot file
   )
