@@ -71,10 +71,19 @@ std::unique_ptr<dsp_ring> dsp_makering(long r, double pen) {
           ++i;
           continue;
         }
-        int from = i;
-        while (i < side && row[i]) ++i;
-        ring->runs.push_back({from, i - from, uint32_t(ring->cover.size())});
-        ring->cover.insert(ring->cover.end(), row + from, row + i);
+        // A run takes in short gaps and is padded to whole groups of four: a coverage
+        // of 0 leaves a pixel as it is, and the blend then needs no odd tail.
+        int from = i, to = i;
+        while (i < side && i - to < 8) {
+          if (row[i]) to = i + 1;
+          ++i;
+        }
+        i = to;
+        while ((to - from) % 4 && to < side) ++to;
+        while ((to - from) % 4 && from > 0) --from;
+        ring->runs.push_back({from, to - from, uint32_t(ring->cover.size())});
+        i = std::max(i, to);
+        ring->cover.insert(ring->cover.end(), row + from, row + to);
       }
     }
     ring->rows.push_back(uint32_t(ring->runs.size()));
