@@ -1,35 +1,49 @@
 #!/usr/bin/env bash
-# Whole-process figures of the real game: time from exec to the first frame shown, and CPU
-# used per second of wall time while auto-playing in a real window under Xvfb.
-# Compare the CPU figure with bench/disp_cpu.sh's bare SDL program (60 empty frames/s).
-# Usage: bench/game_cpu.sh [BUILD_DIR] [SECONDS]
+# Whole-process figures of the real game in a real window under Xvfb, all from one run:
+# time from exec to the first frame shown; CPU while auto-playing, against the floor (a bare
+# SDL program presenting 60 empty frames a second through the window framebuffer) measured
+# just before it; and the game's frame intervals from DISP_STATS over the same auto-play.
+# Usage: bench/game_cpu.sh [BUILD_DIR] [SECONDS]   (SECONDS of auto-play measured; default 60)
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=$(cd "${1:-$root/build}" && pwd)
-secs=${2:-10}
-command -v Xvfb >/dev/null || { echo "Xvfb is not installed" >&2; exit 1; }
+secs=${2:-60}
+. "$root/bench/cpu/lib.sh"
 cd "$root"
-
-work=$(mktemp -d /tmp/game_cpu.XXXXXX)
-xvfb=""
-trap '[ -n "$xvfb" ] && kill "$xvfb" 2>/dev/null; rm -rf "$work"' EXIT
-Xvfb :97 -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
-xvfb=$!
-sleep 1
-export DISPLAY=:97 ALSOFT_DRIVERS=null
+export ALSOFT_DRIVERS=null
+echo "loadavg_at_start $(cut -d' ' -f1-3 /proc/loadavg | tr ' ' '/')"
 
 # Exec to first frame: the game quits on its own clock right after its first frame is
 # due (1/60 s after the window opens), so the whole run bounds the time to that frame.
 TIMEFORMAT='%R'
 runs=()
-for i in $(seq 1 11); do
-  t=$( { time DISP_QUIT_AT=0.018 "$build/quib" >/dev/null 2>&1; } 2>&1 )
+for _ in $(seq 1 11); do
+  t=$( { time DISP_QUIT_AT=0.018 "$build/quib" >/dev/null 2>&1; } 2>&1)
   runs+=("$t")
 done
-printf '%s\n' "${runs[@]}" | sort -n | awk '{a[NR]=$1} END {printf "exec_to_first_frame_ms_median %.1f\n", a[int((NR+1)/2)]*1000}'
+printf '%s\n' "${runs[@]}" | sort -n |
+  awk '{a[NR]=$1} END {printf "exec_to_first_frame_ms_median %.1f\n", a[int((NR+1)/2)]*1000}'
 
-# CPU while auto-playing (F12 at 0.5 s), after one second of warm-up left in the figure.
+# The floor, after its own second of warm-up.
+fsecs=$((secs < 20 ? secs : 20))
+floor=$(SDL_FRAMEBUFFER_ACCELERATION=0 "$work/bare_sdl" "$fsecs" | awk '{print $2}')
+echo "floor_cpu_pct $floor"
+
+# The game auto-playing (F12 at 0.5 s); CPU over `secs` seconds after two of warm-up.
 printf '0.5 F12\n' >"$work/keys"
-TIMEFORMAT='%R %U %S'
-t=$( { time DISP_KEYS="$work/keys" DISP_QUIT_AT="$secs" "$build/quib" >/dev/null 2>&1; } 2>&1 )
-echo "$t" | awk '{printf "game_cpu_pct %.2f (wall %.1f s)\n", 100 * ($2 + $3) / $1, $1}'
+DISP_KEYS="$work/keys" DISP_QUIT_AT=$((secs + 3)) DISP_STATS="$work/stats" \
+  "$build/quib" >/dev/null 2>&1 &
+game=$!
+sleep 2
+x0=$(ticks "$xvfb")
+pct=$(cpu_pct "$game" "$secs")
+x1=$(ticks "$xvfb")
+wait "$game"
+printf 'game_cpu_pct %.2f\n' "$pct"
+printf 'game_over_floor_ratio %.2f\n' "$(echo "$pct / $floor" | bc -l)"
+printf 'xvfb_cpu_pct_during_game %.2f\n' "$(echo "($x1 - $x0) * 100 / $hz / $secs" | bc -l)"
+awk '$1 == "frame_ms_median" {print "frame_interval_ms_median", $2}
+     $1 == "frame_ms_p99" {print "frame_interval_ms_p99", $2}
+     $1 == "frame_ms_max" {print "frame_interval_ms_max", $2}
+     $1 == "draw_ms_median" || $1 == "frames" || $1 == "passes" || $1 == "pumps"' "$work/stats"
+echo "loadavg_at_end $(cut -d' ' -f1-3 /proc/loadavg | tr ' ' '/')"

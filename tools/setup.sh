@@ -15,7 +15,7 @@ if [ "${1:-}" = "--test" ]; then
     xvfb xauth xdotool x11-utils libx11-dev
     evilwm  # a small window manager: full screen under Xvfb needs one
     sox libsox-fmt-mp3 lame
-    clang libclang-rt-14-dev valgrind
+    clang libclang-rt-14-dev valgrind linux-perf
     pulseaudio pulseaudio-utils python3
     desktop-file-utils appstream lintian man-db dpkg-dev fakeroot file
   )

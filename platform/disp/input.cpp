@@ -11,6 +11,8 @@
 #include "platform/disp/keylog.h"
 #include "platform/disp/keys.h"
 
+bool dsp_pollsdl(SDL_Event* ev);  // [perf] pump.cpp: SDL_PollEvent, pumping only when needed
+
 namespace {
 
 dsp_msg& dsp_cur() { return dsp.input.current; }
@@ -253,8 +255,9 @@ bool dsp_next() {
     posted.pop_front();
     return true;
   }
+  // [perf] SDL's queue, pumped only when something may have come (pump.cpp).
   SDL_Event ev;
-  while ((dsp.win.sdl || dsp_padon()) && SDL_PollEvent(&ev)) {
+  while ((dsp.win.sdl || dsp_padon()) && dsp_pollsdl(&ev)) {
     // pad: controller events are no messages themselves; the keys they stand for are
     // queued, and taken at once.
     if (int pad = dsp_padevent(ev)) {

@@ -336,6 +336,10 @@ inline void dsp_colour(bitmap& t, unsigned long rgb) {
 }
 // The font for text on t: its own (SetFont103) or the current one.
 dsp_textstyle dsp_style(bitmap& t);
+// Draws the outline of the circle of radius r around pixel (x, y) on t from the ring cache
+// (ringcache.cpp), byte for byte what stroking it would give; false when the caller must
+// stroke it itself (cache off, circle too large, pen not whole, t not a plain RGB24 image).
+bool dsp_cachedcircle(bitmap& t, long x, long y, long r, unsigned long colour);
 
 // ---- State ---------------------------------------------------------------------------
 
@@ -419,6 +423,7 @@ struct dsp_state {
   struct {
     bool on = false;
     uint64_t frames = 0, passes = 0;
+    uint64_t pumps = 0;  // SDL_PumpEvents calls made by the message entries
     int64_t lastframe = 0, lastpass = 0, clearat = 0;
     dsp_hist frame, pass, draw;
   } stats;

@@ -234,6 +234,8 @@ enum class dsp_arckind { arc, pie, chord };
   if (dsp_skip(*t, cx - double(rx) - m, cy - double(ry) - m, cx + double(rx) + m,
                cy + double(ry) + m))
     return;
+  // An outline alone, as the game's loops are, is blended from the ring cache.
+  if (rx == ry && dsp_isnone(fill) && dsp_cachedcircle(*t, x, y, rx, outline)) return;
   dsp_arcpath(t->cr, cx, cy, rx, ry, 0, dsp_tau, false);
   dsp_paintpath(*t, outline, fill);
 }

@@ -72,6 +72,7 @@ void dsp_writestats() {
   auto const& s = dsp.stats;
   fprintf(f, "frames %llu\n", (unsigned long long)s.frames);
   fprintf(f, "passes %llu\n", (unsigned long long)s.passes);
+  fprintf(f, "pumps %llu\n", (unsigned long long)s.pumps);
   fprintf(f, "frame_ms_median %.3f\n", s.frame.quantile(0.5));
   fprintf(f, "frame_ms_p99 %.3f\n", s.frame.quantile(0.99));
   fprintf(f, "frame_ms_max %.3f\n", s.frame.max);

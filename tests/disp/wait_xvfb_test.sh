@@ -1,0 +1,19 @@
+#!/usr/bin/env bash
+# The loop's wait in a real window under Xvfb (wait_probe.cpp): events sent while
+# Delay28(1) sleeps are the next message, Delay28(1) takes about 1 ms, and an idle loop
+# pumps SDL far less often than it asks for messages. Skips (77) where Xvfb is missing.
+set -u
+probe=$1
+. "$(dirname "$0")/xvfb_lib.sh"
+
+DISP_STATS="$work/stats" timeout 60 "$probe" >"$work/out" 2>&1 || fail "probe exited with $?"
+read -r valid missed < <(awk '$1 == "valid" {print $2, $4}' "$work/out")
+[ "${valid:-0}" -ge 20 ] || fail "only ${valid:-0} trials had their event sent inside the pause"
+[ "$missed" -eq 0 ] || fail "$missed of $valid events sent during Delay28(1) came late"
+median=$(awk '$1 == "delay1_ms_median" {print $2}' "$work/out")
+awk -v m="$median" 'BEGIN {exit !(m >= 0.99 && m <= 5)}' ||
+  fail "Delay28(1) took $median ms (median), not about 1 ms"
+passes=$(awk '$1 == "passes" {print $2}' "$work/stats")
+pumps=$(awk '$1 == "pumps" {print $2}' "$work/stats")
+[ "$pumps" -lt $((passes / 3)) ] || fail "$pumps pumps for $passes passes: idle passes pump SDL"
+echo "PASS ($valid trials, Delay28(1) median $median ms, $pumps pumps for $passes passes)"
