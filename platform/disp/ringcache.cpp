@@ -153,6 +153,16 @@ bool dsp_cachedcircle(bitmap& t, long x, long y, long r, unsigned long colour) {
   if (cairo_status(t.cr) != CAIRO_STATUS_SUCCESS ||
       cairo_image_surface_get_format(t.surface) != CAIRO_FORMAT_RGB24)
     return false;
+  // The rings are coverage in device pixels at scale 1: a canvas drawn larger than its
+  // logical size (a scaled window) is stroked by cairo as usual.
+  double sx = 1, sy = 1;
+  cairo_surface_get_device_scale(t.surface, &sx, &sy);
+  cairo_matrix_t m;
+  cairo_get_matrix(t.cr, &m);
+  if (sx != 1 || sy != 1 || m.xx != 1 || m.yy != 1 || m.xy != 0 || m.yx != 0 || m.x0 != 0 ||
+      m.y0 != 0 || cairo_image_surface_get_width(t.surface) != t.w ||
+      cairo_image_surface_get_height(t.surface) != t.h)
+    return false;
   auto& rings = dsp_rings();
   uint64_t key = uint64_t(r) << 16 | uint64_t(t.pen);
   auto it = rings.find(key);
