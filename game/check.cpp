@@ -13,7 +13,7 @@
 namespace {
 
 constexpr long stepsperhour = 120L * 3600;
-constexpr long maxprinted = 20;
+constexpr long maxprinted = 100;
 
 long failures = 0;
 long printed = 0;
