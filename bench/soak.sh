@@ -26,7 +26,7 @@ awk -v h="$hours" -v seed="$seed" 'BEGIN {
   while (t < end) {
     burst = rand() < 0.2 ? 1 + int(rand() * 15) : 1
     for (i = 0; i < burst; i++) printf "%.3f %s\n", t, k[1 + int(rand() * n)]
-    t += rand() < 0.1 ? rand() * 300 : -log(1 - rand()) * 3
+    t += rand() < 0.03 ? rand() * 240 : -log(1 - rand()) * 2
   }
   printf "%.3f ESC\n", end
 }' >"$work/keys"
