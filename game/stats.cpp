@@ -71,7 +71,8 @@ void catchquit() {
     if (sigaction(sig, nullptr, &old) != 0 || old.sa_handler != SIG_DFL) continue;
     struct sigaction sa {};
     sa.sa_handler = onquit;
-    sa.sa_flags = SA_RESTART;
+    // A second signal finds the default again and ends a game that no longer listens.
+    sa.sa_flags = SA_RESTART | SA_RESETHAND;
     sigemptyset(&sa.sa_mask);
     sigaction(sig, &sa, nullptr);
   }
