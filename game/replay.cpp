@@ -355,8 +355,9 @@ int runreplay() {
   while (replaypass()) {
   }
   // A recorded Esc closed the window; the recorded run still finished that pass's steps.
+  // A signal still ends it, should a recording claim a great many steps after its Esc.
   if (closedbyrecording) {
-    while (replaystep()) {
+    while (!isquitasked() && replaystep()) {
     }
   }
   closewin();
