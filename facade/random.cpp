@@ -8,14 +8,27 @@
 
 namespace {
 unsigned int state = 1;
-}
+unsigned int seed = 1;  // the last seed given, so a recording can name it
+bool fixed = false;     // a replay has fixed the seed that randomize() uses
+unsigned int fixedseed = 0;
+}  // namespace
 
 int rand15() {
   state = state * 214013u + 2531011u;
   return static_cast<int>((state >> 16) & 0x7FFF);
 }
 
-void srand15(unsigned int seed) { state = seed; }
+void srand15(unsigned int s) {
+  state = s;
+  seed = s;
+}
+
+unsigned int randseed() { return seed; }
+
+void fixseed(unsigned int s) {
+  fixed = true;
+  fixedseed = s;
+}
 
 long random(long n) {
   long a = rand15();
@@ -27,6 +40,10 @@ long random(long n) {
 }
 
 void randomize() {
+  if (fixed) {
+    srand15(fixedseed);
+    return;
+  }
   if (char const* seed = std::getenv("QUIB_SEED"); seed != nullptr && *seed != '\0') {
     char* end = nullptr;
     errno = 0;

@@ -8,6 +8,14 @@ int rand15();
 // Seeds the generator.
 void srand15(unsigned int seed);
 
+// The seed given last (by srand15 or randomize): what a recording must name to lay the
+// same course again.
+unsigned int randseed();
+
+// Makes randomize() use this seed instead of QUIB_SEED or the clock: a replay lays the
+// recorded course.
+void fixseed(unsigned int seed);
+
 // A number from 0 to n - 1 (n >= 1), built from three draws.
 long random(long n);
 

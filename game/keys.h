@@ -20,3 +20,6 @@ enum gamekey : unsigned long {
 
 // Asks about each key in a fixed order and carries out every one pressed.
 void act();
+
+// Carries out one key; act() and a replay come through here.
+void actkey(gamekey k);

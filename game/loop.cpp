@@ -6,7 +6,9 @@
 #include "game/ball.h"
 #include "game/camera.h"
 #include "game/course.h"
+#include "game/check.h"
 #include "game/keys.h"
+#include "game/replay.h"
 #include "game/state.h"
 #include "game/stats.h"
 #include "render/scene.h"
@@ -16,6 +18,7 @@ bool init() {
   randomize();
   initsound();
   bool opened = initwin();
+  initreplay();
   initgame();
   return opened;
 }
@@ -60,9 +63,11 @@ void step() {
   int j = loopj;
   if (!(loop[j].x < loop[nextslot(j)].x)) addloop();
   notestep();
+  checkstep();
 }
 
 bool pass() {
+  if (isquitasked()) closewin();
   if (!iswin()) return false;
   setaudioloop(82.33, 27.49);
   if (isnextmsg()) {
@@ -80,6 +85,7 @@ bool pass() {
   if (gettimer() > ftimedraw + 1 / framedraw) {
     while (gettimer() > ftimedraw + 1 / framedraw) ftimedraw += 1 / framedraw;
     drawall();
+    noteframe();
   }
   return true;
 }

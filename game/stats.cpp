@@ -1,10 +1,14 @@
-// Counters of one run of the program.
+// Counters of one run of the program, and the ways out that must still write them.
 #include "game/stats.h"
 
+#include <signal.h>
+
 #include <algorithm>
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 
+#include "game/check.h"
 #include "game/state.h"
 
 namespace {
@@ -18,7 +22,11 @@ struct runstats {
 };
 runstats stats;
 
+volatile std::sig_atomic_t quitasked = 0;
+
 void notefurthest() { stats.furthest = std::max(stats.furthest, loop[loopj].num); }
+
+void onquit(int) { quitasked = 1; }
 
 }  // namespace
 
@@ -33,6 +41,8 @@ void notejump() {
 }
 void notedeath() { ++stats.deaths; }
 
+long stepsrun() { return stats.steps; }
+
 void writestats() {
   char const* path = std::getenv("QUIB_STATS");
   if (path == nullptr || *path == '\0') return;
@@ -43,5 +53,29 @@ void writestats() {
   }
   std::fprintf(f, "steps %ld\ngames %ld\ndeaths %ld\njumps %ld\nfurthest_loop %d\n", stats.steps,
                stats.games, stats.deaths, stats.jumps, stats.furthest);
+  writechecks(f);
   std::fclose(f);
 }
+
+void writestatsatexit() {
+  static bool registered = false;
+  if (!registered) std::atexit(writestats);
+  registered = true;
+}
+
+void catchquit() {
+  for (int sig : {SIGTERM, SIGINT, SIGHUP}) {
+    struct sigaction old {};
+    // Only where the signal would still kill us: SDL's own handlers (a window's quit
+    // message) and a parent's "ignore" (nohup) stay as they are.
+    if (sigaction(sig, nullptr, &old) != 0 || old.sa_handler != SIG_DFL) continue;
+    struct sigaction sa {};
+    sa.sa_handler = onquit;
+    // A second signal finds the default again and ends a game that no longer listens.
+    sa.sa_flags = SA_RESTART | SA_RESETHAND;
+    sigemptyset(&sa.sa_mask);
+    sigaction(sig, &sa, nullptr);
+  }
+}
+
+bool isquitasked() { return quitasked != 0; }

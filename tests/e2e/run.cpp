@@ -18,6 +18,12 @@
 extern char** environ;
 
 quibrun runquib(std::map<std::string, std::string> const& env, int seconds) {
+  quibopts opts;
+  opts.seconds = seconds;
+  return runquib(env, opts);
+}
+
+quibrun runquib(std::map<std::string, std::string> const& env, quibopts const& opts) {
   std::map<std::string, std::string> all;
   for (char** e = environ; *e != nullptr; ++e) {
     std::string kv = *e;
@@ -39,21 +45,35 @@ quibrun runquib(std::map<std::string, std::string> const& env, int seconds) {
   for (std::string& s : kv) envp.push_back(s.data());
   envp.push_back(nullptr);
 
-  std::string errpath = std::filesystem::temp_directory_path() /
-                        ("quib-e2e-" + std::to_string(getpid()) + ".err");
+  std::string errpath =
+      std::filesystem::temp_directory_path() / ("quib-e2e-" + std::to_string(getpid()) + ".err");
+  std::string outpath = errpath.substr(0, errpath.size() - 3) + "out";
+  std::vector<std::string> args = opts.args;
+  args.insert(args.begin(), QUIB_BINARY);
+  std::vector<char*> argv;
+  for (std::string& a : args) argv.push_back(a.data());
+  argv.push_back(nullptr);
   pid_t pid = fork();
   if (pid == 0) {
     int fd = open(errpath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
     dup2(fd, 2);
-    if (chdir(QUIB_SOURCE_DIR) != 0) _exit(126);
-    char* argv[] = {const_cast<char*>(QUIB_BINARY), nullptr};
-    execve(QUIB_BINARY, argv, envp.data());
+    int out = open(outpath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    dup2(out, 1);
+    if (chdir(opts.cwd.c_str()) != 0) _exit(126);
+    execve(QUIB_BINARY, argv.data(), envp.data());
     _exit(127);
   }
   quibrun r;
-  auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(seconds);
+  auto start = std::chrono::steady_clock::now();
+  auto deadline = start + std::chrono::seconds(opts.seconds);
+  bool signalled = opts.signal == 0;
   int wstatus = 0;
   while (waitpid(pid, &wstatus, WNOHANG) == 0) {
+    if (!signalled && std::chrono::steady_clock::now() - start >
+                          std::chrono::duration<double>(opts.signalafter)) {
+      kill(pid, opts.signal);
+      signalled = true;
+    }
     if (std::chrono::steady_clock::now() > deadline) {
       kill(pid, SIGKILL);
       waitpid(pid, &wstatus, 0);
@@ -62,8 +82,11 @@ quibrun runquib(std::map<std::string, std::string> const& env, int seconds) {
     std::this_thread::sleep_for(std::chrono::milliseconds(10));
   }
   if (WIFEXITED(wstatus)) r.status = WEXITSTATUS(wstatus);
+  if (WIFSIGNALED(wstatus)) r.signal = WTERMSIG(wstatus);
   r.err = readfile(errpath);
+  r.out = readfile(outpath);
   std::filesystem::remove(errpath);
+  std::filesystem::remove(outpath);
   return r;
 }
 

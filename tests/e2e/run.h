@@ -3,11 +3,24 @@
 #pragma once
 #include <map>
 #include <string>
+#include <vector>
 
 struct quibrun {
   int status = -1;  // exit status, or -1 if it did not exit normally
+  int signal = 0;   // the signal that ended it, if one did
   std::string err;  // what it printed on stderr
+  std::string out;  // what it printed on stdout
 };
+
+// What else a run may need: arguments, another working directory, a signal sent to it.
+struct quibopts {
+  std::vector<std::string> args;
+  std::string cwd = QUIB_SOURCE_DIR;
+  int seconds = 120;
+  int signal = 0;  // sent once `signalafter` seconds have passed
+  double signalafter = 0;
+};
+quibrun runquib(std::map<std::string, std::string> const& env, quibopts const& opts);
 
 // Starts `binary` in the repository root (where audio/ lies) with the current
 // environment plus `env` (an empty value removes the variable); waits at most

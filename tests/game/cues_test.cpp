@@ -1,13 +1,96 @@
 // Sound loading, the common pitch and the music loop-back.
 #include "sound/cues.h"
 
+#include <unistd.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
+
 #include "tests/game/fixture.h"
 
 namespace {
 
 using Cues = GameTest;
 
+// Runs a test in another working directory, with QUIB_DATA_DIR set or unset.
+struct indir {
+  std::filesystem::path old = std::filesystem::current_path();
+  explicit indir(std::filesystem::path const& dir, char const* datadir = nullptr) {
+    std::filesystem::current_path(dir);
+    if (datadir != nullptr) {
+      setenv("QUIB_DATA_DIR", datadir, 1);
+    } else {
+      unsetenv("QUIB_DATA_DIR");
+    }
+  }
+  ~indir() {
+    std::filesystem::current_path(old);
+    unsetenv("QUIB_DATA_DIR");
+  }
+};
+
+std::filesystem::path scratch(char const* name) {
+  auto dir = std::filesystem::temp_directory_path() /
+             (std::string("quib-cues-") + std::to_string(getpid()) + "-" + name);
+  std::filesystem::remove_all(dir);
+  std::filesystem::create_directories(dir / "audio");
+  return dir;
+}
+
+std::vector<std::string> loaded() {
+  std::vector<std::string> paths;
+  for (auto const& c : rec::of("LoadAudio3")) paths.push_back(c.text(0));
+  return paths;
+}
+
+TEST_F(Cues, ElsewhereTheSoundsComeFromTheDataDirectoryThenTheSourceTree) {
+  auto data = scratch("data");
+  auto empty = scratch("empty");
+  std::ofstream(data / "audio" / "sj1.wav") << "x";
+  {
+    indir there(empty, data.c_str());
+    initsound();
+  }
+  auto paths = loaded();
+  ASSERT_EQ(paths.size(), 5u);
+  EXPECT_EQ(paths[1], (data / "audio" / "sj1.wav").string());           // the data directory first
+  EXPECT_EQ(paths[0], std::string(QUIB_SOURCE_DIR) + "/audio/bg.mp3");  // then the sources
+  // Where the working directory holds a sound, it wins, under its relative name.
+  std::ofstream(empty / "audio" / "sj2.wav") << "x";
+  rec::calls.clear();
+  {
+    indir there(empty, data.c_str());
+    initsound();
+  }
+  EXPECT_EQ(loaded().at(2), "audio/sj2.wav");
+  std::filesystem::remove_all(data);
+  std::filesystem::remove_all(empty);
+  sbg = 1, sj1 = 2, sj2 = 3, sj3 = 4, sj4 = 5;
+}
+
+TEST_F(Cues, AMissingSoundIsNamedOnceWithEveryPlaceTriedAndIsNoSound) {
+  auto empty = scratch("missing");
+  std::string longdir(5000, 'd');
+  testing::internal::CaptureStderr();
+  unsigned int h;
+  {
+    indir there(empty, ("/nonexistent/" + longdir).c_str());
+    h = loadsound("audio/nosuch.wav");
+  }
+  std::string err = testing::internal::GetCapturedStderr();
+  EXPECT_EQ(h, 0u);
+  EXPECT_EQ(rec::count("LoadAudio3"), 0u);  // nothing half-loaded, no second message
+  EXPECT_EQ(std::count(err.begin(), err.end(), '\n'), 1) << err;
+  EXPECT_LT(err.size(), 1000u);  // a long QUIB_DATA_DIR is cut short
+  EXPECT_NE(err.find("audio/nosuch.wav in the working directory"), std::string::npos) << err;
+  EXPECT_NE(err.find("'/nonexistent/ddd"), std::string::npos) << err;
+  EXPECT_NE(err.find(std::string(QUIB_SOURCE_DIR) + "/audio/nosuch.wav"), std::string::npos) << err;
+  std::filesystem::remove_all(empty);
+}
+
 TEST_F(Cues, LoadsTheMusicThenTheFourEffectsAfterStartingTheLibrary) {
+  indir here(QUIB_SOURCE_DIR);  // where audio/ lies: the paths go to the library as they are
   initsound();
   ASSERT_EQ(rec::calls.at(0).entry, "InitAudio1");
   std::vector<std::string> paths;

@@ -1,6 +1,7 @@
 // The thirteen keys, each through a scripted key message.
 #include "game/keys.h"
 
+#include "game/ball.h"
 #include "game/course.h"
 #include "tests/game/fixture.h"
 
@@ -81,6 +82,18 @@ TEST_F(Keys, EscClosesTheWindowAndOtherKeysDoNothing) {
   EXPECT_FALSE(spaceb);
   press(key_esc);
   EXPECT_EQ(rec::count("CloseWin46"), 1u);
+}
+
+TEST_F(Keys, AHeldNumpadKeyNeverTakesTheMultiplierToInfinityOrZero) {
+  for (int i = 0; i < 3000; ++i) press(key_numplus);
+  EXPECT_TRUE(std::isfinite(spdmul));
+  EXPECT_LE(spdmul, 4294967296.0);
+  EXPECT_GT(spdmul, 4294967296.0 / 1.5);
+  for (int i = 0; i < 6000; ++i) press(key_numminus);
+  EXPECT_GT(spdmul, 0);
+  EXPECT_GE(spdmul, 1 / 4294967296.0);
+  jump(loopj);  // a jump sets the speed from the multiplier
+  EXPECT_GT(spd, 0);
 }
 
 TEST_F(Keys, AsksAboutTheThirteenKeysInOrder) {

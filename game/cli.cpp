@@ -1,0 +1,129 @@
+// Command-line parsing and the help text. Every argument is untrusted: anything unknown
+// is named back in escaped, shortened form and the game does not start.
+#include "game/cli.h"
+
+#include <cstring>
+
+namespace {
+
+char const usage[] =
+    "usage: quib [--fullscreen] [--record FILE | --replay FILE]\n"
+    "       quib --help | --version\n";
+
+char const help[] =
+    "\n"
+    "A ball runs round a circle; SPACE flips it inside or outside, or jumps it onto the\n"
+    "next circle. Without options the game starts in an 800 x 600 window.\n"
+    "\n"
+    "Options:\n"
+    "  --fullscreen     start in desktop full screen\n"
+    "  --record FILE    write the seed and every key handled to FILE, for replaying\n"
+    "  --replay FILE    play a recorded run back step for step; only Esc (quit) works\n"
+    "  --help           show this help and exit\n"
+    "  --version        show the version and exit\n"
+    "\n"
+    "Keys:\n"
+    "  SPACE            flip inside/outside, jump onto a touching loop; after a death,\n"
+    "                   start a new game\n"
+    "  Right / Left     move the ball onto the loop in the next / previous ring slot\n"
+    "  Up / Down        more / fewer loops per level\n"
+    "  Numpad + / -     speed multiplier up / down (from the next jump)\n"
+    "  Home / End       more / fewer colour bands\n"
+    "  R                new game at once\n"
+    "  F9               frame-rate figure on / off\n"
+    "  F12              auto-play on / off\n"
+    "  Esc              quit\n"
+    "\n"
+    "Environment:\n"
+    "  QUIB_SEED=N      lay the same course every time\n"
+    "  QUIB_STATS=FILE  write steps, games, deaths, jumps and furthest_loop at exit\n"
+    "  QUIB_DATA_DIR=D  look for the sounds in D/audio when ./audio does not hold them\n"
+    "  QUIB_CHECK=1     check the game's invariants after every step (exit 3 on a fault)\n"
+    "  QUIB_LASTFRAME=FILE  on quitting with Esc, save the picture last shown (BMP)\n"
+    "  DISP_HEADLESS=1  no window: draw into memory (with DISP_CLOCK=virtual, DISP_KEYS,\n"
+    "                   DISP_QUIT_AT, DISP_SHOT, DISP_STATS; see the display library)\n"
+    "  SOUND_LOG=FILE   log every sound played\n";
+
+bool is(char const* arg, char const* name) { return std::strcmp(arg, name) == 0; }
+
+// --name VALUE or --name=VALUE; `i` moves past what was used. Null when `arg` is not
+// this option at all; sets `missing` when it is but has no value.
+char const* operand(int argc, char const* const* argv, int& i, char const* name, bool& missing) {
+  char const* arg = argv[i];
+  std::size_t n = std::strlen(name);
+  if (std::strncmp(arg, name, n) != 0) return nullptr;
+  if (arg[n] == '=') {
+    missing = arg[n + 1] == '\0';
+    return arg + n + 1;
+  }
+  if (arg[n] != '\0') return nullptr;
+  if (i + 1 >= argc || argv[i + 1] == nullptr || argv[i + 1][0] == '\0') {
+    missing = true;
+    return arg;
+  }
+  return argv[++i];
+}
+
+int fail(std::FILE* err, std::string const& what) {
+  std::fprintf(err, "quib: %s\n%sTry 'quib --help' for more.\n", what.c_str(), usage);
+  return 2;
+}
+
+}  // namespace
+
+std::string quoted(char const* s, std::size_t max) {
+  std::string out = "'";
+  std::size_t shown = 0;
+  for (; *s != '\0'; ++s) {
+    if (shown >= max) {
+      out += "...";
+      break;
+    }
+    unsigned char c = static_cast<unsigned char>(*s);
+    if (c == '\'' || c == '\\') {
+      out += '\\';
+      out += static_cast<char>(c);
+    } else if (c >= 0x20 && c < 0x7F) {
+      out += static_cast<char>(c);
+    } else {
+      char hex[8];
+      std::snprintf(hex, sizeof hex, "\\x%02X", c);
+      out += hex;
+    }
+    ++shown;
+  }
+  return out + "'";
+}
+
+int parseargs(int argc, char const* const* argv, options& o, std::FILE* out, std::FILE* err) {
+  for (int i = 1; i < argc && argv[i] != nullptr; ++i) {
+    char const* arg = argv[i];
+    if (is(arg, "--help") || is(arg, "-h")) {
+      std::fprintf(out, "%s%s", usage, help);
+      return 0;
+    }
+    if (is(arg, "--version")) {
+      std::fprintf(out, "quib %s\n", QUIB_VERSION);
+      return 0;
+    }
+    if (is(arg, "--fullscreen")) {
+      o.fullscreen = true;
+      continue;
+    }
+    bool missing = false;
+    for (auto [name, slot] : {std::pair{"--record", &o.record}, std::pair{"--replay", &o.replay}}) {
+      char const* value = operand(argc, argv, i, name, missing);
+      if (value == nullptr) continue;
+      if (missing) return fail(err, std::string(name) + " needs a file name");
+      if (*slot != nullptr) return fail(err, std::string(name) + " given twice");
+      *slot = value;
+      arg = nullptr;
+      break;
+    }
+    if (arg != nullptr) return fail(err, "unknown argument " + quoted(arg));
+  }
+  if (o.record != nullptr && o.replay != nullptr) {
+    return fail(err, "--record and --replay cannot be used together");
+  }
+  return -1;
+}
