@@ -226,7 +226,7 @@ dsp_picture* dsp_loadbmp(char const* path, unsigned long key) {
   if (why) {
     if (dsp.pictures.loadfailures++ < dsp_maxreports)
       dsp_warn(
-          "LoadBMP: %s: %s%s", path, why,
+          "LoadBMP: %s: %s%s", dsp_quote(path).c_str(), why,
           dsp.pictures.loadfailures == dsp_maxreports ? " (further failures not reported)" : "");
     return nullptr;
   }
@@ -256,7 +256,8 @@ qr_bool SaveBMP198(qe_b b, qe_s path) {
   if (!dsp_isbitmap(b) || !path) return false;
   FILE* out = fopen(path, "wb");
   if (!out) {
-    dsp_warn("SaveBMP: %s: %s", path, strerror(errno));
+    int const err = errno;
+    dsp_warn("SaveBMP: %s: %s", dsp_quote(path).c_str(), strerror(err));
     return false;
   }
   uint32_t const row = (uint32_t(b->w) * 3 + 3) / 4 * 4;
@@ -294,7 +295,7 @@ qr_bool SaveBMP198(qe_b b, qe_s path) {
   bool const regular = fstat(fileno(out), &st) == 0 && S_ISREG(st.st_mode);
   if (fclose(out) != 0 && !err) err = failed();
   if (!err) return true;
-  dsp_warn("SaveBMP: %s: %s", path, strerror(err));
+  dsp_warn("SaveBMP: %s: %s", dsp_quote(path).c_str(), strerror(err));
   if (regular) unlink(path);
   return false;
 }

@@ -352,7 +352,7 @@ struct dsp_state {
     dsp_hist frame, pass, draw;
   } stats;
 
-  dsp_sys sys;  // numbers to window: placement, draw procedure, caller's frame counter
+  dsp_sys sys;            // numbers to window: placement, draw procedure, caller's frame counter
   dsp_pictures pictures;  // off-screen bitmaps and bit buffers
 };
 
@@ -369,6 +369,13 @@ inline void dsp_setup() {
 
 // One line on stderr, prefixed "disp: ".
 void dsp_warn(char const* fmt, ...) __attribute__((format(printf, 1, 2)));
+// A caller's text as it may appear in a warning: at most dsp_quotemax bytes of it (cut on
+// a whole character, "..." marking the cut), control bytes and bytes that are not UTF-8
+// written as \xNN. Every warning that repeats a name or value it was given passes it
+// through here, so a 1 MiB file name stays a short, printable line.
+inline constexpr size_t dsp_quotemax = 80;
+std::string dsp_quote(char const* s);
+inline std::string dsp_quote(std::string const& s) { return dsp_quote(s.c_str()); }
 
 // Clock: the steady clock in nanoseconds; the library's clock (real or virtual) in seconds.
 int64_t dsp_steadyns();

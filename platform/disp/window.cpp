@@ -85,7 +85,8 @@ void dsp_shots(double now) {
     cairo_surface_flush(dsp.canvas.surface);
     cairo_status_t st = cairo_surface_write_to_png(dsp.canvas.surface, s.file.c_str());
     if (st != CAIRO_STATUS_SUCCESS)
-      dsp_warn("DISP_SHOT: cannot write %s: %s", s.file.c_str(), cairo_status_to_string(st));
+      dsp_warn("DISP_SHOT: cannot write %s: %s", dsp_quote(s.file).c_str(),
+               cairo_status_to_string(st));
   }
 }
 
