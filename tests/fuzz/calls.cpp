@@ -127,9 +127,12 @@ long const bytepool[] = {0,   1,   2,    -1,   27,     32,      65,       123,
                          127, 128, 255,  256,  -128,   -129,    INT_MAX,  INT_MIN,
                          3,   4,   0x10, 0x40, 0x7FFF, 0x10000, UINT_MAX, 13};
 
-std::string const longx(65536, 'x');
-std::string const longbad(65536, '\xff');
-std::string const hugename(1 << 20, 'A');
+// Long texts: past every fixed buffer of the libraries (4 KiB results, 1 KiB script lines)
+// and past the longest font name; longer ones only cost the fuzzer time, as drawing and
+// measuring text is linear in its length.
+std::string const longx(8192, 'x');
+std::string const longbad(8192, '\xff');
+std::string const hugename(65536, 'A');
 std::string const longpath(5000, 'p');
 char const* const spool[] = {nullptr,
                              "",
