@@ -254,9 +254,14 @@ qr_b LoadBMP197(qe_s path) { return dsp_loadbmp(path, 1); }
 qr_bool SaveBMP198(qe_b b, qe_s path) {
   dsp_setup();
   if (!dsp_isbitmap(b) || !path) return false;
-  FILE* out = fopen(path, "wb");
+  // Opening a FIFO that nobody reads would wait for a reader for ever: without blocking,
+  // that open fails at once (ENXIO). Writes then block as usual.
+  int fd = open(path, O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC | O_NOCTTY | O_NONBLOCK, 0666);
+  if (fd >= 0) fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) & ~O_NONBLOCK);
+  FILE* out = fd >= 0 ? fdopen(fd, "wb") : nullptr;
   if (!out) {
     int const err = errno;
+    if (fd >= 0) close(fd);
     dsp_warn("SaveBMP: %s: %s", dsp_quote(path).c_str(), strerror(err));
     return false;
   }

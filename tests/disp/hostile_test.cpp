@@ -38,7 +38,16 @@ int keys() {
   return 0;
 }
 
-std::map<std::string, std::function<int()>> const scenarios = {{"keys", keys}};
+// Saves the window's picture to the FIFO named by HOSTILE_FIFO, which nobody reads.
+int savefifo() {
+  alarm(20);
+  if (!CreateWin42(64, 48)) return 3;
+  printf("%d\n", SaveBMP198(GetWin72(), getenv("HOSTILE_FIFO")) ? 1 : 0);
+  return 0;
+}
+
+std::map<std::string, std::function<int()>> const scenarios = {{"keys", keys},
+                                                               {"savefifo", savefifo}};
 
 // ---- Helpers --------------------------------------------------------------------------
 
@@ -199,6 +208,17 @@ TEST_F(HostileKeys, OnlyARegularFileIsAScript) {
   EXPECT_EQ(r.status, 0);
   EXPECT_EQ(r.out, "2\n");
   EXPECT_EQ(r.err, "");
+}
+
+// Opening a FIFO for writing waits for a reader; saving to one that nobody reads hung.
+TEST_F(HostileKeys, SavingToAFifoNobodyReadsFailsAtOnce) {
+  std::string const fifo = dir + "/fifo";
+  ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+  child::result r = child::run(
+      "savefifo", child::environment({"DISP_"}, {"DISP_HEADLESS=1", "HOSTILE_FIFO=" + fifo}), dir);
+  EXPECT_EQ(r.status, 0);
+  EXPECT_EQ(r.out, "0\n");
+  EXPECT_NE(r.err.find("SaveBMP: "), std::string::npos) << r.err;
 }
 
 }  // namespace

@@ -57,3 +57,6 @@ for n, tail in [('Arc172', b''), ('Arc170', b'\x80\x81'), ('Pie176', b''), ('Cho
     else:
         data = call(n, xy, *big, tail)
     write(os.path.join(crashes, n.lower() + '-angles-1e308'), open800 + data)
+
+# Saving a bitmap to a FIFO that nobody reads waited for a reader for ever.
+write(os.path.join(crashes, 'savebmp-to-a-fifo'), win + call('SaveBMP198', b'\x80', pool(31)))
