@@ -6,7 +6,7 @@ import os, random, re, struct, sys
 
 root = os.path.dirname(os.path.abspath(__file__))
 text = open(os.path.join(root, '..', '..', 'platform', 'entries.h')).read()
-names = re.findall(r'^\s*X\((\w+),', text, re.M)
+names = re.findall(r'\bX\((\w+), \w+, \w+, \(', text)
 
 def key(name):
     h = 2166136261
