@@ -206,7 +206,8 @@ T const& pick(T const (&pool)[N], uint8_t k) {
 // What the libraries handed out: numbers (sound handles, thread ids, ...), bitmaps and bit
 // buffers, live and released, and copies of returned texts.
 struct handouts {
-  std::vector<unsigned long> numbers;
+  std::vector<unsigned long> numbers;     // the last few, to pass on
+  std::vector<unsigned long> allnumbers;  // every one, to free the sounds among them
   std::vector<bitmap*> bitmaps, releasedbitmaps;
   std::vector<bitbuf*> bufs, releasedbufs;
   std::deque<std::string> texts;
@@ -217,8 +218,8 @@ handouts got;
 bool trace = false;
 std::string dir;
 
-// Bitmaps are the only thing a run can pile up: a few live ones at a time are enough to
-// mix and draw between, and older ones are released first.
+// Bitmaps and bit buffers are what a run can pile up (up to 1 GiB each): a few live ones
+// at a time are enough to mix and draw between, and older ones are released first.
 constexpr size_t maxbitmaps = 4;
 // Resident memory past this (the libraries allow 16384 x 16384 pictures) closes everything
 // the run made, so memory stays bounded whatever sizes the input asks for.
@@ -391,7 +392,9 @@ void keep_v(F f) {
 }
 template <class F>
 void keep_number(F f) {
-  remember(got.numbers, static_cast<unsigned long>(f()));
+  auto const v = static_cast<unsigned long>(f());
+  remember(got.numbers, v);
+  got.allnumbers.push_back(v);
 }
 template <class F>
 void keep_u(F f) {
@@ -447,11 +450,14 @@ void keep_ws(F f) {
 }
 template <class F>
 void keep_b(F f) {
-  if (bitmap* b = f()) remember(got.bitmaps, b, 64);
+  if (bitmap* b = f())
+    if (std::find(got.bitmaps.begin(), got.bitmaps.end(), b) == got.bitmaps.end())
+      got.bitmaps.push_back(b);
 }
 template <class F>
 void keep_bb(F f) {
-  if (bitbuf* b = f()) remember(got.bufs, b, 64);
+  if (bitbuf* b = f())
+    if (std::find(got.bufs.begin(), got.bufs.end(), b) == got.bufs.end()) got.bufs.push_back(b);
 }
 
 // ---- Tracing -------------------------------------------------------------------------
@@ -517,12 +523,12 @@ QUIB_SOUND_EXTENSIONS(CALLS_CALLER)
 struct row {
   char const* name;
   void (*call)(reader&);
-  bool makesbitmap;
+  bool makesbitmap, makesbuf;
   uint16_t key;  // where the row sits among the 65536 values of the selector
 };
 
 #define CALLS_ROW(entry, name, ret, types) \
-  {#entry, call_##entry, std::is_same_v<qr_##ret, bitmap*>, 0},
+  {#entry, call_##entry, std::is_same_v<qr_##ret, bitmap*>, std::is_same_v<qr_##ret, bitbuf*>, 0},
 row table[] = {QUIB_DISP_ENTRIES(CALLS_ROW) QUIB_DISP_EXTENSIONS(CALLS_ROW)
                    QUIB_SOUND_ENTRIES(CALLS_ROW) QUIB_SOUND_EXTENSIONS(CALLS_ROW)};
 constexpr size_t nrows = sizeof table / sizeof table[0];
@@ -668,7 +674,7 @@ void inscratch(F f) {
 void reset() {
   for (bitbuf* b : got.bufs) ReleaseBB234(b);
   for (bitmap* b : got.bitmaps) ReleaseBMP194(b);
-  for (unsigned long h : got.numbers) FreeAudio7(h);
+  for (unsigned long h : got.allnumbers) FreeAudio7(h);
   got = handouts{};
   CloseFile315();
   CloseWin46();
@@ -693,6 +699,11 @@ void runhere(uint8_t const* data, size_t size) {
       ReleaseBMP194(got.bitmaps.front());
       remember(got.releasedbitmaps, got.bitmaps.front());
       got.bitmaps.erase(got.bitmaps.begin());
+    }
+    if (e.makesbuf && got.bufs.size() >= maxbitmaps) {
+      ReleaseBB234(got.bufs.front());
+      remember(got.releasedbufs, got.bufs.front());
+      got.bufs.erase(got.bufs.begin());
     }
     e.call(r);
     got.scratch.clear();
