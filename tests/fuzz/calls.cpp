@@ -221,9 +221,10 @@ std::string dir;
 // Bitmaps and bit buffers are what a run can pile up (up to 1 GiB each): a few live ones
 // at a time are enough to mix and draw between, and older ones are released first.
 constexpr size_t maxbitmaps = 4;
-// Resident memory past this (the libraries allow 16384 x 16384 pictures) closes everything
-// the run made, so memory stays bounded whatever sizes the input asks for.
-constexpr long maxresidentmb = 1200;
+// Resident memory past this after a call (the libraries allow 16384 x 16384 pictures, 1 GiB
+// each) closes everything the run made, so memory stays bounded whatever sizes the input
+// asks for: at most this plus what one call makes (-rss_limit_mb in calls.flags).
+constexpr long maxresidentmb = 1024;
 
 template <class T>
 void remember(std::vector<T>& v, T x, size_t cap = 8) {
@@ -691,7 +692,6 @@ void reset() {
 // One run, in the scratch directory.
 void runhere(uint8_t const* data, size_t size) {
   reader r{data, size};
-  unsigned calls = 0;
   while (r.n > 0) {
     uint16_t sel = uint16_t(r.bytes(2));
     row const& e = choose(sel);
@@ -707,7 +707,7 @@ void runhere(uint8_t const* data, size_t size) {
     }
     e.call(r);
     got.scratch.clear();
-    if (++calls % 16 == 0 && residentmb() > maxresidentmb) {
+    if (residentmb() > maxresidentmb) {
       if (trace)
         fprintf(stderr, "call: (memory past %ld MB: everything released)\n", maxresidentmb);
       reset();
