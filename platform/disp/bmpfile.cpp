@@ -227,11 +227,11 @@ dsp_picture* dsp_loadbmp(char const* path, unsigned long key) {
   dsp_picture* p = nullptr;
   if (!why && !(p = dsp_newpicture(qe_u(info.w), qe_u(info.h)))) why = "out of memory";
   if (why) {
-    std::string text = "loadbmp: cannot load " + dsp_quote(path) + ": " + why;
+    std::string text = "loadbmp: cannot load " + dsp_quoted(path) + ": " + why;
     dsp_seterror(std::strcmp(why, "out of memory") == 0 ? dsp_enomem : dsp_efile, text.c_str());
     if (dsp.pictures.loadfailures++ < dsp_maxreports)
       dsp_warn(
-          "LoadBMP: %s: %s%s", path, why,
+          "LoadBMP: %s: %s%s", dsp_quote(path).c_str(), why,
           dsp.pictures.loadfailures == dsp_maxreports ? " (further failures not reported)" : "");
     return nullptr;
   }
@@ -249,10 +249,10 @@ dsp_picture* dsp_loadbmp(char const* path, unsigned long key) {
 
 // A failed SaveBMP198: one line on stderr, and the file error with its text.
 bool dsp_savefail(char const* path, int err) {
-  dsp_warn("SaveBMP: %s: %s", path, strerror(err));
+  dsp_warn("SaveBMP: %s: %s", dsp_quote(path).c_str(), strerror(err));
   char why[128];
   std::string text =
-      "savebmp: cannot write " + dsp_quote(path) + ": " + strerror_r(err, why, sizeof why);
+      "savebmp: cannot write " + dsp_quoted(path) + ": " + strerror_r(err, why, sizeof why);
   dsp_seterror(dsp_efile, text.c_str());
   return false;
 }
@@ -272,8 +272,16 @@ qr_bool SaveBMP198(qe_b b, qe_s path) {
     dsp_seterror(dsp_earg, path ? "savebmp: not a live bitmap" : "savebmp: the path is null");
     return false;
   }
-  FILE* out = fopen(path, "wb");
-  if (!out) return dsp_savefail(path, errno);
+  // Opening a FIFO that nobody reads would wait for a reader for ever: without blocking,
+  // that open fails at once (ENXIO). Writes then block as usual.
+  int fd = open(path, O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC | O_NOCTTY | O_NONBLOCK, 0666);
+  if (fd >= 0) fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) & ~O_NONBLOCK);
+  FILE* out = fd >= 0 ? fdopen(fd, "wb") : nullptr;
+  if (!out) {
+    int const err = errno;
+    if (fd >= 0) close(fd);
+    return dsp_savefail(path, err);
+  }
   uint32_t const row = (uint32_t(b->w) * 3 + 3) / 4 * 4;
   uint32_t const data = row * uint32_t(b->h);
   uint8_t head[54] = {'B', 'M'};

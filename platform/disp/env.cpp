@@ -3,16 +3,18 @@
 // entry call. A bad value costs one line on stderr and falls back to the default, so a typo
 // never stops the game.
 #include <cerrno>
+#include <algorithm>
 #include <cmath>
 #include <cstdarg>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <fcntl.h>
 #include <strings.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <SDL2/SDL_gamecontroller.h>
-#include <algorithm>
 
 #include "platform/disp/internal.h"
 #include "platform/disp/keys.h"
@@ -26,6 +28,38 @@ void dsp_warn(char const* fmt, ...) {
   vsnprintf(line, sizeof line, fmt, ap);
   va_end(ap);
   fprintf(stderr, "disp: %s\n", line);
+}
+
+std::string dsp_quote(char const* s) {
+  if (!s) return "(null)";
+  std::string out;
+  unsigned char const* p = reinterpret_cast<unsigned char const*>(s);
+  size_t taken = 0;
+  while (*p) {
+    // The length of a well-formed UTF-8 character here, 0 for a stray byte.
+    int n = *p < 0x80             ? 1
+            : (*p & 0xE0) == 0xC0 ? 2
+            : (*p & 0xF0) == 0xE0 ? 3
+            : (*p & 0xF8) == 0xF0 ? 4
+                                  : 0;
+    for (int i = 1; i < n; ++i)
+      if ((p[i] & 0xC0) != 0x80) n = 0;
+    if (n == 2 && *p < 0xC2) n = 0;  // overlong
+    if (taken + std::max(n, 1) > dsp_quotemax) {
+      out += "...";
+      break;
+    }
+    if (n == 0 || (n == 1 && (*p < 0x20 || *p == 0x7F))) {
+      char hex[5];
+      snprintf(hex, sizeof hex, "\\x%02X", *p);
+      out += hex;
+      ++p, ++taken;
+    } else {
+      out.append(reinterpret_cast<char const*>(p), size_t(n));
+      p += n, taken += size_t(n);
+    }
+  }
+  return out;
 }
 
 namespace {
@@ -50,7 +84,7 @@ bool dsp_flag(char const* var, bool def) {
     if (strcasecmp(v, y) == 0) return true;
   for (char const* n : no)
     if (strcasecmp(v, n) == 0) return false;
-  dsp_warn("%s=%s is neither 1 nor 0; using %d", var, v, def ? 1 : 0);
+  dsp_warn("%s=%s is neither 1 nor 0; using %d", var, dsp_quote(v).c_str(), def ? 1 : 0);
   return def;
 }
 
@@ -67,10 +101,24 @@ unsigned dsp_keyof(char const* tok) {
 }
 
 // DISP_KEYS: one "SECONDS KEY" or "SECONDS DROP PATH" per line; '#' starts a comment.
-void dsp_readkeys(char const* file) {
-  FILE* f = fopen(file, "r");
+// Only a regular file is read: a device or a FIFO could feed lines without end (or none,
+// and block), and a directory has no lines; each is one warning and no script.
+void dsp_readkeys(char const* path) {
+  std::string const quoted = dsp_quote(path);
+  char const* file = quoted.c_str();
+  int fd = open(path, O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
+  struct stat st;
+  int err = fd < 0 ? errno : fstat(fd, &st) != 0 ? errno : 0;
+  if (fd >= 0 && err == 0 && !S_ISREG(st.st_mode)) {
+    dsp_warn("DISP_KEYS: %s is not a regular file; no scripted keys", file);
+    close(fd);
+    return;
+  }
+  FILE* f = err == 0 ? fdopen(fd, "r") : nullptr;
   if (!f) {
-    dsp_warn("DISP_KEYS: cannot read %s: %s; no scripted keys", file, strerror(errno));
+    if (err == 0) err = errno;
+    if (fd >= 0) close(fd);
+    dsp_warn("DISP_KEYS: cannot read %s: %s; no scripted keys", file, strerror(err));
     return;
   }
   char buf[1024];
@@ -198,7 +246,8 @@ void dsp_readshots(char const* list) {
     double at = 0;
     if (colon == std::string::npos || colon + 1 == item.size() ||
         !dsp_seconds(item.substr(0, colon).c_str(), at)) {
-      dsp_warn("DISP_SHOT: cannot read \"%s\" (expected SECONDS:FILE.png); skipped", item.c_str());
+      dsp_warn("DISP_SHOT: cannot read \"%s\" (expected SECONDS:FILE.png); skipped",
+               dsp_quote(item).c_str());
       continue;
     }
     dsp.shots.push_back({at, item.substr(colon + 1), false});
@@ -231,12 +280,13 @@ void dsp_readenv() {
     if (strcasecmp(c, "virtual") == 0)
       dsp.env.virtualclock = true;
     else if (*c && strcasecmp(c, "real") != 0)
-      dsp_warn("DISP_CLOCK=%s is neither \"virtual\" nor \"real\"; using the real clock", c);
+      dsp_warn("DISP_CLOCK=%s is neither \"virtual\" nor \"real\"; using the real clock",
+               dsp_quote(c).c_str());
   }
 
   if (char const* q = getenv("DISP_QUIT_AT"); q && *q) {
     if (!dsp_seconds(q, dsp.env.quitat)) {
-      dsp_warn("DISP_QUIT_AT=%s is not a number of seconds >= 0; ignored", q);
+      dsp_warn("DISP_QUIT_AT=%s is not a number of seconds >= 0; ignored", dsp_quote(q).c_str());
       dsp.env.quitat = -1;
     }
   }

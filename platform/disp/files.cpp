@@ -82,8 +82,8 @@ bool dsp_filefail(int err) {
   }
   // openfile: cannot open "x.txt": No such file or directory
   char why[128];
-  std::string text = std::string(dsp_curop->what) + " " + dsp_quote(dsp_curop->path);
-  if (dsp_curop->to) text += " to " + dsp_quote(dsp_curop->to);
+  std::string text = std::string(dsp_curop->what) + " " + dsp_quoted(dsp_curop->path);
+  if (dsp_curop->to) text += " to " + dsp_quoted(dsp_curop->to);
   text += std::string(": ") + strerror_r(err, why, sizeof why);
   dsp_seterror(code, text.c_str());
   return false;

@@ -63,7 +63,7 @@ void dsp_seterror(unsigned code, char const* text) {
   dsp_lasttext = text ? text : dsp_errorline(code);
 }
 
-std::string dsp_quote(char const* s) {
+std::string dsp_quoted(char const* s) {
   if (!s) return "(null)";
   constexpr size_t most = 48;
   std::string q = "\"";

@@ -202,9 +202,10 @@ enum : unsigned {
 // Sets the code and the one-line text disp_errortext hands out: `text` where the failure
 // has detail worth telling (what, which file, why), else the code's own line.
 void dsp_seterror(unsigned code, char const* text = nullptr);
-// An argument as an error line quotes it: in double quotes, its first 48 bytes, with control
-// bytes, quotes and backslashes escaped, "..." when cut; (null) for null.
-std::string dsp_quote(char const* s);
+// An argument as an error text (disp_errortext) quotes it: in double quotes, its first 48
+// bytes, with control bytes, quotes and backslashes escaped, "..." when cut; (null) for null.
+// Warnings on stderr use dsp_quote below.
+std::string dsp_quoted(char const* s);
 
 // Wide text: zero-terminated UTF-16 as short const*, to UTF-8 and back. Unpaired
 // surrogates become U+FFFD; at most dsp_widemax units are read, the rest is cut.
@@ -445,6 +446,13 @@ inline void dsp_setup() {
 
 // One line on stderr, prefixed "disp: ".
 void dsp_warn(char const* fmt, ...) __attribute__((format(printf, 1, 2)));
+// A caller's text as it may appear in a warning: at most dsp_quotemax bytes of it (cut on
+// a whole character, "..." marking the cut), control bytes and bytes that are not UTF-8
+// written as \xNN. Every warning that repeats a name or value it was given passes it
+// through here, so a 1 MiB file name stays a short, printable line.
+inline constexpr size_t dsp_quotemax = 80;
+std::string dsp_quote(char const* s);
+inline std::string dsp_quote(std::string const& s) { return dsp_quote(s.c_str()); }
 
 // Clock: the steady clock in nanoseconds; the library's clock (real or virtual) in seconds.
 int64_t dsp_steadyns();

@@ -187,6 +187,23 @@ void dsp_arcpath(cairo_t* cr, double cx, double cy, long rx, long ry, double fro
 
 enum class dsp_arckind { arc, pie, chord };
 
+// The one check of the angles of arcs, pies and chords: the part from `end` up to `start`
+// as a first angle within a turn and a sweep in (0, 2π], which is all cairo can take
+// (it asserts that its end angle is not below its start, and a NaN fails that). False for
+// a NaN or infinite angle: nothing is drawn. Finite angles far apart, such as ±1e308,
+// overflow when subtracted; they are reduced modulo a turn first in that case only, so
+// every ordinary pair gives exactly the sweep it always gave.
+bool dsp_sweep(double start, double end, double& from, double& span, bool& whole) {
+  if (!std::isfinite(start) || !std::isfinite(end)) return false;
+  from = std::fmod(end, dsp_tau);
+  double d = start - end;
+  if (!std::isfinite(d)) d = std::fmod(start, dsp_tau) - from;
+  span = std::fmod(d, dsp_tau);
+  whole = span == 0;
+  if (span <= 0) span += dsp_tau;
+  return std::isfinite(from) && span > 0 && span <= dsp_tau;
+}
+
 // Arc, pie and chord share their angles: the part of the ellipse from `start` to `end`
 // through decreasing angles, i.e. from `end` to `start` through increasing ones, which is
 // how cairo runs (clockwise on screen, as y grows downward). Equal angles make the whole
@@ -196,16 +213,14 @@ enum class dsp_arckind { arc, pie, chord };
                                                 long rx, long ry, double start, double end,
                                                 unsigned long outline, unsigned long fill) {
   if (!t || rx <= 0 || ry <= 0 || (dsp_isnone(outline) && dsp_isnone(fill))) return;
-  if (!std::isfinite(start) || !std::isfinite(end)) return;
+  double from, span;
+  bool whole;
+  if (!dsp_sweep(start, end, from, span, whole)) return;
   dsp_pen(*t);
   double cx = dsp_px(x), cy = dsp_px(y), m = dsp_margin(*t);
   if (dsp_skip(*t, cx - double(rx) - m, cy - double(ry) - m, cx + double(rx) + m,
                cy + double(ry) + m))
     return;
-  double from = std::fmod(end, dsp_tau);
-  double span = std::fmod(start - end, dsp_tau);
-  bool whole = span == 0;
-  if (span <= 0) span += dsp_tau;
 
   cairo_t* cr = t->cr;
   if (kind == dsp_arckind::arc) {

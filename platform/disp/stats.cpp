@@ -65,7 +65,7 @@ void dsp_writestats() {
   FILE* f = fopen(dsp.env.statsfile.c_str(), "w");
   if (!f) {
     static bool told = false;
-    if (!told) dsp_warn("DISP_STATS: cannot write %s", dsp.env.statsfile.c_str());
+    if (!told) dsp_warn("DISP_STATS: cannot write %s", dsp_quote(dsp.env.statsfile).c_str());
     told = true;
     return;
   }

@@ -7,12 +7,15 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 
 #include "platform/disp/internal.h"
 
 namespace {
 
 constexpr size_t dsp_maxsizes = 8;
+// The longest font family name passed on to fontconfig, in bytes.
+constexpr size_t dsp_fontnamemax = 255;
 
 cairo_font_options_t* dsp_fontoptions() {
   static cairo_font_options_t* opts = [] {
@@ -42,7 +45,8 @@ cairo_font_face_t* dsp_findface(std::string const& name) {
   FcPattern* match = FcFontMatch(nullptr, pat, &res);
   FcPatternDestroy(pat);
   if (!match) {
-    dsp_warn("no font found for \"%s\" nor for monospace; text will not show", name.c_str());
+    dsp_warn("no font found for \"%s\" nor for monospace; text will not show",
+             dsp_quote(name).c_str());
     return nullptr;
   }
   cairo_font_face_t* face = cairo_ft_font_face_create_for_pattern(match);
@@ -268,9 +272,17 @@ qr_v SetFontStrikeOut111(qe_u on) {
 // character set asked for: there is nothing to switch.
 qr_v SetFontCharSet112(qe_u) { dsp_setup(); }
 
+// Family names are short (the longest installed ones run to some 60 bytes); fontconfig's
+// matching time grows with the square of a name's length, so a longer name is cut here, on
+// a whole character, before it can reach fontconfig: a 1 MiB name cost 18 s a text call.
 qr_v SetFontName113(qe_s name) {
   dsp_setup();
-  std::string want = name ? name : "";
+  std::string want = name ? std::string(name, strnlen(name, dsp_fontnamemax + 1)) : "";
+  if (want.size() > dsp_fontnamemax) {
+    size_t cut = dsp_fontnamemax;
+    while (cut > 0 && (static_cast<unsigned char>(want[cut]) & 0xC0) == 0x80) --cut;
+    want.resize(cut);
+  }
   if (dsp.font.face && want == dsp.font.name) return;
   dsp_dropface();
   dsp.font.name = want;

@@ -169,7 +169,8 @@ void dsp_shots(double now) {
     if (st == CAIRO_STATUS_SUCCESS) st = cairo_surface_write_to_png(out, s.file.c_str());
     cairo_surface_destroy(out);
     if (st != CAIRO_STATUS_SUCCESS)
-      dsp_warn("DISP_SHOT: cannot write %s: %s", s.file.c_str(), cairo_status_to_string(st));
+      dsp_warn("DISP_SHOT: cannot write %s: %s", dsp_quote(s.file).c_str(),
+               cairo_status_to_string(st));
   }
 }
 

@@ -20,7 +20,10 @@ for src in tests/fuzz/*_fuzz.cpp; do
   # Our libraries print one line for every file they refuse, which is most fuzz inputs;
   # those lines are dropped so the log keeps what matters (libFuzzer and sanitizers).
   status=0
-  ./build-fuzz/fuzz_"$name" "$work" "tests/fuzz/corpus/$name" -max_total_time="$seconds" \
+  # A fuzzer's own libFuzzer options, if it has any, are in tests/fuzz/NAME.flags.
+  flags=()
+  [ -f "tests/fuzz/$name.flags" ] && read -r -a flags <"tests/fuzz/$name.flags"
+  ./build-fuzz/fuzz_"$name" "$work" "tests/fuzz/corpus/$name" -max_total_time="$seconds" "${flags[@]}" \
     -artifact_prefix=build-fuzz/crashes/"$name"- -print_final_stats=1 \
     2>build-fuzz/fuzz-"$name".raw || status=$?
   grep -Ev '^(sound|disp): ' build-fuzz/fuzz-"$name".raw >build-fuzz/fuzz-"$name".log || true
