@@ -33,6 +33,10 @@ char const help[] =
     "  F9               frame-rate figure on / off\n"
     "  F12              auto-play on / off\n"
     "  Esc              quit\n"
+    "  F11, Alt+Enter   full screen on / off\n"
+    "\n"
+    "Gamepad: A, B, X or Y is SPACE; the D-pad is the arrows; the shoulders are\n"
+    "Numpad - / +; Start is R, Back is F12, Back + Start together quits.\n"
     "\n"
     "Environment:\n"
     "  QUIB_SEED=N      lay the same course every time\n"
@@ -41,7 +45,10 @@ char const help[] =
     "  QUIB_CHECK=1     check the game's invariants after every step (exit 3 on a fault)\n"
     "  QUIB_LASTFRAME=FILE  on quitting with Esc, save the picture last shown (BMP)\n"
     "  DISP_HEADLESS=1  no window: draw into memory (with DISP_CLOCK=virtual, DISP_KEYS,\n"
-    "                   DISP_QUIT_AT, DISP_SHOT, DISP_STATS; see the display library)\n"
+    "                   DISP_QUIT_AT, DISP_SHOT, DISP_STATS, DISP_SIZE; see the display\n"
+    "                   library)\n"
+    "  DISP_FULLSCREEN=1  start full screen, like --fullscreen\n"
+    "  SOUND_PERIOD_MS=N  the sound mixer's period (default 4 ms; 0: OpenAL Soft's own)\n"
     "  SOUND_LOG=FILE   log every sound played\n";
 
 bool is(char const* arg, char const* name) { return std::strcmp(arg, name) == 0; }
