@@ -21,7 +21,19 @@ cmake -S . -B build-asan -DCMAKE_BUILD_TYPE=Debug -DQUIB_SANITIZE=ON -DQUIB_BUIL
 cmake --build build-asan -j"$jobs"
 ctest --test-dir build-asan --output-on-failure -j"$jobs" -LE 'slow|soak'
 
-# Untrusted-file loaders (bitmaps, sounds) under libFuzzer, for a bounded time each.
+# One game-hour of auto-play under key storms with every invariant checked, on one core
+# beside the fuzzers on the other (about three minutes).
+bench/soak.sh 1 build >build/soak.txt 2>&1 &
+soak=$!
+
+# Untrusted files and every library entry under libFuzzer, for a bounded time each.
 if ls tests/fuzz/*_fuzz.cpp >/dev/null 2>&1; then
   tests/fuzz/run.sh
 fi
+
+if ! wait "$soak"; then
+  cat build/soak.txt
+  echo "soak: failed" >&2
+  exit 1
+fi
+grep -E '^(steps|games|violations|rss_growth_kb_after_hour_1|wall_seconds) ' build/soak.txt
