@@ -28,5 +28,6 @@ run() {  # name, command...
 echo "60 empty 800x600 frames a second under Xvfb, ${secs} s measured after 1 s warm-up"
 run "bare SDL (SDL defaults)" "$work/bare_sdl"
 SDL_FRAMEBUFFER_ACCELERATION=0 run "bare SDL (X11 framebuffer)" "$work/bare_sdl"
+SDL_FRAMEBUFFER_ACCELERATION=0 run "bare SDL, 1 ms pauses (loop floor)" "$work/bare_sdl_loop"
 run "libdisp (Clear164 + FreshWin45)" "$work/libdisp_frames"
 run "libdisp, the game's loop pattern" "$work/libdisp_gameloop"

@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Whole-process figures of the real game in a real window under Xvfb, all from one run:
 # time from exec to the first frame shown; CPU while auto-playing, against the floor (a bare
-# SDL program presenting 60 empty frames a second through the window framebuffer) measured
-# just before it; and the game's frame intervals from DISP_STATS over the same auto-play.
+# SDL program presenting 60 empty frames a second through the window framebuffer) and the
+# same floor pausing 1 ms per pass as the game's loop must, both measured just before it;
+# and the game's frame intervals from DISP_STATS over the same auto-play.
 # Usage: bench/game_cpu.sh [BUILD_DIR] [SECONDS]   (SECONDS of auto-play measured; default 60)
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
@@ -28,6 +29,10 @@ printf '%s\n' "${runs[@]}" | sort -n |
 fsecs=$((secs < 20 ? secs : 20))
 floor=$(SDL_FRAMEBUFFER_ACCELERATION=0 "$work/bare_sdl" "$fsecs" | awk '{print $2}')
 echo "floor_cpu_pct $floor"
+# The same with the main loop's 1,000 pauses a second: the floor of any program that keeps
+# the game's loop, before it draws or plays anything.
+loopfloor=$(SDL_FRAMEBUFFER_ACCELERATION=0 "$work/bare_sdl_loop" "$fsecs" | awk '{print $2}')
+echo "floor_loop_cpu_pct $loopfloor"
 
 # The game auto-playing (F12 at 0.5 s); CPU over `secs` seconds after two of warm-up.
 printf '0.5 F12\n' >"$work/keys"
@@ -41,6 +46,8 @@ x1=$(ticks "$xvfb")
 wait "$game"
 printf 'game_cpu_pct %.2f\n' "$pct"
 printf 'game_over_floor_ratio %.2f\n' "$(echo "$pct / $floor" | bc -l)"
+printf 'loop_floor_over_floor_ratio %.2f\n' "$(echo "$loopfloor / $floor" | bc -l)"
+printf 'game_over_loop_floor_ratio %.2f\n' "$(echo "$pct / $loopfloor" | bc -l)"
 printf 'xvfb_cpu_pct_during_game %.2f\n' "$(echo "($x1 - $x0) * 100 / $hz / $secs" | bc -l)"
 awk '$1 == "frame_ms_median" {print "frame_interval_ms_median", $2}
      $1 == "frame_ms_p99" {print "frame_interval_ms_p99", $2}

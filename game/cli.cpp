@@ -48,7 +48,7 @@ char const help[] =
     "                   DISP_QUIT_AT, DISP_SHOT, DISP_STATS, DISP_SIZE; see the display\n"
     "                   library)\n"
     "  DISP_FULLSCREEN=1  start full screen, like --fullscreen\n"
-    "  SOUND_PERIOD_MS=N  the sound mixer's period (default 4 ms; 0: OpenAL Soft's own)\n"
+    "  SOUND_PERIOD_MS=N  the sound mixer's period (default 3 ms; 0: OpenAL Soft's own)\n"
     "  SOUND_LOG=FILE   log every sound played\n";
 
 bool is(char const* arg, char const* name) { return std::strcmp(arg, name) == 0; }

@@ -10,7 +10,9 @@ xvfb=""
 trap '[ -n "$xvfb" ] && kill "$xvfb" 2>/dev/null; rm -rf "$work"' EXIT
 
 sdl=$(pkg-config --cflags --libs sdl2)
-gcc -O2 -I"$cpudir" "$cpudir/bare_sdl.c" -o "$work/bare_sdl" $sdl
+for p in bare_sdl bare_sdl_loop; do
+  gcc -O2 -I"$cpudir" "$cpudir/$p.c" -o "$work/$p" $sdl
+done
 for p in libdisp_frames libdisp_gameloop; do
   gcc -O2 -I"$cpudir" "$cpudir/$p.c" -o "$work/$p" -L"$build" -ldisp -Wl,-rpath,"$build"
 done

@@ -26,8 +26,12 @@ qr_d GetTimeR49() {
   return dsp_now();
 }
 
-// The game's only pause: an absolute deadline, so a signal that interrupts the sleep does
-// not stretch it, and the usual timer slack of tens of microseconds is all it overshoots.
+// The game's only pause. Real pauses end on a millisecond grid of the library's clock: at
+// the first tick at least ms - 1/2 ms away. A loop that pauses 1 ms per pass then runs
+// exactly 1,000 passes a second, whatever its own work costs up to half a millisecond,
+// instead of 1 ms plus the wake-up and the work; so a step or a frame that falls due is
+// taken on the next tick, never later, and frames come out evenly spaced. The deadline is
+// absolute, so a signal that interrupts the sleep does not stretch it either.
 qr_v Delay28(qe_u ms) {
   dsp_setup();
   if (dsp.env.virtualclock) {
@@ -35,15 +39,13 @@ qr_v Delay28(qe_u ms) {
     return;
   }
   if (ms == 0) return;
-  timespec until;
-  clock_gettime(CLOCK_MONOTONIC, &until);
-  until.tv_sec += time_t(ms / 1000);
-  until.tv_nsec += long(ms % 1000) * 1000000;
-  if (until.tv_nsec >= 1000000000) {
-    until.tv_sec += 1;
-    until.tv_nsec -= 1000000000;
-  }
-  while (clock_nanosleep(CLOCK_MONOTONIC, TIMER_ABSTIME, &until, nullptr) == EINTR) {
+  constexpr int64_t tick = 1000000;
+  constexpr qe_u longest = qe_u(1) << 40;  // ms of about 35 years: ns still fit in 63 bits
+  int64_t now = dsp_steadyns();
+  int64_t since = now - dsp.clock.epochns + int64_t(ms < longest ? ms : longest) * tick - tick / 2;
+  int64_t until = dsp.clock.epochns + (since + tick - 1) / tick * tick;
+  timespec ts{time_t(until / 1000000000), long(until % 1000000000)};
+  while (clock_nanosleep(CLOCK_MONOTONIC, TIMER_ABSTIME, &ts, nullptr) == EINTR) {
   }
 }
 
