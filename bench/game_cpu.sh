@@ -11,7 +11,7 @@ build=$(cd "${1:-$root/build}" && pwd)
 secs=${2:-60}
 . "$root/bench/cpu/lib.sh"
 cd "$root"
-export ALSOFT_DRIVERS=null
+export ALSOFT_DRIVERS=${ALSOFT_DRIVERS:-null}  # pulse, with a server, for the desktop figure
 echo "loadavg_at_start $(cut -d' ' -f1-3 /proc/loadavg | tr ' ' '/')"
 
 # Exec to first frame: the game quits on its own clock right after its first frame is
