@@ -91,6 +91,7 @@ struct aud_lib {
   ALCdevice* dev = nullptr;
   ALCcontext* ctx = nullptr;
   int resampler = -1;  // the best resampler OpenAL Soft offers, -1: its default
+  int fastresampler = -1;  // for rates a sinc resampler cannot take (see aud_resamplerfor)
   // Live sounds by handle. Handles count up from 1 and wrap at 32 bits, skipping live
   // ones, so a freed handle means nothing for the next four billion sounds made.
   std::unordered_map<unsigned long, std::unique_ptr<aud_sound>> sounds;
@@ -126,6 +127,7 @@ extern aud_lib aud;
 // aud_device.cpp: opening the output (or the silent stand-in), the log, shutting down.
 bool aud_init();
 void aud_pickresampler();  // chooses the resampler for new sources
+int aud_resamplerfor(double rate);  // the resampler for a source at rate; -1: leave it
 void aud_logf(char const* fmt, ...) __attribute__((format(printf, 1, 2)));
 
 // aud_latency.cpp: SOUND_LATENCY_LOG, when each play's first sample leaves the mixer.

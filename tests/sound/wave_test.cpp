@@ -19,16 +19,14 @@ struct mix {
   float frq = 0, vol = 1, spd = 1, pch = 1;
 };
 
-// Plays path with settings m in a child process, for secs, and returns the mix.
-capture render(std::string const& path, mix m, double secs) {
+// Runs this program with args in a child process and returns the mix it played.
+capture render(std::string const& args) {
   std::string out = at("mix.wav"), conf = at("alsoft.conf");
   std::ofstream(conf) << "[wave]\nfile = " << out << "\n";
   unlink(out.c_str());
   char self[4096] = {};
   EXPECT_GT(readlink("/proc/self/exe", self, sizeof self - 1), 0);
-  std::string cmd =
-      "ALSOFT_CONF='" + conf + "' '" + self + "' --render '" + path + "' " + std::to_string(secs);
-  for (float x : {m.frq, m.vol, m.spd, m.pch}) cmd.append(" ").append(std::to_string(x));
+  std::string cmd = "ALSOFT_CONF='" + conf + "' '" + self + "' " + args;
   EXPECT_EQ(std::system(cmd.c_str()), 0) << cmd;
   capture c;
   SF_INFO info{};
@@ -40,6 +38,13 @@ capture render(std::string const& path, mix m, double secs) {
   for (size_t i = 0; i < all.size(); i += info.channels) c.left.push_back(all[i]);
   c.rate = info.samplerate;
   return c;
+}
+
+// Plays path with settings m for secs.
+capture render(std::string const& path, mix m, double secs) {
+  std::string args = "--render '" + path + "' " + std::to_string(secs);
+  for (float x : {m.frq, m.vol, m.spd, m.pch}) args.append(" ").append(std::to_string(x));
+  return render(args);
 }
 
 // The sounding part of a mix: from its first to its last sample above the noise.
@@ -104,6 +109,18 @@ TEST(SoundMix, VolumeScalesTheSoundSpeedAndPitchBothRaiseIt) {
   EXPECT_NEAR(pitch(render(tone, {.spd = 2, .pch = 0.75f}, 0.3)), 661.5, 661.5 * 0.02);
 }
 
+// Sinc resamplers fade out above about 4.5 times the rate; faster sounds must still be heard
+// at full level, and at the right pitch.
+TEST(SoundMix, EveryRateUpToTheLimitPlaysAtFullLevel) {
+  std::string tone = wav("tone.wav", 4.0);  // 441 Hz
+  float full = peak(render(tone, {}, 0.2));
+  for (float spd : {4.0f, 6.0f, 12.0f, 16.0f}) {
+    capture c = render(tone, {.spd = spd}, 0.2);
+    EXPECT_NEAR(peak(c) / full, 1.0, 0.05) << "rate " << spd;
+    EXPECT_NEAR(pitch(c), 441 * spd, 441 * spd * 0.02) << "rate " << spd;
+  }
+}
+
 TEST(SoundMix, AStreamAtRateFourPlaysWithoutGaps) {
   std::string music = mp3("music.mp3", 14);
   if (music.empty()) GTEST_SKIP() << "this libsndfile cannot write MP3";
@@ -112,6 +129,18 @@ TEST(SoundMix, AStreamAtRateFourPlaysWithoutGaps) {
   auto [a, b] = heard(c);
   EXPECT_GT(double(b - a) / c.rate, 0.8);
   EXPECT_LT(longestgap(c), 8u);  // a sine at 1764 Hz is never near zero for longer
+}
+
+// The feeder sleeps longer while a stream plays slowly (0.19 s at rate 1); a sudden
+// speed-up must not find it asleep with too little queued (about 1 s of music, which lasts
+// 60 ms at rate 16).
+TEST(SoundMix, AStreamSpedUpMidwayPlaysWithoutGaps) {
+  std::string music = mp3("music.mp3", 14);
+  if (music.empty()) GTEST_SKIP() << "this libsndfile cannot write MP3";
+  capture c = render("--speedup '" + music + "' 0.6 16 0.8");
+  auto [a, b] = heard(c);
+  EXPECT_GT(double(b - a) / c.rate, 1.3);
+  EXPECT_LT(longestgap(c), 8u);
 }
 
 }  // namespace
@@ -128,6 +157,15 @@ int main(int argc, char** argv) {
     PlayAudio8(h);
     wait(std::stod(argv[3]));
     return h ? 0 : 1;  // the device is closed at exit, which completes the file
+  }
+  if (argc == 6 && std::string(argv[1]) == "--speedup") {  // path, secs, speed, secs
+    InitAudio1();
+    unsigned long h = LoadAudio3(argv[2]);
+    PlayAudio8(h);
+    wait(std::stod(argv[3]));
+    SetAudioSpd24(h, std::stof(argv[4]));
+    wait(std::stod(argv[5]));
+    return h ? 0 : 1;
   }
   testing::InitGoogleTest(&argc, argv);
   return RUN_ALL_TESTS();
