@@ -2,10 +2,14 @@
 // silently with positions on the clock, then every sound returns where the clock says, at
 // its pitch. The server's monitor is recorded before and after to hear it.
 #include <fcntl.h>
+#include <sched.h>
 #include <signal.h>
 #include <spawn.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
+
+#include <filesystem>
+#include <map>
 
 #include "platform/sound/sound.h"
 #include "tests/sound/testfiles.h"
@@ -225,9 +229,66 @@ TEST(SoundServerLoss, PlaysOnSilentlyOnTheClockAndComesBackWhereTheClockSays) {
   EXPECT_NEAR(step, std::floor(atend / stepsecs), 1.5) << "position " << atend;
 }
 
+// Child: opens the device on the server at argv[2] and prints "name policy" for each
+// thread of this process.
+int listthreads(char const* socket) {
+  setenv("PULSE_SERVER", (std::string("unix:") + socket).c_str(), 1);
+  setenv("ALSOFT_DRIVERS", "pulse", 1);
+  if (!InitAudio1()) return 1;
+  for (auto const& e : std::filesystem::directory_iterator("/proc/self/task")) {
+    pid_t id = pid_t(std::stoi(e.path().filename().string()));
+    std::string name;
+    std::getline(std::ifstream(e.path() / "comm"), name);
+    printf("%s %d\n", name.c_str(), sched_getscheduler(id));
+  }
+  return 0;
+}
+
+// The policy of each named thread of a child that opened the device, with env set.
+std::multimap<std::string, int> childthreads(std::string const& socket, std::string const& env) {
+  char self[4096] = {};
+  EXPECT_GT(readlink("/proc/self/exe", self, sizeof self - 1), 0);
+  std::string cmd = "env -u ALSOFT_CONF " + env + " '" + self + "' --threads '" + socket + "'";
+  std::multimap<std::string, int> out;
+  FILE* p = popen(cmd.c_str(), "r");
+  char name[64];
+  int policy;
+  while (p && fscanf(p, "%63s %d", name, &policy) == 2) out.emplace(name, policy);
+  if (p) pclose(p);
+  return out;
+}
+
+bool realtime(int policy) { return policy == SCHED_RR || policy == SCHED_FIFO; }
+
+// With 3 ms periods a late hop in the feeding chain underruns: where OpenAL Soft gets
+// real-time priority for its mixer, libpulse's thread that wakes the mixer gets it too;
+// where the user turned that off (rt-prio = 0), neither has it.
+TEST(SoundServer, LibpulsesThreadFollowsTheMixersPriority) {
+  mkdir(at("run").c_str(), 0700);
+  std::string socket = at("run") + "/prio";
+  pid_t server = startserver(socket);
+  if (server <= 0) GTEST_SKIP() << "pulseaudio did not start";
+  auto got = childthreads(socket, "");
+  bool mixerrt = false;
+  for (auto& [name, policy] : got) mixerrt = mixerrt || (name != "threaded-ml" && realtime(policy));
+  ASSERT_EQ(got.count("threaded-ml"), 1u) << "no libpulse thread: not on PulseAudio?";
+  if (!mixerrt) {
+    end(server);
+    GTEST_SKIP() << "no real-time priority for OpenAL Soft's mixer here (no right to it)";
+  }
+  EXPECT_TRUE(realtime(got.find("threaded-ml")->second));
+
+  std::string conf = at("nort.conf");
+  std::ofstream(conf) << "[general]\nrt-prio = 0\n";
+  got = childthreads(socket, "ALSOFT_CONF=" + conf);
+  for (auto& [name, policy] : got) EXPECT_FALSE(realtime(policy)) << name;
+  end(server);
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
+  if (argc == 3 && std::string(argv[1]) == "--threads") return listthreads(argv[2]);
   testing::InitGoogleTest(&argc, argv);
   return RUN_ALL_TESTS();
 }
