@@ -5,8 +5,10 @@
 #   output_latency_pulse_ms  the same as PulseAudio reports it for the game's stream, median
 #   key_to_sound_ms_median / _p99   SDL's key event to the first sample out of the mixer,
 #                            plus the device latency
-#   underruns                gaps or clicks in the null sink's recorded monitor stream, after
-#                            the stream's first two seconds (startup_gaps counts those)
+#   underruns                gaps or clicks in the null sink's recorded monitor stream, or
+#                            underruns PulseAudio logged for the stream (pulse_underruns),
+#                            the larger; after the stream's first two seconds (startup_gaps
+#                            counts the recording's gaps before that)
 # Usage: [STALL_MS=N] bench/latency.sh [--check] [SECONDS=30] [PRESSES=40]
 #   --check: exit 1 if output_latency_ms > 30 or underruns > 0 (CI).
 # Needs build/quib, pulseaudio, pulseaudio-utils (parec, pactl), xvfb, xdotool, python3.
