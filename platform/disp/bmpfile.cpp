@@ -247,15 +247,29 @@ dsp_picture* dsp_loadbmp(char const* path, unsigned long key) {
   return p;
 }
 
-// A failed SaveBMP198: one line on stderr, and the file error with its text.
-bool dsp_savefail(char const* path, int err) {
-  dsp_warn("SaveBMP: %s: %s", dsp_quote(path).c_str(), strerror(err));
-  char why[128];
-  std::string text =
-      "savebmp: cannot write " + dsp_quoted(path) + ": " + strerror_r(err, why, sizeof why);
-  dsp_seterror(dsp_efile, text.c_str());
-  return false;
+// The 54 bytes before the pixels of a 24-bit bottom-up BMP of w x h, rows of `row` bytes.
+std::vector<uint8_t> dsp_bmphead(uint32_t w, uint32_t h, uint32_t row) {
+  uint32_t const data = row * h;
+  std::vector<uint8_t> head(54, 0);
+  head[0] = 'B', head[1] = 'M';
+  auto put = [&](int at, uint32_t v, int n) {
+    for (int i = 0; i < n; ++i) head[size_t(at + i)] = uint8_t(v >> (8 * i));
+  };
+  put(2, 54 + data, 4);
+  put(10, 54, 4);
+  put(14, 40, 4);
+  put(18, w, 4);
+  put(22, h, 4);
+  put(26, 1, 2);
+  put(28, 24, 2);
+  put(34, data, 4);
+  put(38, 2835, 4);  // 72 dots per inch
+  put(42, 2835, 4);
+  return head;
 }
+
+// Rows are gathered into writes of about this many bytes.
+constexpr size_t dsp_bmpchunk = 1 << 16;
 
 }  // namespace
 
@@ -272,51 +286,25 @@ qr_bool SaveBMP198(qe_b b, qe_s path) {
     dsp_seterror(dsp_earg, path ? "savebmp: not a live bitmap" : "savebmp: the path is null");
     return false;
   }
-  // Opening a FIFO that nobody reads would wait for a reader for ever: without blocking,
-  // that open fails at once (ENXIO). Writes then block as usual.
-  int fd = open(path, O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC | O_NOCTTY | O_NONBLOCK, 0666);
-  if (fd >= 0) fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) & ~O_NONBLOCK);
-  FILE* out = fd >= 0 ? fdopen(fd, "wb") : nullptr;
-  if (!out) {
-    int const err = errno;
-    if (fd >= 0) close(fd);
-    return dsp_savefail(path, err);
-  }
+  dsp_out out;
+  if (!dsp_openout(out, path, false)) return dsp_outfail(out, "SaveBMP", "savebmp", false);
   uint32_t const row = (uint32_t(b->w) * 3 + 3) / 4 * 4;
-  uint32_t const data = row * uint32_t(b->h);
-  uint8_t head[54] = {'B', 'M'};
-  auto put = [&](int at, uint32_t v, int n) {
-    for (int i = 0; i < n; ++i) head[at + i] = uint8_t(v >> (8 * i));
-  };
-  put(2, 54 + data, 4);
-  put(10, 54, 4);
-  put(14, 40, 4);
-  put(18, uint32_t(b->w), 4);
-  put(22, uint32_t(b->h), 4);
-  put(26, 1, 2);
-  put(28, 24, 2);
-  put(34, data, 4);
-  put(38, 2835, 4);  // 72 dots per inch
-  put(42, 2835, 4);
-  int err = 0;
-  auto failed = [] { return errno ? errno : EIO; };
-  if (fwrite(head, sizeof head, 1, out) != 1) err = failed();
-  std::vector<uint8_t> line(row, 0);
+  std::vector<uint8_t> buf = dsp_bmphead(uint32_t(b->w), uint32_t(b->h), row);
   dsp_pixels const px = dsp_pixelsof(*b);
-  for (int y = b->h - 1; !err && y >= 0; --y) {
+  for (int y = b->h - 1; y >= 0; --y) {
+    size_t const at = buf.size();
+    buf.resize(at + row, 0);
     uint32_t const* s = px.row(y);
     for (int x = 0; x < b->w; ++x) {
-      line[3 * size_t(x)] = uint8_t(s[x]);
-      line[3 * size_t(x) + 1] = uint8_t(s[x] >> 8);
-      line[3 * size_t(x) + 2] = uint8_t(s[x] >> 16);
+      buf[at + 3 * size_t(x)] = uint8_t(s[x]);
+      buf[at + 3 * size_t(x) + 1] = uint8_t(s[x] >> 8);
+      buf[at + 3 * size_t(x) + 2] = uint8_t(s[x] >> 16);
     }
-    if (fwrite(line.data(), row, 1, out) != 1) err = failed();
+    if (buf.size() >= dsp_bmpchunk || y == 0) {
+      if (!dsp_writeout(out, buf.data(), buf.size())) break;
+      buf.clear();
+    }
   }
-  if (!err && fflush(out) != 0) err = failed();
-  struct stat st;
-  bool const regular = fstat(fileno(out), &st) == 0 && S_ISREG(st.st_mode);
-  if (fclose(out) != 0 && !err) err = failed();
-  if (!err) return true;
-  if (regular) unlink(path);
-  return dsp_savefail(path, err);
+  if (!dsp_closeout(out)) return dsp_outfail(out, "SaveBMP", "savebmp", true);
+  return true;
 }
