@@ -98,7 +98,7 @@ void dsp_envsize(char const* name) {
 }
 
 void dsp_atexit() {
-  if (dsp.stats.on) dsp_writestats();
+  if (dsp.stats.on) dsp_writestats(true);
 }
 
 }  // namespace

@@ -32,9 +32,14 @@ char const* dsp_errorline(unsigned code) {
 
 }  // namespace
 
+// A text may carry what the caller or the system gave (a DISPLAY value, SDL's words): its
+// control bytes and bytes that are not UTF-8 are escaped here, as in warnings, so a program
+// may print it as it comes.
+constexpr size_t dsp_errortextmax = 1024;
+
 void dsp_seterror(unsigned code, char const* text) {
   dsp_lasterror = code;
-  dsp_lasttext = text ? text : dsp_errorline(code);
+  dsp_lasttext = text ? dsp_quote(text, dsp_errortextmax) : dsp_errorline(code);
 }
 
 // ---- Entries -------------------------------------------------------------------------

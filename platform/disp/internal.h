@@ -200,7 +200,8 @@ enum : unsigned {
   dsp_edevice = 6,       // no display, audio device or message box could be reached
 };
 // Sets the code and the one-line text disp_errortext hands out: `text` where the failure
-// has detail worth telling (what, which file, why), else the code's own line.
+// has detail worth telling (what, which file, why), else the code's own line. The text is
+// kept escaped as dsp_quote does (at most 1 KB), whatever it holds.
 void dsp_seterror(unsigned code, char const* text = nullptr);
 // An argument as an error text (disp_errortext) quotes it: in double quotes, its first 48
 // bytes, escaped as by dsp_quote below and with quotes and backslashes escaped too, "..."
@@ -531,8 +532,9 @@ void dsp_tick();
 // writing (emptied, or appended to), never waiting on the open; dsp_writeout() writes all
 // of the bytes; dsp_closeout() closes. Each is false once anything failed, with the first
 // cause in `why`. dsp_outfail() tells it: one line "WHO: cannot write FILE: why", the file
-// error with the text "ENTRY: cannot write ...", and false; `removeit` deletes the half-
-// written file. dsp_writepng() writes a picture as PNG that way (FreshWin45's DISP_SHOT).
+// error with the text "ENTRY: cannot write ..." (none for a null ENTRY), and false;
+// `removeit` deletes the half-written file. dsp_writepng() writes a picture as PNG that way
+// (FreshWin45's DISP_SHOT).
 struct dsp_out {
   int fd = -1;
   std::string path;
@@ -546,8 +548,8 @@ bool dsp_outfail(dsp_out& o, char const* who, char const* entry, bool removeit);
 bool dsp_writepng(cairo_surface_t* picture, char const* path, char const* who);
 
 // Stats: one sample each; dsp_writestats() writes the DISP_STATS file (false, told, when
-// it cannot).
+// it cannot; at exit only told, as the thread's error state is gone by then).
 void dsp_statpass();
 void dsp_statclear();
 void dsp_statframe(int64_t start, int64_t end);
-bool dsp_writestats();
+bool dsp_writestats(bool atexit = false);

@@ -95,6 +95,7 @@ bool dsp_outfail(dsp_out& o, char const* who, char const* entry, bool removeit) 
   // A half-written picture is worse than none: it looks like a result.
   if (removeit && o.made) unlink(o.path.c_str());
   dsp_warn("%s: cannot write %s: %s", who, dsp_quote(o.path).c_str(), o.why.c_str());
+  if (!entry) return false;  // at exit: no entry to tell, and the error state is gone
   std::string const text =
       std::string(entry) + ": cannot write " + dsp_quoted(o.path.c_str()) + ": " + o.why;
   dsp_seterror(dsp_efile, text.c_str());

@@ -62,7 +62,7 @@ void dsp_statframe(int64_t start, int64_t end) {
   dsp.stats.clearat = 0;
 }
 
-bool dsp_writestats() {
+bool dsp_writestats(bool atexit) {
   auto const& s = dsp.stats;
   char text[1024];
   int const n = snprintf(
@@ -76,6 +76,6 @@ bool dsp_writestats() {
   dsp_out o;
   if (!dsp_openout(o, dsp.env.statsfile.c_str(), false) ||
       !dsp_writeout(o, text, size_t(std::min(n, int(sizeof text) - 1))) || !dsp_closeout(o))
-    return dsp_outfail(o, "DISP_STATS", "closewin", false);
+    return dsp_outfail(o, "DISP_STATS", atexit ? nullptr : "closewin", false);
   return true;
 }
