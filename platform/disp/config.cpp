@@ -68,8 +68,7 @@ std::string dsp_envfile(char const* name) {
   return v ? v : "";
 }
 
-// Whole decimal digits only, 1..16384: no sign, no spaces, no leading zeros beyond a
-// handful (a side has at most five digits).
+// A side of DISP_SIZE: one to five decimal digits, 1..16384; no sign, no spaces.
 bool dsp_side(char const*& p, int& out) {
   long v = 0;
   int digits = 0;

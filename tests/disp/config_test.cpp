@@ -181,6 +181,11 @@ TEST_F(Config, EchoedValuesAreEscapedAndBounded) {
   EXPECT_TRUE(printable(r.err)) << r.err;
   EXPECT_NE(r.err.find("\\x1B[2J"), std::string::npos) << r.err;
   EXPECT_LT(r.err.size(), 300u);
+  // Overlong forms and surrogates are no characters either; a real one passes as it is.
+  r = run("window", {"DISP_HEADLESS=1", "DISP_SIZE=\xC0\xAF\xE0\x80\x9B\xED\xA0\x80\xC3\xA9"});
+  EXPECT_NE(r.err.find("=\\xC0\\xAF\\xE0\\x80\\x9B\\xED\\xA0\\x80\xC3\xA9 is not"),
+            std::string::npos)
+      << r.err;
   r = run("windowtext", {"DISPLAY=:99\x1b]0;title\x07", "SDL_VIDEODRIVER=x11"});
   EXPECT_NE(r.out.find("createwin: cannot open a window"), std::string::npos) << r.out;
   EXPECT_TRUE(printable(r.out)) << r.out;  // the error text, as a program would print it
