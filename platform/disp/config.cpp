@@ -1,7 +1,6 @@
-// Reading libdisp's environment switches (the table of config.h), once, at the first entry
-// call. Every switch goes through one parser for its kind, with one yes/no rule; a bad
-// value costs one line naming the switch and falls back to the default, so a typo never
-// stops the game.
+// Reads libdisp's environment switches (config.h's table) once, each through the one parser
+// of its kind with one yes/no rule; a bad value costs one line naming the switch and falls
+// back to the default, so a typo never stops the game.
 #include <cerrno>
 #include <cmath>
 #include <cstdlib>

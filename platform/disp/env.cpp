@@ -1,7 +1,6 @@
-// The state record and the scripts the environment switches name: the key script
-// (DISP_KEYS), the controller script (DISP_PAD_SCRIPT) and the shot list (DISP_SHOT), read
-// once at the first entry call (config.cpp). A bad line costs one line on stderr and is
-// skipped; the rest of the script still plays.
+// The state record, and the scripts the switches name (DISP_KEYS, DISP_PAD_SCRIPT, the
+// DISP_SHOT list) read through one line reader: a bad line costs one line on stderr and is
+// skipped, and the rest of the script still plays.
 #include <algorithm>
 #include <cerrno>
 #include <cstdio>
