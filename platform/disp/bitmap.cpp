@@ -86,6 +86,91 @@ bitmap* dsp_made(dsp_picture* p) {
 // The window's picture, or null while no window is open.
 bitmap* dsp_window() { return dsp_isbitmap(&dsp.canvas) ? &dsp.canvas : nullptr; }
 
+// What a DrawBMP call asks for: the source rectangle (sx, sy, sw, sh), where it goes in the
+// destination (dx, dy, dw, dh) and the colour left out.
+struct dsp_blit {
+  double sx, sy, sw, sh, dx, dy, dw, dh;
+  unsigned long key;
+  bool keyed;
+};
+
+// The arguments of the DrawBMP forms, as dsp_drawbmp below reads them; false when the
+// source rectangle starts past the source.
+bool dsp_blitof(bitmap const* src, std::initializer_list<unsigned long> args, dsp_blit& b) {
+  unsigned long v[9] = {};
+  size_t n = 0;
+  for (unsigned long a : args) v[n++] = a;
+  auto given = [&](size_t i) { return n > i && v[i] != 0; };
+  b.sx = n > 4 ? double(v[4]) : 0, b.sy = n > 5 ? double(v[5]) : 0;
+  if (b.sx >= src->w || b.sy >= src->h) return false;
+  b.sw = given(6) ? double(v[6]) : src->w - b.sx;
+  b.sh = given(7) ? double(v[7]) : src->h - b.sy;
+  b.dw = given(2)   ? double(v[2])
+         : given(3) ? std::max(1.0, std::round(double(v[3]) * b.sw / b.sh))
+                    : b.sw;
+  b.dh = given(3)   ? double(v[3])
+         : given(2) ? std::max(1.0, std::round(double(v[2]) * b.sh / b.sw))
+                    : b.sh;
+  b.dx = n > 0 ? double(long(v[0])) : 0, b.dy = n > 1 ? double(long(v[1])) : 0;
+  b.key = (n > 8 ? v[8] : dsp_keyof(src)) & 0xFFFFFF;
+  b.keyed = b.key != dsp_nokey;
+  return true;
+}
+
+// The source column (or row) of each destination one from `from` to `to`, the destination
+// span starting at d with size dsize and the source one at s with size `size`; stops at
+// the first that falls past the source's edge (`limit`).
+std::vector<int> dsp_pixelmap(int from, int to, double d, double s, double size, double dsize,
+                              int limit) {
+  std::vector<int> m;
+  m.reserve(size_t(to - from));
+  for (int i = from; i < to; ++i) {
+    double u = s + std::floor((i - d + 0.5) * size / dsize);
+    if (u >= limit) break;
+    m.push_back(int(u));
+  }
+  return m;
+}
+
+// Copies the mapped pixels into dest from (x0, y0) on. May throw std::bad_alloc.
+void dsp_copymapped(bitmap* dest, bitmap* src, dsp_blit const& b, std::vector<int> const& xmap,
+                    std::vector<int> const& ymap, int x0, int y0) {
+  dsp_pixels const d = dsp_pixelsof(*dest), s = dsp_pixelsof(*src);
+  uint32_t const* sbase = s.p;
+  std::ptrdiff_t sstride = s.stride;
+  int yfirst = 0;
+  // Drawing a bitmap onto itself reads from a copy of the rows it uses, so that rows
+  // already written never feed later ones.
+  std::vector<uint32_t> copy;
+  if (dest == src) {
+    yfirst = ymap.front();
+    int const rows = ymap.back() - yfirst + 1;
+    copy.resize(size_t(rows) * size_t(s.w));
+    for (int r = 0; r < rows; ++r)
+      memcpy(&copy[size_t(r) * size_t(s.w)], s.row(yfirst + r), size_t(s.w) * 4);
+    sbase = copy.data();
+    sstride = s.w;
+  }
+  // Unscaled and unkeyed: whole rows at once, when the columns are consecutive (they are
+  // unless positions so far out that doubles lose whole pixels).
+  bool const straight =
+      !b.keyed && b.dw == b.sw && xmap.back() - xmap.front() == int(xmap.size()) - 1;
+  for (size_t j = 0; j < ymap.size(); ++j) {
+    uint32_t const* srow = sbase + std::ptrdiff_t(ymap[j] - yfirst) * sstride;
+    uint32_t* drow = d.row(y0 + int(j)) + x0;
+    if (straight) {
+      memcpy(drow, srow + xmap[0], xmap.size() * 4);
+      continue;
+    }
+    for (size_t i = 0; i < xmap.size(); ++i) {
+      uint32_t const p = srow[xmap[i]];
+      if (b.keyed && (p & 0xFFFFFF) == b.key) continue;
+      drow[i] = p;
+    }
+  }
+  dsp_changed(*dest, x0, y0, int(xmap.size()), int(ymap.size()));
+}
+
 // Draws `src` onto `dest`. The trailing arguments, each optional from the right: dx, dy
 // (where the source's top-left lands; taken as signed), dw, dh (destination size), sx, sy,
 // sw, sh (source rectangle), key (colour left out). A size of 0 or an omitted one takes its
@@ -95,81 +180,21 @@ bitmap* dsp_window() { return dsp_isbitmap(&dsp.canvas) ? &dsp.canvas : nullptr;
 void dsp_drawbmp(bitmap* dest, bitmap* src, std::initializer_list<unsigned long> args) {
   dsp_setup();
   if (!dsp_isbitmap(dest) || !dsp_isbitmap(src)) return;
-  unsigned long v[9] = {};
-  size_t n = 0;
-  for (unsigned long a : args) v[n++] = a;
-  auto given = [&](size_t i) { return n > i && v[i] != 0; };
-
-  double const sx = n > 4 ? double(v[4]) : 0, sy = n > 5 ? double(v[5]) : 0;
-  if (sx >= src->w || sy >= src->h) return;
-  double const sw = given(6) ? double(v[6]) : src->w - sx;
-  double const sh = given(7) ? double(v[7]) : src->h - sy;
-  double const dw = given(2)   ? double(v[2])
-                    : given(3) ? std::max(1.0, std::round(double(v[3]) * sw / sh))
-                               : sw;
-  double const dh = given(3)   ? double(v[3])
-                    : given(2) ? std::max(1.0, std::round(double(v[2]) * sh / sw))
-                               : sh;
-  double const dx = n > 0 ? double(long(v[0])) : 0, dy = n > 1 ? double(long(v[1])) : 0;
-  unsigned long const key = (n > 8 ? v[8] : dsp_keyof(src)) & 0xFFFFFF;
-  bool const keyed = key != dsp_nokey;
-
+  dsp_blit b;
+  if (!dsp_blitof(src, args, b)) return;
   // Destination pixels X with dx <= X < dx + dw, clipped to the destination, each mapped to
   // its source column; columns past the source's edge are left alone (they come last).
-  double const fx0 = std::ceil(std::max(0.0, dx)),
-               fx1 = std::ceil(std::min(double(dest->w), dx + dw));
-  double const fy0 = std::ceil(std::max(0.0, dy)),
-               fy1 = std::ceil(std::min(double(dest->h), dy + dh));
+  double const fx0 = std::ceil(std::max(0.0, b.dx)),
+               fx1 = std::ceil(std::min(double(dest->w), b.dx + b.dw));
+  double const fy0 = std::ceil(std::max(0.0, b.dy)),
+               fy1 = std::ceil(std::min(double(dest->h), b.dy + b.dh));
   if (!(fx0 < fx1 && fy0 < fy1)) return;
   int const x0 = int(fx0), y0 = int(fy0);
   try {
-    auto map = [](int from, int to, double d, double s, double size, double dsize, int limit) {
-      std::vector<int> m;
-      m.reserve(size_t(to - from));
-      for (int i = from; i < to; ++i) {
-        double u = s + std::floor((i - d + 0.5) * size / dsize);
-        if (u >= limit) break;
-        m.push_back(int(u));
-      }
-      return m;
-    };
-    std::vector<int> const xmap = map(x0, int(fx1), dx, sx, sw, dw, src->w);
-    std::vector<int> const ymap = map(y0, int(fy1), dy, sy, sh, dh, src->h);
+    std::vector<int> const xmap = dsp_pixelmap(x0, int(fx1), b.dx, b.sx, b.sw, b.dw, src->w);
+    std::vector<int> const ymap = dsp_pixelmap(y0, int(fy1), b.dy, b.sy, b.sh, b.dh, src->h);
     if (xmap.empty() || ymap.empty()) return;
-
-    dsp_pixels const d = dsp_pixelsof(*dest), s = dsp_pixelsof(*src);
-    uint32_t const* sbase = s.p;
-    std::ptrdiff_t sstride = s.stride;
-    int yfirst = 0;
-    // Drawing a bitmap onto itself reads from a copy of the rows it uses, so that rows
-    // already written never feed later ones.
-    std::vector<uint32_t> copy;
-    if (dest == src) {
-      yfirst = ymap.front();
-      int const rows = ymap.back() - yfirst + 1;
-      copy.resize(size_t(rows) * size_t(s.w));
-      for (int r = 0; r < rows; ++r)
-        memcpy(&copy[size_t(r) * size_t(s.w)], s.row(yfirst + r), size_t(s.w) * 4);
-      sbase = copy.data();
-      sstride = s.w;
-    }
-    // Unscaled and unkeyed: whole rows at once, when the columns are consecutive (they are
-    // unless positions so far out that doubles lose whole pixels).
-    bool const straight = !keyed && dw == sw && xmap.back() - xmap.front() == int(xmap.size()) - 1;
-    for (size_t j = 0; j < ymap.size(); ++j) {
-      uint32_t const* srow = sbase + std::ptrdiff_t(ymap[j] - yfirst) * sstride;
-      uint32_t* drow = d.row(y0 + int(j)) + x0;
-      if (straight) {
-        memcpy(drow, srow + xmap[0], xmap.size() * 4);
-        continue;
-      }
-      for (size_t i = 0; i < xmap.size(); ++i) {
-        uint32_t const p = srow[xmap[i]];
-        if (keyed && (p & 0xFFFFFF) == key) continue;
-        drow[i] = p;
-      }
-    }
-    dsp_changed(*dest, x0, y0, int(xmap.size()), int(ymap.size()));
+    dsp_copymapped(dest, src, b, xmap, ymap, x0, y0);
   } catch (std::bad_alloc const&) {
     dsp_warn("DrawBMP: out of memory");
   }

@@ -96,20 +96,29 @@ struct dsp_bmpinfo {
   uint32_t palette[256] = {};
 };
 
-char const* dsp_parsebmp(dsp_bytes const& f, dsp_bmpinfo& info) {
+// Where the parts of a BMP file lie, beyond what dsp_bmpinfo keeps for decoding.
+struct dsp_bmplayout {
+  uint32_t hsize = 0;   // bytes of the info header
+  uint32_t used = 0;    // palette entries stated (0: as many as the depth allows)
+  uint64_t entry = 4;   // bytes per palette entry
+  uint64_t tables = 0;  // where masks or palette start
+};
+
+// The file and info headers: size, planes, depth.
+char const* dsp_bmpheader(dsp_bytes const& f, dsp_bmpinfo& info, dsp_bmplayout& at) {
   if (!f.has(0, 18)) return "too short for a BMP header";
   if (f.b[0] != 'B' || f.b[1] != 'M') return "not a BMP file (no \"BM\" at the start)";
   info.offset = f.u32(10);
-  uint32_t const hsize = f.u32(14);
-  uint32_t planes, used = 0;
-  uint64_t entry;     // bytes per palette entry
+  at.hsize = f.u32(14);
+  uint32_t const hsize = at.hsize;
+  uint32_t planes;
   if (hsize == 12) {  // the old OS/2 header: 16-bit sizes, 3-byte palette entries
     if (!f.has(14, 12)) return "header cut short";
     info.w = f.u16(18);
     info.h = f.u16(20);
     planes = f.u16(22);
     info.bpp = f.u16(24);
-    entry = 3;
+    at.entry = 3;
   } else if (hsize == 40 || hsize == 52 || hsize == 56 || hsize == 108 || hsize == 124) {
     if (!f.has(14, hsize)) return "header cut short";
     info.w = int32_t(f.u32(18));
@@ -117,8 +126,8 @@ char const* dsp_parsebmp(dsp_bytes const& f, dsp_bmpinfo& info) {
     planes = f.u16(26);
     info.bpp = f.u16(28);
     info.compression = f.u32(30);
-    used = f.u32(46);
-    entry = 4;
+    at.used = f.u32(46);
+    at.entry = 4;
   } else {
     return "unknown header size";
   }
@@ -132,8 +141,13 @@ char const* dsp_parsebmp(dsp_bytes const& f, dsp_bmpinfo& info) {
   uint32_t const bpp = info.bpp;
   if (bpp != 1 && bpp != 4 && bpp != 8 && bpp != 16 && bpp != 24 && bpp != 32)
     return "unsupported bits per pixel";
+  at.tables = 14 + uint64_t(hsize);
+  return nullptr;
+}
 
-  uint64_t tables = 14 + uint64_t(hsize);  // where masks or palette start
+// The colour channels of 16- and 32-bit pixels: the file's bit masks or the defaults.
+char const* dsp_bmpmasks(dsp_bytes const& f, dsp_bmpinfo& info, dsp_bmplayout& at) {
+  uint32_t const bpp = info.bpp;
   bool const fields =
       info.compression == dsp_bi_bitfields || info.compression == dsp_bi_alphabitfields;
   if (info.compression != dsp_bi_rgb && !fields)
@@ -141,10 +155,10 @@ char const* dsp_parsebmp(dsp_bytes const& f, dsp_bmpinfo& info) {
   if (fields && bpp != 16 && bpp != 32) return "bit fields at a depth other than 16 or 32";
   if (fields) {
     // The masks follow a 40-byte header; longer headers hold them inside.
-    uint64_t const at = 54;
-    if (hsize == 40) tables += info.compression == dsp_bi_alphabitfields ? 16 : 12;
-    if (!f.has(at, 12)) return "bit masks cut short";
-    uint32_t const r = f.u32(at), g = f.u32(at + 4), b = f.u32(at + 8);
+    uint64_t const from = 54;
+    if (at.hsize == 40) at.tables += info.compression == dsp_bi_alphabitfields ? 16 : 12;
+    if (!f.has(from, 12)) return "bit masks cut short";
+    uint32_t const r = f.u32(from), g = f.u32(from + 4), b = f.u32(from + 8);
     if ((r & g) || (r & b) || (g & b)) return "bit masks overlap";
     if (bpp == 16 && ((r | g | b) >> 16)) return "bit masks wider than 16 bits";
     if (!info.ch[0].set(r) || !info.ch[1].set(g) || !info.ch[2].set(b))
@@ -158,24 +172,34 @@ char const* dsp_parsebmp(dsp_bytes const& f, dsp_bmpinfo& info) {
     info.ch[1].set(0x00FF00);
     info.ch[2].set(0x0000FF);
   }
-  if (info.offset < tables) return "pixel data overlaps the headers";
+  return nullptr;
+}
 
-  if (bpp <= 8) {
-    uint64_t const most = uint64_t(1) << bpp;
-    if (used > most) return "palette larger than the bit depth allows";
-    uint64_t const room = (info.offset - tables) / entry;
-    // An unstated count means a full palette, or as much of it as the file has room for.
-    uint64_t const n = used ? used : std::min(most, room);
-    if (n > room) return "palette runs into the pixel data";
-    if (!f.has(tables, n * entry)) return "palette cut short";
-    for (uint64_t i = 0; i < n; ++i) {
-      uint64_t const at = tables + i * entry;
-      info.palette[i] = uint32_t(f.b[at + 2]) << 16 | uint32_t(f.b[at + 1]) << 8 | f.b[at];
-    }
+// The palette of 1- to 8-bit pixels, between the headers and the pixel data.
+char const* dsp_bmppalette(dsp_bytes const& f, dsp_bmpinfo& info, dsp_bmplayout const& at) {
+  uint64_t const most = uint64_t(1) << info.bpp;
+  if (at.used > most) return "palette larger than the bit depth allows";
+  uint64_t const room = (info.offset - at.tables) / at.entry;
+  // An unstated count means a full palette, or as much of it as the file has room for.
+  uint64_t const n = at.used ? at.used : std::min(most, room);
+  if (n > room) return "palette runs into the pixel data";
+  if (!f.has(at.tables, n * at.entry)) return "palette cut short";
+  for (uint64_t i = 0; i < n; ++i) {
+    uint64_t const p = at.tables + i * at.entry;
+    info.palette[i] = uint32_t(f.b[p + 2]) << 16 | uint32_t(f.b[p + 1]) << 8 | f.b[p];
   }
+  return nullptr;
+}
 
+char const* dsp_parsebmp(dsp_bytes const& f, dsp_bmpinfo& info) {
+  dsp_bmplayout at;
+  if (char const* why = dsp_bmpheader(f, info, at)) return why;
+  if (char const* why = dsp_bmpmasks(f, info, at)) return why;
+  if (info.offset < at.tables) return "pixel data overlaps the headers";
+  if (info.bpp <= 8)
+    if (char const* why = dsp_bmppalette(f, info, at)) return why;
   // Every row padded to 4 bytes; only the last one may lack its padding.
-  uint64_t const bits = uint64_t(info.w) * bpp;
+  uint64_t const bits = uint64_t(info.w) * info.bpp;
   uint64_t const row = (bits + 31) / 32 * 4;
   if (!f.has(info.offset, row * uint64_t(info.h - 1) + (bits + 7) / 8))
     return "pixel data cut short";
@@ -247,15 +271,29 @@ dsp_picture* dsp_loadbmp(char const* path, unsigned long key) {
   return p;
 }
 
-// A failed SaveBMP198: one line on stderr, and the file error with its text.
-bool dsp_savefail(char const* path, int err) {
-  dsp_warn("SaveBMP: %s: %s", dsp_quote(path).c_str(), strerror(err));
-  char why[128];
-  std::string text =
-      "savebmp: cannot write " + dsp_quoted(path) + ": " + strerror_r(err, why, sizeof why);
-  dsp_seterror(dsp_efile, text.c_str());
-  return false;
+// The 54 bytes before the pixels of a 24-bit bottom-up BMP of w x h, rows of `row` bytes.
+std::vector<uint8_t> dsp_bmphead(uint32_t w, uint32_t h, uint32_t row) {
+  uint32_t const data = row * h;
+  std::vector<uint8_t> head(54, 0);
+  head[0] = 'B', head[1] = 'M';
+  auto put = [&](int at, uint32_t v, int n) {
+    for (int i = 0; i < n; ++i) head[size_t(at + i)] = uint8_t(v >> (8 * i));
+  };
+  put(2, 54 + data, 4);
+  put(10, 54, 4);
+  put(14, 40, 4);
+  put(18, w, 4);
+  put(22, h, 4);
+  put(26, 1, 2);
+  put(28, 24, 2);
+  put(34, data, 4);
+  put(38, 2835, 4);  // 72 dots per inch
+  put(42, 2835, 4);
+  return head;
 }
+
+// Rows are gathered into writes of about this many bytes.
+constexpr size_t dsp_bmpchunk = 1 << 16;
 
 }  // namespace
 
@@ -272,51 +310,25 @@ qr_bool SaveBMP198(qe_b b, qe_s path) {
     dsp_seterror(dsp_earg, path ? "savebmp: not a live bitmap" : "savebmp: the path is null");
     return false;
   }
-  // Opening a FIFO that nobody reads would wait for a reader for ever: without blocking,
-  // that open fails at once (ENXIO). Writes then block as usual.
-  int fd = open(path, O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC | O_NOCTTY | O_NONBLOCK, 0666);
-  if (fd >= 0) fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) & ~O_NONBLOCK);
-  FILE* out = fd >= 0 ? fdopen(fd, "wb") : nullptr;
-  if (!out) {
-    int const err = errno;
-    if (fd >= 0) close(fd);
-    return dsp_savefail(path, err);
-  }
+  dsp_out out;
+  if (!dsp_openout(out, path, false)) return dsp_outfail(out, "SaveBMP", "savebmp", false);
   uint32_t const row = (uint32_t(b->w) * 3 + 3) / 4 * 4;
-  uint32_t const data = row * uint32_t(b->h);
-  uint8_t head[54] = {'B', 'M'};
-  auto put = [&](int at, uint32_t v, int n) {
-    for (int i = 0; i < n; ++i) head[at + i] = uint8_t(v >> (8 * i));
-  };
-  put(2, 54 + data, 4);
-  put(10, 54, 4);
-  put(14, 40, 4);
-  put(18, uint32_t(b->w), 4);
-  put(22, uint32_t(b->h), 4);
-  put(26, 1, 2);
-  put(28, 24, 2);
-  put(34, data, 4);
-  put(38, 2835, 4);  // 72 dots per inch
-  put(42, 2835, 4);
-  int err = 0;
-  auto failed = [] { return errno ? errno : EIO; };
-  if (fwrite(head, sizeof head, 1, out) != 1) err = failed();
-  std::vector<uint8_t> line(row, 0);
+  std::vector<uint8_t> buf = dsp_bmphead(uint32_t(b->w), uint32_t(b->h), row);
   dsp_pixels const px = dsp_pixelsof(*b);
-  for (int y = b->h - 1; !err && y >= 0; --y) {
+  for (int y = b->h - 1; y >= 0; --y) {
+    size_t const at = buf.size();
+    buf.resize(at + row, 0);
     uint32_t const* s = px.row(y);
     for (int x = 0; x < b->w; ++x) {
-      line[3 * size_t(x)] = uint8_t(s[x]);
-      line[3 * size_t(x) + 1] = uint8_t(s[x] >> 8);
-      line[3 * size_t(x) + 2] = uint8_t(s[x] >> 16);
+      buf[at + 3 * size_t(x)] = uint8_t(s[x]);
+      buf[at + 3 * size_t(x) + 1] = uint8_t(s[x] >> 8);
+      buf[at + 3 * size_t(x) + 2] = uint8_t(s[x] >> 16);
     }
-    if (fwrite(line.data(), row, 1, out) != 1) err = failed();
+    if (buf.size() >= dsp_bmpchunk || y == 0) {
+      if (!dsp_writeout(out, buf.data(), buf.size())) break;
+      buf.clear();
+    }
   }
-  if (!err && fflush(out) != 0) err = failed();
-  struct stat st;
-  bool const regular = fstat(fileno(out), &st) == 0 && S_ISREG(st.st_mode);
-  if (fclose(out) != 0 && !err) err = failed();
-  if (!err) return true;
-  if (regular) unlink(path);
-  return dsp_savefail(path, err);
+  if (!dsp_closeout(out)) return dsp_outfail(out, "SaveBMP", "savebmp", true);
+  return true;
 }

@@ -82,11 +82,7 @@ std::u16string dsp_towide(char const* s) {
   unsigned char const* p = reinterpret_cast<unsigned char const*>(dsp_utf8(s, buf));
   std::u16string out;
   while (*p) {  // valid UTF-8 from here on
-    uint32_t c = *p;
-    int n = c < 0x80 ? 1 : c < 0xE0 ? 2 : c < 0xF0 ? 3 : 4;
-    if (n > 1) c &= 0x3F >> (n - 1);
-    for (int i = 1; i < n; ++i) c = (c << 6) | (p[i] & 0x3F);
-    p += n;
+    uint32_t const c = dsp_u8next(p);
     if (c >= 0x10000) {
       out.push_back(char16_t(0xD800 + ((c - 0x10000) >> 10)));
       out.push_back(char16_t(0xDC00 + ((c - 0x10000) & 0x3FF)));

@@ -56,6 +56,9 @@ void dsp_newcontext() {
 }
 
 void dsp_dropcanvas() {
+  // The window closes: the counts of warnings said since are told now, while they still
+  // belong to this window's run.
+  if (dsp.canvas.surface) dsp_warnsummary();
   if (dsp.canvas.cr) cairo_destroy(dsp.canvas.cr);
   if (dsp.canvas.surface) cairo_surface_destroy(dsp.canvas.surface);
   dsp.canvas.cr = nullptr;

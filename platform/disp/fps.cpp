@@ -1,35 +1,9 @@
 // A frame counter the caller drives (AddFPS34 per frame), beside the one FreshWin45 keeps
-// for GetFPS37, and the library's last error: its code and its text.
-#include <cstdio>
-#include <string>
+// for GetFPS37.
 
 #include "platform/disp/internal.h"
 
 namespace {
-
-thread_local unsigned dsp_lasterror = dsp_enone;
-// The text stays after GetError38 has cleared the code, so that `if (geterror())` followed
-// by geterrortext() still tells what failed; the next failure replaces it.
-thread_local std::string dsp_lasttext;
-
-char const* dsp_errorline(unsigned code) {
-  switch (code) {
-    case dsp_enowindow:
-      return "no window is open";
-    case dsp_earg:
-      return "bad argument";
-    case dsp_efile:
-      return "file error";
-    case dsp_enomem:
-      return "out of memory";
-    case dsp_eunsupported:
-      return "not supported";
-    case dsp_edevice:
-      return "device unavailable";
-    default:
-      return "";
-  }
-}
 
 // Keeps the counts of the last second of the library's clock (virtual when it is).
 void dsp_dropoldfps(double now) { dsp.sys.fps.drop(now); }
@@ -55,42 +29,6 @@ void dsp_lastsecond::drop(double now) {
 void dsp_lastsecond::clear() {
   runs.clear();
   n = 0;
-}
-
-
-void dsp_seterror(unsigned code, char const* text) {
-  dsp_lasterror = code;
-  dsp_lasttext = text ? text : dsp_errorline(code);
-}
-
-std::string dsp_quoted(char const* s) {
-  if (!s) return "(null)";
-  constexpr size_t most = 48;
-  std::string q = "\"";
-  size_t i = 0;
-  for (; s[i] && i < most; ++i) {
-    unsigned char c = static_cast<unsigned char>(s[i]);
-    if (c == '"' || c == '\\') {
-      q += '\\';
-      q += char(c);
-    } else if (c < 0x20 || c == 0x7F) {
-      char buf[8];
-      std::snprintf(buf, sizeof buf, "\\x%02X", c);
-      q += buf;
-    } else {
-      q += char(c);
-    }
-  }
-  if (s[i]) {
-    // Cut on a whole character: drop the bytes of a UTF-8 sequence the cut split.
-    if ((static_cast<unsigned char>(s[i]) & 0xC0) == 0x80) {
-      while (!q.empty() && (static_cast<unsigned char>(q.back()) & 0xC0) == 0x80) q.pop_back();
-      if (!q.empty() && static_cast<unsigned char>(q.back()) >= 0xC0) q.pop_back();
-    }
-    return q + "\"...";
-  }
-  q += '"';
-  return q;
 }
 
 // ---- Entries -------------------------------------------------------------------------
@@ -130,15 +68,3 @@ qr_d GetFPSR36() {
   if (now - last > span / intervals) return double(n) / (now - first);
   return intervals / span;
 }
-
-// The code of the latest failure on this thread since the previous call, then 0.
-qr_u GetError38() {
-  unsigned e = dsp_lasterror;
-  dsp_lasterror = dsp_enone;
-  return e;
-}
-
-// ---- Extensions ----------------------------------------------------------------------
-
-// The text of this thread's last failure, kept until the next one; "" before any.
-qr_ms disp_errortext() { return dsp_lasttext.c_str(); }

@@ -63,6 +63,56 @@ unsigned dsp_codeofwindowevent(Uint8 e) {
   }
 }
 
+// A mouse event as a message: motion, a button, the wheel.
+void dsp_mousemsg(SDL_Event const& ev, dsp_msg& m) {
+  switch (ev.type) {
+    case SDL_MOUSEMOTION:
+      m.code = dsp_wm_mousemove;
+      m.x = ev.motion.x;
+      m.y = ev.motion.y;
+      dsp_tological(m.x, m.y);  // window: the canvas may be shown scaled
+      break;
+    case SDL_MOUSEBUTTONDOWN:
+    case SDL_MOUSEBUTTONUP: {
+      dsp_sdlbutton b = dsp_buttonofsdl(ev.button.button);
+      m.code = ev.type == SDL_MOUSEBUTTONDOWN ? b.down : b.up;
+      m.button = b.button;
+      m.x = ev.button.x;  // where it was pressed is where the pointer is
+      m.y = ev.button.y;
+      dsp_tological(m.x, m.y);  // window: the canvas may be shown scaled
+      dsp.input.state.x = m.x;
+      dsp.input.state.y = m.y;
+      break;
+    }
+    default: {  // SDL_MOUSEWHEEL
+      bool flipped = ev.wheel.direction == SDL_MOUSEWHEEL_FLIPPED;
+      float y = flipped ? -ev.wheel.preciseY : ev.wheel.preciseY;
+      float x = flipped ? -ev.wheel.preciseX : ev.wheel.preciseX;
+      m.code = y != 0 || x == 0 ? dsp_wm_mousewheel : dsp_wm_mousehwheel;
+      m.delta = std::lround(double(m.code == dsp_wm_mousewheel ? y : x) * 120);
+      break;
+    }
+  }
+}
+
+// The window's own events as messages, acted on: quit and close close it, an uncovered
+// window is shown again, a resized one takes its new size.
+void dsp_windowmsg(SDL_Event const& ev, dsp_msg& m) {
+  if (ev.type == SDL_QUIT) {
+    m.code = dsp_wm_close;
+    dsp_xcheck();  // display loss: SDL reports a lost Wayland display as a quit
+    dsp_close();
+    return;
+  }
+  m.code = dsp_codeofwindowevent(ev.window.event);
+  if (ev.window.event == SDL_WINDOWEVENT_CLOSE)
+    dsp_close();
+  else if (ev.window.event == SDL_WINDOWEVENT_EXPOSED)
+    dsp_present();
+  else if (ev.window.event == SDL_WINDOWEVENT_SIZE_CHANGED)
+    dsp_syncsize();  // window: GetWidth56 tells the new size while this is handled
+}
+
 // Makes an SDL event the current message, acting on those that concern the window.
 void dsp_take(SDL_Event& ev) {
   dsp_msg m;
@@ -82,31 +132,11 @@ void dsp_take(SDL_Event& ev) {
       dsp_keylog(ev.key);
       break;
     case SDL_MOUSEMOTION:
-      m.code = dsp_wm_mousemove;
-      m.x = ev.motion.x;
-      m.y = ev.motion.y;
-      dsp_tological(m.x, m.y);  // window: the canvas may be shown scaled
-      break;
     case SDL_MOUSEBUTTONDOWN:
-    case SDL_MOUSEBUTTONUP: {
-      dsp_sdlbutton b = dsp_buttonofsdl(ev.button.button);
-      m.code = ev.type == SDL_MOUSEBUTTONDOWN ? b.down : b.up;
-      m.button = b.button;
-      m.x = ev.button.x;  // where it was pressed is where the pointer is
-      m.y = ev.button.y;
-      dsp_tological(m.x, m.y);  // window: the canvas may be shown scaled
-      dsp.input.state.x = m.x;
-      dsp.input.state.y = m.y;
+    case SDL_MOUSEBUTTONUP:
+    case SDL_MOUSEWHEEL:
+      dsp_mousemsg(ev, m);
       break;
-    }
-    case SDL_MOUSEWHEEL: {
-      bool flipped = ev.wheel.direction == SDL_MOUSEWHEEL_FLIPPED;
-      float y = flipped ? -ev.wheel.preciseY : ev.wheel.preciseY;
-      float x = flipped ? -ev.wheel.preciseX : ev.wheel.preciseX;
-      m.code = y != 0 || x == 0 ? dsp_wm_mousewheel : dsp_wm_mousehwheel;
-      m.delta = std::lround(double(m.code == dsp_wm_mousewheel ? y : x) * 120);
-      break;
-    }
     case SDL_DROPFILE:
       m.code = dsp_wm_dropfiles;
       m.file = ev.drop.file ? ev.drop.file : "";
@@ -116,18 +146,8 @@ void dsp_take(SDL_Event& ev) {
       SDL_free(ev.drop.file);
       break;
     case SDL_QUIT:
-      m.code = dsp_wm_close;
-      dsp_xcheck();  // display loss: SDL reports a lost Wayland display as a quit
-      dsp_close();
-      break;
     case SDL_WINDOWEVENT:
-      m.code = dsp_codeofwindowevent(ev.window.event);
-      if (ev.window.event == SDL_WINDOWEVENT_CLOSE)
-        dsp_close();
-      else if (ev.window.event == SDL_WINDOWEVENT_EXPOSED)
-        dsp_present();
-      else if (ev.window.event == SDL_WINDOWEVENT_SIZE_CHANGED)
-        dsp_syncsize();  // window: GetWidth56 tells the new size while this is handled
+      dsp_windowmsg(ev, m);
       break;
     default:
       dsp_padevent(ev);  // pad: a controller's buttons queue key messages of their own

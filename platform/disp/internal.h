@@ -200,12 +200,13 @@ enum : unsigned {
   dsp_edevice = 6,       // no display, audio device or message box could be reached
 };
 // Sets the code and the one-line text disp_errortext hands out: `text` where the failure
-// has detail worth telling (what, which file, why), else the code's own line.
+// has detail worth telling (what, which file, why), else the code's own line. The text is
+// kept escaped as dsp_quote does (at most 1 KB), whatever it holds.
 void dsp_seterror(unsigned code, char const* text = nullptr);
 // An argument as an error text (disp_errortext) quotes it: in double quotes, its first 48
-// bytes, with control bytes, quotes and backslashes escaped, "..." when cut; (null) for null.
-// Warnings on stderr use dsp_quote below.
-std::string dsp_quoted(char const* s);
+// bytes, escaped as by dsp_quote below and with quotes and backslashes escaped too, "..."
+// when cut; (null) for null.
+inline constexpr size_t dsp_errquotemax = 48;
 
 // Wide text: zero-terminated UTF-16 as short const*, to UTF-8 and back. Unpaired
 // surrogates become U+FFFD; at most dsp_widemax units are read, the rest is cut.
@@ -345,7 +346,7 @@ bool dsp_cachedcircle(bitmap& t, long x, long y, long r, unsigned long colour);
 // ---- State ---------------------------------------------------------------------------
 
 struct dsp_state {
-  // Environment switches, read once at the first entry call.
+  // Environment switches (config.h), read once at the first entry call.
   struct {
     bool headless = false;
     bool virtualclock = false;
@@ -354,6 +355,8 @@ struct dsp_state {
     std::string statsfile;
     int sizew = 0, sizeh = 0;  // DISP_SIZE: the headless output's size (0: the canvas's)
     bool fullscreen = false;   // DISP_FULLSCREEN: every window opens full screen
+    std::string keylogfile;    // DISP_KEYLOG: when each key press arrived, for the bench
+    bool cache = true;         // DISP_CACHE: circles blended from the ring cache
   } env;
 
   // Window: the SDL window (none when headless) and what the game set for it.
@@ -437,22 +440,46 @@ extern dsp_state dsp;
 
 // ---- Internals -----------------------------------------------------------------------
 
-// Reads the environment once; every entry calls dsp_setup() first.
+// Reads the environment once (config.cpp); every entry calls dsp_setup() first.
 void dsp_readenv();
+// A time in seconds as switches and scripts write it: decimal, finite, >= 0, nothing else.
+bool dsp_seconds(char const* s, double& out);
+// The scripts and lists the switches name (env.cpp): DISP_KEYS, DISP_PAD_SCRIPT, DISP_SHOT.
+void dsp_readkeys(char const* path);
+void dsp_readpads(char const* path);
+void dsp_readshots(char const* list);
+// A line script: from a regular file only, each line of at most `longest` bytes with its
+// '#' comment cut and not blank handed to take(arg, quoted file name, line number, text);
+// longer lines are reported and skipped. false, with one line "WHO: cannot read FILE:
+// why; WITHOUT", when the file cannot be read.
+using dsp_linefn = void (*)(void* arg, char const* file, int lineno, char* text);
+bool dsp_readscript(char const* who, char const* path, size_t longest, char const* without,
+                    dsp_linefn take, void* arg);
 inline void dsp_setup() {
   static bool const once = (dsp_readenv(), true);
   (void)once;
 }
 
-// One line on stderr, prefixed "disp: ".
+// One line on stderr, prefixed "disp: ", its control bytes and bytes that are not UTF-8
+// written as \xNN. A line said before is only counted; dsp_warnsummary() tells each count
+// not yet told ("... (said 3,594 times)"), at exit and when the window closes.
 void dsp_warn(char const* fmt, ...) __attribute__((format(printf, 1, 2)));
-// A caller's text as it may appear in a warning: at most dsp_quotemax bytes of it (cut on
-// a whole character, "..." marking the cut), control bytes and bytes that are not UTF-8
-// written as \xNN. Every warning that repeats a name or value it was given passes it
-// through here, so a 1 MiB file name stays a short, printable line.
+void dsp_warnsummary();
+// A caller's text as it may appear in a line: at most `most` bytes of it (cut on a whole
+// character, "..." marking the cut), control bytes and bytes that are not UTF-8 written
+// as \xNN; with `quotes`, in double quotes with quotes and backslashes escaped. Every line
+// that repeats a name or value it was given passes it through here, so a 1 MiB file name
+// stays a short, printable line.
 inline constexpr size_t dsp_quotemax = 80;
-std::string dsp_quote(char const* s);
+std::string dsp_quote(char const* s, size_t most = dsp_quotemax, bool quotes = false);
 inline std::string dsp_quote(std::string const& s) { return dsp_quote(s.c_str()); }
+inline std::string dsp_quoted(char const* s) { return dsp_quote(s, dsp_errquotemax, true); }
+
+// UTF-8 (utf8.cpp): the length of the well-formed character at p (1..4; overlong forms,
+// surrogates and values past U+10FFFF are not), 0 when its bytes do not form one; the
+// character at p of valid text, moving p past it.
+int dsp_u8len(unsigned char const* p);
+uint32_t dsp_u8next(unsigned char const*& p);
 
 // Clock: the steady clock in nanoseconds; the library's clock (real or virtual) in seconds.
 int64_t dsp_steadyns();
@@ -501,8 +528,28 @@ void dsp_iconapply();
 // Applies DISP_QUIT_AT; called by the entries the game calls every pass.
 void dsp_tick();
 
-// Stats: one sample each; dsp_writestats() writes the DISP_STATS file.
+// Files the library writes (output.cpp): dsp_openout() opens a regular or new file for
+// writing (emptied, or appended to), never waiting on the open; dsp_writeout() writes all
+// of the bytes; dsp_closeout() closes. Each is false once anything failed, with the first
+// cause in `why`. dsp_outfail() tells it: one line "WHO: cannot write FILE: why", the file
+// error with the text "ENTRY: cannot write ..." (none for a null ENTRY), and false;
+// `removeit` deletes the half-written file. dsp_writepng() writes a picture as PNG that way
+// (FreshWin45's DISP_SHOT).
+struct dsp_out {
+  int fd = -1;
+  std::string path;
+  std::string why;    // the first failure; empty while all went well
+  bool made = false;  // the file was opened (and emptied, unless appended to)
+};
+bool dsp_openout(dsp_out& o, char const* path, bool append);
+bool dsp_writeout(dsp_out& o, void const* data, size_t n);
+bool dsp_closeout(dsp_out& o);
+bool dsp_outfail(dsp_out& o, char const* who, char const* entry, bool removeit);
+bool dsp_writepng(cairo_surface_t* picture, char const* path, char const* who);
+
+// Stats: one sample each; dsp_writestats() writes the DISP_STATS file (false, told, when
+// it cannot; at exit only told, as the thread's error state is gone by then).
 void dsp_statpass();
 void dsp_statclear();
 void dsp_statframe(int64_t start, int64_t end);
-void dsp_writestats();
+bool dsp_writestats(bool atexit = false);

@@ -11,6 +11,27 @@
 
 namespace {
 
+// Headless, a box's text goes to the terminal: each of its lines escaped and bounded like
+// a warning (line breaks kept, so a message of several lines still reads as one), and at
+// most dsp_boxlines of them.
+constexpr size_t dsp_boxline = 1024, dsp_boxlines = 64;
+std::string dsp_boxtext(std::string const& text) {
+  std::string out;
+  size_t start = 0;
+  for (size_t n = 0;; ++n) {
+    size_t const nl = text.find('\n', start);
+    if (n == dsp_boxlines) {
+      out += "...";
+      break;
+    }
+    out += dsp_quote(text.substr(start, nl - start).c_str(), dsp_boxline);
+    if (nl == std::string::npos) break;
+    out += '\n';
+    start = nl + 1;
+  }
+  return out;
+}
+
 // Answers, as Windows numbers them.
 enum : unsigned {
   dsp_idok = 1,
@@ -94,10 +115,11 @@ unsigned dsp_msgbox(std::string const& text, std::string const& caption, unsigne
     }
     dsp_seterror(dsp_edevice);
   }
+  std::string const shown = dsp_boxtext(text);
   if (caption.empty())
-    fprintf(stderr, "%s\n", text.c_str());
+    fprintf(stderr, "%s\n", shown.c_str());
   else
-    fprintf(stderr, "%s: %s\n", caption.c_str(), text.c_str());
+    fprintf(stderr, "%s: %s\n", dsp_quote(caption.c_str(), dsp_boxline).c_str(), shown.c_str());
   fflush(stderr);
   return answer;
 }

@@ -32,14 +32,7 @@ struct dsp_ring {
 };
 
 // DISP_CACHE=0 draws every circle through cairo: the reference the cache is tested against.
-bool dsp_cacheon() {
-  static bool const on = [] {
-    char const* v = getenv("DISP_CACHE");
-    return !(v &&
-             (!strcmp(v, "0") || !strcmp(v, "off") || !strcmp(v, "no") || !strcmp(v, "false")));
-  }();
-  return on;
-}
+bool dsp_cacheon() { return dsp.env.cache; }
 
 // Strokes the circle with exactly the canvas's settings onto an alpha-only picture: an
 // opaque source there stores the coverage itself (cairo's blend of a onto 0 gives a).

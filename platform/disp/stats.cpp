@@ -1,6 +1,7 @@
 // DISP_STATS: frames shown, main-loop passes, and the spread of frame, pass and drawing
 // times on the steady clock, written as "name value" lines when the window closes and
 // again at exit.
+#include <algorithm>
 #include <cstdio>
 
 #include "platform/disp/internal.h"
@@ -61,24 +62,20 @@ void dsp_statframe(int64_t start, int64_t end) {
   dsp.stats.clearat = 0;
 }
 
-void dsp_writestats() {
-  FILE* f = fopen(dsp.env.statsfile.c_str(), "w");
-  if (!f) {
-    static bool told = false;
-    if (!told) dsp_warn("DISP_STATS: cannot write %s", dsp_quote(dsp.env.statsfile).c_str());
-    told = true;
-    return;
-  }
+bool dsp_writestats(bool atexit) {
   auto const& s = dsp.stats;
-  fprintf(f, "frames %llu\n", (unsigned long long)s.frames);
-  fprintf(f, "passes %llu\n", (unsigned long long)s.passes);
-  fprintf(f, "pumps %llu\n", (unsigned long long)s.pumps);
-  fprintf(f, "frame_ms_median %.3f\n", s.frame.quantile(0.5));
-  fprintf(f, "frame_ms_p99 %.3f\n", s.frame.quantile(0.99));
-  fprintf(f, "frame_ms_max %.3f\n", s.frame.max);
-  fprintf(f, "pass_ms_median %.3f\n", s.pass.quantile(0.5));
-  fprintf(f, "pass_ms_p99 %.3f\n", s.pass.quantile(0.99));
-  fprintf(f, "pass_ms_max %.3f\n", s.pass.max);
-  fprintf(f, "draw_ms_median %.3f\n", s.draw.quantile(0.5));
-  fclose(f);
+  char text[1024];
+  int const n = snprintf(
+      text, sizeof text,
+      "frames %llu\npasses %llu\npumps %llu\n"
+      "frame_ms_median %.3f\nframe_ms_p99 %.3f\nframe_ms_max %.3f\n"
+      "pass_ms_median %.3f\npass_ms_p99 %.3f\npass_ms_max %.3f\ndraw_ms_median %.3f\n",
+      (unsigned long long)s.frames, (unsigned long long)s.passes, (unsigned long long)s.pumps,
+      s.frame.quantile(0.5), s.frame.quantile(0.99), s.frame.max, s.pass.quantile(0.5),
+      s.pass.quantile(0.99), s.pass.max, s.draw.quantile(0.5));
+  dsp_out o;
+  if (!dsp_openout(o, dsp.env.statsfile.c_str(), false) ||
+      !dsp_writeout(o, text, size_t(std::min(n, int(sizeof text) - 1))) || !dsp_closeout(o))
+    return dsp_outfail(o, "DISP_STATS", atexit ? nullptr : "closewin", false);
+  return true;
 }

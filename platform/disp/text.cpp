@@ -116,47 +116,6 @@ dsp_sized const* dsp_sizedfont() {
 
 }  // namespace
 
-// Text as valid UTF-8: cairo refuses anything else and leaves the drawing context in an
-// error state. Plain ASCII passes through untouched; bytes that do not form UTF-8 are
-// taken as Latin-1, the code page of the game's texts.
-char const* dsp_utf8(char const* s, std::string& buf) {
-  if (!s) return "";
-  unsigned char const* p = reinterpret_cast<unsigned char const*>(s);
-  bool ascii = true;
-  for (unsigned char const* q = p; *q; ++q)
-    if (*q >= 0x80) {
-      ascii = false;
-      break;
-    }
-  if (ascii) return s;
-  buf.clear();
-  while (*p) {
-    int n = *p < 0x80             ? 1
-            : (*p & 0xE0) == 0xC0 ? 2
-            : (*p & 0xF0) == 0xE0 ? 3
-            : (*p & 0xF8) == 0xF0 ? 4
-                                  : 0;
-    bool ok = n > 0;
-    for (int i = 1; ok && i < n; ++i) ok = (p[i] & 0xC0) == 0x80;
-    if (ok && n > 1) {
-      // Reject overlong forms, surrogates and values past U+10FFFF.
-      uint32_t c = n == 2 ? (p[0] & 0x1F) : n == 3 ? (p[0] & 0x0F) : (p[0] & 0x07);
-      for (int i = 1; i < n; ++i) c = (c << 6) | (p[i] & 0x3F);
-      uint32_t const least[5] = {0, 0, 0x80, 0x800, 0x10000};
-      ok = c >= least[n] && c <= 0x10FFFF && !(c >= 0xD800 && c <= 0xDFFF);
-    }
-    if (ok) {
-      buf.append(reinterpret_cast<char const*>(p), size_t(n));
-      p += n;
-    } else {
-      buf.push_back(char(0xC0 | (*p >> 6)));
-      buf.push_back(char(0x80 | (*p & 0x3F)));
-      ++p;
-    }
-  }
-  return buf.c_str();
-}
-
 void dsp_loadface() {
   if (dsp.font.face) return;
   dsp.font.face = dsp_findface(dsp.font.name);

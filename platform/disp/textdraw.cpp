@@ -49,9 +49,8 @@ void dsp_fillbox(bitmap& t, double x0, double y0, double w, double h, unsigned l
 
 // The length in bytes of the UTF-8 character at q (the text is valid UTF-8).
 long dsp_charlen(char const* q, char const* end) {
-  unsigned char c = static_cast<unsigned char>(*q);
-  long n = c < 0x80 ? 1 : (c & 0xE0) == 0xC0 ? 2 : (c & 0xF0) == 0xE0 ? 3 : 4;
-  return std::min(n, long(end - q));
+  long n = dsp_u8len(reinterpret_cast<unsigned char const*>(q));
+  return std::min(std::max(n, 1L), long(end - q));
 }
 
 void dsp_newline(bitmap& t, dsp_textstyle const& st) {

@@ -166,7 +166,8 @@ void dsp_shots(double now) {
     s.done = true;
     cairo_surface_t* out = dsp_output();
     cairo_status_t st = cairo_surface_status(out);
-    if (st == CAIRO_STATUS_SUCCESS) st = cairo_surface_write_to_png(out, s.file.c_str());
+    // dsp_writepng tells its own failure, with its cause.
+    if (st == CAIRO_STATUS_SUCCESS) dsp_writepng(out, s.file.c_str(), "DISP_SHOT");
     cairo_surface_destroy(out);
     if (st != CAIRO_STATUS_SUCCESS)
       dsp_warn("DISP_SHOT: cannot write %s: %s", dsp_quote(s.file).c_str(),

@@ -5,7 +5,8 @@ set(outputs
   sound-h=platform/sound/sound.h
   facade-h=facade/facade.h
   keys-h=facade/keys.h
-  api-md=docs/api.md)
+  api-md=docs/api.md
+  readme=platform/README.md)
 set(stale "")
 foreach(pair IN LISTS outputs)
   string(REPLACE "=" ";" parts "${pair}")
