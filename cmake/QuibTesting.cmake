@@ -23,14 +23,17 @@ function(quib_add_gtest target)
   if(T_DEPENDS)
     add_dependencies(${target} ${T_DEPENDS})
   endif()
-  set(props ENVIRONMENT "${QUIB_TEST_ENV};${T_ENV}")
-  if(T_LABELS)
-    list(APPEND props LABELS "${T_LABELS}")
+  # Each property's value goes as one argument: ENVIRONMENT and LABELS are lists.
+  set(env "${QUIB_TEST_ENV}")
+  if(T_ENV)
+    string(APPEND env ";${T_ENV}")
   endif()
+  set(serial FALSE)
   if(T_SERIAL)
-    list(APPEND props RUN_SERIAL TRUE)
+    set(serial TRUE)
   endif()
-  gtest_discover_tests(${target} TEST_PREFIX ${T_PREFIX} DISCOVERY_TIMEOUT 30 PROPERTIES ${props})
+  gtest_discover_tests(${target} TEST_PREFIX ${T_PREFIX} DISCOVERY_TIMEOUT 30
+    PROPERTIES ENVIRONMENT "${env}" LABELS "${T_LABELS}" RUN_SERIAL ${serial})
 endfunction()
 
 # quib_add_script_test(<name> <script> [ARGS <args...>] [LABELS <l...>] [TIMEOUT <s>]
