@@ -8,7 +8,7 @@
 #include <strings.h>
 
 switchinfo const gameswitches[5] = {
-    {"QUIB_SEED", switchkind::seed, "N", "a seed from the clock", "lay the same course every time"},
+    {"QUIB_SEED", switchkind::seed, "N", "from the clock", "lay the same course every time"},
     {"QUIB_STATS", switchkind::file, "FILE", "none",
      "write steps, games, deaths, jumps and furthest_loop at exit"},
     {"QUIB_DATA_DIR", switchkind::dir, "D", "none",
