@@ -44,6 +44,8 @@ void notejump() {
 }
 void notedeath() { ++stats.deaths; }
 
+void resetstats() { stats = {}; }
+
 long stepsrun() { return stats.steps; }
 
 bool writestats() {

@@ -9,6 +9,9 @@ void notegame();
 void notejump();
 void notedeath();
 
+// Starts every counter again from zero, for a process that plays many runs (the fuzzer).
+void resetstats();
+
 // Steps run since the program started: the clock of recordings and of the checks.
 long stepsrun();
 

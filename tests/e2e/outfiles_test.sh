@@ -25,9 +25,9 @@ export DISP_KEYS="$work/keys"
 # Runs the game for at most 20 s; sets $status and $err (its stderr).
 play() {
   status=0
-  timeout 20 "$quib" "$@" 2>"$work/err" || status=$?
+  timeout -k 5 20 "$quib" "$@" 2>"$work/err" || status=$?
   err=$(cat "$work/err")
-  [ "$status" -eq 124 ] && fail "hung: $*"
+  [ "$status" -eq 124 ] || [ "$status" -eq 137 ] && fail "hung: $*"
 }
 # $1: what; $2: wanted status; $3: text the one stderr line must hold.
 expect() {
@@ -55,13 +55,13 @@ expect "recording into /dev/full" 2 "not a regular file"
 
 # Standard output that cannot take --version.
 status=0
-timeout 20 "$quib" --version >/dev/full 2>"$work/err" || status=$?
+timeout -k 5 20 "$quib" --version >/dev/full 2>"$work/err" || status=$?
 err=$(cat "$work/err")
 expect "--version into /dev/full" 4 "cannot write to standard output"
 
 # With stderr closed a warning of ours would land in the recording: it must not.
 status=0
-DISP_SIZE=bogus timeout 20 "$quib" --record "$work/closed.txt" 2>&- || status=$?
+DISP_SIZE=bogus timeout -k 5 20 "$quib" --record "$work/closed.txt" 2>&- || status=$?
 [ "$status" -eq 0 ] || fail "closed stderr: exit status $status"
 [ "$(head -n1 "$work/closed.txt")" = "quib-replay 1" ] || fail "closed stderr: the recording starts $(head -c 80 "$work/closed.txt")"
 play --replay "$work/closed.txt"
