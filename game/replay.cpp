@@ -1,14 +1,15 @@
 // Record and replay. The rules depend on nothing but the seed, the steps and when keys and
 // frames came between them (a frame sets the dying ball's radius, which the restart reads),
-// so the recording keeps exactly those, and the replay runs its own loop that hands them
-// over at the same steps. Recordings are untrusted input: read twice, checked first.
+// so the recording keeps exactly those, and the replay goes through the main loop's own
+// pass(), which takes them from here at the same steps. Recordings are untrusted input:
+// read twice, checked first.
 #include "game/replay.h"
 
 #include <sys/stat.h>
 
 #include <cerrno>
-#include <cstdarg>
 #include <cmath>
+#include <cstdarg>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
