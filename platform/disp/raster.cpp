@@ -199,7 +199,7 @@ bool dsp_rastercircle(bitmap& t, long cx, long cy, long r, unsigned long outline
         d += 2 * (py - px) + 1;
       }
       // The rows at +-ox: drawn once, at their widest, when the octant leaves them.
-      if (px != ox || px < py) {
+      if (px != ox) {
         wr.span(cy + ox, cx - oy, cx + oy);
         wr.span(cy - ox, cx - oy, cx + oy);
       }
