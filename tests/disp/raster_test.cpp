@@ -78,6 +78,9 @@ TEST_F(Raster, LinesAreThinExactAndEndInclusive) {
     }
     ASSERT_EQ(count, std::max(std::labs(dx), std::labs(dy)) + 1);
   }
+  Clear161(o.b, 0);
+  Line154(o.b, 5, 6, 0, 0, red);  // no length: its one pixel
+  EXPECT_EQ(drawkit::inked(o.b, 0, 0, 120, 120) + (GetPixel147(o.b, 5, 6) == red), 2);
 }
 
 // Shapes drawn across the edges of a small target (the window's picture and a bitmap) show
