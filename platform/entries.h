@@ -356,7 +356,8 @@
 #define QUIB_DISP_EXTENSIONS(X) \
   QUIB_DISP_EXT_ERRORS(X)       \
   QUIB_DISP_EXT_WINDOW(X)       \
-  QUIB_DISP_EXT_ICON(X)
+  QUIB_DISP_EXT_ICON(X)         \
+  QUIB_DISP_EXT_DRAW(X)
 
 // The text of the calling thread's last error, kept after GetError38 clears the code until
 // the next failure ("" before any).
@@ -372,6 +373,12 @@
 // The window's icon: a copy of the bitmap's pixels, shown by the window and by every
 // window opened later (headless: only kept).
 #define QUIB_DISP_EXT_ICON(X) X(disp_seticon, seticon, v, (b))
+
+// Antialiasing of a target's shapes, on by default; off, lines, rectangles and circles
+// have hard edges and are written straight into the pixels.
+#define QUIB_DISP_EXT_DRAW(X)                          \
+  X(disp_setantialias, setantialias, v, (bool))        \
+  X(disp_setbmpantialias, setantialias, v, (b, bool))
 
 #define QUIB_SOUND_EXTENSIONS(X) QUIB_SOUND_EXT_ERRORS(X)
 
