@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Checks the Debian package as a distribution would take it: built from debian/ with
-# dpkg-buildpackage (tests off, about a minute), lintian clean at --pedantic --info, then
-# installed, played headless from /tmp, purged, and nothing of it left behind.
+# dpkg-buildpackage (tests off, a minute or two), lintian clean with --pedantic
+# --display-info, then installed, played headless from /tmp, purged, nothing left behind.
 # Usage: tests/install/package.sh [KEEP_DIR]   (KEEP_DIR receives the .deb and lintian's report)
 set -uo pipefail
 repo=$(cd "$(dirname "$0")/../.." && pwd)
@@ -42,8 +42,8 @@ deb=$tmp/src/quib_${version}_amd64.deb
 changes=$tmp/src/quib_${version}_amd64.changes
 echo "$(basename "$deb"): Depends: $(dpkg-deb -f "$deb" Depends)"
 
-step "lintian --pedantic --info"
-lintian --pedantic --info "$changes" >"$tmp/lintian.log" 2>&1
+step "lintian --pedantic --display-info --info"
+lintian --pedantic --display-info --info "$changes" >"$tmp/lintian.log" 2>&1
 grep -v '^running with root privileges' "$tmp/lintian.log"
 grep -qE '^[EW]:' "$tmp/lintian.log" && fail "lintian reports errors or warnings"
 echo "lintian: $(grep -cE '^[EWIP]:' "$tmp/lintian.log") tags"
