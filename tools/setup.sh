@@ -18,6 +18,7 @@ if [ "${1:-}" = "--test" ]; then
     clang libclang-rt-14-dev valgrind linux-perf
     pulseaudio pulseaudio-utils python3
     desktop-file-utils appstream lintian man-db dpkg-dev fakeroot file
+    debhelper  # the Debian package: dpkg-buildpackage with debian/rules
   )
 fi
 
