@@ -17,6 +17,7 @@
 #include <fstream>
 #include <set>
 #include <sstream>
+#include <utility>
 
 #include "platform/sound/aud_internal.h"
 
@@ -39,6 +40,10 @@ extern "C" void aud_alsaquiet(char const*, int, char const*, int, char const* fm
   va_start(ap, fmt);
   vsnprintf(aud_alsamsg, sizeof aud_alsamsg, fmt, ap);
   va_end(ap);
+  // Some of its messages end in a line break, which would split our one line.
+  for (char* c = aud_alsamsg; *c; ++c)
+    if (*c == '\n' || *c == '\r') *c = ' ';
+  for (size_t n = strlen(aud_alsamsg); n > 0 && aud_alsamsg[n - 1] == ' ';) aud_alsamsg[--n] = 0;
 }
 
 void aud_quietalsa() {
@@ -295,27 +300,112 @@ void aud_raisefeeder(std::set<pid_t> const& before) {
       sched_setscheduler(id, policy, &rt);  // refused without the right: nothing lost
 }
 
-bool aud_openreal(std::string& why) {
+// Opens the default output device with its context, not made current. Talks to the sound
+// server and waits for its answers, so after start-up only the opener thread calls it.
+bool aud_openreal(ALCdevice*& dev, ALCcontext*& ctx, std::string& why) {
   aud_alsamsg[0] = 0;
   std::set<pid_t> before = aud_threads();
-  aud.dev = alcOpenDevice(nullptr);
-  if (!aud.dev) {
+  dev = alcOpenDevice(nullptr);
+  ctx = nullptr;
+  if (!dev) {
     ALCenum e = alcGetError(nullptr);
     why = aud_alsamsg[0] ? std::string("ALSA: ") + aud_alsamsg
                          : std::string("OpenAL: ") + aud_alcerror(e);
     return false;
   }
-  aud.ctx = alcCreateContext(aud.dev, nullptr);
-  if (aud.ctx && alcMakeContextCurrent(aud.ctx)) {
+  ctx = alcCreateContext(dev, nullptr);
+  if (ctx) {
     aud_raisefeeder(before);
     return true;
   }
-  why = std::string("OpenAL: no context: ") + aud_alcerror(alcGetError(aud.dev));
-  if (aud.ctx) alcDestroyContext(aud.ctx);
-  alcCloseDevice(aud.dev);
-  aud.ctx = nullptr;
-  aud.dev = nullptr;
+  why = std::string("OpenAL: no context: ") + aud_alcerror(alcGetError(dev));
+  alcCloseDevice(dev);
+  dev = nullptr;
   return false;
+}
+
+// Makes an opened device the library's own.
+bool aud_takedevice(ALCdevice* dev, ALCcontext* ctx) {
+  if (!alcMakeContextCurrent(ctx)) {
+    alcDestroyContext(ctx);
+    alcCloseDevice(dev);
+    return false;
+  }
+  aud.dev = dev;
+  aud.ctx = ctx;
+  return true;
+}
+
+// ---- The opener thread ---------------------------------------------------------------
+// A sound server that accepts the connection and then never answers (stopped, or hung)
+// holds whoever opens a device for as long as it is stuck: 15 s frozen was a 15 s frame.
+// So after start-up only this thread opens devices: while a real device is wanted it tries
+// once a second (an open costs a few milliseconds when a server is there, and under one
+// when it is not), and leaves what it opened in aud.readydev for aud_watch to take over.
+
+void aud_runopener() {
+  std::unique_lock lk(aud.openmx);
+  while (!aud.openquit) {
+    if (!aud.openwant || aud.readydev) {
+      aud.openwake.wait(lk);
+      continue;
+    }
+    aud.openbusy = true;
+    lk.unlock();
+    ALCdevice* dev = nullptr;
+    ALCcontext* ctx = nullptr;
+    std::string why;
+    bool opened = aud_openreal(dev, ctx, why);
+    lk.lock();
+    aud.openbusy = false;
+    aud.openwake.notify_all();  // aud_stopopener may be waiting for this
+    if (opened && aud.openwant && !aud.openquit) {
+      aud.readydev = dev;
+      aud.readyctx = ctx;
+      continue;
+    }
+    if (opened) {  // no longer wanted
+      lk.unlock();
+      alcDestroyContext(ctx);
+      alcCloseDevice(dev);
+      lk.lock();
+      continue;
+    }
+    aud.openwake.wait_for(lk, std::chrono::seconds(1), [] { return aud.openquit; });
+  }
+}
+
+// Asks the opener for a real device, starting it the first time.
+void aud_wantdevice() {
+  {
+    std::lock_guard lk(aud.openmx);
+    aud.openwant = true;
+  }
+  aud.openwake.notify_all();
+  if (!aud.opener.joinable()) aud.opener = std::thread(aud_runopener);
+}
+
+// At exit: the opener may be stuck on a frozen server. It gets a moment to finish; if it
+// is still inside OpenAL then, it is left behind (it only waits, holding nothing of ours)
+// rather than holding the exit up for as long as the server stays frozen.
+void aud_stopopener() {
+  if (!aud.opener.joinable()) return;
+  std::unique_lock lk(aud.openmx);
+  aud.openquit = true;
+  aud.openwake.notify_all();
+  auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(500);
+  while (aud.openbusy && std::chrono::steady_clock::now() < until)
+    aud.openwake.wait_until(lk, until);
+  bool stuck = aud.openbusy;
+  ALCdevice* dev = std::exchange(aud.readydev, nullptr);
+  ALCcontext* ctx = std::exchange(aud.readyctx, nullptr);
+  lk.unlock();
+  if (stuck)
+    aud.opener.detach();
+  else
+    aud.opener.join();
+  if (ctx) alcDestroyContext(ctx);
+  if (dev) alcCloseDevice(dev);
 }
 
 // ---- Losing the device and getting it back -------------------------------------------
@@ -338,10 +428,10 @@ void aud_closedevice() {
   aud.dev = nullptr;
 }
 
-// Moves every sound to another device: the real one when real, else the silent stand-in.
-// Each sound keeps its state, settings and the position the clock says; its OpenAL
-// objects are made anew from the samples it keeps (or its stream's open file).
-bool aud_movesounds(bool real) {
+// Moves every sound to another device: the opened real one when given, else the silent
+// stand-in. Each sound keeps its state, settings and the position the clock says; its
+// OpenAL objects are made anew from the samples it keeps (or its stream's open file).
+bool aud_movesounds(ALCdevice* dev, ALCcontext* ctx) {
   struct was {
     aud_sound* s;
     aud_state state;
@@ -356,10 +446,9 @@ bool aud_movesounds(bool real) {
     aud_dropal(*s);
   }
   aud_closedevice();
-  std::string why;
-  bool opened = real ? aud_openreal(why) : aud_opensilent();
-  if (!opened && real) aud_opensilent();
-  aud.heard = opened && real;
+  bool opened = dev ? aud_takedevice(dev, ctx) : aud_opensilent();
+  if (!opened && dev) aud_opensilent();
+  aud.heard = opened && dev;
   for (was& w : sounds) {
     aud_sound& s = *w.s;
     if (!aud.ctx || !aud_makeal(s)) {
@@ -384,11 +473,11 @@ bool aud_gone() {
 }
 
 void aud_watch() {
-  if (!aud.heard && !aud.lost) return;  // silent from the start: nothing to watch
+  if (!aud.heard && !aud.lost && !aud.openwant) return;  // no sound at all: nothing to watch
   long long now = aud_monons();
   if (now < aud.nextcheck) return;
   aud.nextcheck = now + 250000000LL;
-  if (!aud.lost) {
+  if (aud.heard) {
     if (!aud_gone()) {
       for (auto& [h, s] : aud.sounds)  // fresh points to guess from, should it go
         if (s->loaded() && s->state == aud_state::playing) aud_pos(*s);
@@ -396,21 +485,29 @@ void aud_watch() {
     }
     fprintf(stderr, "sound: the audio device was lost; the game plays on silently\n");
     aud.lost = true;
-    aud.nextretry = now + 1000000000LL;
-    aud_movesounds(false);
+    aud_movesounds(nullptr, nullptr);
+    aud_wantdevice();
     return;
   }
-  // Opening a device costs a few milliseconds when its server is there, and under one when
-  // it is not: once a second is soon enough for the sound to come back.
-  if (now < aud.nextretry) return;
-  aud.nextretry = now + 1000000000LL;
-  ALCdevice* probe = alcOpenDevice(nullptr);
-  if (!probe) return;
-  alcCloseDevice(probe);
-  if (aud_movesounds(true)) {
-    aud.lost = false;
-    fprintf(stderr, "sound: the audio device is back\n");
+  ALCdevice* dev = nullptr;
+  ALCcontext* ctx = nullptr;
+  {
+    std::lock_guard lk(aud.openmx);
+    dev = std::exchange(aud.readydev, nullptr);
+    ctx = std::exchange(aud.readyctx, nullptr);
+    if (dev) aud.openwant = false;
   }
+  if (!dev) return;
+  bool back = aud.lost;
+  if (!aud_movesounds(dev, ctx)) {
+    aud_wantdevice();
+    return;
+  }
+  aud.lost = false;
+  if (back)
+    fprintf(stderr, "sound: the audio device is back\n");
+  else
+    fprintf(stderr, "sound: an audio device opened; sounds are heard from now on\n");
 }
 
 // ---- Start-up ------------------------------------------------------------------------
@@ -431,15 +528,21 @@ bool aud_init() {
     aud_quietalsa();
   }
 
+  // The first open waits for the server on the caller's thread: OpenAL Soft looks for its
+  // backends once, inside the first call that needs one, and any other call (the silent
+  // stand-in too) would wait for that search anyway. This is at start-up, before any frame.
   std::string why, saved;
   bool hadconf = false;
   int conf = aud_periodconf(saved, hadconf);
-  bool real = aud_openreal(why);
+  ALCdevice* dev = nullptr;
+  ALCcontext* ctx = nullptr;
+  bool real = aud_openreal(dev, ctx, why) && aud_takedevice(dev, ctx);
   aud_periodundo(conf, saved, hadconf);
   if (real) {
     aud.heard = true;
   } else if (aud_opensilent()) {
     fprintf(stderr, "sound: no audio device (%s); the game runs silent\n", why.c_str());
+    aud_wantdevice();  // a server that starts later is taken up then
   } else {
     fprintf(stderr, "sound: no audio device (%s) and no silent stand-in; sounds are off\n",
             why.c_str());
@@ -507,6 +610,7 @@ void aud_logf(char const* fmt, ...) {
 // for OpenAL Soft to complain about.
 
 aud_lib::~aud_lib() {
+  aud_stopopener();
   {
     std::lock_guard lk(mx);
     quit = true;

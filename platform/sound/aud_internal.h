@@ -84,13 +84,13 @@ struct aud_sound {
 struct aud_lib {
   std::mutex mx;
   bool inited = false;
-  bool heard = false;  // a real output device is open
-  bool quiet = false;  // we silence OpenAL Soft's, ALSA's and libmpg123's own messages
-  bool lost = false;   // the real device went away; the silent stand-in plays meanwhile
-  long long nextcheck = 0, nextretry = 0;  // CLOCK_MONOTONIC ns
+  bool heard = false;       // a real output device is open
+  bool quiet = false;       // we silence OpenAL Soft's, ALSA's and libmpg123's own messages
+  bool lost = false;        // the real device went away; the silent stand-in plays meanwhile
+  long long nextcheck = 0;  // CLOCK_MONOTONIC ns
   ALCdevice* dev = nullptr;
   ALCcontext* ctx = nullptr;
-  int resampler = -1;  // the best resampler OpenAL Soft offers, -1: its default
+  int resampler = -1;      // the best resampler OpenAL Soft offers, -1: its default
   int fastresampler = -1;  // for rates a sinc resampler cannot take (see aud_resamplerfor)
   // Live sounds by handle. Handles count up from 1 and wrap at 32 bits, skipping live
   // ones, so a freed handle means nothing for the next four billion sounds made.
@@ -113,6 +113,17 @@ struct aud_lib {
   std::thread latwatch;
   std::condition_variable latwake;
 
+  // The opener: opens real devices off the caller's thread (aud_device.cpp). openmx guards
+  // these fields, never taken while waiting on a server; mx may be held when taking it.
+  std::thread opener;
+  std::mutex openmx;
+  std::condition_variable openwake;
+  bool openwant = false;  // a real device is wanted: the stand-in plays
+  bool openbusy = false;  // the opener is inside OpenAL now
+  bool openquit = false;
+  ALCdevice* readydev = nullptr;  // opened and waiting to be taken over, with its context
+  ALCcontext* readyctx = nullptr;
+
   std::thread clock;  // renders the silent device in real time when there is no device
   std::mutex clockmx;
   std::condition_variable clockwake;
@@ -126,7 +137,7 @@ extern aud_lib aud;
 
 // aud_device.cpp: opening the output (or the silent stand-in), the log, shutting down.
 bool aud_init();
-void aud_pickresampler();  // chooses the resampler for new sources
+void aud_pickresampler();           // chooses the resampler for new sources
 int aud_resamplerfor(double rate);  // the resampler for a source at rate; -1: leave it
 void aud_logf(char const* fmt, ...) __attribute__((format(printf, 1, 2)));
 
@@ -149,8 +160,9 @@ char const* aud_errortext();              // the text of the last error, "" when
 std::string aud_quote(char const* name);  // a short, escaped prefix of a name for messages
 
 // Notices a lost device (ALC_EXT_disconnect) and moves every sound to the silent stand-in,
-// and back to a real device when one opens again; cheap enough for every main-loop pass,
-// as it looks at most every 250 ms. Called with aud.mx held.
+// and to a real device once the opener has one ready (after a loss, or when none opened at
+// start-up); never waits on a sound server, and cheap enough for every main-loop pass, as
+// it looks at most every 250 ms. Called with aud.mx held.
 void aud_watch();
 bool aud_gone();  // the real device is open but disconnected (asks OpenAL at once)
 
