@@ -2,11 +2,8 @@
 // so positions advance and the game's music loop works on machines without sound.
 // Also the SOUND_LOG writer and the tidy shutdown at process exit.
 #include <AL/alext.h>
-#include <dirent.h>
 #include <dlfcn.h>
-#include <sched.h>
 #include <strings.h>
-#include <sys/mman.h>
 #include <unistd.h>
 
 #include <chrono>
@@ -14,9 +11,7 @@
 #include <cstdarg>
 #include <cstdlib>
 #include <cstring>
-#include <fstream>
 #include <set>
-#include <sstream>
 #include <utility>
 
 #include "platform/sound/aud_internal.h"
@@ -106,142 +101,6 @@ bool aud_opensilent() {
   return true;
 }
 
-// ---- Output period -------------------------------------------------------------------
-// OpenAL Soft's default period, 1024 frames and three of them, puts 60 to 70 ms between a
-// play and the speaker on PulseAudio. Its playback devices take the period only from its
-// configuration (1.19 ignores ALC_REFRESH on them), so the library hands it one more
-// configuration file, read last, through ALSOFT_CONF: a memory file holding the user's
-// own ALSOFT_CONF (if any) followed by our period, for the keys that no file of the user
-// sets. SOUND_PERIOD_MS wins over the user's files; 0 keeps OpenAL Soft's defaults. Four
-// periods of 3 ms measure 10 to 11 ms of output latency on a PulseAudio null sink; the
-// feeding threads' priority (below) keeps them fed.
-
-constexpr double aud_periodms = 3;  // 132 frames at 44.1 kHz
-constexpr int aud_periods = 4;
-
-// The value a configuration file gives key in its [general] part (or before any section),
-// or null when it sets none.
-std::unique_ptr<std::string> aud_confvalue(std::string const& path, char const* key) {
-  std::ifstream in(path);
-  std::string line;
-  bool general = true;
-  std::unique_ptr<std::string> value;
-  while (std::getline(in, line)) {
-    size_t a = line.find_first_not_of(" \t");
-    if (a == std::string::npos || line[a] == '#') continue;
-    if (line[a] == '[') {
-      general = line.compare(a, 9, "[general]") == 0;
-      continue;
-    }
-    size_t eq = line.find('=', a);
-    if (!general || eq == std::string::npos) continue;
-    std::string name = line.substr(a, eq - a);
-    while (!name.empty() && (name.back() == ' ' || name.back() == '\t')) name.pop_back();
-    if (name != key) continue;
-    size_t v = line.find_first_not_of(" \t", eq + 1);
-    value = std::make_unique<std::string>(v == std::string::npos ? "" : line.substr(v));
-  }
-  return value;
-}
-
-// The files OpenAL Soft 1.19 reads before ALSOFT_CONF, and that one.
-std::vector<std::string> aud_userconfs() {
-  std::vector<std::string> files = {"/etc/openal/alsoft.conf"};
-  char const* dirs = getenv("XDG_CONFIG_DIRS");
-  std::stringstream ds(dirs && *dirs ? dirs : "/etc/xdg");
-  for (std::string d; std::getline(ds, d, ':');)
-    if (!d.empty()) files.push_back(d + "/alsoft.conf");
-  char const* home = getenv("HOME");
-  if (home && *home) files.push_back(std::string(home) + "/.alsoftrc");
-  char const* cfg = getenv("XDG_CONFIG_HOME");
-  if (cfg && *cfg)
-    files.push_back(std::string(cfg) + "/alsoft.conf");
-  else if (home && *home)
-    files.push_back(std::string(home) + "/.config/alsoft.conf");
-  if (char const* own = getenv("ALSOFT_CONF"); own && *own) files.push_back(own);
-  return files;
-}
-
-// Sets ALSOFT_CONF to our memory file until aud_periodundo; -1 when nothing is to be set.
-int aud_periodconf(std::string& saved, bool& hadconf) {
-  double ms = aud_periodms;
-  bool forced = false;
-  if (char const* v = getenv("SOUND_PERIOD_MS"); v && *v) {
-    char* end = nullptr;
-    double x = strtod(v, &end);
-    if (end != v && *end == 0 && x >= 0 && x <= 200) {
-      ms = x;
-      forced = true;
-    } else {
-      fprintf(stderr, "sound: SOUND_PERIOD_MS=%s is not 0 to 200 ms; using %g\n",
-              aud_quote(v).c_str(), aud_periodms);
-    }
-  }
-  if (ms == 0) return -1;
-  int periods = aud_periods;
-  if (char const* v = getenv("SOUND_PERIODS"); v && *v) {
-    char* end = nullptr;
-    long x = strtol(v, &end, 10);
-    if (end != v && *end == 0 && x >= 2 && x <= 16)
-      periods = int(x);
-    else
-      fprintf(stderr, "sound: SOUND_PERIODS=%s is not 2 to 16; using %d\n", aud_quote(v).c_str(),
-              aud_periods);
-  }
-  forced = forced || periods != aud_periods;
-  std::vector<std::string> files = aud_userconfs();
-  auto uservalue = [&](char const* key) {  // the last file that sets it wins, as in OpenAL Soft
-    std::unique_ptr<std::string> v;
-    for (auto const& f : files)
-      if (auto x = aud_confvalue(f, key)) v = std::move(x);
-    return v;
-  };
-  auto usersets = [&](char const* key) { return uservalue(key) != nullptr; };
-  // The period is counted in frames of the configured rate (44.1 kHz unless the user's
-  // files give another).
-  double hz = 44100;
-  if (auto f = uservalue("frequency"); f && atof(f->c_str()) >= 8000) hz = atof(f->c_str());
-  std::string ours;
-  if (forced || !usersets("period_size"))
-    ours += "period_size = " + std::to_string(std::lround(ms * hz / 1000)) + "\n";
-  if (forced || !usersets("periods")) ours += "periods = " + std::to_string(periods) + "\n";
-  // Periods this short leave the mixer thread little slack on a busy machine: it asks for
-  // the lowest real-time priority, granted where the user may have it, quietly ignored
-  // where not.
-  if (!usersets("rt-prio")) ours += "rt-prio = 1\n";
-  if (ours.empty()) return -1;
-
-  std::string text;
-  char const* own = getenv("ALSOFT_CONF");
-  hadconf = own && *own;
-  if (hadconf) {
-    saved = own;
-    std::ifstream in(saved, std::ios::binary);
-    text.assign(std::istreambuf_iterator<char>(in), {});
-    text += "\n";
-  }
-  text += "[general]\n" + ours;
-  int fd = memfd_create("quib-alsoft.conf", MFD_CLOEXEC);
-  if (fd < 0) return -1;
-  if (write(fd, text.data(), text.size()) != ssize_t(text.size())) {
-    close(fd);
-    return -1;
-  }
-  setenv("ALSOFT_CONF", ("/proc/self/fd/" + std::to_string(fd)).c_str(), 1);
-  return fd;
-}
-
-// OpenAL Soft has read its configuration once the first device is open; a program we
-// start must not inherit a name for our memory file.
-void aud_periodundo(int fd, std::string const& saved, bool hadconf) {
-  if (fd < 0) return;
-  if (hadconf)
-    setenv("ALSOFT_CONF", saved.c_str(), 1);
-  else
-    unsetenv("ALSOFT_CONF");
-  close(fd);
-}
-
 char const* aud_alcerror(ALCenum e) {
   switch (e) {
     case ALC_INVALID_DEVICE:
@@ -257,54 +116,11 @@ char const* aud_alcerror(ALCenum e) {
   }
 }
 
-// ---- The feeding threads' priority ---------------------------------------------------
-// On PulseAudio each period passes through two threads: libpulse's mainloop thread
-// ("threaded-ml") takes the server's request and wakes OpenAL Soft's mixer, which then
-// mixes and writes. OpenAL Soft gives real-time priority to its mixer only (rt-prio), so
-// with 3 ms periods a busy machine could hold up the first hop long enough to underrun:
-// one to two underruns a minute on the 2-core test machine, and no gap in five minutes
-// once both threads were real-time. The mainloop thread that opening the device started is given
-// the mixer's policy and priority, only when OpenAL Soft got real-time for its mixer (so
-// the user's rt-prio = 0 holds) and only where the system allows it.
-
-std::set<pid_t> aud_threads() {
-  std::set<pid_t> ids;
-  if (DIR* d = opendir("/proc/self/task")) {
-    while (dirent* e = readdir(d))
-      if (e->d_name[0] != '.') ids.insert(pid_t(atoi(e->d_name)));
-    closedir(d);
-  }
-  return ids;
-}
-
-std::string aud_threadname(pid_t id) {
-  std::ifstream in("/proc/self/task/" + std::to_string(id) + "/comm");
-  std::string name;
-  std::getline(in, name);
-  return name;
-}
-
-void aud_raisefeeder(std::set<pid_t> const& before) {
-  std::vector<pid_t> fresh;
-  for (pid_t id : aud_threads())
-    if (!before.count(id)) fresh.push_back(id);
-  int policy = -1;
-  sched_param rt{};
-  for (pid_t id : fresh) {
-    int p = sched_getscheduler(id);
-    if ((p == SCHED_RR || p == SCHED_FIFO) && sched_getparam(id, &rt) == 0) policy = p;
-  }
-  if (policy < 0) return;
-  for (pid_t id : fresh)
-    if (sched_getscheduler(id) == SCHED_OTHER && aud_threadname(id) == "threaded-ml")
-      sched_setscheduler(id, policy, &rt);  // refused without the right: nothing lost
-}
-
 // Opens the default output device with its context, not made current. Talks to the sound
 // server and waits for its answers, so after start-up only the opener thread calls it.
 bool aud_openreal(ALCdevice*& dev, ALCcontext*& ctx, std::string& why) {
   aud_alsamsg[0] = 0;
-  std::set<pid_t> before = aud_threads();
+  std::set<int> before = aud_threads();
   dev = alcOpenDevice(nullptr);
   ctx = nullptr;
   if (!dev) {
@@ -516,7 +332,7 @@ bool aud_init() {
   if (aud.inited) return aud.heard;
   aud.inited = true;
 
-  if (char const* file = getenv("SOUND_LOG"); file && *file) {
+  if (char const* file = aud_cfgtext("SOUND_LOG")) {
     aud.log = fopen(file, "a");
     if (!aud.log) fprintf(stderr, "sound: cannot open SOUND_LOG %s: %s\n", file, strerror(errno));
   }
@@ -531,13 +347,12 @@ bool aud_init() {
   // The first open waits for the server on the caller's thread: OpenAL Soft looks for its
   // backends once, inside the first call that needs one, and any other call (the silent
   // stand-in too) would wait for that search anyway. This is at start-up, before any frame.
-  std::string why, saved;
-  bool hadconf = false;
-  int conf = aud_periodconf(saved, hadconf);
+  std::string why;
+  aud_confundo conf = aud_periodconf();
   ALCdevice* dev = nullptr;
   ALCcontext* ctx = nullptr;
   bool real = aud_openreal(dev, ctx, why) && aud_takedevice(dev, ctx);
-  aud_periodundo(conf, saved, hadconf);
+  aud_periodundo(conf);
   if (real) {
     aud.heard = true;
   } else if (aud_opensilent()) {
@@ -562,7 +377,7 @@ void aud_pickresampler() {
   auto names = reinterpret_cast<LPALGETSTRINGISOFT>(alGetProcAddress("alGetStringiSOFT"));
   if (!names) return;
   ALint n = alGetInteger(AL_NUM_RESAMPLERS_SOFT);
-  char const* want = getenv("SOUND_RESAMPLER");
+  char const* want = aud_cfgtext("SOUND_RESAMPLER");
   auto find = [&](char const* wanted) {
     for (ALint i = 0; i < n; ++i)
       if (char const* name = names(AL_RESAMPLER_NAME_SOFT, i); name && !strcasecmp(name, wanted))

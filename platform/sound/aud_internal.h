@@ -12,6 +12,7 @@
 #include <deque>
 #include <memory>
 #include <mutex>
+#include <set>
 #include <string>
 #include <thread>
 #include <unordered_map>
@@ -155,9 +156,42 @@ enum aud_errcode {
   aud_enodev = 6,   // no audio device
 };
 void aud_seterror(int code, std::string text);
-unsigned long aud_takeerror();            // the code, then cleared
-char const* aud_errortext();              // the text of the last error, "" when none
-std::string aud_quote(char const* name);  // a short, escaped prefix of a name for messages
+unsigned long aud_takeerror();  // the code, then cleared
+char const* aud_errortext();    // the text of the last error, "" when none
+// The one quoting function for names echoed in messages: at most 96 bytes, bytes outside
+// printable ASCII (and \) as \xNN, "..." after a cut.
+std::string aud_quote(char const* name);
+// One line on stderr the first time cause comes up; repeats are counted and said at exit.
+void aud_warn(char const* cause, char const* fmt, ...) __attribute__((format(printf, 2, 3)));
+
+// aud_config.cpp: the environment switches, their table and their one parser.
+enum class aud_kind { file, number, integer, name, flag };
+struct aud_switch {
+  char const* name;
+  aud_kind kind;
+  char const* def;  // as text; "" for none
+  double lo, hi;    // the range of a number
+  char const* help;
+};
+extern aud_switch const aud_switches[];
+extern size_t const aud_nswitches;
+bool aud_parseflag(char const* v, bool& out);  // 1/0, yes/no, on/off, true/false, any case
+bool aud_parsenumber(char const* v, double lo, double hi, bool integer, double& out);
+char const* aud_cfgtext(char const* name);  // the value, or null when unset or empty
+// The value, or the default after one line; given: a valid value other than the default.
+double aud_cfgnumber(char const* name, bool* given = nullptr);
+bool aud_cfgflag(char const* name);  // the same for a yes/no switch
+
+// aud_quirks.cpp: what works around OpenAL Soft 1.19 and libpulse 16 (see the file).
+struct aud_confundo {
+  int fd = -1;
+  std::string saved;
+  bool hadconf = false;
+};
+aud_confundo aud_periodconf();         // before the first open: our period through ALSOFT_CONF
+void aud_periodundo(aud_confundo& u);  // after it: ALSOFT_CONF as it was
+std::set<int> aud_threads();           // the ids of this process's threads
+void aud_raisefeeder(std::set<int> const& before);  // after an open: libpulse's thread
 
 // Notices a lost device (ALC_EXT_disconnect) and moves every sound to the silent stand-in,
 // and to a real device once the opener has one ready (after a loss, or when none opened at

@@ -61,8 +61,8 @@ long long aud_monons() {
 }
 
 void aud_latencyopen() {
-  char const* path = getenv("SOUND_LATENCY_LOG");
-  if (!path || !*path) return;
+  char const* path = aud_cfgtext("SOUND_LATENCY_LOG");
+  if (!path) return;
   aud.latlog = fopen(path, "a");
   if (!aud.latlog) {
     fprintf(stderr, "sound: cannot open SOUND_LATENCY_LOG %s\n", aud_quote(path).c_str());

@@ -91,7 +91,8 @@ void aud_applymix(aud_sound& s) {
     s.seenat = aud_monons();
   }
   alSourcef(s.source, AL_PITCH, float(aud_rate(s)));
-  if (int r = aud_resamplerfor(aud_rate(s)); r >= 0) alSourcei(s.source, AL_SOURCE_RESAMPLER_SOFT, r);
+  if (int r = aud_resamplerfor(aud_rate(s)); r >= 0)
+    alSourcei(s.source, AL_SOURCE_RESAMPLER_SOFT, r);
   alSourcef(s.source, AL_GAIN, std::clamp(s.vol, 0.0f, 1.0f));
   if (s.stream && s.state == aud_state::playing) aud.wake.notify_one();  // a new pace
 }
