@@ -4,6 +4,8 @@
 #include <AL/alext.h>
 #include <dlfcn.h>
 #include <strings.h>
+#include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <chrono>
@@ -299,7 +301,7 @@ void aud_watch() {
         if (s->loaded() && s->state == aud_state::playing) aud_pos(*s);
       return;
     }
-    fprintf(stderr, "sound: the audio device was lost; the game plays on silently\n");
+    fprintf(stderr, "sound: the audio device was lost; sounds play on silently\n");
     aud.lost = true;
     aud_movesounds(nullptr, nullptr);
     aud_wantdevice();
@@ -333,8 +335,8 @@ bool aud_init() {
   aud.inited = true;
 
   if (char const* file = aud_cfgtext("SOUND_LOG")) {
-    aud.log = fopen(file, "a");
-    if (!aud.log) fprintf(stderr, "sound: cannot open SOUND_LOG %s: %s\n", file, strerror(errno));
+    aud.logpath = file;
+    aud.log = aud_openout("SOUND_LOG", file);
   }
 
   // Our own warning says all that matters; whoever sets ALSOFT_LOGLEVEL wants the rest.
@@ -356,7 +358,7 @@ bool aud_init() {
   if (real) {
     aud.heard = true;
   } else if (aud_opensilent()) {
-    fprintf(stderr, "sound: no audio device (%s); the game runs silent\n", why.c_str());
+    fprintf(stderr, "sound: no audio device (%s); sounds play silently\n", why.c_str());
     aud_wantdevice();  // a server that starts later is taken up then
   } else {
     fprintf(stderr, "sound: no audio device (%s) and no silent stand-in; sounds are off\n",
@@ -413,10 +415,41 @@ void aud_logf(char const* fmt, ...) {
   if (!aud.log) return;
   va_list ap;
   va_start(ap, fmt);
-  vfprintf(aud.log, fmt, ap);
+  bool ok = vfprintf(aud.log, fmt, ap) >= 0;
   va_end(ap);
-  fputc('\n', aud.log);
-  fflush(aud.log);  // a killed game still leaves every line it made
+  ok = fputc('\n', aud.log) != EOF && ok;
+  ok = fflush(aud.log) == 0 && ok;  // a killed process still leaves every line it made
+  if (!ok) aud_closeout(aud.log, "SOUND_LOG", aud.logpath, false);
+}
+
+FILE* aud_openout(char const* what, char const* path) {
+  // Non-blocking, so a FIFO nobody reads is refused at once instead of waiting for one.
+  int fd = open(path, O_WRONLY | O_APPEND | O_CREAT | O_NONBLOCK | O_NOCTTY | O_CLOEXEC, 0644);
+  struct stat st {};
+  std::string why;
+  if (fd < 0)
+    why = errno == ENXIO ? "not a regular file" : strerror(errno);
+  else if (fstat(fd, &st) != 0)
+    why = strerror(errno);
+  else if (!S_ISREG(st.st_mode))
+    why = "not a regular file";
+  if (why.empty() && fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) & ~O_NONBLOCK) == 0)
+    if (FILE* f = fdopen(fd, "a")) return f;
+  if (why.empty()) why = strerror(errno);
+  if (fd >= 0) close(fd);
+  fprintf(stderr, "sound: cannot open %s \"%s\": %s\n", what, aud_quote(path).c_str(), why.c_str());
+  return nullptr;
+}
+
+void aud_closeout(FILE*& f, char const* what, std::string const& path, bool ok) {
+  if (!f) return;
+  int err = ok ? 0 : errno;
+  if (ferror(f) && !err) err = EIO;
+  if (fclose(f) != 0 && !err) err = errno;
+  f = nullptr;
+  if (err)
+    fprintf(stderr, "sound: cannot write %s \"%s\": %s; it stops there\n", what,
+            aud_quote(path.c_str()).c_str(), strerror(err));
 }
 
 // ---- Shutdown ------------------------------------------------------------------------
@@ -446,5 +479,5 @@ aud_lib::~aud_lib() {
     alcDestroyContext(ctx);
   }
   if (dev) alcCloseDevice(dev);
-  if (log) fclose(log);
+  aud_closeout(log, "SOUND_LOG", logpath, true);
 }

@@ -66,6 +66,7 @@ struct aud_sound {
   std::vector<short> pcm;              // its samples, kept to rebuild it on a new device
   std::unique_ptr<aud_stream> stream;  // set for streamed sounds
   bool loop = false;                   // starts over at its end instead of ending
+  bool mpeg = false;                   // an MP3: its decoder may print notes (aud_hush)
   aud_state state = aud_state::idle;
   double hold = 0;  // position in seconds while not playing
   // The last position read from the mixer while playing and when (CLOCK_MONOTONIC ns):
@@ -98,6 +99,7 @@ struct aud_lib {
   std::unordered_map<unsigned long, std::unique_ptr<aud_sound>> sounds;
   std::uint32_t lasthandle = 0;
   FILE* log = nullptr;  // SOUND_LOG, or null
+  std::string logpath;
 
   std::thread feeder;  // refills stream queues while any stream plays
   std::condition_variable wake;
@@ -110,6 +112,7 @@ struct aud_lib {
     std::string file;
   };
   FILE* latlog = nullptr;
+  std::string latpath;
   std::vector<latplay> latpending;
   std::thread latwatch;
   std::condition_variable latwake;
@@ -141,6 +144,12 @@ bool aud_init();
 void aud_pickresampler();           // chooses the resampler for new sources
 int aud_resamplerfor(double rate);  // the resampler for a source at rate; -1: leave it
 void aud_logf(char const* fmt, ...) __attribute__((format(printf, 1, 2)));
+// Our output files (the logs) are opened one way: a regular file or a new one, appended
+// to, never blocking on open; null after one line naming the switch, the file and why.
+FILE* aud_openout(char const* what, char const* path);
+// Closes f (ok false: a write or flush just failed, errno says why); a failure gets one
+// line naming the file and the cause. f is null afterwards.
+void aud_closeout(FILE*& f, char const* what, std::string const& path, bool ok);
 
 // aud_latency.cpp: SOUND_LATENCY_LOG, when each play's first sample leaves the mixer.
 void aud_latencyopen();              // at start-up: opens the log if the switch is set
@@ -209,6 +218,20 @@ void aud_free(aud_sound& s);
 // false (nothing made) when OpenAL has no source or buffer left.
 bool aud_makeal(aud_sound& s);
 void aud_dropal(aud_sound& s);  // gives them back, keeping the samples and the stream's file
+// While one lives, libmpg123's notes about damaged data in the file named are kept off
+// stderr (see aud_load.cpp); made around every decode of an MP3.
+class aud_hush {
+ public:
+  explicit aud_hush(char const* file);
+  ~aud_hush();
+  aud_hush(aud_hush const&) = delete;
+  aud_hush& operator=(aud_hush const&) = delete;
+  bool report = true;  // false: the notes are dropped without our line
+
+ private:
+  int saved = -1;
+  std::string name;
+};
 
 // aud_play.cpp: playback of one loaded record; all called with aud.mx held.
 void aud_start(aud_sound& s, double pos);  // plays from pos

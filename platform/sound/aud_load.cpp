@@ -3,6 +3,7 @@
 // (long music), so that start-up never waits for a whole song to decode.
 #include <AL/alext.h>
 #include <fcntl.h>
+#include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -58,28 +59,6 @@ sf_count_t aud_truelength(SNDFILE* f, int channels, sf_count_t claimed) {
   return frames;
 }
 
-// libmpg123, under libsndfile, prints notes of its own about damaged MP3 data. While a
-// file is opened and decoded on the caller's thread, stderr goes to /dev/null, unless
-// ALSOFT_LOGLEVEL asks for diagnostics; our own message is printed after it is restored.
-struct aud_hush {
-  int saved = -1;
-  aud_hush() {
-    if (!aud.quiet) return;
-    int null = open("/dev/null", O_WRONLY | O_CLOEXEC);
-    if (null < 0) return;
-    fflush(stderr);
-    saved = fcntl(2, F_DUPFD_CLOEXEC, 3);
-    if (saved >= 0) dup2(null, 2);
-    close(null);
-  }
-  ~aud_hush() {
-    if (saved < 0) return;
-    fflush(stderr);
-    dup2(saved, 2);
-    close(saved);
-  }
-};
-
 std::string aud_basename(char const* path) {
   char const* slash = strrchr(path, '/');
   return slash ? slash + 1 : path;
@@ -114,6 +93,7 @@ std::unique_ptr<aud_sound> aud_open(char const* path, bool loop, int& code, std:
   s->path = path;
   s->file = s->name = aud_basename(path);
   s->loop = loop;
+  s->mpeg = (info.format & SF_FORMAT_TYPEMASK) == SF_FORMAT_MPEG;
   s->channels = info.channels;
   s->rate = info.samplerate;
   s->frames = info.frames;
@@ -156,6 +136,77 @@ std::unique_ptr<aud_sound> aud_open(char const* path, bool loop, int& code, std:
 }
 
 }  // namespace
+
+// ---- libmpg123's notes ---------------------------------------------------------------
+// libmpg123, under libsndfile, prints notes of its own about damaged MP3 data (such as
+// "dequantization failed" and "Trying to resync"), on loading and on every later decode of
+// a streamed file. While a decoder runs, stderr goes to a memory file (unless
+// ALSOFT_LOGLEVEL asks for diagnostics); afterwards the decoder's notes become one line
+// of ours per file, and anything another thread wrote meanwhile goes on to stderr, late
+// by the decode's few milliseconds but not lost. Decoders run with aud.mx held, so one
+// hush at a time.
+
+namespace {
+
+int aud_hushfile = -1;  // made once, emptied after each use
+
+bool aud_decodernote(std::string const& line) {
+  return line.find("libmpg123") != std::string::npos || line.rfind("Note: ", 0) == 0 ||
+         line.rfind("Warning: ", 0) == 0 || line.rfind("[src/", 0) == 0;
+}
+
+}  // namespace
+
+aud_hush::aud_hush(char const* file) {
+  if (!aud.quiet || !file) return;
+  if (aud_hushfile < 0) aud_hushfile = memfd_create("quib-decoder-notes", MFD_CLOEXEC);
+  if (aud_hushfile < 0) return;
+  fflush(stderr);
+  saved = fcntl(2, F_DUPFD_CLOEXEC, 3);
+  if (saved < 0) return;
+  if (dup2(aud_hushfile, 2) < 0) {
+    close(saved);
+    saved = -1;
+    return;
+  }
+  name = file;
+}
+
+aud_hush::~aud_hush() {
+  if (saved < 0) return;
+  fflush(stderr);
+  dup2(saved, 2);
+  close(saved);
+  off_t size = lseek(aud_hushfile, 0, SEEK_CUR);
+  std::string text(size_t(size > 0 ? size : 0), '\0');
+  ssize_t got = size > 0 ? pread(aud_hushfile, text.data(), text.size(), 0) : 0;
+  text.resize(size_t(got > 0 ? got : 0));
+  lseek(aud_hushfile, 0, SEEK_SET);
+  if (ftruncate(aud_hushfile, 0) != 0) {
+    close(aud_hushfile);  // a fresh one next time rather than old lines again
+    aud_hushfile = -1;
+  }
+  std::string others;
+  bool notes = false;
+  for (size_t a = 0; a < text.size();) {
+    size_t e = text.find('\n', a);
+    e = e == std::string::npos ? text.size() : e + 1;
+    std::string line = text.substr(a, e - a);
+    if (aud_decodernote(line))
+      notes = true;
+    else
+      others += line;
+    a = e;
+  }
+  if (!others.empty() && write(2, others.data(), others.size()) < 0) {
+    // stderr itself is gone: nowhere left to say so
+  }
+  if (notes && report)
+    aud_warn(("decoder " + name).c_str(),
+             "sound: %s has damaged MP3 data; it plays what decodes, and the decoder's notes "
+             "about it are not shown",
+             aud_quote(name.c_str()).c_str());
+}
 
 bool aud_makeal(aud_sound& s) {
   alGetError();
@@ -211,8 +262,9 @@ bool aud_load(aud_sound& s, char const* path, bool loop) {
   std::string why;
   std::unique_ptr<aud_sound> n;
   {
-    aud_hush hush;
+    aud_hush hush(path);
     n = aud_open(path, loop, code, why);
+    hush.report = n && !n->cut;  // else the one line below says what is wrong
   }
   if (!n) return aud_fail(code, path, why);
   // A file cut short still plays what it has; the one line says so, and a caller that

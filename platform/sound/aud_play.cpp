@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <chrono>
 #include <cmath>
+#include <optional>
 
 #include "platform/sound/aud_internal.h"
 
@@ -199,6 +200,8 @@ void aud_feed(aud_sound& s, int most) {
     q.queued.pop_front();
   }
   if (q.queued.empty()) q.base = q.next;
+  std::optional<aud_hush> hush;
+  if (s.mpeg && most > 0 && !q.eof && !q.spare.empty()) hush.emplace(s.path.c_str());
   for (; most > 0 && !q.eof && !q.spare.empty(); --most) {
     sf_count_t n = aud_decode(s);
     if (n <= 0) {

@@ -210,7 +210,7 @@ TEST(SoundServerLoss, PlaysOnSilentlyOnTheClockAndComesBackWhereTheClockSays) {
   dup2(saved, 2);
   close(saved);
   std::string err = slurp(errfile);
-  EXPECT_NE(err.find("sound: the audio device was lost; the game plays on silently\n"),
+  EXPECT_NE(err.find("sound: the audio device was lost; sounds play on silently\n"),
             std::string::npos)
       << err;
   EXPECT_NE(err.find("sound: the audio device is back\n"), std::string::npos) << err;
