@@ -64,73 +64,78 @@ std::string aud_basename(char const* path) {
   return slash ? slash + 1 : path;
 }
 
-// Everything of loading but the message: returns the record, or null and why not.
-std::unique_ptr<aud_sound> aud_open(char const* path, bool loop, int& code, std::string& why) {
-  auto fail = [&](int c, std::string reason) {
-    code = c;
-    why = std::move(reason);
-    return std::unique_ptr<aud_sound>();
-  };
-
+// Opens path for reading and checks what its header says; null and why not.
+SNDFILE* aud_openfile(char const* path, SF_INFO& info, std::string& why) {
   // libsndfile words a missing or empty file vaguely; say it plainly.
   struct stat st {};
-  if (stat(path, &st) != 0) return fail(aud_efile, strerror(errno));
-  if (S_ISDIR(st.st_mode)) return fail(aud_efile, "is a directory");
-  if (st.st_size == 0) return fail(aud_efile, "empty file");
-  SF_INFO info{};
+  if (stat(path, &st) != 0) return why = strerror(errno), nullptr;
+  if (S_ISDIR(st.st_mode)) return why = "is a directory", nullptr;
+  if (st.st_size == 0) return why = "empty file", nullptr;
   SNDFILE* f = sf_open(path, SFM_READ, &info);
   if (!f) {
     // For a damaged MP3 libsndfile claims the file is missing; we know better by now.
     std::string msg = sf_strerror(nullptr);
     if (msg.find("does not exist") != std::string::npos) msg = "damaged or unsupported data";
-    return fail(aud_efile, "not a playable sound: " + msg);
+    return why = "not a playable sound: " + msg, nullptr;
   }
+  if (info.channels != 1 && info.channels != 2)
+    why = std::to_string(info.channels) + " channels; only mono and stereo are played";
+  else if (info.samplerate < 1000 || info.samplerate > 384000)
+    why = "sample rate " + std::to_string(info.samplerate) + " Hz is out of range";
+  else if (info.frames <= 0)
+    why = "no audio data";
+  if (!why.empty()) return sf_close(f), nullptr;
   // Float data (MP3 decodes to float) beyond full scale would wrap when read as 16-bit.
   // Not SFC_SET_SCALE_FLOAT_INT_READ: it decodes the whole file to find its peak.
   sf_command(f, SFC_SET_CLIPPING, nullptr, SF_TRUE);
+  return f;
+}
 
+// Gives s its frames from the open file f: a long file keeps f to stream from, a short one
+// is decoded whole and f closed. False (f closed) and why not.
+bool aud_fill(aud_sound& s, SNDFILE* f, SF_INFO const& info, std::string& why) {
+  auto streamed = [&](sf_count_t frames) {
+    return double(frames) > aud_streamsecs * info.samplerate;
+  };
+  s.frames = info.frames;
+  if (streamed(info.frames)) {
+    s.frames = aud_truelength(f, info.channels, info.frames);
+    if (s.frames <= 0) return sf_close(f), why = "damaged: no audio data decodes", false;
+    if (s.frames < info.frames) s.cut = info.frames;
+  }
+  if (streamed(s.frames)) {
+    auto q = std::make_unique<aud_stream>();
+    q->pcm.resize(size_t(aud_chunk) * info.channels);
+    q->file = f;
+    s.stream = std::move(q);
+    return true;
+  }
+  s.pcm = aud_decode(f, info.channels, s.frames);
+  sf_close(f);
+  if (s.pcm.empty()) return why = "no audio data", false;
+  s.frames = sf_count_t(s.pcm.size() / info.channels);
+  return true;
+}
+
+// Everything of loading but the message: returns the record, or null and why not.
+std::unique_ptr<aud_sound> aud_open(char const* path, bool loop, int& code, std::string& why) {
+  SF_INFO info{};
+  SNDFILE* f = aud_openfile(path, info, why);
   auto s = std::make_unique<aud_sound>();
+  code = aud_efile;
+  if (!f || !aud_fill(*s, f, info, why)) return nullptr;
   s->path = path;
   s->file = s->name = aud_basename(path);
   s->loop = loop;
   s->mpeg = (info.format & SF_FORMAT_TYPEMASK) == SF_FORMAT_MPEG;
   s->channels = info.channels;
   s->rate = info.samplerate;
-  s->frames = info.frames;
-  auto bad = [&](int c, std::string reason) {
-    sf_close(f);
-    return fail(c, std::move(reason));
-  };
-  if (info.channels != 1 && info.channels != 2)
-    return bad(aud_efile,
-               std::to_string(info.channels) + " channels; only mono and stereo are played");
-  if (info.samplerate < 1000 || info.samplerate > 384000)
-    return bad(aud_efile, "sample rate " + std::to_string(info.samplerate) + " Hz is out of range");
-  if (info.frames <= 0) return bad(aud_efile, "no audio data");
   s->format = info.channels == 1 ? AL_FORMAT_MONO16 : AL_FORMAT_STEREO16;
-
-  auto streamed = [&](sf_count_t frames) {
-    return double(frames) > aud_streamsecs * info.samplerate;
-  };
-  if (streamed(info.frames)) {
-    s->frames = aud_truelength(f, info.channels, info.frames);
-    if (s->frames <= 0) return bad(aud_efile, "damaged: no audio data decodes");
-    if (s->frames < info.frames) s->cut = info.frames;
-  }
-  if (streamed(s->frames)) {
-    auto q = std::make_unique<aud_stream>();
-    q->pcm.resize(size_t(aud_chunk) * info.channels);
-    q->file = f;
-    s->stream = std::move(q);
-  } else {
-    s->pcm = aud_decode(f, info.channels, s->frames);
-    sf_close(f);
-    if (s->pcm.empty()) return fail(aud_efile, "no audio data");
-    s->frames = sf_count_t(s->pcm.size() / info.channels);
-  }
   if (!aud_makeal(*s)) {
     if (s->stream) sf_close(s->stream->file);
-    return fail(aud_enomem, "no free OpenAL source or buffer");
+    code = aud_enomem;
+    why = "no free OpenAL source or buffer";
+    return nullptr;
   }
   return s;
 }
