@@ -12,7 +12,7 @@ switchinfo const gameswitches[5] = {
     {"QUIB_STATS", switchkind::file, "FILE", "none",
      "write steps, games, deaths, jumps and furthest_loop at exit"},
     {"QUIB_DATA_DIR", switchkind::dir, "D", "none",
-     "look for the sounds in D/audio when ./audio does not hold them"},
+     "look for the sounds in D/audio when ./audio does not hold them or they do not load"},
     {"QUIB_CHECK", switchkind::flag, "1", "0",
      "check the game's invariants after every step (exit 3 on a fault)"},
     {"QUIB_LASTFRAME", switchkind::file, "FILE", "none",
@@ -85,6 +85,8 @@ gamesettings const& settings() {
   static gamesettings const s = readsettings(fromenv, nullptr);
   return s;
 }
+
+gamesettings freshsettings() { return readsettings(fromenv, nullptr); }
 
 bool checksettings(std::FILE* err) {
   std::string error;

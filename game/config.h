@@ -40,6 +40,9 @@ gamesettings readsettings(char const* (*lookup)(char const*), std::string* error
 
 // The settings of this run, read from the environment on first use.
 gamesettings const& settings();
+// The switches as the environment holds them now, for the few readers that must see a
+// change made after start-up (tests that move QUIB_DATA_DIR between sound loads).
+gamesettings freshsettings();
 
 // Checks the environment once at start: false after one line on `err` when a switch
 // holds a value the game does not understand.

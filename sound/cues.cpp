@@ -13,7 +13,7 @@
 #include <vector>
 
 #include "facade/facade.h"
-#include "game/cli.h"
+#include "game/config.h"
 #include "game/state.h"
 
 namespace {
@@ -54,7 +54,7 @@ std::string joined(std::vector<std::string> const& names) {
 
 std::vector<std::string> sounddirs() {
   std::vector<std::string> dirs;
-  if (char const* d = std::getenv("QUIB_DATA_DIR"); d != nullptr && *d != '\0') dirs.push_back(d);
+  if (char const* d = freshsettings().datadir; d != nullptr && *d != '\0') dirs.push_back(d);
   if (std::string d = installdir(); !d.empty()) dirs.push_back(d);
 #ifdef QUIB_SOURCE_DIR
   if (inbuildfolder()) dirs.push_back(QUIB_SOURCE_DIR);
