@@ -632,6 +632,16 @@ inline bool iskey() { return IsKey261(); }
 // The key code of the current key press, or 0.
 inline unsigned long getkey() { return GetKey262(); }
 
+// The key code of the current key release, or 0.
+inline unsigned long getkeyup() { return disp_getkeyup(); }
+
+// Whether the key is held now: true from its press to its release, as the messages taken so far
+// tell.
+inline bool iskeydown(unsigned long key) { return disp_iskeydown(key); }
+
+// Whether the current message is an auto-repeated press of a key already held.
+inline bool isrepeat() { return disp_isrepeat(); }
+
 // Waits for any key press and returns its code.
 inline unsigned long waitkey() { return WaitKey264(); }
 
@@ -664,6 +674,9 @@ inline bool ismouse(unsigned long button) { return IsMouse265(button); }
 
 // The button of the current press, or 0.
 inline unsigned long getmouse() { return GetMouse267(); }
+
+// Whether the mouse button is held now (QUIB_MOUSE_...), as the messages taken so far tell.
+inline bool isbuttondown(unsigned long button) { return disp_isbuttondown(button); }
 
 // Waits for a press of any button.
 inline unsigned long waitmouse() { return WaitMouse269(); }

@@ -356,7 +356,8 @@
 #define QUIB_DISP_EXTENSIONS(X) \
   QUIB_DISP_EXT_ERRORS(X)       \
   QUIB_DISP_EXT_WINDOW(X)       \
-  QUIB_DISP_EXT_ICON(X)
+  QUIB_DISP_EXT_ICON(X)         \
+  QUIB_DISP_EXT_INPUT(X)
 
 // The text of the calling thread's last error, kept after GetError38 clears the code until
 // the next failure ("" before any).
@@ -372,6 +373,14 @@
 // The window's icon: a copy of the bitmap's pixels, shown by the window and by every
 // window opened later (headless: only kept).
 #define QUIB_DISP_EXT_ICON(X) X(disp_seticon, seticon, v, (b))
+
+// Held keys and buttons: whether a key or button is down now (as the messages taken so
+// far tell); whether the current key press is an auto-repeat; the key a release lets go.
+#define QUIB_DISP_EXT_INPUT(X)                    \
+  X(disp_iskeydown, iskeydown, bool, (u))         \
+  X(disp_isbuttondown, isbuttondown, bool, (u))   \
+  X(disp_isrepeat, isrepeat, bool, ())            \
+  X(disp_getkeyup, getkeyup, u, ())
 
 #define QUIB_SOUND_EXTENSIONS(X) QUIB_SOUND_EXT_ERRORS(X)
 

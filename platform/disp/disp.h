@@ -357,6 +357,13 @@ bool IsKey260(unsigned long key);
 bool IsKey261(void);
 // The key code of the current key press, or 0.
 unsigned long GetKey262(void);
+// The key code of the current key release, or 0.
+unsigned long disp_getkeyup(void);
+// Whether the key is held now: true from its press to its release, as the messages taken so far
+// tell.
+bool disp_iskeydown(unsigned long key);
+// Whether the current message is an auto-repeated press of a key already held.
+bool disp_isrepeat(void);
 // Waits for any key press and returns its code.
 unsigned long WaitKey264(void);
 // Waits for a press of that key.
@@ -379,6 +386,8 @@ bool IsMouse266(void);
 bool IsMouse265(unsigned long button);
 // The button of the current press, or 0.
 unsigned long GetMouse267(void);
+// Whether the mouse button is held now (QUIB_MOUSE_...), as the messages taken so far tell.
+bool disp_isbuttondown(unsigned long button);
 // Waits for a press of any button.
 unsigned long WaitMouse269(void);
 // Waits for a press of that button.

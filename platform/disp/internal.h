@@ -135,6 +135,9 @@ struct dsp_inputstate {
   std::deque<dsp_posted> posted;  // synthesised messages, in the order they fall due
   bool keydown[256] = {};         // by virtual-key code
   unsigned buttons = 0;           // bit 1 << button for each mouse button held
+  // The window's keys held, by SDL scancode: the virtual-key code each one gave (0: not
+  // held), so that a key code two keys share (both Shifts) stays down until both are up.
+  unsigned char heldscan[512] = {};
   long x = 0, y = 0;              // the pointer in window coordinates
   std::vector<short> wide;        // the text GetDropFileW284 hands out
 };
@@ -152,6 +155,9 @@ bool dsp_wait(bool (*want)(dsp_msg const& m, qe_u arg), qe_u arg);
 void dsp_post(dsp_msg m, double at);
 void dsp_applyinput(dsp_msg const& m);
 void dsp_inputreset();
+// Lets go of every key and button (the window lost the keyboard focus or closed): their
+// releases would go to another window.
+void dsp_releaseall();
 // Whether a window is open to take input; when none is, its queue and state are forgotten.
 bool dsp_inputwin();
 // Mouse: a coordinate kept within dsp_xymax, the sum of two such, the window's position on

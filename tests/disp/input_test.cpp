@@ -152,6 +152,73 @@ TEST_F(Input, WheelMessagesCarryTheirDelta) {
   EXPECT_EQ(GetMouseWheel277(), 0);
 }
 
+// ---- Held keys and buttons -------------------------------------------------------------
+
+TEST_F(Input, KeyIsHeldFromPressToDelayedReleaseAndTheReleaseNamesIt) {
+  PressKey240(39, 500);
+  ASSERT_EQ(GetNextMsg255(), wm_keydown);
+  EXPECT_TRUE(disp_iskeydown(39));
+  EXPECT_FALSE(disp_iskeydown(37));
+  EXPECT_EQ(disp_getkeyup(), 0u);  // a press is no release
+  Delay28(499);
+  EXPECT_EQ(GetNextMsg255(), 0u);
+  EXPECT_TRUE(disp_iskeydown(39));  // still held, however many passes look
+  Delay28(1);
+  ASSERT_EQ(GetNextMsg255(), wm_keyup);
+  EXPECT_FALSE(disp_iskeydown(39));
+  EXPECT_EQ(disp_getkeyup(), 39u);
+  EXPECT_EQ(GetKey262(), 0u);  // getkey keeps answering presses only
+  EXPECT_FALSE(IsKey261());
+}
+
+TEST_F(Input, RepeatedPressesAreMarkedAndStillPressesForIsKey) {
+  DownKey242(39);
+  DownKey242(39);
+  UpKey243(39);
+  DownKey242(39);  // pressed afresh after its release: no repeat
+  std::vector<int> repeat, iskey;
+  while (GetNextMsg255()) {
+    repeat.push_back(disp_isrepeat());
+    iskey.push_back(IsKey260(39));
+  }
+  EXPECT_EQ(repeat, (std::vector<int>{0, 1, 0, 0}));
+  EXPECT_EQ(iskey, (std::vector<int>{1, 1, 0, 1}));
+  EXPECT_TRUE(disp_iskeydown(39));
+  EXPECT_FALSE(disp_isrepeat());  // no message current
+}
+
+TEST_F(Input, ButtonsAreHeldEachOnItsOwn) {
+  DownMouse246(1);
+  DownMouse246(2);
+  PressMouse244(4, 100);
+  drain();
+  EXPECT_TRUE(disp_isbuttondown(1));
+  EXPECT_TRUE(disp_isbuttondown(2));
+  EXPECT_TRUE(disp_isbuttondown(4));
+  EXPECT_FALSE(disp_isbuttondown(5));
+  UpMouse247(1);
+  Delay28(100);
+  drain();
+  EXPECT_FALSE(disp_isbuttondown(1));
+  EXPECT_TRUE(disp_isbuttondown(2));
+  EXPECT_FALSE(disp_isbuttondown(4));
+}
+
+TEST_F(Input, HeldQueriesRefuseWhatNamesNoKeyOrButtonAndForgetAClosedWindow) {
+  for (unsigned b : {1u, 2u, 4u, 5u, 6u}) DownMouse246(b);
+  DownKey242(255);
+  drain();
+  for (unsigned long b : {0ul, 3ul, 7ul, 33ul, 0xFFFFFFFFul}) EXPECT_FALSE(disp_isbuttondown(b));
+  for (unsigned long vk : {0ul, 256ul, 0x100000041ul}) EXPECT_FALSE(disp_iskeydown(vk));
+  EXPECT_TRUE(disp_iskeydown(255));
+  CloseWin46();
+  EXPECT_FALSE(disp_iskeydown(255));
+  EXPECT_FALSE(disp_isbuttondown(1));
+  ASSERT_TRUE(CreateWin42(320, 200));
+  EXPECT_FALSE(disp_iskeydown(255));  // the new window starts with nothing held
+  EXPECT_FALSE(disp_isbuttondown(6));
+}
+
 // ---- Mouse position --------------------------------------------------------------------
 
 TEST_F(Input, PointerPositionsRoundTripInEveryFrame) {
