@@ -958,6 +958,18 @@ inline bitmap* loadbmp(char const* path, unsigned long key) { return LoadBMP196(
 // Writes bitmap b as a 24-bit BMP file.
 inline bool savebmp(bitmap* b, char const* path) { return SaveBMP198(b, path); }
 
+// A new transparent w x h bitmap with an alpha channel: what is drawn into it keeps its coverage,
+// and drawbmp blends it.
+inline bitmap* createbmpalpha(unsigned long w, unsigned long h) {
+  return disp_createbmpalpha(w, h);
+}
+
+// Reads a PNG file into a new bitmap, with alpha when the file has any; drawbmp blends it.
+inline bitmap* loadpng(char const* path) { return disp_loadpng(path); }
+
+// Writes bitmap b as a PNG file, with its alpha; an existing file is replaced.
+inline bool savepng(bitmap* b, char const* path) { return disp_savepng(b, path); }
+
 // Frees a bitmap.
 inline void releasebmp(bitmap* b) { ReleaseBMP194(b); }
 

@@ -357,7 +357,8 @@
   QUIB_DISP_EXT_ERRORS(X)       \
   QUIB_DISP_EXT_WINDOW(X)       \
   QUIB_DISP_EXT_ICON(X)         \
-  QUIB_DISP_EXT_INPUT(X)
+  QUIB_DISP_EXT_INPUT(X)        \
+  QUIB_DISP_EXT_ALPHA(X)
 
 // The text of the calling thread's last error, kept after GetError38 clears the code until
 // the next failure ("" before any).
@@ -381,6 +382,13 @@
   X(disp_isbuttondown, isbuttondown, bool, (u))   \
   X(disp_isrepeat, isrepeat, bool, ())            \
   X(disp_getkeyup, getkeyup, u, ())
+
+// Bitmaps with alpha: a new transparent one; PNG files read into a bitmap (with alpha when
+// the file has it) and written from one.
+#define QUIB_DISP_EXT_ALPHA(X)                     \
+  X(disp_createbmpalpha, createbmpalpha, b, (u, u)) \
+  X(disp_loadpng, loadpng, b, (s))                 \
+  X(disp_savepng, savepng, bool, (b, s))
 
 #define QUIB_SOUND_EXTENSIONS(X) QUIB_SOUND_EXT_ERRORS(X)
 

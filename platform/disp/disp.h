@@ -511,6 +511,13 @@ bitmap* LoadBMP197(char const* path);
 bitmap* LoadBMP196(char const* path, unsigned long key);
 // Writes bitmap b as a 24-bit BMP file.
 bool SaveBMP198(bitmap* b, char const* path);
+// A new transparent w x h bitmap with an alpha channel: what is drawn into it keeps its coverage,
+// and drawbmp blends it.
+bitmap* disp_createbmpalpha(unsigned long w, unsigned long h);
+// Reads a PNG file into a new bitmap, with alpha when the file has any; drawbmp blends it.
+bitmap* disp_loadpng(char const* path);
+// Writes bitmap b as a PNG file, with its alpha; an existing file is replaced.
+bool disp_savepng(bitmap* b, char const* path);
 // Frees a bitmap.
 void ReleaseBMP194(bitmap* b);
 // Frees every off-screen bitmap.

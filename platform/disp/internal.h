@@ -68,7 +68,7 @@ struct dsp_sized {
 // A drawing surface: the window's picture (dsp.canvas) or an off-screen picture. Each has
 // its own cairo context, pen and colour cache, so drawing on one never disturbs another.
 struct bitmap {
-  cairo_surface_t* surface = nullptr;  // RGB24
+  cairo_surface_t* surface = nullptr;  // RGB24, or ARGB32 for a bitmap with alpha
   cairo_t* cr = nullptr;
   int w = 0, h = 0;
   unsigned long bg = 0x000000;              // what Clear paints
@@ -294,8 +294,21 @@ struct dsp_pixels {
 bool dsp_isbitmap(bitmap const* b);
 bool dsp_isbitbuf(bitbuf const* bb);
 // A new registered off-screen bitmap, black, default settings; null when a side is outside
-// 1..16384 or memory runs out.
-dsp_picture* dsp_newpicture(unsigned long w, unsigned long h);
+// 1..16384 or memory runs out. With `alpha` it has an alpha channel (cairo's premultiplied
+// ARGB32) and starts transparent.
+dsp_picture* dsp_newpicture(unsigned long w, unsigned long h, bool alpha = false);
+// Whether b's pixels carry alpha (premultiplied); the window's picture never does.
+inline bool dsp_hasalpha(bitmap const& b) {
+  return b.surface && cairo_image_surface_get_format(b.surface) == CAIRO_FORMAT_ARGB32;
+}
+// The top byte a pixel written as a plain colour into b takes: opaque where b has alpha.
+inline uint32_t dsp_opaque(bitmap const& b) { return dsp_hasalpha(b) ? 0xFF000000u : 0; }
+// Reads a regular file of at most 256 MiB whole (picture files are untrusted: nothing is
+// taken from them before it was read); null on success, else why not.
+char const* dsp_readfile(char const* path, std::vector<uint8_t>& bytes);
+// A picture load that failed: sets the error (file, or memory) with the text "ENTRY: cannot
+// load PATH: why", and tells it on stderr as "WHO: PATH: why" the first ten times.
+void dsp_loadfailed(char const* who, char const* entry, char const* path, char const* why);
 // A live bitmap's pixels (flushed for reading); dsp_changed() after writing them.
 dsp_pixels dsp_pixelsof(bitmap& b);
 void dsp_changed(bitmap& b);
