@@ -38,6 +38,11 @@ waitfor "$work/out1" "^key 39 held 1 repeat 0" || fail "Right pressed is not hel
 waitfor "$work/out1" "^key 39 held 1 repeat 1" || fail "Right's auto-repeat is not marked"
 xdotool keyup Right
 waitfor "$work/out1" "^keyup 39 held 0" || fail "Right released is still held"
+# Both Shifts give one code: it stays held until the second is let go.
+xdotool keydown Shift_L keydown Shift_R keyup Shift_L
+waitfor "$work/out1" "^keyup 16 held 1" || fail "Shift reads up while the other Shift is held"
+xdotool keyup Shift_R
+waitfor "$work/out1" "^keyup 16 held 0" || fail "Shift still held after both were let go"
 # Focus loss lets go of every key and button; their releases go to the other window.
 xdotool keydown Left mousedown 3
 waitfor "$work/out1" "^key 37 held 1" || fail "Left pressed is not held"
