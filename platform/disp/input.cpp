@@ -286,13 +286,20 @@ bool dsp_next() {
   bool synthesised = !posted.empty() && posted.front().at <= now;
   if (scripted && (!synthesised || script.front().at <= posted.front().at)) {
     dsp_msg& m = dsp_cur();
+    int const hold = script.front().hold;
     m.live = true;
-    m.code = script.front().drop.empty() ? dsp_wm_keydown : dsp_wm_dropfiles;
+    m.code = !script.front().drop.empty() ? dsp_wm_dropfiles
+             : hold < 0                   ? dsp_wm_keyup
+                                          : dsp_wm_keydown;
     m.vk = script.front().vk;
     m.file = std::move(script.front().drop);
     m.x = dsp.input.state.x;
     m.y = dsp.input.state.y;
     script.pop_front();
+    if (hold) {  // a tap holds nothing; a down line holds its key until its up line
+      m.repeat = hold > 0 && dsp.input.state.keydown[m.vk];
+      dsp_applyinput(m);
+    }
     return true;
   }
   if (synthesised) {

@@ -25,6 +25,7 @@ struct dsp_scriptkey {
   double at;
   unsigned vk;
   std::string drop = {};  // a "DROP path" line: the dropped file's path, vk 0
+  int hold = 0;           // 1: a "down" line, held until its "up" line (-1); 0: a tap
 };
 
 // A frame to save as PNG: the first one shown at or after `at` seconds.

@@ -380,6 +380,17 @@ int quitwait() {
   return 0;
 }
 
+// Prints every scripted key message with its time, then whether Right and Up are held.
+int holds() {
+  if (!CreateWin42(320, 200)) return 1;
+  while (unsigned long code = WaitNextMsg256()) {
+    unsigned long vk = code == wm_keyup ? disp_getkeyup() : GetKey262();
+    printf("%.1f %s %lu repeat %d right %d up %d\n", GetTimeR49(), code == wm_keyup ? "up" : "down",
+           vk, int(disp_isrepeat()), int(disp_iskeydown(39)), int(disp_iskeydown(38)));
+  }
+  return 0;
+}
+
 using child::result;
 using child::slurp;
 
@@ -421,6 +432,30 @@ TEST_F(Script, DropLinesDeliverDroppedFiles) {
   EXPECT_NE(r.err.find("keys.txt:5:"), std::string::npos) << r.err;
 }
 
+// A plain line is a tap that holds nothing; down and up lines hold a key between them (a
+// second down is a repeat), and "up" or "down" alone is still the arrow key.
+TEST_F(Script, DownAndUpLinesHoldAKey) {
+  std::ofstream(dir + "/keys.txt") << "0.5 RIGHT\n"
+                                      "1 down right\n"
+                                      "1.5 DOWN RIGHT\n"
+                                      "2 up\n"
+                                      "2.5 UP right\n"
+                                      "3 up up\n"
+                                      "3 down up sideways\n"
+                                      "3 down nokey\n";
+  result r = run("holds", {"DISP_KEYS=" + dir + "/keys.txt"});
+  ASSERT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(r.out,
+            "0.5 down 39 repeat 0 right 0 up 0\n"
+            "1.0 down 39 repeat 0 right 1 up 0\n"
+            "1.5 down 39 repeat 1 right 1 up 0\n"
+            "2.0 down 38 repeat 0 right 1 up 0\n"
+            "2.5 up 39 repeat 0 right 0 up 0\n"
+            "3.0 up 38 repeat 0 right 0 up 0\n");
+  EXPECT_NE(r.err.find("keys.txt:7: more than two fields"), std::string::npos) << r.err;
+  EXPECT_NE(r.err.find("keys.txt:8: unknown key"), std::string::npos) << r.err;
+}
+
 TEST_F(Script, WaitEndsWhenQuitAtCloses) {
   result r = run("quitwait", {"DISP_QUIT_AT=1.25"});
   ASSERT_EQ(r.status, 0) << r.err;
@@ -433,6 +468,7 @@ int main(int argc, char** argv) {
   if (argc == 3 && std::strcmp(argv[1], "--scenario") == 0) {
     if (std::strcmp(argv[2], "drops") == 0) return drops();
     if (std::strcmp(argv[2], "quitwait") == 0) return quitwait();
+    if (std::strcmp(argv[2], "holds") == 0) return holds();
     return 2;
   }
   setenv("DISP_HEADLESS", "1", 1);
