@@ -225,20 +225,6 @@ TEST_F(Alpha, DamagedPngsGiveNullAndAFileError) {
   EXPECT_EQ(GetError38(), 3u);
 }
 
-TEST_F(Alpha, SavePngRefusesDeadBitmapsAndLeavesNoFileOnFailure) {
-  bitmap* b = CreateBMP192(2, 2);
-  ReleaseBMP194(b);
-  EXPECT_FALSE(disp_savepng(b, scratch("dead.png").c_str()));
-  EXPECT_EQ(GetError38(), 2u);
-  EXPECT_FALSE(disp_savepng(GetWin72(), nullptr));
-  EXPECT_EQ(GetError38(), 2u);
-  EXPECT_FALSE(disp_savepng(GetWin72(), "/nonexistent-dir/x.png"));
-  EXPECT_EQ(GetError38(), 3u);
-  if (access("/dev/full", W_OK) == 0) {  // a regular file only: /dev/full is refused
-    EXPECT_FALSE(disp_savepng(GetWin72(), "/dev/full"));
-  }
-}
-
 // Masks inside a 108-byte header (B G R A order) or after a 40-byte one (ALPHABITFIELDS).
 bytes bmp32(uint32_t hsize, uint32_t compression, bytes const& px) {
   bytes b = {'B', 'M'};
