@@ -1,7 +1,7 @@
-# What `cmake --install` puts where, and the Debian package CPack makes of it. Two parts:
-# "runtime", what a player needs (the game, its libraries, sounds, desktop entry, icons,
-# metainfo, man page, doc), which is also what the .deb holds; and "dev", the headers,
-# pkg-config files, CMake package and the facade's static library for programmers.
+# What `cmake --install` puts where. Two parts: "runtime", what a player needs (the game,
+# its libraries, sounds, desktop entry, icons, metainfo, man page, the README and the
+# libraries' reference), which is also what the Debian package (debian/) holds; and "dev",
+# the headers, pkg-config files, CMake package and the facade's static library.
 include(CMakePackageConfigHelpers)
 
 # ---- Programs and libraries ------------------------------------------------------------
@@ -59,35 +59,23 @@ foreach(size 48 128 256)
   install(FILES ${QUIB_DIST}/icons/quib-${size}.png
     DESTINATION share/icons/hicolor/${size}x${size}/apps RENAME quib.png COMPONENT runtime)
 endforeach()
+
+# ---- Documentation -----------------------------------------------------------------------
+
+# The README and the reference keep the source tree's layout under share/doc/quib, so the
+# links between them (docs/api.md, platform/README.md, the pictures, examples/) work in the
+# installed copy as they do in the sources.
+set(QUIB_DOCDIR share/doc/quib)
 install(FILES ${PROJECT_SOURCE_DIR}/README.md ${PROJECT_SOURCE_DIR}/LICENSE
-  DESTINATION share/doc/quib COMPONENT runtime)
-
-# ---- Debian package ----------------------------------------------------------------------
-
-set(CPACK_GENERATOR DEB)
-set(CPACK_PACKAGE_NAME quib)
-set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
-set(CPACK_PACKAGE_VENDOR "the quib developers")
-set(CPACK_PACKAGE_CONTACT "quib maintainers <maintainers@users.noreply.c-seed-3ae9ca89.example>")
-set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "one-button arcade game of a ball running round loops")
-set(CPACK_PACKAGE_INSTALL_DIRECTORY quib)
-set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
-set(CPACK_STRIP_FILES ON)
-# The player's part only; programmers install the headers and the rest from source.
-set(CPACK_INSTALL_CMAKE_PROJECTS "${PROJECT_BINARY_DIR};quib;runtime;/")
-set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
-set(CPACK_DEBIAN_PACKAGE_SECTION games)
-set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
-set(CPACK_DEBIAN_PACKAGE_DESCRIPTION
-  "A ball runs round a circle. SPACE flips it from the inside of its loop to the
-outside and back, or jumps it onto the next loop when the two touch. Spikes,
-the outside of other loops and a line that chases the ball from the left kill
-it; every fifth loop opens a faster level with a new colour.")
-# Dependencies come from the binaries. The game's own libraries sit in the package's
-# private directory, where dpkg-shlibdeps is told to look so it does not ask for them.
-set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS_PRIVATE_DIRS ${PROJECT_BINARY_DIR})
-# Debian's own places and forms, made in the package's staging tree only: the game in
-# /usr/games, man page and changelog compressed. `cmake --install` keeps bin/ and quib.6.
-set(CPACK_PRE_BUILD_SCRIPTS ${PROJECT_SOURCE_DIR}/cmake/debstage.cmake)
-set(CPACK_QUIB_DIST ${QUIB_DIST})
+  DESTINATION ${QUIB_DOCDIR} COMPONENT runtime)
+install(DIRECTORY ${PROJECT_SOURCE_DIR}/docs/ DESTINATION ${QUIB_DOCDIR}/docs COMPONENT runtime
+  FILES_MATCHING PATTERN "*.md" PATTERN "*.png")
+install(FILES ${PROJECT_SOURCE_DIR}/platform/README.md DESTINATION ${QUIB_DOCDIR}/platform
+  COMPONENT runtime)
+foreach(lib disp sound)
+  install(FILES ${PROJECT_SOURCE_DIR}/platform/${lib}/README.md
+    DESTINATION ${QUIB_DOCDIR}/platform/${lib} COMPONENT runtime)
+endforeach()
+install(DIRECTORY ${PROJECT_SOURCE_DIR}/examples/ DESTINATION ${QUIB_DOCDIR}/examples
+  COMPONENT runtime FILES_MATCHING PATTERN "*.c" PATTERN "*.cpp" PATTERN "*.h"
+  PATTERN "CMakeLists.txt" PATTERN "*.md")

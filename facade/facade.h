@@ -336,6 +336,13 @@ inline void setbrushcolor(unsigned long colour) { SetBrushColor86(colour); }
 // The same for bitmap b.
 inline void setbrushcolor(bitmap* b, unsigned long colour) { SetBrushColor85(b, colour); }
 
+// Antialiased shapes on the window's picture (the default) or hard-edged ones, drawn straight into
+// its pixels where plain.
+inline void setantialias(bool on) { disp_setantialias(on); }
+
+// The same for bitmap b.
+inline void setantialias(bitmap* b, bool on) { disp_setbmpantialias(b, on); }
+
 // Colour of the window's picture at (x, y).
 inline unsigned long getpixel(unsigned long x, unsigned long y) { return GetPixel148(x, y); }
 

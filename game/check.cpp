@@ -7,6 +7,7 @@
 #include <cstring>
 #include <vector>
 
+#include "game/config.h"
 #include "game/state.h"
 #include "game/stats.h"
 
@@ -144,13 +145,7 @@ long peakrsskb() {
 
 }  // namespace
 
-bool ischecking() {
-  static bool const on = [] {
-    char const* v = std::getenv("QUIB_CHECK");
-    return v != nullptr && *v != '\0' && std::strcmp(v, "0") != 0;
-  }();
-  return on;
-}
+bool ischecking() { return settings().check; }
 
 int checkstate() {
   found = 0;
@@ -178,7 +173,7 @@ long checkfailures() { return failures; }
 void writechecks(std::FILE* f) {
   if (!ischecking()) return;
   std::fprintf(f, "violations %ld\n", failures);
-  for (std::size_t h = 0; h < peakkb.size(); ++h) {
-    std::fprintf(f, "peak_rss_kb_hour_%zu %ld\n", h + 1, peakkb[h]);
+  for (std::size_t hour = 0; hour < peakkb.size(); ++hour) {
+    std::fprintf(f, "peak_rss_kb_hour_%zu %ld\n", hour + 1, peakkb[hour]);
   }
 }

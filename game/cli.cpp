@@ -4,6 +4,8 @@
 
 #include <cstring>
 
+#include "game/keys.h"
+
 namespace {
 
 char const usage[] =
@@ -22,28 +24,19 @@ char const help[] =
     "  --help           show this help and exit\n"
     "  --version        show the version and exit\n"
     "\n"
-    "Keys:\n"
-    "  SPACE            flip inside/outside, jump onto a touching loop; after a death,\n"
-    "                   start a new game\n"
-    "  Right / Left     move the ball onto the loop in the next / previous ring slot\n"
-    "  Up / Down        more / fewer loops per level\n"
-    "  Numpad + / -     speed multiplier up / down (from the next jump)\n"
-    "  Home / End       more / fewer colour bands\n"
-    "  R                new game at once\n"
-    "  F9               frame-rate figure on / off\n"
-    "  F12              auto-play on / off\n"
-    "  Esc              quit\n"
+    "Keys:\n";
+
+// After the game keys: what the display library handles, and the gamepad.
+char const morekeys[] =
     "  F11, Alt+Enter   full screen on / off\n"
     "\n"
     "Gamepad: A, B, X or Y is SPACE; the D-pad is the arrows; the shoulders are\n"
     "Numpad - / +; Start is R, Back is F12, Back + Start together quits.\n"
     "\n"
-    "Environment:\n"
-    "  QUIB_SEED=N      lay the same course every time\n"
-    "  QUIB_STATS=FILE  write steps, games, deaths, jumps and furthest_loop at exit\n"
-    "  QUIB_DATA_DIR=D  look for the sounds in D/audio when ./audio does not hold them\n"
-    "  QUIB_CHECK=1     check the game's invariants after every step (exit 3 on a fault)\n"
-    "  QUIB_LASTFRAME=FILE  on quitting with Esc, save the picture last shown (BMP)\n"
+    "Environment:\n";
+
+// The libraries' switches, after the game's own.
+char const libswitches[] =
     "  DISP_HEADLESS=1  no window: draw into memory (with DISP_CLOCK=virtual, DISP_KEYS,\n"
     "                   DISP_QUIT_AT, DISP_SHOT, DISP_STATS, DISP_SIZE; see the display\n"
     "                   library)\n"
@@ -78,35 +71,12 @@ int fail(std::FILE* err, std::string const& what) {
 
 }  // namespace
 
-std::string quoted(char const* s, std::size_t max) {
-  std::string out = "'";
-  std::size_t shown = 0;
-  for (; *s != '\0'; ++s) {
-    if (shown >= max) {
-      out += "...";
-      break;
-    }
-    unsigned char c = static_cast<unsigned char>(*s);
-    if (c == '\'' || c == '\\') {
-      out += '\\';
-      out += static_cast<char>(c);
-    } else if (c >= 0x20 && c < 0x7F) {
-      out += static_cast<char>(c);
-    } else {
-      char hex[8];
-      std::snprintf(hex, sizeof hex, "\\x%02X", c);
-      out += hex;
-    }
-    ++shown;
-  }
-  return out + "'";
-}
-
 int parseargs(int argc, char const* const* argv, options& o, std::FILE* out, std::FILE* err) {
   for (int i = 1; i < argc && argv[i] != nullptr; ++i) {
     char const* arg = argv[i];
     if (is(arg, "--help") || is(arg, "-h")) {
-      std::fprintf(out, "%s%s", usage, help);
+      std::fprintf(out, "%s%s%s%s%s%s", usage, help, keyhelp().c_str(), morekeys,
+                   switchhelp().c_str(), libswitches);
       return 0;
     }
     if (is(arg, "--version")) {

@@ -5,6 +5,8 @@
 #include <cstdio>
 #include <string>
 
+#include "game/config.h"  // quoted(), for the messages that name an argument
+
 struct options {
   bool fullscreen = false;
   char const* record = nullptr;  // file to record the run into
@@ -14,7 +16,3 @@ struct options {
 // Reads the arguments into `o`. Returns -1 when the game is to start; otherwise the exit
 // status, after the help or the version on `out` (0) or a usage error on `err` (2).
 int parseargs(int argc, char const* const* argv, options& o, std::FILE* out, std::FILE* err);
-
-// `s` fit for one line of a message: non-printable bytes as \xNN, quotes and backslashes
-// escaped, cut to about `max` characters with "..." where longer.
-std::string quoted(char const* s, std::size_t max = 60);

@@ -39,7 +39,7 @@ void addloop() {
     rnd = 90;
     rndt = 1;
   } else {
-    rnd = (random(6) + 1) * 30;
+    rnd = static_cast<int>((random(6) + 1) * 30);
     long k = random(level + loopcn);
     rndt = k < loopcn ? 1 : 2;
   }

@@ -5,14 +5,23 @@
 #include "facade/facade.h"
 #include "game/ball.h"
 #include "game/camera.h"
-#include "game/course.h"
 #include "game/check.h"
+#include "game/course.h"
 #include "game/keys.h"
 #include "game/replay.h"
 #include "game/state.h"
 #include "game/stats.h"
 #include "render/scene.h"
 #include "sound/cues.h"
+
+namespace {
+
+// The stretch of the background music that repeats: once it has played past the end, it
+// goes back to the start (seconds).
+constexpr double musicloopend = 82.33;
+constexpr double musicloopstart = 27.49;
+
+}  // namespace
 
 bool init() {
   randomize();
@@ -66,22 +75,35 @@ void step() {
   checkstep();
 }
 
+void runstep() {
+  step();
+  ftimestep += 1 / framestep;
+}
+
 bool pass() {
   if (isquitasked()) closewin();
-  if (!iswin()) return false;
-  setaudioloop(82.33, 27.49);
+  if (isplayedout() || !iswin()) return false;
+  setaudioloop(musicloopend, musicloopstart);
   if (isnextmsg()) {
-    act();
+    // In a replay the player's own keys would change the run; Esc still quits.
+    if (!isreplaying()) {
+      act();
+    } else if (iskey(key_esc)) {
+      closewin();
+    }
   } else {
     delay(1);
   }
   // Every missed step runs, however long the stall; during a step `ftimestep` is the
-  // start of its period.
-  while (gettimer() > ftimestep + 1 / framestep) {
-    step();
-    ftimestep += 1 / framestep;
+  // start of its period. A replay paces its steps on a clock of its own (its `ftimestep`
+  // goes on from the recorded one) and hands the recorded keys and frames over first.
+  if (isreplaying()) {
+    while (isreplaystepdue() && feedreplay()) runstep();
+    return true;
   }
-  // Frames missed during a stall are skipped; the drawing clock stays on its grid.
+  while (gettimer() > ftimestep + 1 / framestep) runstep();
+  // Frames missed during a stall are skipped; the drawing clock stays on its grid. A
+  // replay draws where the recording did instead.
   if (gettimer() > ftimedraw + 1 / framedraw) {
     while (gettimer() > ftimedraw + 1 / framedraw) ftimedraw += 1 / framedraw;
     drawall();

@@ -1,13 +1,15 @@
 // Record and replay. The rules depend on nothing but the seed, the steps and when keys and
 // frames came between them (a frame sets the dying ball's radius, which the restart reads),
-// so the recording keeps exactly those, and the replay runs its own loop that hands them
-// over at the same steps. Recordings are untrusted input: read twice, checked first.
+// so the recording keeps exactly those, and the replay goes through the main loop's own
+// pass(), which takes them from here at the same steps. Recordings are untrusted input:
+// read twice, checked first.
 #include "game/replay.h"
 
 #include <sys/stat.h>
 
 #include <cerrno>
 #include <cmath>
+#include <cstdarg>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -15,6 +17,7 @@
 #include "facade/facade.h"
 #include "game/cli.h"
 #include "game/loop.h"
+#include "game/outfile.h"
 #include "game/state.h"
 #include "game/stats.h"
 #include "render/scene.h"
@@ -27,32 +30,12 @@ constexpr int formatversion = 1;
 constexpr int maxline = 100;                    // longer lines are damage
 constexpr long long maxstep = 1000000000000LL;  // 10^12 steps: 264 years of play
 constexpr double maxclock = 1e6;                // the clock reads seconds since start-up
-
-struct keyname {
-  gamekey key;
-  char const* name;
-};
-// The display library's names for the same keys, so recordings read like key scripts.
-constexpr keyname keynames[] = {{key_space, "SPACE"},
-                                {key_right, "RIGHT"},
-                                {key_left, "LEFT"},
-                                {key_up, "UP"},
-                                {key_down, "DOWN"},
-                                {key_numplus, "KP_PLUS"},
-                                {key_numminus, "KP_MINUS"},
-                                {key_home, "HOME"},
-                                {key_end, "END"},
-                                {key_r, "R"},
-                                {key_f9, "F9"},
-                                {key_f12, "F12"},
-                                {key_esc, "ESC"}};
-
-char const* nameof(gamekey k) {
-  for (keyname const& n : keynames) {
-    if (n.key == k) return n.name;
-  }
-  return "?";
-}
+// The game draws a frame whenever one is due after its steps, so a run never goes more
+// than a few steps without one; only a stall between the two clock readings of one pass
+// could stretch that. A minute of steps without a frame cannot follow from a real run:
+// such a recording (say an end line 10^12 steps after its last event) is damage, and would
+// otherwise keep the replay busy for days.
+constexpr long long maxunframed = 120 * 60;
 
 enum class kind { key, frame, end };
 
@@ -66,8 +49,9 @@ struct event {
 struct reader {
   std::FILE* f = nullptr;
   long line = 0;
-  long long last = 0;  // step of the event before
-  bool ended = false;  // the end line was read
+  long long last = 0;   // step of the event before
+  long long drawn = 0;  // step of the last frame, or the start
+  bool ended = false;   // the end line was read
   std::string error;
 
   ~reader() {
@@ -159,21 +143,20 @@ struct reader {
       return bad("step " + std::to_string(e.step) + " comes after step " + std::to_string(last));
     }
     last = e.step;
+    if (e.step - drawn > maxunframed) {
+      return bad("step " + std::to_string(e.step) + " comes more than " +
+                 std::to_string(maxunframed) + " steps after the last frame (step " +
+                 std::to_string(drawn) + ")");
+    }
     if (std::strcmp(w[1], "frame") == 0) {
       e.what = kind::frame;
+      drawn = e.step;
     } else if (std::strcmp(w[1], "end") == 0) {
       e.what = kind::end;
       ended = true;
     } else {
       e.what = kind::key;
-      bool known = false;
-      for (keyname const& k : keynames) {
-        if (std::strcmp(w[1], k.name) == 0) {
-          e.key = k.key;
-          known = true;
-        }
-      }
-      if (!known) return bad("unknown event " + quoted(w[1], 20));
+      if (!keyfromname(w[1], e.key)) return bad("unknown event " + quoted(w[1], 20));
     }
     return true;
   }
@@ -191,12 +174,22 @@ std::string openrecording(reader& r, char const* path, unsigned& seed, double& c
   return "";
 }
 
-// Recording.
+// Recording. Every line is flushed, so a run cut short by a crash keeps what it had; the
+// first write that fails is said once, and the rest of the recording is dropped.
 std::FILE* recfile = nullptr;
+char const* recpath = nullptr;
+bool recordlost = false;
 
-void endrecord() {
+void recordline(char const* fmt, ...) __attribute__((format(printf, 1, 2)));
+void recordline(char const* fmt, ...) {
   if (recfile == nullptr) return;
-  std::fprintf(recfile, "%ld end\n", stepsrun());
+  va_list args;
+  va_start(args, fmt);
+  bool ok = std::vfprintf(recfile, fmt, args) >= 0 && std::fflush(recfile) == 0;
+  va_end(args);
+  if (ok) return;
+  outputfailed("the recording", recpath, std::strerror(errno));
+  recordlost = true;
   std::fclose(recfile);
   recfile = nullptr;
 }
@@ -222,57 +215,6 @@ void advance() {
   }
 }
 
-// Hands over what the recording holds before the next step, then runs that step; false
-// once the recording is played out.
-bool replaystep() {
-  while (!finished && havepending && pending.step == stepsrun()) {
-    switch (pending.what) {
-      case kind::key:
-        if (pending.key == key_esc) closedbyrecording = true;
-        actkey(pending.key);
-        break;
-      case kind::frame:
-        drawall();
-        break;
-      case kind::end:
-        finished = true;
-        break;
-    }
-    if (!finished) advance();
-  }
-  // A recording cut short (no end line) ends with its last event.
-  if (!havepending) finished = true;
-  if (finished) return false;
-  step();
-  ftimestep += 1 / framestep;
-  return true;
-}
-
-// One pass of the replay's loop: the main loop's pass, with the recording in place of
-// the player's keys and of the drawing clock.
-bool replaypass() {
-  if (isquitasked()) closewin();
-  if (finished || !iswin()) return false;
-  setaudioloop(82.33, 27.49);
-  if (isnextmsg()) {
-    // The player's own keys would change the run; Esc still quits.
-    if (iskey(key_esc)) closewin();
-  } else {
-    delay(1);
-  }
-  while (gettimer() > pace + 1 / framestep) {
-    pace += 1 / framestep;
-    if (!replaystep()) break;
-  }
-  return true;
-}
-
-void lastframe() {
-  char const* path = std::getenv("QUIB_LASTFRAME");
-  if (path == nullptr || *path == '\0') return;
-  if (bitmap* b = getwin(); b != nullptr) savebmp(b, path);
-}
-
 }  // namespace
 
 std::string checkrecording(char const* path, bool* ended) {
@@ -289,19 +231,24 @@ std::string checkrecording(char const* path, bool* ended) {
 }
 
 bool startrecord(char const* path) {
-  struct stat st {};
-  char const* why = nullptr;
-  if (stat(path, &st) == 0 && !S_ISREG(st.st_mode)) {
-    why = "not a regular file";
-  } else if ((recfile = std::fopen(path, "w")) == nullptr) {
-    why = std::strerror(errno);
-  }
-  if (why != nullptr) {
-    std::fprintf(stderr, "quib: cannot record into %s: %s\n", quoted(path).c_str(), why);
+  std::string why;
+  recfile = openoutput(path, why);
+  if (recfile == nullptr) {
+    std::fprintf(stderr, "quib: cannot record into %s: %s\n", quoted(path).c_str(), why.c_str());
     return false;
   }
-  std::atexit(endrecord);
+  recpath = path;
+  std::atexit([] { finishrecord(); });
   return true;
+}
+
+bool finishrecord() {
+  if (recfile != nullptr) {
+    recordline("%ld end\n", stepsrun());
+    if (recfile != nullptr && !closeoutput(recfile, "the recording", recpath)) recordlost = true;
+    recfile = nullptr;
+  }
+  return !recordlost;
 }
 
 bool startreplay(char const* path) {
@@ -323,14 +270,17 @@ bool startreplay(char const* path) {
   return !failed;
 }
 
+void stopreplay() {
+  if (play.f != nullptr) std::fclose(play.f);
+  play = reader{};
+  replaying = havepending = finished = failed = closedbyrecording = false;
+}
+
 void initreplay() {
-  if (recfile != nullptr) {
-    std::fprintf(recfile,
-                 "%s %d\n# made by quib %s; lines after the clock: STEP KEY, STEP frame, STEP "
-                 "end\nseed %u\nclock %a\n",
-                 magic, formatversion, QUIB_VERSION, randseed(), ftimestep);
-    std::fflush(recfile);
-  }
+  recordline(
+      "%s %d\n# made by quib %s; lines after the clock: STEP KEY, STEP frame, STEP "
+      "end\nseed %u\nclock %a\n",
+      magic, formatversion, QUIB_VERSION, randseed(), ftimestep);
   if (replaying) {
     ftimestep = recclock;
     pace = gettimer();
@@ -338,27 +288,50 @@ void initreplay() {
 }
 
 void onkey(gamekey k) {
-  if (recfile != nullptr) {
-    std::fprintf(recfile, "%ld %s\n", stepsrun(), nameof(k));
-    std::fflush(recfile);
-  }
-  if (k == key_esc) lastframe();
+  char const* name = keyname(k);
+  recordline("%ld %s\n", stepsrun(), name != nullptr ? name : "?");
 }
 
-void noteframe() {
-  if (recfile == nullptr) return;
-  std::fprintf(recfile, "%ld frame\n", stepsrun());
-  std::fflush(recfile);
+void noteframe() { recordline("%ld frame\n", stepsrun()); }
+
+bool isreplaying() { return replaying; }
+
+bool isplayedout() { return finished; }
+
+bool isreplaystepdue() {
+  if (!(gettimer() > pace + 1 / framestep)) return false;
+  pace += 1 / framestep;
+  return true;
+}
+
+bool feedreplay() {
+  while (!finished && havepending && pending.step == stepsrun()) {
+    switch (pending.what) {
+      case kind::key:
+        if (pending.key == key_esc) closedbyrecording = true;
+        actkey(pending.key);
+        break;
+      case kind::frame:
+        drawall();
+        break;
+      case kind::end:
+        finished = true;
+        break;
+    }
+    if (!finished) advance();
+  }
+  // A recording cut short (no end line) ends with its last event.
+  if (!havepending) finished = true;
+  return !finished;
 }
 
 int runreplay() {
-  while (replaypass()) {
+  while (pass()) {
   }
-  // A recorded Esc closed the window; the recorded run still finished that pass's steps.
-  // A signal still ends it, should a recording claim a great many steps after its Esc.
+  // A recorded Esc closed the window; the recorded run still finished that pass's steps,
+  // and the recording cannot claim more of them than a minute's worth.
   if (closedbyrecording) {
-    while (!isquitasked() && replaystep()) {
-    }
+    while (!isquitasked() && feedreplay()) runstep();
   }
   closewin();
   return failed ? 2 : 0;

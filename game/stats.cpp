@@ -7,8 +7,11 @@
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
+#include <string>
 
 #include "game/check.h"
+#include "game/config.h"
+#include "game/outfile.h"
 #include "game/state.h"
 
 namespace {
@@ -41,25 +44,32 @@ void notejump() {
 }
 void notedeath() { ++stats.deaths; }
 
+void resetstats() { stats = {}; }
+
 long stepsrun() { return stats.steps; }
 
-void writestats() {
-  char const* path = std::getenv("QUIB_STATS");
-  if (path == nullptr || *path == '\0') return;
-  std::FILE* f = std::fopen(path, "w");
+bool writestats() {
+  // Once: main() writes them to learn whether they were written, and the exit handler
+  // covers the ways out that never come back to main().
+  static bool done = false;
+  char const* path = settings().stats;
+  if (done || path == nullptr) return true;
+  done = true;
+  std::string why;
+  std::FILE* f = openoutput(path, why);
   if (f == nullptr) {
-    std::perror(path);
-    return;
+    outputfailed("the statistics", path, why.c_str());
+    return false;
   }
   std::fprintf(f, "steps %ld\ngames %ld\ndeaths %ld\njumps %ld\nfurthest_loop %d\n", stats.steps,
                stats.games, stats.deaths, stats.jumps, stats.furthest);
   writechecks(f);
-  std::fclose(f);
+  return closeoutput(f, "the statistics", path);
 }
 
 void writestatsatexit() {
   static bool registered = false;
-  if (!registered) std::atexit(writestats);
+  if (!registered) std::atexit([] { writestats(); });
   registered = true;
 }
 

@@ -9,12 +9,16 @@ void notegame();
 void notejump();
 void notedeath();
 
+// Starts every counter again from zero, for a process that plays many runs (the fuzzer).
+void resetstats();
+
 // Steps run since the program started: the clock of recordings and of the checks.
 long stepsrun();
 
 // Writes steps, games, deaths, jumps and furthest_loop to $QUIB_STATS, if set (and the
-// checks' figures when QUIB_CHECK is on). Registered with atexit by writestatsatexit().
-void writestats();
+// checks' figures when QUIB_CHECK is on), once. False after one stderr line when the
+// file could not be written. Also registered with atexit by writestatsatexit().
+bool writestats();
 void writestatsatexit();
 
 // SIGTERM, SIGINT and SIGHUP, where nobody else (SDL) handles them, ask the main loop to

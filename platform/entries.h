@@ -357,6 +357,7 @@
   QUIB_DISP_EXT_ERRORS(X)       \
   QUIB_DISP_EXT_WINDOW(X)       \
   QUIB_DISP_EXT_ICON(X)         \
+  QUIB_DISP_EXT_DRAW(X)         \
   QUIB_DISP_EXT_INPUT(X)        \
   QUIB_DISP_EXT_ALPHA(X)
 
@@ -375,19 +376,25 @@
 // window opened later (headless: only kept).
 #define QUIB_DISP_EXT_ICON(X) X(disp_seticon, seticon, v, (b))
 
+// Antialiasing of a target's shapes, on by default; off, lines, rectangles and circles
+// have hard edges and are written straight into the pixels.
+#define QUIB_DISP_EXT_DRAW(X)                          \
+  X(disp_setantialias, setantialias, v, (bool))        \
+  X(disp_setbmpantialias, setantialias, v, (b, bool))
+
 // Held keys and buttons: whether a key or button is down now (as the messages taken so
 // far tell); whether the current key press is an auto-repeat; the key a release lets go.
-#define QUIB_DISP_EXT_INPUT(X)                    \
-  X(disp_iskeydown, iskeydown, bool, (u))         \
-  X(disp_isbuttondown, isbuttondown, bool, (u))   \
-  X(disp_isrepeat, isrepeat, bool, ())            \
+#define QUIB_DISP_EXT_INPUT(X)                  \
+  X(disp_iskeydown, iskeydown, bool, (u))       \
+  X(disp_isbuttondown, isbuttondown, bool, (u)) \
+  X(disp_isrepeat, isrepeat, bool, ())          \
   X(disp_getkeyup, getkeyup, u, ())
 
 // Bitmaps with alpha: a new transparent one; PNG files read into a bitmap (with alpha when
 // the file has it) and written from one.
-#define QUIB_DISP_EXT_ALPHA(X)                     \
+#define QUIB_DISP_EXT_ALPHA(X)                      \
   X(disp_createbmpalpha, createbmpalpha, b, (u, u)) \
-  X(disp_loadpng, loadpng, b, (s))                 \
+  X(disp_loadpng, loadpng, b, (s))                  \
   X(disp_savepng, savepng, bool, (b, s))
 
 #define QUIB_SOUND_EXTENSIONS(X) QUIB_SOUND_EXT_ERRORS(X)

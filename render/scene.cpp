@@ -34,7 +34,8 @@ void drawoneloop(int i) {
   mystring text = i2s(l.num);
   unsigned long tw = getstringwidth(text);
   unsigned long th = getstringheight(text);
-  drawtextxy(text, static_cast<long>(loopp.x - (tw >> 1)), static_cast<long>(loopp.y - (th >> 1)),
+  drawtextxy(text, static_cast<long>(loopp.x - static_cast<double>(tw >> 1)),
+             static_cast<long>(loopp.y - static_cast<double>(th >> 1)),
              static_cast<unsigned long>(color));
 }
 

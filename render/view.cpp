@@ -24,16 +24,18 @@ void drawtri(long cx, long cy, long r, double t, long outline, long color, long 
   // A base of 20 needs a circle wider than 10; the course never makes one that small.
   if (r <= 10) return;
   double R = static_cast<double>(r);
+  double x = static_cast<double>(cx), y = static_cast<double>(cy);
+  double tip = static_cast<double>(20 * side);
   double k = 10 / R;
   double q = std::sqrt(1 - k * k);
   vector u = {std::sin(t), std::cos(t)};
   vector v = {std::cos(t), -std::sin(t)};
-  vector p1 = {cx + R * (q * u.x + k * v.x), cy + R * (q * u.y + k * v.y)};
-  vector p2 = {cx + R * (q * u.x - k * v.x), cy + R * (q * u.y - k * v.y)};
-  vector m = {(p1.x + p2.x) / 2 - cx, (p1.y + p2.y) / 2 - cy};
+  vector p1 = {x + R * (q * u.x + k * v.x), y + R * (q * u.y + k * v.y)};
+  vector p2 = {x + R * (q * u.x - k * v.x), y + R * (q * u.y - k * v.y)};
+  vector m = {(p1.x + p2.x) / 2 - x, (p1.y + p2.y) / 2 - y};
   double d = abs(m.x, m.y);
-  vector p3 = {cx + (d - 20 * side) * u.x, cy + (d - 20 * side) * u.y};
-  long fill = cx + m.x > linep ? color : grey;
+  vector p3 = {x + (d - tip) * u.x, y + (d - tip) * u.y};
+  long fill = x + m.x > linep ? color : grey;
   rotate(p1);
   rotate(p2);
   rotate(p3);

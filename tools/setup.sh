@@ -17,7 +17,10 @@ if [ "${1:-}" = "--test" ]; then
     sox libsox-fmt-mp3 lame
     clang libclang-rt-14-dev valgrind linux-perf
     pulseaudio pulseaudio-utils python3
+    pipewire pipewire-pulse wireplumber dbus  # the latency bench on PipeWire
+    libasound2-plugins  # ALSA's pulse plugin: a sound server that starts after the game
     desktop-file-utils appstream lintian man-db dpkg-dev fakeroot file
+    debhelper  # the Debian package: dpkg-buildpackage with debian/rules
   )
 fi
 

@@ -199,6 +199,11 @@ void SetPenColor83(bitmap* b, unsigned long colour);
 void SetBrushColor86(unsigned long colour);
 // The same for bitmap b.
 void SetBrushColor85(bitmap* b, unsigned long colour);
+// Antialiased shapes on the window's picture (the default) or hard-edged ones, drawn straight into
+// its pixels where plain.
+void disp_setantialias(int on);
+// The same for bitmap b.
+void disp_setbmpantialias(bitmap* b, int on);
 // Colour of the window's picture at (x, y).
 unsigned long GetPixel148(unsigned long x, unsigned long y);
 // Colour of bitmap b at (x, y).

@@ -18,6 +18,7 @@ void dsp_initcontext(bitmap& t) {
   t.pen = dsp.canvas.pen;
   cairo_set_line_width(cr, t.pen);
   cairo_set_line_join(cr, CAIRO_LINE_JOIN_ROUND);
+  if (!t.aa) cairo_set_antialias(cr, CAIRO_ANTIALIAS_NONE);  // switched off: hard edges
   t.source = ~0ul;
   t.fontoncr = nullptr;
 }

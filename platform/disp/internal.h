@@ -74,6 +74,7 @@ struct bitmap {
   int w = 0, h = 0;
   unsigned long bg = 0x000000;              // what Clear paints
   double pen = 1;                           // outline width in pixels
+  bool aa = true;                           // antialiased shapes (disp_setantialias)
   unsigned long source = ~0ul;              // colour last set on cr (~0: none)
   cairo_scaled_font_t* fontoncr = nullptr;  // scaled font last set on cr
   unsigned long pencolour = 0xFFFFFF;       // outline colour of the shape forms without one

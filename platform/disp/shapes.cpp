@@ -1,9 +1,11 @@
 // The shape entries on any target: line, bar, clear, triangle, arc, pie, chord, ellipse,
-// circle. Shapes are antialiased; a shape wholly off its target is dropped by a bounding-box
-// test before cairo sees it, which matters as the game draws its whole course every frame.
+// circle. Shapes are antialiased unless the target's switch is off (then raster.cpp draws
+// the plain ones); a shape wholly off its target is dropped by a bounding-box test before
+// cairo sees it, which matters as the game draws its whole course every frame.
 #include <cmath>
 
 #include "platform/disp/internal.h"
+#include "platform/disp/raster.h"
 
 namespace {
 
@@ -88,6 +90,7 @@ void dsp_paintpath(bitmap& t, unsigned long outline, unsigned long fill) {
                                             unsigned long colour) {
   if (!t) return;
   dsp_pen(*t);
+  if (!t->aa && dsp_rasterline(*t, x, y, dx, dy, colour)) return;
   double x0 = dsp_px(x), y0 = dsp_px(y);
   double x1 = x0 + double(dx), y1 = y0 + double(dy);
   double m = dsp_margin(*t);
@@ -110,6 +113,7 @@ void dsp_paintpath(bitmap& t, unsigned long outline, unsigned long fill) {
 void dsp_bar(bitmap* t, long x, long y, long w, long h, unsigned long outline, unsigned long fill) {
   if (!t || w == 0 || h == 0 || (dsp_isnone(outline) && dsp_isnone(fill))) return;
   dsp_pen(*t);
+  if (!t->aa && dsp_rasterbar(*t, x, y, w, h, dsp_ink(outline), dsp_ink(fill))) return;
   double x0 = double(x), x1 = x0 + double(w), y0 = double(y), y1 = y0 + double(h);
   if (x1 < x0) std::swap(x0, x1);
   if (y1 < y0) std::swap(y0, y1);
@@ -249,8 +253,9 @@ bool dsp_sweep(double start, double end, double& from, double& span, bool& whole
   if (dsp_skip(*t, cx - double(rx) - m, cy - double(ry) - m, cx + double(rx) + m,
                cy + double(ry) + m))
     return;
+  if (!t->aa && rx == ry && dsp_rastercircle(*t, x, y, rx, dsp_ink(outline), dsp_ink(fill))) return;
   // An outline alone, as the game's loops are, is blended from the ring cache.
-  if (rx == ry && dsp_isnone(fill) && dsp_cachedcircle(*t, x, y, rx, outline)) return;
+  if (t->aa && rx == ry && dsp_isnone(fill) && dsp_cachedcircle(*t, x, y, rx, outline)) return;
   dsp_arcpath(t->cr, cx, cy, rx, ry, 0, dsp_tau, false);
   dsp_paintpath(*t, outline, fill);
 }
@@ -451,6 +456,9 @@ qr_v Circle186(qe_l x, qe_l y, qe_l r, qe_u outline, qe_u fill) {
 qr_v Circle187(qe_l x, qe_l y, qe_l r, qe_u colour) {
   dsp_setup();
   if (!dsp.canvas.cr) return;
+  if (!dsp.canvas.aa &&
+      dsp_rastercircle(dsp.canvas, x, y, r < 0 ? 0 : r, dsp_nocolour, colour & 0xFFFFFF))
+    return;
   cairo_t* cr = dsp.canvas.cr;
   if (r <= 0) {
     if (dsp_skip(dsp.canvas, double(x), double(y), double(x) + 1, double(y) + 1)) return;

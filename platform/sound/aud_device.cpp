@@ -2,11 +2,10 @@
 // so positions advance and the game's music loop works on machines without sound.
 // Also the SOUND_LOG writer and the tidy shutdown at process exit.
 #include <AL/alext.h>
-#include <dirent.h>
 #include <dlfcn.h>
-#include <sched.h>
 #include <strings.h>
-#include <sys/mman.h>
+#include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <chrono>
@@ -14,9 +13,8 @@
 #include <cstdarg>
 #include <cstdlib>
 #include <cstring>
-#include <fstream>
 #include <set>
-#include <sstream>
+#include <utility>
 
 #include "platform/sound/aud_internal.h"
 
@@ -39,6 +37,10 @@ extern "C" void aud_alsaquiet(char const*, int, char const*, int, char const* fm
   va_start(ap, fmt);
   vsnprintf(aud_alsamsg, sizeof aud_alsamsg, fmt, ap);
   va_end(ap);
+  // Some of its messages end in a line break, which would split our one line.
+  for (char* c = aud_alsamsg; *c; ++c)
+    if (*c == '\n' || *c == '\r') *c = ' ';
+  for (size_t n = strlen(aud_alsamsg); n > 0 && aud_alsamsg[n - 1] == ' ';) aud_alsamsg[--n] = 0;
 }
 
 void aud_quietalsa() {
@@ -101,142 +103,6 @@ bool aud_opensilent() {
   return true;
 }
 
-// ---- Output period -------------------------------------------------------------------
-// OpenAL Soft's default period, 1024 frames and three of them, puts 60 to 70 ms between a
-// play and the speaker on PulseAudio. Its playback devices take the period only from its
-// configuration (1.19 ignores ALC_REFRESH on them), so the library hands it one more
-// configuration file, read last, through ALSOFT_CONF: a memory file holding the user's
-// own ALSOFT_CONF (if any) followed by our period, for the keys that no file of the user
-// sets. SOUND_PERIOD_MS wins over the user's files; 0 keeps OpenAL Soft's defaults. Four
-// periods of 3 ms measure 10 to 11 ms of output latency on a PulseAudio null sink; the
-// feeding threads' priority (below) keeps them fed.
-
-constexpr double aud_periodms = 3;  // 132 frames at 44.1 kHz
-constexpr int aud_periods = 4;
-
-// The value a configuration file gives key in its [general] part (or before any section),
-// or null when it sets none.
-std::unique_ptr<std::string> aud_confvalue(std::string const& path, char const* key) {
-  std::ifstream in(path);
-  std::string line;
-  bool general = true;
-  std::unique_ptr<std::string> value;
-  while (std::getline(in, line)) {
-    size_t a = line.find_first_not_of(" \t");
-    if (a == std::string::npos || line[a] == '#') continue;
-    if (line[a] == '[') {
-      general = line.compare(a, 9, "[general]") == 0;
-      continue;
-    }
-    size_t eq = line.find('=', a);
-    if (!general || eq == std::string::npos) continue;
-    std::string name = line.substr(a, eq - a);
-    while (!name.empty() && (name.back() == ' ' || name.back() == '\t')) name.pop_back();
-    if (name != key) continue;
-    size_t v = line.find_first_not_of(" \t", eq + 1);
-    value = std::make_unique<std::string>(v == std::string::npos ? "" : line.substr(v));
-  }
-  return value;
-}
-
-// The files OpenAL Soft 1.19 reads before ALSOFT_CONF, and that one.
-std::vector<std::string> aud_userconfs() {
-  std::vector<std::string> files = {"/etc/openal/alsoft.conf"};
-  char const* dirs = getenv("XDG_CONFIG_DIRS");
-  std::stringstream ds(dirs && *dirs ? dirs : "/etc/xdg");
-  for (std::string d; std::getline(ds, d, ':');)
-    if (!d.empty()) files.push_back(d + "/alsoft.conf");
-  char const* home = getenv("HOME");
-  if (home && *home) files.push_back(std::string(home) + "/.alsoftrc");
-  char const* cfg = getenv("XDG_CONFIG_HOME");
-  if (cfg && *cfg)
-    files.push_back(std::string(cfg) + "/alsoft.conf");
-  else if (home && *home)
-    files.push_back(std::string(home) + "/.config/alsoft.conf");
-  if (char const* own = getenv("ALSOFT_CONF"); own && *own) files.push_back(own);
-  return files;
-}
-
-// Sets ALSOFT_CONF to our memory file until aud_periodundo; -1 when nothing is to be set.
-int aud_periodconf(std::string& saved, bool& hadconf) {
-  double ms = aud_periodms;
-  bool forced = false;
-  if (char const* v = getenv("SOUND_PERIOD_MS"); v && *v) {
-    char* end = nullptr;
-    double x = strtod(v, &end);
-    if (end != v && *end == 0 && x >= 0 && x <= 200) {
-      ms = x;
-      forced = true;
-    } else {
-      fprintf(stderr, "sound: SOUND_PERIOD_MS=%s is not 0 to 200 ms; using %g\n",
-              aud_quote(v).c_str(), aud_periodms);
-    }
-  }
-  if (ms == 0) return -1;
-  int periods = aud_periods;
-  if (char const* v = getenv("SOUND_PERIODS"); v && *v) {
-    char* end = nullptr;
-    long x = strtol(v, &end, 10);
-    if (end != v && *end == 0 && x >= 2 && x <= 16)
-      periods = int(x);
-    else
-      fprintf(stderr, "sound: SOUND_PERIODS=%s is not 2 to 16; using %d\n", aud_quote(v).c_str(),
-              aud_periods);
-  }
-  forced = forced || periods != aud_periods;
-  std::vector<std::string> files = aud_userconfs();
-  auto uservalue = [&](char const* key) {  // the last file that sets it wins, as in OpenAL Soft
-    std::unique_ptr<std::string> v;
-    for (auto const& f : files)
-      if (auto x = aud_confvalue(f, key)) v = std::move(x);
-    return v;
-  };
-  auto usersets = [&](char const* key) { return uservalue(key) != nullptr; };
-  // The period is counted in frames of the configured rate (44.1 kHz unless the user's
-  // files give another).
-  double hz = 44100;
-  if (auto f = uservalue("frequency"); f && atof(f->c_str()) >= 8000) hz = atof(f->c_str());
-  std::string ours;
-  if (forced || !usersets("period_size"))
-    ours += "period_size = " + std::to_string(std::lround(ms * hz / 1000)) + "\n";
-  if (forced || !usersets("periods")) ours += "periods = " + std::to_string(periods) + "\n";
-  // Periods this short leave the mixer thread little slack on a busy machine: it asks for
-  // the lowest real-time priority, granted where the user may have it, quietly ignored
-  // where not.
-  if (!usersets("rt-prio")) ours += "rt-prio = 1\n";
-  if (ours.empty()) return -1;
-
-  std::string text;
-  char const* own = getenv("ALSOFT_CONF");
-  hadconf = own && *own;
-  if (hadconf) {
-    saved = own;
-    std::ifstream in(saved, std::ios::binary);
-    text.assign(std::istreambuf_iterator<char>(in), {});
-    text += "\n";
-  }
-  text += "[general]\n" + ours;
-  int fd = memfd_create("quib-alsoft.conf", MFD_CLOEXEC);
-  if (fd < 0) return -1;
-  if (write(fd, text.data(), text.size()) != ssize_t(text.size())) {
-    close(fd);
-    return -1;
-  }
-  setenv("ALSOFT_CONF", ("/proc/self/fd/" + std::to_string(fd)).c_str(), 1);
-  return fd;
-}
-
-// OpenAL Soft has read its configuration once the first device is open; a program we
-// start must not inherit a name for our memory file.
-void aud_periodundo(int fd, std::string const& saved, bool hadconf) {
-  if (fd < 0) return;
-  if (hadconf)
-    setenv("ALSOFT_CONF", saved.c_str(), 1);
-  else
-    unsetenv("ALSOFT_CONF");
-  close(fd);
-}
-
 char const* aud_alcerror(ALCenum e) {
   switch (e) {
     case ALC_INVALID_DEVICE:
@@ -252,70 +118,112 @@ char const* aud_alcerror(ALCenum e) {
   }
 }
 
-// ---- The feeding threads' priority ---------------------------------------------------
-// On PulseAudio each period passes through two threads: libpulse's mainloop thread
-// ("threaded-ml") takes the server's request and wakes OpenAL Soft's mixer, which then
-// mixes and writes. OpenAL Soft gives real-time priority to its mixer only (rt-prio), so
-// with 3 ms periods a busy machine could hold up the first hop long enough to underrun:
-// one to two underruns a minute on the 2-core test machine, and no gap in five minutes
-// once both threads were real-time. The mainloop thread that opening the device started is given
-// the mixer's policy and priority, only when OpenAL Soft got real-time for its mixer (so
-// the user's rt-prio = 0 holds) and only where the system allows it.
-
-std::set<pid_t> aud_threads() {
-  std::set<pid_t> ids;
-  if (DIR* d = opendir("/proc/self/task")) {
-    while (dirent* e = readdir(d))
-      if (e->d_name[0] != '.') ids.insert(pid_t(atoi(e->d_name)));
-    closedir(d);
-  }
-  return ids;
-}
-
-std::string aud_threadname(pid_t id) {
-  std::ifstream in("/proc/self/task/" + std::to_string(id) + "/comm");
-  std::string name;
-  std::getline(in, name);
-  return name;
-}
-
-void aud_raisefeeder(std::set<pid_t> const& before) {
-  std::vector<pid_t> fresh;
-  for (pid_t id : aud_threads())
-    if (!before.count(id)) fresh.push_back(id);
-  int policy = -1;
-  sched_param rt{};
-  for (pid_t id : fresh) {
-    int p = sched_getscheduler(id);
-    if ((p == SCHED_RR || p == SCHED_FIFO) && sched_getparam(id, &rt) == 0) policy = p;
-  }
-  if (policy < 0) return;
-  for (pid_t id : fresh)
-    if (sched_getscheduler(id) == SCHED_OTHER && aud_threadname(id) == "threaded-ml")
-      sched_setscheduler(id, policy, &rt);  // refused without the right: nothing lost
-}
-
-bool aud_openreal(std::string& why) {
+// Opens the default output device with its context, not made current. Talks to the sound
+// server and waits for its answers, so after start-up only the opener thread calls it.
+bool aud_openreal(ALCdevice*& dev, ALCcontext*& ctx, std::string& why) {
   aud_alsamsg[0] = 0;
-  std::set<pid_t> before = aud_threads();
-  aud.dev = alcOpenDevice(nullptr);
-  if (!aud.dev) {
+  std::set<int> before = aud_threads();
+  dev = alcOpenDevice(nullptr);
+  ctx = nullptr;
+  if (!dev) {
     ALCenum e = alcGetError(nullptr);
     why = aud_alsamsg[0] ? std::string("ALSA: ") + aud_alsamsg
                          : std::string("OpenAL: ") + aud_alcerror(e);
     return false;
   }
-  aud.ctx = alcCreateContext(aud.dev, nullptr);
-  if (aud.ctx && alcMakeContextCurrent(aud.ctx)) {
+  ctx = alcCreateContext(dev, nullptr);
+  if (ctx) {
     aud_raisefeeder(before);
     return true;
   }
-  why = std::string("OpenAL: no context: ") + aud_alcerror(alcGetError(aud.dev));
-  if (aud.ctx) alcDestroyContext(aud.ctx);
-  alcCloseDevice(aud.dev);
-  aud.ctx = nullptr;
-  aud.dev = nullptr;
+  why = std::string("OpenAL: no context: ") + aud_alcerror(alcGetError(dev));
+  alcCloseDevice(dev);
+  dev = nullptr;
   return false;
+}
+
+// Makes an opened device the library's own.
+bool aud_takedevice(ALCdevice* dev, ALCcontext* ctx) {
+  if (!alcMakeContextCurrent(ctx)) {
+    alcDestroyContext(ctx);
+    alcCloseDevice(dev);
+    return false;
+  }
+  aud.dev = dev;
+  aud.ctx = ctx;
+  return true;
+}
+
+// ---- The opener thread ---------------------------------------------------------------
+// A sound server that accepts the connection and then never answers (stopped, or hung)
+// holds whoever opens a device for as long as it is stuck: 15 s frozen was a 15 s frame.
+// So after start-up only this thread opens devices: while a real device is wanted it tries
+// once a second (an open costs a few milliseconds when a server is there, and under one
+// when it is not), and leaves what it opened in aud.readydev for aud_watch to take over.
+
+void aud_runopener() {
+  std::unique_lock lk(aud.openmx);
+  while (!aud.openquit) {
+    if (!aud.openwant || aud.readydev) {
+      aud.openwake.wait(lk);
+      continue;
+    }
+    aud.openbusy = true;
+    lk.unlock();
+    ALCdevice* dev = nullptr;
+    ALCcontext* ctx = nullptr;
+    std::string why;
+    bool opened = aud_openreal(dev, ctx, why);
+    lk.lock();
+    aud.openbusy = false;
+    aud.openwake.notify_all();  // aud_stopopener may be waiting for this
+    if (opened && aud.openwant && !aud.openquit) {
+      aud.readydev = dev;
+      aud.readyctx = ctx;
+      continue;
+    }
+    if (opened) {  // no longer wanted
+      lk.unlock();
+      alcDestroyContext(ctx);
+      alcCloseDevice(dev);
+      lk.lock();
+      continue;
+    }
+    aud.openwake.wait_for(lk, std::chrono::seconds(1), [] { return aud.openquit; });
+  }
+}
+
+// Asks the opener for a real device, starting it the first time.
+void aud_wantdevice() {
+  {
+    std::lock_guard lk(aud.openmx);
+    aud.openwant = true;
+  }
+  aud.openwake.notify_all();
+  if (!aud.opener.joinable()) aud.opener = std::thread(aud_runopener);
+}
+
+// At exit: the opener may be stuck on a frozen server. It gets a moment to finish; if it
+// is still inside OpenAL then, it is left behind (it only waits, holding nothing of ours)
+// rather than holding the exit up for as long as the server stays frozen.
+void aud_stopopener() {
+  if (!aud.opener.joinable()) return;
+  std::unique_lock lk(aud.openmx);
+  aud.openquit = true;
+  aud.openwake.notify_all();
+  auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(500);
+  while (aud.openbusy && std::chrono::steady_clock::now() < until)
+    aud.openwake.wait_until(lk, until);
+  bool stuck = aud.openbusy;
+  ALCdevice* dev = std::exchange(aud.readydev, nullptr);
+  ALCcontext* ctx = std::exchange(aud.readyctx, nullptr);
+  lk.unlock();
+  if (stuck)
+    aud.opener.detach();
+  else
+    aud.opener.join();
+  if (ctx) alcDestroyContext(ctx);
+  if (dev) alcCloseDevice(dev);
 }
 
 // ---- Losing the device and getting it back -------------------------------------------
@@ -338,10 +246,10 @@ void aud_closedevice() {
   aud.dev = nullptr;
 }
 
-// Moves every sound to another device: the real one when real, else the silent stand-in.
-// Each sound keeps its state, settings and the position the clock says; its OpenAL
-// objects are made anew from the samples it keeps (or its stream's open file).
-bool aud_movesounds(bool real) {
+// Moves every sound to another device: the opened real one when given, else the silent
+// stand-in. Each sound keeps its state, settings and the position the clock says; its
+// OpenAL objects are made anew from the samples it keeps (or its stream's open file).
+bool aud_movesounds(ALCdevice* dev, ALCcontext* ctx) {
   struct was {
     aud_sound* s;
     aud_state state;
@@ -356,10 +264,9 @@ bool aud_movesounds(bool real) {
     aud_dropal(*s);
   }
   aud_closedevice();
-  std::string why;
-  bool opened = real ? aud_openreal(why) : aud_opensilent();
-  if (!opened && real) aud_opensilent();
-  aud.heard = opened && real;
+  bool opened = dev ? aud_takedevice(dev, ctx) : aud_opensilent();
+  if (!opened && dev) aud_opensilent();
+  aud.heard = opened && dev;
   for (was& w : sounds) {
     aud_sound& s = *w.s;
     if (!aud.ctx || !aud_makeal(s)) {
@@ -384,33 +291,41 @@ bool aud_gone() {
 }
 
 void aud_watch() {
-  if (!aud.heard && !aud.lost) return;  // silent from the start: nothing to watch
+  if (!aud.heard && !aud.lost && !aud.openwant) return;  // no sound at all: nothing to watch
   long long now = aud_monons();
   if (now < aud.nextcheck) return;
   aud.nextcheck = now + 250000000LL;
-  if (!aud.lost) {
+  if (aud.heard) {
     if (!aud_gone()) {
       for (auto& [h, s] : aud.sounds)  // fresh points to guess from, should it go
         if (s->loaded() && s->state == aud_state::playing) aud_pos(*s);
       return;
     }
-    fprintf(stderr, "sound: the audio device was lost; the game plays on silently\n");
+    fprintf(stderr, "sound: the audio device was lost; sounds play on silently\n");
     aud.lost = true;
-    aud.nextretry = now + 1000000000LL;
-    aud_movesounds(false);
+    aud_movesounds(nullptr, nullptr);
+    aud_wantdevice();
     return;
   }
-  // Opening a device costs a few milliseconds when its server is there, and under one when
-  // it is not: once a second is soon enough for the sound to come back.
-  if (now < aud.nextretry) return;
-  aud.nextretry = now + 1000000000LL;
-  ALCdevice* probe = alcOpenDevice(nullptr);
-  if (!probe) return;
-  alcCloseDevice(probe);
-  if (aud_movesounds(true)) {
-    aud.lost = false;
-    fprintf(stderr, "sound: the audio device is back\n");
+  ALCdevice* dev = nullptr;
+  ALCcontext* ctx = nullptr;
+  {
+    std::lock_guard lk(aud.openmx);
+    dev = std::exchange(aud.readydev, nullptr);
+    ctx = std::exchange(aud.readyctx, nullptr);
+    if (dev) aud.openwant = false;
   }
+  if (!dev) return;
+  bool back = aud.lost;
+  if (!aud_movesounds(dev, ctx)) {
+    aud_wantdevice();
+    return;
+  }
+  aud.lost = false;
+  if (back)
+    fprintf(stderr, "sound: the audio device is back\n");
+  else
+    fprintf(stderr, "sound: an audio device opened; sounds are heard from now on\n");
 }
 
 // ---- Start-up ------------------------------------------------------------------------
@@ -419,9 +334,9 @@ bool aud_init() {
   if (aud.inited) return aud.heard;
   aud.inited = true;
 
-  if (char const* file = getenv("SOUND_LOG"); file && *file) {
-    aud.log = fopen(file, "a");
-    if (!aud.log) fprintf(stderr, "sound: cannot open SOUND_LOG %s: %s\n", file, strerror(errno));
+  if (char const* file = aud_cfgtext("SOUND_LOG")) {
+    aud.logpath = file;
+    aud.log = aud_openout("SOUND_LOG", file);
   }
 
   // Our own warning says all that matters; whoever sets ALSOFT_LOGLEVEL wants the rest.
@@ -431,15 +346,20 @@ bool aud_init() {
     aud_quietalsa();
   }
 
-  std::string why, saved;
-  bool hadconf = false;
-  int conf = aud_periodconf(saved, hadconf);
-  bool real = aud_openreal(why);
-  aud_periodundo(conf, saved, hadconf);
+  // The first open waits for the server on the caller's thread: OpenAL Soft looks for its
+  // backends once, inside the first call that needs one, and any other call (the silent
+  // stand-in too) would wait for that search anyway. This is at start-up, before any frame.
+  std::string why;
+  aud_confundo conf = aud_periodconf();
+  ALCdevice* dev = nullptr;
+  ALCcontext* ctx = nullptr;
+  bool real = aud_openreal(dev, ctx, why) && aud_takedevice(dev, ctx);
+  aud_periodundo(conf);
   if (real) {
     aud.heard = true;
   } else if (aud_opensilent()) {
-    fprintf(stderr, "sound: no audio device (%s); the game runs silent\n", why.c_str());
+    fprintf(stderr, "sound: no audio device (%s); sounds play silently\n", why.c_str());
+    aud_wantdevice();  // a server that starts later is taken up then
   } else {
     fprintf(stderr, "sound: no audio device (%s) and no silent stand-in; sounds are off\n",
             why.c_str());
@@ -459,7 +379,7 @@ void aud_pickresampler() {
   auto names = reinterpret_cast<LPALGETSTRINGISOFT>(alGetProcAddress("alGetStringiSOFT"));
   if (!names) return;
   ALint n = alGetInteger(AL_NUM_RESAMPLERS_SOFT);
-  char const* want = getenv("SOUND_RESAMPLER");
+  char const* want = aud_cfgtext("SOUND_RESAMPLER");
   auto find = [&](char const* wanted) {
     for (ALint i = 0; i < n; ++i)
       if (char const* name = names(AL_RESAMPLER_NAME_SOFT, i); name && !strcasecmp(name, wanted))
@@ -495,10 +415,41 @@ void aud_logf(char const* fmt, ...) {
   if (!aud.log) return;
   va_list ap;
   va_start(ap, fmt);
-  vfprintf(aud.log, fmt, ap);
+  bool ok = vfprintf(aud.log, fmt, ap) >= 0;
   va_end(ap);
-  fputc('\n', aud.log);
-  fflush(aud.log);  // a killed game still leaves every line it made
+  ok = fputc('\n', aud.log) != EOF && ok;
+  ok = fflush(aud.log) == 0 && ok;  // a killed process still leaves every line it made
+  if (!ok) aud_closeout(aud.log, "SOUND_LOG", aud.logpath, false);
+}
+
+FILE* aud_openout(char const* what, char const* path) {
+  // Non-blocking, so a FIFO nobody reads is refused at once instead of waiting for one.
+  int fd = open(path, O_WRONLY | O_APPEND | O_CREAT | O_NONBLOCK | O_NOCTTY | O_CLOEXEC, 0644);
+  struct stat st {};
+  std::string why;
+  if (fd < 0)
+    why = errno == ENXIO ? "not a regular file" : strerror(errno);
+  else if (fstat(fd, &st) != 0)
+    why = strerror(errno);
+  else if (!S_ISREG(st.st_mode))
+    why = "not a regular file";
+  if (why.empty() && fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) & ~O_NONBLOCK) == 0)
+    if (FILE* f = fdopen(fd, "a")) return f;
+  if (why.empty()) why = strerror(errno);
+  if (fd >= 0) close(fd);
+  fprintf(stderr, "sound: cannot open %s \"%s\": %s\n", what, aud_quote(path).c_str(), why.c_str());
+  return nullptr;
+}
+
+void aud_closeout(FILE*& f, char const* what, std::string const& path, bool ok) {
+  if (!f) return;
+  int err = ok ? 0 : errno;
+  if (ferror(f) && !err) err = EIO;
+  if (fclose(f) != 0 && !err) err = errno;
+  f = nullptr;
+  if (err)
+    fprintf(stderr, "sound: cannot write %s \"%s\": %s; it stops there\n", what,
+            aud_quote(path.c_str()).c_str(), strerror(err));
 }
 
 // ---- Shutdown ------------------------------------------------------------------------
@@ -507,6 +458,7 @@ void aud_logf(char const* fmt, ...) {
 // for OpenAL Soft to complain about.
 
 aud_lib::~aud_lib() {
+  aud_stopopener();
   {
     std::lock_guard lk(mx);
     quit = true;
@@ -527,5 +479,5 @@ aud_lib::~aud_lib() {
     alcDestroyContext(ctx);
   }
   if (dev) alcCloseDevice(dev);
-  if (log) fclose(log);
+  aud_closeout(log, "SOUND_LOG", logpath, true);
 }

@@ -1,6 +1,10 @@
-// The last error of each thread (code and text), and the quoting of file names in messages,
-// so that a hostile or huge name never turns into a huge or garbled stderr line.
+// The last error of each thread (code and text), the quoting of names in messages (so a
+// hostile or huge name never turns into a huge or garbled stderr line), and warnings said
+// once per cause.
+#include <cstdarg>
 #include <cstdio>
+#include <map>
+#include <mutex>
 
 #include "platform/sound/aud_internal.h"
 
@@ -44,4 +48,34 @@ std::string aud_quote(char const* name) {
   }
   if (name[i]) out += "...";
   return out;
+}
+
+// ---- Warnings ------------------------------------------------------------------------
+// A warning is said once per cause; its repeats are only counted, and the count is said
+// at exit, so a cause that comes up every frame cannot flood stderr.
+
+namespace {
+
+struct aud_said {
+  std::mutex mx;
+  std::map<std::string, std::pair<std::string, long>> causes;  // cause: first line, times
+  ~aud_said() {
+    for (auto& [cause, seen] : causes)
+      if (seen.second > 1)
+        fprintf(stderr, "%s (said %ld times)\n", seen.first.c_str(), seen.second);
+  }
+};
+aud_said aud_saidlines;
+
+}  // namespace
+
+void aud_warn(char const* cause, char const* fmt, ...) {
+  char line[512];
+  va_list ap;
+  va_start(ap, fmt);
+  vsnprintf(line, sizeof line, fmt, ap);
+  va_end(ap);
+  std::lock_guard lk(aud_saidlines.mx);
+  auto [it, fresh] = aud_saidlines.causes.try_emplace(cause, line, 0);
+  if (++it->second.second == 1) fprintf(stderr, "%s\n", line);
 }

@@ -12,6 +12,7 @@
 #include <deque>
 #include <memory>
 #include <mutex>
+#include <set>
 #include <string>
 #include <thread>
 #include <unordered_map>
@@ -65,6 +66,7 @@ struct aud_sound {
   std::vector<short> pcm;              // its samples, kept to rebuild it on a new device
   std::unique_ptr<aud_stream> stream;  // set for streamed sounds
   bool loop = false;                   // starts over at its end instead of ending
+  bool mpeg = false;                   // an MP3: its decoder may print notes (aud_hush)
   aud_state state = aud_state::idle;
   double hold = 0;  // position in seconds while not playing
   // The last position read from the mixer while playing and when (CLOCK_MONOTONIC ns):
@@ -84,19 +86,20 @@ struct aud_sound {
 struct aud_lib {
   std::mutex mx;
   bool inited = false;
-  bool heard = false;  // a real output device is open
-  bool quiet = false;  // we silence OpenAL Soft's, ALSA's and libmpg123's own messages
-  bool lost = false;   // the real device went away; the silent stand-in plays meanwhile
-  long long nextcheck = 0, nextretry = 0;  // CLOCK_MONOTONIC ns
+  bool heard = false;       // a real output device is open
+  bool quiet = false;       // we silence OpenAL Soft's, ALSA's and libmpg123's own messages
+  bool lost = false;        // the real device went away; the silent stand-in plays meanwhile
+  long long nextcheck = 0;  // CLOCK_MONOTONIC ns
   ALCdevice* dev = nullptr;
   ALCcontext* ctx = nullptr;
-  int resampler = -1;  // the best resampler OpenAL Soft offers, -1: its default
+  int resampler = -1;      // the best resampler OpenAL Soft offers, -1: its default
   int fastresampler = -1;  // for rates a sinc resampler cannot take (see aud_resamplerfor)
   // Live sounds by handle. Handles count up from 1 and wrap at 32 bits, skipping live
   // ones, so a freed handle means nothing for the next four billion sounds made.
   std::unordered_map<unsigned long, std::unique_ptr<aud_sound>> sounds;
   std::uint32_t lasthandle = 0;
   FILE* log = nullptr;  // SOUND_LOG, or null
+  std::string logpath;
 
   std::thread feeder;  // refills stream queues while any stream plays
   std::condition_variable wake;
@@ -109,9 +112,21 @@ struct aud_lib {
     std::string file;
   };
   FILE* latlog = nullptr;
+  std::string latpath;
   std::vector<latplay> latpending;
   std::thread latwatch;
   std::condition_variable latwake;
+
+  // The opener: opens real devices off the caller's thread (aud_device.cpp). openmx guards
+  // these fields, never taken while waiting on a server; mx may be held when taking it.
+  std::thread opener;
+  std::mutex openmx;
+  std::condition_variable openwake;
+  bool openwant = false;  // a real device is wanted: the stand-in plays
+  bool openbusy = false;  // the opener is inside OpenAL now
+  bool openquit = false;
+  ALCdevice* readydev = nullptr;  // opened and waiting to be taken over, with its context
+  ALCcontext* readyctx = nullptr;
 
   std::thread clock;  // renders the silent device in real time when there is no device
   std::mutex clockmx;
@@ -126,9 +141,15 @@ extern aud_lib aud;
 
 // aud_device.cpp: opening the output (or the silent stand-in), the log, shutting down.
 bool aud_init();
-void aud_pickresampler();  // chooses the resampler for new sources
+void aud_pickresampler();           // chooses the resampler for new sources
 int aud_resamplerfor(double rate);  // the resampler for a source at rate; -1: leave it
 void aud_logf(char const* fmt, ...) __attribute__((format(printf, 1, 2)));
+// Our output files (the logs) are opened one way: a regular file or a new one, appended
+// to, never blocking on open; null after one line naming the switch, the file and why.
+FILE* aud_openout(char const* what, char const* path);
+// Closes f (ok false: a write or flush just failed, errno says why); a failure gets one
+// line naming the file and the cause. f is null afterwards.
+void aud_closeout(FILE*& f, char const* what, std::string const& path, bool ok);
 
 // aud_latency.cpp: SOUND_LATENCY_LOG, when each play's first sample leaves the mixer.
 void aud_latencyopen();              // at start-up: opens the log if the switch is set
@@ -144,13 +165,47 @@ enum aud_errcode {
   aud_enodev = 6,   // no audio device
 };
 void aud_seterror(int code, std::string text);
-unsigned long aud_takeerror();            // the code, then cleared
-char const* aud_errortext();              // the text of the last error, "" when none
-std::string aud_quote(char const* name);  // a short, escaped prefix of a name for messages
+unsigned long aud_takeerror();  // the code, then cleared
+char const* aud_errortext();    // the text of the last error, "" when none
+// The one quoting function for names echoed in messages: at most 96 bytes, bytes outside
+// printable ASCII (and \) as \xNN, "..." after a cut.
+std::string aud_quote(char const* name);
+// One line on stderr the first time cause comes up; repeats are counted and said at exit.
+void aud_warn(char const* cause, char const* fmt, ...) __attribute__((format(printf, 2, 3)));
+
+// aud_config.cpp: the environment switches, their table and their one parser.
+enum class aud_kind { file, number, integer, name, flag };
+struct aud_switch {
+  char const* name;
+  aud_kind kind;
+  char const* def;  // as text; "" for none
+  double lo, hi;    // the range of a number
+  char const* help;
+};
+extern aud_switch const aud_switches[];
+extern size_t const aud_nswitches;
+bool aud_parseflag(char const* v, bool& out);  // 1/0, yes/no, on/off, true/false, any case
+bool aud_parsenumber(char const* v, double lo, double hi, bool integer, double& out);
+char const* aud_cfgtext(char const* name);  // the value, or null when unset or empty
+// The value, or the default after one line; given: a valid value other than the default.
+double aud_cfgnumber(char const* name, bool* given = nullptr);
+bool aud_cfgflag(char const* name);  // the same for a yes/no switch
+
+// aud_quirks.cpp: what works around OpenAL Soft 1.19 and libpulse 16 (see the file).
+struct aud_confundo {
+  int fd = -1;
+  std::string saved;
+  bool hadconf = false;
+};
+aud_confundo aud_periodconf();         // before the first open: our period through ALSOFT_CONF
+void aud_periodundo(aud_confundo& u);  // after it: ALSOFT_CONF as it was
+std::set<int> aud_threads();           // the ids of this process's threads
+void aud_raisefeeder(std::set<int> const& before);  // after an open: libpulse's thread
 
 // Notices a lost device (ALC_EXT_disconnect) and moves every sound to the silent stand-in,
-// and back to a real device when one opens again; cheap enough for every main-loop pass,
-// as it looks at most every 250 ms. Called with aud.mx held.
+// and to a real device once the opener has one ready (after a loss, or when none opened at
+// start-up); never waits on a sound server, and cheap enough for every main-loop pass, as
+// it looks at most every 250 ms. Called with aud.mx held.
 void aud_watch();
 bool aud_gone();  // the real device is open but disconnected (asks OpenAL at once)
 
@@ -163,6 +218,20 @@ void aud_free(aud_sound& s);
 // false (nothing made) when OpenAL has no source or buffer left.
 bool aud_makeal(aud_sound& s);
 void aud_dropal(aud_sound& s);  // gives them back, keeping the samples and the stream's file
+// While one lives, libmpg123's notes about damaged data in the file named are kept off
+// stderr (see aud_load.cpp); made around every decode of an MP3.
+class aud_hush {
+ public:
+  explicit aud_hush(char const* file);
+  ~aud_hush();
+  aud_hush(aud_hush const&) = delete;
+  aud_hush& operator=(aud_hush const&) = delete;
+  bool report = true;  // false: the notes are dropped without our line
+
+ private:
+  int saved = -1;
+  std::string name;
+};
 
 // aud_play.cpp: playback of one loaded record; all called with aud.mx held.
 void aud_start(aud_sound& s, double pos);  // plays from pos

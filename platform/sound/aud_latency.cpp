@@ -35,7 +35,7 @@ void aud_runlatency() {
       }
       bool mixed = off > 0 || st != AL_PLAYING;
       if (mixed || now - p.called > 1000000000LL) {
-        if (mixed)
+        if (mixed && aud.latlog)
           fprintf(aud.latlog, "play %s %lld %lld %lld\n", p.file.c_str(), p.called, now,
                   aud_devlatency());
         aud.latpending.erase(aud.latpending.begin() + long(i));
@@ -43,11 +43,12 @@ void aud_runlatency() {
         ++i;
       }
     }
-    if (now - lastsample >= 20000000LL) {
+    if (now - lastsample >= 20000000LL && aud.latlog) {
       fprintf(aud.latlog, "latency %lld %lld\n", now, aud_devlatency());
       lastsample = now;
     }
-    fflush(aud.latlog);
+    if (aud.latlog && (fflush(aud.latlog) != 0 || ferror(aud.latlog)))
+      aud_closeout(aud.latlog, "SOUND_LATENCY_LOG", aud.latpath, false);
     aud.latwake.wait_for(lk, std::chrono::milliseconds(aud.latpending.empty() ? 20 : 1));
   }
 }
@@ -61,13 +62,11 @@ long long aud_monons() {
 }
 
 void aud_latencyopen() {
-  char const* path = getenv("SOUND_LATENCY_LOG");
-  if (!path || !*path) return;
-  aud.latlog = fopen(path, "a");
-  if (!aud.latlog) {
-    fprintf(stderr, "sound: cannot open SOUND_LATENCY_LOG %s\n", aud_quote(path).c_str());
-    return;
-  }
+  char const* path = aud_cfgtext("SOUND_LATENCY_LOG");
+  if (!path) return;
+  aud.latpath = path;
+  aud.latlog = aud_openout("SOUND_LATENCY_LOG", path);
+  if (!aud.latlog) return;
   if (aud.dev && alcIsExtensionPresent(aud.dev, "ALC_SOFT_device_clock"))
     aud_get64 = reinterpret_cast<LPALCGETINTEGER64VSOFT>(
         alcGetProcAddress(aud.dev, "alcGetInteger64vSOFT"));
@@ -83,6 +82,5 @@ void aud_latencyplay(aud_sound& s) {
 void aud_latencystop() {
   aud.latwake.notify_all();
   if (aud.latwatch.joinable()) aud.latwatch.join();
-  if (aud.latlog) fclose(aud.latlog);
-  aud.latlog = nullptr;
+  aud_closeout(aud.latlog, "SOUND_LATENCY_LOG", aud.latpath, true);
 }

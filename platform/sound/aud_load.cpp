@@ -3,6 +3,7 @@
 // (long music), so that start-up never waits for a whole song to decode.
 #include <AL/alext.h>
 #include <fcntl.h>
+#include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -58,104 +59,159 @@ sf_count_t aud_truelength(SNDFILE* f, int channels, sf_count_t claimed) {
   return frames;
 }
 
-// libmpg123, under libsndfile, prints notes of its own about damaged MP3 data. While a
-// file is opened and decoded on the caller's thread, stderr goes to /dev/null, unless
-// ALSOFT_LOGLEVEL asks for diagnostics; our own message is printed after it is restored.
-struct aud_hush {
-  int saved = -1;
-  aud_hush() {
-    if (!aud.quiet) return;
-    int null = open("/dev/null", O_WRONLY | O_CLOEXEC);
-    if (null < 0) return;
-    fflush(stderr);
-    saved = fcntl(2, F_DUPFD_CLOEXEC, 3);
-    if (saved >= 0) dup2(null, 2);
-    close(null);
-  }
-  ~aud_hush() {
-    if (saved < 0) return;
-    fflush(stderr);
-    dup2(saved, 2);
-    close(saved);
-  }
-};
-
 std::string aud_basename(char const* path) {
   char const* slash = strrchr(path, '/');
   return slash ? slash + 1 : path;
 }
 
-// Everything of loading but the message: returns the record, or null and why not.
-std::unique_ptr<aud_sound> aud_open(char const* path, bool loop, int& code, std::string& why) {
-  auto fail = [&](int c, std::string reason) {
-    code = c;
-    why = std::move(reason);
-    return std::unique_ptr<aud_sound>();
-  };
-
+// Opens path for reading and checks what its header says; null and why not.
+SNDFILE* aud_openfile(char const* path, SF_INFO& info, std::string& why) {
   // libsndfile words a missing or empty file vaguely; say it plainly.
   struct stat st {};
-  if (stat(path, &st) != 0) return fail(aud_efile, strerror(errno));
-  if (S_ISDIR(st.st_mode)) return fail(aud_efile, "is a directory");
-  if (st.st_size == 0) return fail(aud_efile, "empty file");
-  SF_INFO info{};
+  if (stat(path, &st) != 0) return why = strerror(errno), nullptr;
+  if (S_ISDIR(st.st_mode)) return why = "is a directory", nullptr;
+  if (st.st_size == 0) return why = "empty file", nullptr;
   SNDFILE* f = sf_open(path, SFM_READ, &info);
   if (!f) {
     // For a damaged MP3 libsndfile claims the file is missing; we know better by now.
     std::string msg = sf_strerror(nullptr);
     if (msg.find("does not exist") != std::string::npos) msg = "damaged or unsupported data";
-    return fail(aud_efile, "not a playable sound: " + msg);
+    return why = "not a playable sound: " + msg, nullptr;
   }
+  if (info.channels != 1 && info.channels != 2)
+    why = std::to_string(info.channels) + " channels; only mono and stereo are played";
+  else if (info.samplerate < 1000 || info.samplerate > 384000)
+    why = "sample rate " + std::to_string(info.samplerate) + " Hz is out of range";
+  else if (info.frames <= 0)
+    why = "no audio data";
+  if (!why.empty()) return sf_close(f), nullptr;
   // Float data (MP3 decodes to float) beyond full scale would wrap when read as 16-bit.
   // Not SFC_SET_SCALE_FLOAT_INT_READ: it decodes the whole file to find its peak.
   sf_command(f, SFC_SET_CLIPPING, nullptr, SF_TRUE);
+  return f;
+}
 
-  auto s = std::make_unique<aud_sound>();
-  s->path = path;
-  s->file = s->name = aud_basename(path);
-  s->loop = loop;
-  s->channels = info.channels;
-  s->rate = info.samplerate;
-  s->frames = info.frames;
-  auto bad = [&](int c, std::string reason) {
-    sf_close(f);
-    return fail(c, std::move(reason));
-  };
-  if (info.channels != 1 && info.channels != 2)
-    return bad(aud_efile,
-               std::to_string(info.channels) + " channels; only mono and stereo are played");
-  if (info.samplerate < 1000 || info.samplerate > 384000)
-    return bad(aud_efile, "sample rate " + std::to_string(info.samplerate) + " Hz is out of range");
-  if (info.frames <= 0) return bad(aud_efile, "no audio data");
-  s->format = info.channels == 1 ? AL_FORMAT_MONO16 : AL_FORMAT_STEREO16;
-
+// Gives s its frames from the open file f: a long file keeps f to stream from, a short one
+// is decoded whole and f closed. False (f closed) and why not.
+bool aud_fill(aud_sound& s, SNDFILE* f, SF_INFO const& info, std::string& why) {
   auto streamed = [&](sf_count_t frames) {
     return double(frames) > aud_streamsecs * info.samplerate;
   };
+  s.frames = info.frames;
   if (streamed(info.frames)) {
-    s->frames = aud_truelength(f, info.channels, info.frames);
-    if (s->frames <= 0) return bad(aud_efile, "damaged: no audio data decodes");
-    if (s->frames < info.frames) s->cut = info.frames;
+    s.frames = aud_truelength(f, info.channels, info.frames);
+    if (s.frames <= 0) return sf_close(f), why = "damaged: no audio data decodes", false;
+    if (s.frames < info.frames) s.cut = info.frames;
   }
-  if (streamed(s->frames)) {
+  if (streamed(s.frames)) {
     auto q = std::make_unique<aud_stream>();
     q->pcm.resize(size_t(aud_chunk) * info.channels);
     q->file = f;
-    s->stream = std::move(q);
-  } else {
-    s->pcm = aud_decode(f, info.channels, s->frames);
-    sf_close(f);
-    if (s->pcm.empty()) return fail(aud_efile, "no audio data");
-    s->frames = sf_count_t(s->pcm.size() / info.channels);
+    s.stream = std::move(q);
+    return true;
   }
+  s.pcm = aud_decode(f, info.channels, s.frames);
+  sf_close(f);
+  if (s.pcm.empty()) return why = "no audio data", false;
+  s.frames = sf_count_t(s.pcm.size() / info.channels);
+  return true;
+}
+
+// Everything of loading but the message: returns the record, or null and why not.
+std::unique_ptr<aud_sound> aud_open(char const* path, bool loop, int& code, std::string& why) {
+  SF_INFO info{};
+  SNDFILE* f = aud_openfile(path, info, why);
+  auto s = std::make_unique<aud_sound>();
+  code = aud_efile;
+  if (!f || !aud_fill(*s, f, info, why)) return nullptr;
+  s->path = path;
+  s->file = s->name = aud_basename(path);
+  s->loop = loop;
+  s->mpeg = (info.format & SF_FORMAT_TYPEMASK) == SF_FORMAT_MPEG;
+  s->channels = info.channels;
+  s->rate = info.samplerate;
+  s->format = info.channels == 1 ? AL_FORMAT_MONO16 : AL_FORMAT_STEREO16;
   if (!aud_makeal(*s)) {
     if (s->stream) sf_close(s->stream->file);
-    return fail(aud_enomem, "no free OpenAL source or buffer");
+    code = aud_enomem;
+    why = "no free OpenAL source or buffer";
+    return nullptr;
   }
   return s;
 }
 
 }  // namespace
+
+// ---- libmpg123's notes ---------------------------------------------------------------
+// libmpg123, under libsndfile, prints notes of its own about damaged MP3 data (such as
+// "dequantization failed" and "Trying to resync"), on loading and on every later decode of
+// a streamed file. While a decoder runs, stderr goes to a memory file (unless
+// ALSOFT_LOGLEVEL asks for diagnostics); afterwards the decoder's notes become one line
+// of ours per file, and anything another thread wrote meanwhile goes on to stderr, late
+// by the decode's few milliseconds but not lost. Decoders run with aud.mx held, so one
+// hush at a time.
+
+namespace {
+
+int aud_hushfile = -1;  // made once, emptied after each use
+
+bool aud_decodernote(std::string const& line) {
+  return line.find("libmpg123") != std::string::npos || line.rfind("Note: ", 0) == 0 ||
+         line.rfind("Warning: ", 0) == 0 || line.rfind("[src/", 0) == 0;
+}
+
+}  // namespace
+
+aud_hush::aud_hush(char const* file) {
+  if (!aud.quiet || !file) return;
+  if (aud_hushfile < 0) aud_hushfile = memfd_create("quib-decoder-notes", MFD_CLOEXEC);
+  if (aud_hushfile < 0) return;
+  fflush(stderr);
+  saved = fcntl(2, F_DUPFD_CLOEXEC, 3);
+  if (saved < 0) return;
+  if (dup2(aud_hushfile, 2) < 0) {
+    close(saved);
+    saved = -1;
+    return;
+  }
+  name = file;
+}
+
+aud_hush::~aud_hush() {
+  if (saved < 0) return;
+  fflush(stderr);
+  dup2(saved, 2);
+  close(saved);
+  off_t size = lseek(aud_hushfile, 0, SEEK_CUR);
+  std::string text(size_t(size > 0 ? size : 0), '\0');
+  ssize_t got = size > 0 ? pread(aud_hushfile, text.data(), text.size(), 0) : 0;
+  text.resize(size_t(got > 0 ? got : 0));
+  lseek(aud_hushfile, 0, SEEK_SET);
+  if (ftruncate(aud_hushfile, 0) != 0) {
+    close(aud_hushfile);  // a fresh one next time rather than old lines again
+    aud_hushfile = -1;
+  }
+  std::string others;
+  bool notes = false;
+  for (size_t a = 0; a < text.size();) {
+    size_t e = text.find('\n', a);
+    e = e == std::string::npos ? text.size() : e + 1;
+    std::string line = text.substr(a, e - a);
+    if (aud_decodernote(line))
+      notes = true;
+    else
+      others += line;
+    a = e;
+  }
+  if (!others.empty() && write(2, others.data(), others.size()) < 0) {
+    // stderr itself is gone: nowhere left to say so
+  }
+  if (notes && report)
+    aud_warn(("decoder " + name).c_str(),
+             "sound: %s has damaged MP3 data; it plays what decodes, and the decoder's notes "
+             "about it are not shown",
+             aud_quote(name.c_str()).c_str());
+}
 
 bool aud_makeal(aud_sound& s) {
   alGetError();
@@ -211,8 +267,9 @@ bool aud_load(aud_sound& s, char const* path, bool loop) {
   std::string why;
   std::unique_ptr<aud_sound> n;
   {
-    aud_hush hush;
+    aud_hush hush(path);
     n = aud_open(path, loop, code, why);
+    hush.report = n && !n->cut;  // else the one line below says what is wrong
   }
   if (!n) return aud_fail(code, path, why);
   // A file cut short still plays what it has; the one line says so, and a caller that

@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <chrono>
 #include <cmath>
+#include <optional>
 
 #include "platform/sound/aud_internal.h"
 
@@ -91,7 +92,8 @@ void aud_applymix(aud_sound& s) {
     s.seenat = aud_monons();
   }
   alSourcef(s.source, AL_PITCH, float(aud_rate(s)));
-  if (int r = aud_resamplerfor(aud_rate(s)); r >= 0) alSourcei(s.source, AL_SOURCE_RESAMPLER_SOFT, r);
+  if (int r = aud_resamplerfor(aud_rate(s)); r >= 0)
+    alSourcei(s.source, AL_SOURCE_RESAMPLER_SOFT, r);
   alSourcef(s.source, AL_GAIN, std::clamp(s.vol, 0.0f, 1.0f));
   if (s.stream && s.state == aud_state::playing) aud.wake.notify_one();  // a new pace
 }
@@ -198,6 +200,8 @@ void aud_feed(aud_sound& s, int most) {
     q.queued.pop_front();
   }
   if (q.queued.empty()) q.base = q.next;
+  std::optional<aud_hush> hush;
+  if (s.mpeg && most > 0 && !q.eof && !q.spare.empty()) hush.emplace(s.path.c_str());
   for (; most > 0 && !q.eof && !q.spare.empty(); --most) {
     sf_count_t n = aud_decode(s);
     if (n <= 0) {

@@ -87,8 +87,8 @@ TEST(EndToEnd, FirstFrameShowsLoopZeroRingNumberBallAndLine) {
     EXPECT_LT(green(c) + blue(c), red(c) / 2) << x;
   }
   EXPECT_EQ(pngpixel(png, 458, 300) & 0xF0F0F0, 0u);  // black between circle and ring
-  EXPECT_EQ(pngpixel(png, 399, 246), 0xFFFFFF);     // the ball, near the top of loop 0
-  EXPECT_GT(red(pngpixel(png, 340, 60)), 100);      // the line at the loop's left edge
+  EXPECT_EQ(pngpixel(png, 399, 246), 0xFFFFFF);       // the ball, near the top of loop 0
+  EXPECT_GT(red(pngpixel(png, 340, 60)), 100);        // the line at the loop's left edge
   int numberpixels = 0;
   for (int y = 280; y < 320; ++y) {
     for (int x = 390; x < 410; ++x) numberpixels += red(pngpixel(png, x, y)) > 100;
@@ -98,11 +98,9 @@ TEST(EndToEnd, FirstFrameShowsLoopZeroRingNumberBallAndLine) {
 }
 
 TEST(EndToEnd, WithoutADisplayItSaysWhyAndFails) {
-  quibrun r = runquib({{"DISPLAY", ""},
-                       {"WAYLAND_DISPLAY", ""},
-                       {"SDL_VIDEODRIVER", ""},
-                       {"DISP_HEADLESS", ""}},
-                      30);
+  quibrun r = runquib(
+      {{"DISPLAY", ""}, {"WAYLAND_DISPLAY", ""}, {"SDL_VIDEODRIVER", ""}, {"DISP_HEADLESS", ""}},
+      30);
   EXPECT_EQ(r.status, 1);
   EXPECT_NE(r.err.find("window"), std::string::npos) << r.err;
 }

@@ -106,11 +106,30 @@ std::string readfile(std::string const& path) {
   return ss.str();
 }
 
+namespace {
+
+// The scratch folders this test program made, removed when it exits (after the last test,
+// whether it passed or not), so runs leave nothing behind in the temporary directory. A
+// forked child leaves by execve or _exit and never runs this.
+struct scratchfolders {
+  std::vector<std::filesystem::path> dirs;
+  ~scratchfolders() {
+    for (auto const& d : dirs) {
+      std::error_code ec;
+      std::filesystem::remove_all(d, ec);
+    }
+  }
+};
+
+}  // namespace
+
 std::string scratchdir(std::string const& name) {
+  static scratchfolders made;
   auto dir = std::filesystem::temp_directory_path() /
              ("quib-e2e-" + std::to_string(getpid()) + "-" + name);
   std::filesystem::remove_all(dir);
   std::filesystem::create_directories(dir);
+  made.dirs.push_back(dir);
   return dir;
 }
 

@@ -33,7 +33,7 @@ std::map<std::string, double> readstats(std::string const& path);
 // The whole contents of a file ("" if missing).
 std::string readfile(std::string const& path);
 
-// A fresh empty directory for one test's files.
+// A fresh empty directory for one test's files, removed when the test program exits.
 std::string scratchdir(std::string const& name);
 
 // The colour 0xRRGGBB of pixel (x, y) of a PNG file, or -1 if it cannot be read.

@@ -82,7 +82,7 @@ TEST_F(Line, StandsStillBehindADeadBall) {
 }
 
 TEST_F(Line, TakesTheNewestLoopWhoseLeftEdgeItReachedAndNeverGoesBack) {
-  addloop();  // slot 3
+  addloop();                      // slot 3
   linep = loop[2].x - loop[2].r;  // exactly at loop 1's left edge
   moveline();
   EXPECT_EQ(linec, 2);

@@ -11,7 +11,19 @@
 
 namespace {
 
-using Cues = GameTest;
+// The recording library's loadaudio gives every file a handle (7) but an empty one, which
+// fails to load as it does in the real library.
+struct Cues : GameTest {
+  void SetUp() override {
+    GameTest::SetUp();
+    auto base = rec::numeric_result;
+    rec::numeric_result = [base](rec::call const& c) -> double {
+      if (c.entry != "LoadAudio3") return base(c);
+      std::error_code ec;
+      return std::filesystem::file_size(c.text(0), ec) > 0 ? 7 : 0;
+    };
+  }
+};
 
 // Runs a test in another working directory, with QUIB_DATA_DIR set or unset.
 struct indir {
@@ -87,6 +99,67 @@ TEST_F(Cues, AMissingSoundIsNamedOnceWithEveryPlaceTriedAndIsNoSound) {
   EXPECT_NE(err.find("'/nonexistent/ddd"), std::string::npos) << err;
   EXPECT_NE(err.find(std::string(QUIB_SOURCE_DIR) + "/audio/nosuch.wav"), std::string::npos) << err;
   std::filesystem::remove_all(empty);
+}
+
+TEST_F(Cues, ACopyThatDoesNotLoadIsPassedOverForTheNextPlaceAndTheLineNamesBoth) {
+  auto cwd = scratch("cwd");
+  auto data = scratch("data");
+  auto good = scratch("good");
+  std::ofstream(cwd / "audio" / "sj1.wav") << "";
+  std::ofstream(data / "audio" / "sj1.wav") << "";
+  std::ofstream(good / "audio" / "sj1.wav") << "x";
+  unsigned int h, none;
+  testing::internal::CaptureStderr();
+  {
+    indir there(cwd, data.c_str());
+    h = loadsound("audio/sj1.wav");  // working directory, then the data directory: both broken
+  }
+  std::string fell = testing::internal::GetCapturedStderr();
+  EXPECT_EQ(h, 7u);  // the source tree's copy, the next place
+  auto paths = loaded();
+  ASSERT_EQ(paths.size(), 3u);
+  EXPECT_EQ(paths[0], "audio/sj1.wav");
+  EXPECT_EQ(paths[1], (data / "audio" / "sj1.wav").string());
+  EXPECT_EQ(paths[2], std::string(QUIB_SOURCE_DIR) + "/audio/sj1.wav");
+  EXPECT_EQ(std::count(fell.begin(), fell.end(), '\n'), 1) << fell;
+  EXPECT_EQ(fell.rfind("quib: sound audio/sj1.wav: cannot load audio/sj1.wav in the working "
+                       "directory, '" +
+                           (data / "audio" / "sj1.wav").string() + "'; playing '" +
+                           QUIB_SOURCE_DIR + "/audio/sj1.wav' instead",
+                       0),
+            0u)
+      << fell;
+
+  // A good copy in the working directory loads with no line, and nothing after it is tried.
+  rec::calls.clear();
+  testing::internal::CaptureStderr();
+  {
+    indir there(good, data.c_str());
+    h = loadsound("audio/sj1.wav");
+  }
+  EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
+  EXPECT_EQ(h, 7u);
+  EXPECT_EQ(loaded(), std::vector<std::string>{"audio/sj1.wav"});
+
+  // Where every copy that exists fails, the sound is none, and the line says it could not
+  // be loaded rather than that it was not found.
+  testing::internal::CaptureStderr();
+  {
+    indir there(cwd, data.c_str());
+    none = loadsound("audio/nosuch.wav");
+    std::ofstream(cwd / "audio" / "only.wav") << "";
+    h = loadsound("audio/only.wav");
+  }
+  std::string err = testing::internal::GetCapturedStderr();
+  EXPECT_EQ(none, 0u);
+  EXPECT_EQ(h, 0u);
+  EXPECT_NE(err.find("quib: sound audio/nosuch.wav not found (tried"), std::string::npos) << err;
+  EXPECT_NE(err.find("quib: sound audio/only.wav cannot be loaded (tried audio/only.wav in the "
+                     "working directory, '" +
+                     (data / "audio" / "only.wav").string()),
+            std::string::npos)
+      << err;
+  for (auto const& d : {cwd, data, good}) std::filesystem::remove_all(d);
 }
 
 TEST_F(Cues, LoadsTheMusicThenTheFourEffectsAfterStartingTheLibrary) {

@@ -45,8 +45,10 @@ TEST_F(Render, SpikeCornersAndTipBothWays) {
   auto t = rec::of("Triangle166");
   ASSERT_EQ(t.size(), 2u);
   long base = static_cast<long>(300 + std::sqrt(3500.0));
-  std::vector<double> in = {410, double(base), 390, double(base), 400,
-                            double(static_cast<long>(300 + std::sqrt(3500.0) - 20)), 1, 0x123456};
+  std::vector<double> in = {410, double(base),
+                            390, double(base),
+                            400, double(static_cast<long>(300 + std::sqrt(3500.0) - 20)),
+                            1,   0x123456};
   for (size_t i = 0; i < in.size(); ++i) EXPECT_EQ(t[0].num(i), in[i]) << i;
   EXPECT_EQ(t[1].num(5), static_cast<long>(300 + std::sqrt(3500.0) + 20));
 }
@@ -142,12 +144,13 @@ TEST_F(Render, OrderWithinALoopIsSpikesCircleRingsNumber) {
   std::vector<std::string> order;
   for (auto const& c : rec::calls) {
     if (c.entry != "SetFontSize107" && c.entry != "GetStringWidth115" &&
-        c.entry != "GetStringHeight116" && c.entry != "abs2" && c.entry != "arccos5" && c.entry != "i2s7") {
+        c.entry != "GetStringHeight116" && c.entry != "abs2" && c.entry != "arccos5" &&
+        c.entry != "i2s7") {
       order.push_back(c.entry);
     }
   }
-  EXPECT_EQ(order, (std::vector<std::string>{"Triangle166", "Triangle166", "Circle186",
-                                             "DrawTextXY121"}));
+  EXPECT_EQ(order,
+            (std::vector<std::string>{"Triangle166", "Triangle166", "Circle186", "DrawTextXY121"}));
 }
 
 TEST_F(Render, RingsCountCompletedTurnsThroughTheBandsUpToEleven) {

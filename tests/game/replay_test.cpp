@@ -81,4 +81,17 @@ TEST_F(Recording, OnlyRegularFilesAreRead) {
   EXPECT_NE(checkrecording((dir / "missing").c_str()).find("No such file"), std::string::npos);
 }
 
+TEST_F(Recording, AnEndOrEventNoRunCouldReachIsRefused) {
+  // A few bytes that once kept a replay busy for two days: 10^12 steps after the Esc.
+  std::string tiny = "quib-replay 1\nseed 1\nclock 0x0p+0\n5 ESC\n1000000000000 end\n";
+  EXPECT_EQ(check(tiny),
+            "line 5: step 1000000000000 comes more than 7200 steps after the last "
+            "frame (step 0)");
+  EXPECT_NE(check(head + "2 frame\n3 SPACE\n7203 frame\n").find("line 7: step 7203"),
+            std::string::npos);
+  // A run closed with Esc ends within that pass, a frame or a few steps on.
+  EXPECT_EQ(check(head + "2 frame\n4 frame\n5 ESC\n6 frame\n6 end\n"), "");
+  EXPECT_EQ(check(head + "7200 frame\n14400 SPACE\n14400 end\n"), "");
+}
+
 }  // namespace

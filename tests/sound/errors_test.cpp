@@ -1,5 +1,9 @@
 // libsound's error code and text, the quoting of file names in messages, a music file cut
 // short, and the formats libsndfile brings beyond WAV and MP3 (FLAC, Ogg Vorbis).
+#include <signal.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+
 #include <climits>
 #include <cmath>
 
@@ -149,7 +153,97 @@ TEST(SoundFormats, FlacAndOggLoadAndPlayWholeAndStreamed) {
 
 }  // namespace
 
+// A streamed MP3 damaged in its middle: libmpg123's notes about it, printed while the
+// feeder decodes during play, stay off stderr; at most one line of ours names the file.
+TEST(SoundErrors, ADamagedStreamPlaysWithoutTheDecodersNotes) {
+  std::string path = mp3("damaged.mp3", 14);
+  if (path.empty()) GTEST_SKIP() << "this libsndfile cannot write MP3";
+  std::string data = slurp(path);
+  unsigned seed = 7;
+  for (size_t i = data.size() / 2; i < data.size() / 2 + 4000; ++i)
+    data[i] = char((seed = seed * 1103515245 + 12345) >> 16);
+  bytes("damaged.mp3", data);
+  InitAudio1();
+  CaptureStderr();
+  unsigned long h = LoadAudio3(path.c_str());
+  SetAudioFrq26(h, 36);  // eight times as fast: through the damage in under a second
+  PlayAudio8(h);
+  for (int i = 0; i < 250 && GetAudioSit13(h) == 1; ++i) wait(0.01);
+  std::string err = GetCapturedStderr();
+  ASSERT_NE(h, 0u);
+  EXPECT_LE(std::count(err.begin(), err.end(), '\n'), 1) << err;
+  EXPECT_EQ(err.find("resync"), std::string::npos) << err;
+  EXPECT_EQ(err.find("dequantization"), std::string::npos) << err;
+  if (!err.empty()) {
+    EXPECT_NE(err.find("damaged.mp3"), std::string::npos) << err;
+  }
+}
+
+// ---- Output files ----------------------------------------------------------------------
+
+// Child: the logs are opened once, at start-up. Plays a sound 200 times, each a line in
+// SOUND_LOG; with a size limit, writing fails part way.
+int logchild(char const* limit) {
+  if (*limit) {
+    signal(SIGXFSZ, SIG_IGN);
+    rlimit r{rlim_t(atol(limit)), rlim_t(atol(limit))};
+    setrlimit(RLIMIT_FSIZE, &r);
+  }
+  InitAudio1();
+  unsigned long h = LoadAudio3(wav("log.wav", 0.1).c_str());
+  for (int i = 0; i < 200; ++i) PlayAudio8(h);
+  return 0;
+}
+
+// What a child with env printed on stderr; "hung" if it did not end within 10 s.
+std::string logrun(std::string const& env, std::string const& limit = "") {
+  char self[4096] = {};
+  EXPECT_GT(readlink("/proc/self/exe", self, sizeof self - 1), 0);
+  std::string cmd = "env " + env + " timeout 10 '" + std::string(self) + "' --log '" + limit +
+                    "' 2>&1 >/dev/null; echo \"exit $?\"";
+  std::string out;
+  FILE* p = popen(cmd.c_str(), "r");
+  char buf[512];
+  while (p && fgets(buf, sizeof buf, p)) out += buf;
+  if (p) pclose(p);
+  return out.find("exit 124") != std::string::npos ? "hung" : out;
+}
+
+// Every log is a regular file or a new one: a FIFO nobody reads, a folder or a device is
+// refused at once, and a write that fails is said, each in one line naming the file.
+TEST(SoundOutput, LogsThatCannotBeWrittenAreRefusedOrReportedNeverHung) {
+  std::string fifo = at("fifo"), dir = at("dir");
+  mkfifo(fifo.c_str(), 0600);
+  mkdir(dir.c_str(), 0700);
+  for (auto [env, file] : {std::pair{"SOUND_LOG=", fifo},
+                           {"SOUND_LATENCY_LOG=", fifo},
+                           {"SOUND_LOG=", dir},
+                           {"SOUND_LOG=", std::string("/dev/full")},
+                           {"SOUND_LATENCY_LOG=", std::string("/dev/full")}}) {
+    std::string err = logrun(env + file);
+    EXPECT_EQ(std::count(err.begin(), err.end(), '\n'), 2) << env << file << ": " << err;
+    EXPECT_NE(err.find("sound: cannot open " + std::string(env).substr(0, strlen(env) - 1) + " \"" +
+                       file + "\": "),
+              std::string::npos)
+        << err;
+    EXPECT_NE(err.find("exit 0"), std::string::npos) << err;
+  }
+  std::string log = at("small.log");
+  std::string err = logrun("SOUND_LOG=" + log, "100");
+  EXPECT_NE(err.find("sound: cannot write SOUND_LOG \"" + log + "\": File too large"),
+            std::string::npos)
+      << err;
+  EXPECT_EQ(std::count(err.begin(), err.end(), '\n'), 2) << err;
+  std::string lines = slurp(log);
+  EXPECT_EQ(lines.substr(0, 13), "play log.wav\n") << lines;  // what fitted is kept
+
+  err = logrun("SOUND_LOG=" + log);  // appended to, as before
+  EXPECT_EQ(err, "exit 0\n");
+  EXPECT_GT(slurp(log).size(), lines.size() + 100);
+}
+
 int main(int argc, char** argv) {
+  if (argc == 3 && std::string(argv[1]) == "--log") return logchild(argv[2]);
   testing::InitGoogleTest(&argc, argv);
   return RUN_ALL_TESTS();
 }

@@ -7,6 +7,7 @@
 
 #include <chrono>
 #include <cmath>
+#include <filesystem>
 #include <fstream>
 #include <string>
 #include <thread>
@@ -21,13 +22,20 @@ inline void expecttime(double pos, double wall, double rate) {
   EXPECT_LE(pos, (wall + 0.04) * rate) << "wall " << wall << " s at rate " << rate;
 }
 
-// A fresh folder for this process's files.
+// A fresh folder for this process's files (under $TMPDIR if set), removed at exit.
 inline std::string const& scratch() {
-  static std::string dir = [] {
-    char tmpl[] = "/tmp/soundtest.XXXXXX";
-    return std::string(mkdtemp(tmpl));
+  struct folder {
+    std::string path;
+    ~folder() {
+      std::error_code ec;
+      std::filesystem::remove_all(path, ec);
+    }
+  };
+  static folder dir = [] {
+    std::string tmpl = (std::filesystem::temp_directory_path() / "soundtest.XXXXXX").string();
+    return folder{mkdtemp(tmpl.data())};
   }();
-  return dir;
+  return dir.path;
 }
 
 inline std::string at(std::string const& name) { return scratch() + "/" + name; }
