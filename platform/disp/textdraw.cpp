@@ -30,11 +30,7 @@ inline long dsp_upos(unsigned long v) {
 
 inline bool dsp_hasbox(unsigned long bg) { return (bg & 0xFFFFFF) != dsp_nobox; }
 
-double dsp_advance(dsp_sized const* f, char const* s) {
-  cairo_text_extents_t te;
-  cairo_scaled_font_text_extents(f->font, s, &te);
-  return te.x_advance;
-}
+double dsp_advance(dsp_sized const* f, char const* s) { return dsp_textwidth(*f, s); }
 
 // Fills the box in the colour, cut to just outside the target so that far corners stay
 // within cairo's range.
@@ -74,16 +70,8 @@ void dsp_run(bitmap& t, dsp_textstyle const& st, char const* s, unsigned long fg
   }
   cairo_t* cr = t.cr;
   if (box) dsp_fillbox(t, double(left), double(top), dsp_advance(f, s), double(f->h), bg);
-  if (t.fontoncr != f->font) {
-    cairo_set_scaled_font(cr, f->font);
-    t.fontoncr = f->font;
-  }
-  cairo_move_to(cr, double(left), double(top) + f->ascent);
   dsp_colour(t, fg);
-  cairo_show_text(cr, s);
-  double endx, endy;
-  cairo_get_current_point(cr, &endx, &endy);
-  cairo_new_path(cr);
+  double endx = dsp_showtext(t, *f, s, double(left), double(top) + f->ascent);
   if (st.underline || st.strikeout) {
     // Lines a sixteenth of the cell thick: under the baseline, and through the middle of
     // the small letters.
