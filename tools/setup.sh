@@ -6,7 +6,7 @@ set -euo pipefail
 
 packages=(
   build-essential cmake pkg-config
-  libsdl2-dev libcairo2-dev libopenal-dev libsndfile1-dev
+  libsdl2-dev libcairo2-dev libpango1.0-dev libopenal-dev libsndfile1-dev
   fonts-dejavu-core fontconfig
 )
 if [ "${1:-}" = "--test" ]; then
@@ -18,6 +18,7 @@ if [ "${1:-}" = "--test" ]; then
     clang libclang-rt-14-dev valgrind linux-perf
     pulseaudio pulseaudio-utils python3
     desktop-file-utils appstream lintian man-db dpkg-dev fakeroot file
+    fonts-noto-core fonts-noto-cjk fonts-nanum fonts-noto-color-emoji  # text in every script
   )
 fi
 
