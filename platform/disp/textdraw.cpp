@@ -101,6 +101,8 @@ void dsp_wrapped(bitmap& t, dsp_textstyle const& st, char const* s, unsigned lon
   for (;;) {
     char const* end = std::strchr(p, '\n');
     if (!end) end = p + std::strlen(p);
+    piece.assign(p, end);
+    bool const shaped = !dsp_plaintext(*st.f, piece.c_str());
     while (p < end) {
       double room = double(t.w) - double(t.textx), width = 0;
       char const* q = p;
@@ -113,6 +115,19 @@ void dsp_wrapped(bitmap& t, dsp_textstyle const& st, char const* s, unsigned lon
         if (*q == ' ') space = q;
         q += dsp_charlen(q, end);
         width += adv;
+      }
+      if (shaped) {
+        // Shaping joins and reorders characters, so the line can come out wider than its
+        // characters one by one: give back characters until what is kept fits.
+        while (q > p) {
+          piece.assign(p, q);
+          if (dsp_advance(st.f, piece.c_str()) <= room + 1e-6) break;
+          do --q;
+          while (q > p && (static_cast<unsigned char>(*q) & 0xC0) == 0x80);
+        }
+        if (space && space >= q) space = nullptr;
+        for (char const* b = q; b > p && !space;)
+          if (*--b == ' ') space = b;
       }
       if (q == end) {
         draw(p, end, false);
