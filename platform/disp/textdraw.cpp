@@ -107,27 +107,34 @@ void dsp_wrapped(bitmap& t, dsp_textstyle const& st, char const* s, unsigned lon
       double room = double(t.w) - double(t.textx), width = 0;
       char const* q = p;
       char const* space = nullptr;  // the last space that fits
-      while (q < end) {
-        char one[5] = {};
-        std::memcpy(one, q, size_t(dsp_charlen(q, end)));
-        double adv = dsp_advance(st.f, one);
-        if (width + adv > room + 1e-6) break;
-        if (*q == ' ') space = q;
-        q += dsp_charlen(q, end);
-        width += adv;
-      }
-      if (shaped) {
-        // Shaping joins and reorders characters, so the line can come out wider than its
-        // characters one by one: give back characters until what is kept fits.
-        while (q > p) {
-          piece.assign(p, q);
-          if (dsp_advance(st.f, piece.c_str()) <= room + 1e-6) break;
-          do --q;
-          while (q > p && (static_cast<unsigned char>(*q) & 0xC0) == 0x80);
+      if (!shaped) {
+        while (q < end) {
+          char one[5] = {};
+          std::memcpy(one, q, size_t(dsp_charlen(q, end)));
+          double adv = dsp_advance(st.f, one);
+          if (width + adv > room + 1e-6) break;
+          if (*q == ' ') space = q;
+          q += dsp_charlen(q, end);
+          width += adv;
         }
-        if (space && space >= q) space = nullptr;
-        for (char const* b = q; b > p && !space;)
-          if (*--b == ' ') space = b;
+      } else {
+        // Shaping joins, combines and reorders characters, so a line is seldom as wide as
+        // its characters one by one (Devanagari and emoji sequences far narrower): what is
+        // kept is measured whole, taking in more characters, in growing steps, while it
+        // still fits.
+        for (long step = 1; q < end;) {
+          char const* r = q;
+          for (long i = 0; i < step && r < end; ++i) r += dsp_charlen(r, end);
+          piece.assign(p, r);
+          if (dsp_advance(st.f, piece.c_str()) <= room + 1e-6)
+            q = r, step *= 2;
+          else if (step > 1)
+            step /= 2;
+          else
+            break;
+        }
+        for (char const* c = p; c < q; ++c)
+          if (*c == ' ') space = c;
       }
       if (q == end) {
         draw(p, end, false);
