@@ -528,6 +528,10 @@ char const* dsp_utf8(char const* s, std::string& buf);
 // cell (negative above it). dsp_showtext: draws with the baseline at (x, base) in t's
 // current colour and gives the x where it ends.
 bool dsp_plaintext(dsp_sized const& f, char const* s);
+// Where a line of text from p to end may break at or before q inside a word: the last
+// boundary between user-perceived characters (a letter with its marks, an emoji sequence)
+// after p, else the end of the first such character.
+char const* dsp_clusterbreak(char const* p, char const* end, char const* q);
 // The Pango side of the current face at scale sx x sy; the font options of all text.
 std::shared_ptr<dsp_shapedfont const> dsp_shapedfor(double sx, double sy);
 cairo_font_options_t* dsp_fontoptions();

@@ -5,6 +5,7 @@
 
 #include <cmath>
 #include <cstring>
+#include <vector>
 
 #include "platform/disp/internal.h"
 
@@ -150,4 +151,25 @@ double dsp_showtext(bitmap& t, dsp_sized const& f, char const* s, double x, doub
   cairo_new_path(cr);
   t.fontoncr = nullptr;  // Pango set fonts of its own on the way
   return x + l.width;
+}
+
+char const* dsp_clusterbreak(char const* p, char const* end, char const* q) {
+  // Boundaries depend only on the characters near them: a few dozen bytes past q suffice,
+  // and keep the cost of a break independent of the length of the line.
+  char const* stop = q + std::min<long>(64, end - q);
+  while (stop < end && (static_cast<unsigned char>(*stop) & 0xC0) == 0x80) ++stop;
+  int len = int(stop - p), chars = int(g_utf8_strlen(p, len));
+  std::vector<PangoLogAttr> attrs(size_t(chars) + 1);
+  pango_get_log_attrs(p, len, -1, pango_language_get_default(), attrs.data(), chars + 1);
+  char const* best = nullptr;
+  char const* first = nullptr;
+  char const* c = p;
+  for (int i = 1; i <= chars; ++i) {
+    c = g_utf8_next_char(c);
+    if (!attrs[size_t(i)].is_cursor_position) continue;
+    if (!first) first = c;
+    if (c <= q) best = c;
+  }
+  if (best) return best;
+  return first ? first : stop;
 }

@@ -147,7 +147,10 @@ void dsp_wrapped(bitmap& t, dsp_textstyle const& st, char const* s, unsigned lon
       } else if (t.textx > t.textleft) {
         // The word may fit on a line of its own.
       } else {
-        if (q == p) q += dsp_charlen(q, end);  // at least one character a line
+        if (shaped)
+          q = dsp_clusterbreak(p, end, q);  // a letter and its marks stay together
+        else if (q == p)
+          q += dsp_charlen(q, end);  // at least one character a line
         draw(p, q, true);
         p = q;
       }

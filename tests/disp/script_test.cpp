@@ -140,7 +140,7 @@ TEST_F(Scripts, MixedLineDrawsAsPangoDrawsItAndMeasuresAsDrawn) {
 }
 
 // A wrapped line of shaped text breaks at its spaces, measured as it is drawn.
-TEST_F(Scripts, WrappingBreaksShapedTextAtSpaces) {
+TEST_F(Scripts, ShapedTextWrapsAtSpacesAndBetweenLetters) {
   // Devanagari, half as wide joined as its characters one by one.
   std::string const word = "\xe0\xa4\xb9\xe0\xa4\xbf\xe0\xa4\x82\xe0\xa4\xa6\xe0\xa5\x80";
   std::string const words = word + " " + word + " " + word;
@@ -152,6 +152,18 @@ TEST_F(Scripts, WrappingBreaksShapedTextAtSpaces) {
   for (long line = 0; line < 3; ++line)
     EXPECT_GT(inked(off.b, 0, line * long(ch), w, (line + 1) * long(ch)), 0) << line;
   EXPECT_EQ(inked(off.b, 0, 3 * long(ch) + 4, w * 3 / 2, 400), 0);
+
+  // A word cut for want of room is cut between letters, not between a letter and its
+  // vowel sign: with room for one consonant the first line is the whole syllable.
+  std::string const syllable = word.substr(0, 9);  // ha with the i sign and the nasal dot
+  long room = long(GetStringWidth115(word.substr(0, 3).c_str())) + 1, x = 400 - room;
+  offscreen cut(400, 100), whole(400, 100);
+  DrawTextXYw134(cut.b, word.c_str(), x, 0, white);
+  DrawTextXY119(whole.b, syllable.c_str(), x, 0, white);
+  long differ = 0;
+  for (long y = 0; y < long(ch); ++y)
+    for (long i = x - long(cw); i < 400; ++i) differ += px(cut.b, i, y) != px(whole.b, i, y);
+  EXPECT_EQ(differ, 0);
 }
 
 }  // namespace
