@@ -6,7 +6,7 @@ set -euo pipefail
 
 packages=(
   build-essential cmake pkg-config
-  libsdl2-dev libcairo2-dev libopenal-dev libsndfile1-dev
+  libsdl2-dev libcairo2-dev libpango1.0-dev libopenal-dev libsndfile1-dev
   fonts-dejavu-core fontconfig
 )
 if [ "${1:-}" = "--test" ]; then
@@ -21,6 +21,7 @@ if [ "${1:-}" = "--test" ]; then
     libasound2-plugins  # ALSA's pulse plugin: a sound server that starts after the game
     desktop-file-utils appstream lintian man-db dpkg-dev fakeroot file
     debhelper  # the Debian package: dpkg-buildpackage with debian/rules
+    fonts-noto-core fonts-noto-cjk fonts-nanum fonts-noto-color-emoji  # text in every script
   )
 fi
 
