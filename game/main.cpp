@@ -21,6 +21,7 @@ int main(int argc, char** argv) {
   // and the exit status says it failed.
   if (!init()) return 1;
   initicon();
+  hidecursorinfullscreen(true);  // the pointer would sit over the play field
   if (o.fullscreen) setfullscreen(true);
   catchquit();
   int status = o.replay != nullptr ? runreplay() : (run(), 0);

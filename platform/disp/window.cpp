@@ -383,6 +383,14 @@ qr_bool disp_isfullscreen() {
   return dsp.win.open && dsp_be().isfullscreen();
 }
 
+// A game hides the pointer while it is played full screen; a program that wants the
+// pointer there (an editor, a menu) leaves this off.
+qr_v disp_hidecursorinfullscreen(qe_bool on) {
+  dsp_setup();
+  dsp.win.hidecursorfs = on;
+  if (dsp.win.open) dsp_be().cursor();
+}
+
 qr_bool disp_islost() {
   dsp_setup();
   return dsp_be().lost();
