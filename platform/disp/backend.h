@@ -9,6 +9,7 @@
 
 union SDL_Event;
 struct SDL_Window;
+struct SDL_Rect;
 
 struct dsp_backend {
   char const* name;  // "sdl" or "headless"
@@ -104,14 +105,15 @@ bool dsp_pollsdl(SDL_Event* ev);
 // before SDL's video starts (false once the connection died: no window can open again);
 // watching a new window; closing it once its loss was noticed; whether the last one was
 // lost; whether Xlib has events for SDL (-1: not on X11); full screen with no window
-// manager. Wayland (wayland_watch.cpp): the display to watch; whether its connection broke;
-// whether it has events for SDL (-1: not on Wayland).
+// manager (`windowed`: where the window goes when it leaves full screen). Wayland
+// (wayland_watch.cpp): the display to watch; whether its connection broke; whether it has events
+// for SDL (-1: not on Wayland).
 bool dsp_xguard();
 void dsp_xwatch(SDL_Window* w);
 void dsp_xcheck();
 bool dsp_xlost();
 int dsp_x11pending(SDL_Window* w);
-void dsp_x11fullscreen(SDL_Window* w, bool on);
+void dsp_x11fullscreen(SDL_Window* w, bool on, SDL_Rect windowed);
 void dsp_wlwatch(void* display);
 bool dsp_wlbroken();
 int dsp_wlpending();

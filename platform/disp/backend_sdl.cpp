@@ -193,7 +193,8 @@ bool dsp_sdlopen(unsigned long x, unsigned long y, unsigned long style) {
   int const w = dsp.win.w, h = dsp.win.h;
   dsp.win.sdl = SDL_CreateWindow(dsp_utf8(dsp.win.title.c_str(), buf), dsp_sdlpos(x), dsp_sdlpos(y),
                                  w, h, flags);
-  if (dsp.win.sdl && dsp.win.fullscreen) dsp_x11fullscreen(dsp.win.sdl, true);
+  if (dsp.win.sdl && dsp.win.fullscreen)
+    dsp_x11fullscreen(dsp.win.sdl, true, {dsp_sdlpos(x), dsp_sdlpos(y), w, h});
   if (dsp.win.sdl) SDL_GetWindowSizeInPixels(dsp.win.sdl, &dsp.win.pxw, &dsp.win.pxh);
   if (dsp.win.sdl && dsp.win.fullscreen && !dsp.win.fixed) {
     int fw = 0, fh = 0;
@@ -262,18 +263,22 @@ bool dsp_sdlattach() {
 bool dsp_sdlpoll(SDL_Event* ev) { return dsp_pollsdl(ev); }
 bool dsp_sdlwait(SDL_Event* ev, int ms) { return SDL_WaitEventTimeout(ev, ms) != 0; }
 
-void dsp_sdlsetfullscreen(bool on) {
-  if (!dsp.win.sdl) return;
-  if (SDL_SetWindowFullscreen(dsp.win.sdl, on ? SDL_WINDOW_FULLSCREEN_DESKTOP : 0) != 0)
-    dsp_seterror(dsp_edevice);
-  else
-    dsp_x11fullscreen(dsp.win.sdl, on);
-  dsp_syncsize();  // where the desktop already obeyed; else at its resize message
-  dsp_cursorsync();
-}
-
 bool dsp_sdlisfullscreen() {
   return dsp.win.sdl && (SDL_GetWindowFlags(dsp.win.sdl) & SDL_WINDOW_FULLSCREEN) != 0;
+}
+
+void dsp_sdlsetfullscreen(bool on) {
+  if (!dsp.win.sdl) return;
+  SDL_Rect was = {0, 0, 0, 0};
+  SDL_GetWindowPosition(dsp.win.sdl, &was.x, &was.y);
+  SDL_GetWindowSize(dsp.win.sdl, &was.w, &was.h);
+  bool const wasfull = dsp_sdlisfullscreen();
+  if (SDL_SetWindowFullscreen(dsp.win.sdl, on ? SDL_WINDOW_FULLSCREEN_DESKTOP : 0) != 0)
+    dsp_seterror(dsp_edevice);
+  else if (on != wasfull)
+    dsp_x11fullscreen(dsp.win.sdl, on, was);
+  dsp_syncsize();  // where the desktop already obeyed; else at its resize message
+  dsp_cursorsync();
 }
 
 void dsp_sdlseticon(uint32_t const* argb, int w, int h) {

@@ -160,26 +160,24 @@ int dsp_x11pending(SDL_Window* w) {
 #endif
 }
 
-void dsp_x11fullscreen(SDL_Window* w, bool on) {
+void dsp_x11fullscreen(SDL_Window* w, bool on, SDL_Rect windowed) {
+  static SDL_Rect back = {0, 0, 0, 0};  // where the window goes when it leaves full screen
   SDL_SysWMinfo info;
   if (!dsp_x11info(w, info) || dsp_haswm(info.info.x11.display)) return;
   Display* d = info.info.x11.display;
-  // SDL already counts the window at its new place and size; the X window is made to match.
-  int x = 0, y = 0, ww = 0, wh = 0;
+  int const index = SDL_GetWindowDisplayIndex(w);
+  SDL_Rect screen;
+  if (index < 0 || SDL_GetDisplayBounds(index, &screen) != 0) return;
+  SDL_Rect to = screen;
   if (on) {
-    SDL_Rect r;
-    int const index = SDL_GetWindowDisplayIndex(w);
-    if (index < 0 || SDL_GetDisplayBounds(index, &r) != 0) return;
-    x = r.x;
-    y = r.y;
-    ww = r.w;
-    wh = r.h;
+    back = windowed;
+    if (back.x == int(SDL_WINDOWPOS_CENTERED)) back.x = screen.x + (screen.w - back.w) / 2;
+    if (back.y == int(SDL_WINDOWPOS_CENTERED)) back.y = screen.y + (screen.h - back.h) / 2;
   } else {
-    SDL_GetWindowPosition(w, &x, &y);
-    SDL_GetWindowSize(w, &ww, &wh);
+    to = back;
   }
-  if (ww < 1 || wh < 1) return;
-  XMoveResizeWindow(d, info.info.x11.window, x, y, unsigned(ww), unsigned(wh));
+  if (to.w < 1 || to.h < 1) return;
+  XMoveResizeWindow(d, info.info.x11.window, to.x, to.y, unsigned(to.w), unsigned(to.h));
   XRaiseWindow(d, info.info.x11.window);
   XSync(d, False);
 }
