@@ -15,6 +15,68 @@ namespace {
 SDL_Surface* dsp_fbsurface = nullptr;  // the framebuffer a direct canvas points into
 bool dsp_cursorshown = true;           // as last told to SDL
 
+// Presenting through a streaming texture, where the display server gives SDL no
+// framebuffer of its own (Wayland): the canvas is drawn at the output's real pixel size
+// (twice the window's on a scale-2 output) and uploaded once a frame.
+struct {
+  bool on = false;  // this window presents through the texture
+  SDL_Renderer* renderer = nullptr;
+  SDL_Texture* texture = nullptr;  // dw x dh
+  int tw = 0, th = 0;
+  cairo_surface_t* shrunk = nullptr;  // outw x outh: the canvas shrunk, when it is larger
+} dsp_tex;
+
+void dsp_texdrop() {
+  if (dsp_tex.texture) SDL_DestroyTexture(dsp_tex.texture);
+  if (dsp_tex.renderer) SDL_DestroyRenderer(dsp_tex.renderer);
+  if (dsp_tex.shrunk) cairo_surface_destroy(dsp_tex.shrunk);
+  dsp_tex = {};
+}
+
+// Lays the canvas out in the renderer's output and makes the texture the shown part of it
+// is uploaded into.
+bool dsp_texattach() {
+  int pw = 0, ph = 0;
+  if (SDL_GetRendererOutputSize(dsp_tex.renderer, &pw, &ph) != 0 || pw < 1 || ph < 1) return false;
+  dsp_layout(pw, ph);
+  dsp.win.direct = false;
+  if (dsp_tex.shrunk) cairo_surface_destroy(dsp_tex.shrunk);
+  dsp_tex.shrunk = nullptr;
+  if (!dsp_tex.texture || dsp_tex.tw != dsp.win.dw || dsp_tex.th != dsp.win.dh) {
+    if (dsp_tex.texture) SDL_DestroyTexture(dsp_tex.texture);
+    dsp_tex.texture = SDL_CreateTexture(dsp_tex.renderer, SDL_PIXELFORMAT_RGB888,
+                                        SDL_TEXTUREACCESS_STREAMING, dsp.win.dw, dsp.win.dh);
+    dsp_tex.tw = dsp.win.dw;
+    dsp_tex.th = dsp.win.dh;
+    if (!dsp_tex.texture) return false;
+  }
+  return dsp_newcanvas(nullptr, 0);
+}
+
+void dsp_texpresent() {
+  cairo_surface_t* cs = dsp.canvas.surface;
+  cairo_surface_flush(cs);
+  unsigned char const* px = cairo_image_surface_get_data(cs);
+  int stride = cairo_image_surface_get_stride(cs);
+  if (dsp.win.dw != dsp.win.cw || dsp.win.dh != dsp.win.ch) {
+    if (!dsp_tex.shrunk)
+      dsp_tex.shrunk = cairo_image_surface_create(CAIRO_FORMAT_RGB24, dsp.win.outw, dsp.win.outh);
+    if (cairo_surface_status(dsp_tex.shrunk) != CAIRO_STATUS_SUCCESS) return;
+    dsp_shrink(dsp_tex.shrunk);
+    cairo_surface_flush(dsp_tex.shrunk);
+    stride = cairo_image_surface_get_stride(dsp_tex.shrunk);
+    px = cairo_image_surface_get_data(dsp_tex.shrunk) + std::ptrdiff_t(dsp.win.oy) * stride +
+         std::ptrdiff_t(dsp.win.ox) * 4;
+  }
+  SDL_UpdateTexture(dsp_tex.texture, nullptr, px, stride);
+  unsigned long const bg = dsp.canvas.bg;
+  SDL_SetRenderDrawColor(dsp_tex.renderer, Uint8(bg >> 16), Uint8(bg >> 8), Uint8(bg), 255);
+  SDL_RenderClear(dsp_tex.renderer);
+  SDL_Rect const at = {dsp.win.ox, dsp.win.oy, dsp.win.dw, dsp.win.dh};
+  SDL_RenderCopy(dsp_tex.renderer, dsp_tex.texture, nullptr, &at);
+  SDL_RenderPresent(dsp_tex.renderer);
+}
+
 int dsp_sdlpos(unsigned long v) { return dsp_iscentred(v) ? SDL_WINDOWPOS_CENTERED : dsp_coord(v); }
 
 // Lays the canvas out in the window's framebuffer and points the canvas at its part of it
@@ -109,6 +171,10 @@ void dsp_cursorsync() {
 void dsp_sdlpresent() {
   if (!dsp.win.sdl || !dsp.canvas.surface) return;
   dsp_cursorsync();
+  if (dsp_tex.on) {
+    if (dsp_tex.texture) dsp_texpresent();
+    return;
+  }
   if (dsp.win.direct) {
     cairo_surface_flush(dsp.canvas.surface);
     // The framebuffer the canvas points into stays valid until SDL is asked for the
@@ -154,17 +220,20 @@ bool dsp_havedriver() {
   return true;
 }
 
-// The window's own framebuffer on X11, not one emulated through a GPU texture: the canvas
-// is drawn on the CPU and presenting it is then one copy inside the X server. SDL's Wayland
-// driver has no framebuffer of its own, so there SDL makes one from a streaming texture.
-// SDL reads this once per video start, at the first framebuffer; SDL_FRAMEBUFFER_ACCELERATION
-// in the environment still decides.
+// The window's own framebuffer, not one emulated through a GPU texture: the canvas is
+// drawn on the CPU and presenting it is then one copy inside the X server. SDL reads this
+// once per video start, at the first framebuffer; SDL_FRAMEBUFFER_ACCELERATION in the
+// environment still decides.
 void dsp_framebufferhint() {
+  SDL_SetHintWithPriority(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0", SDL_HINT_DEFAULT);
+}
+
+// Drivers other than X11 (Wayland) have no framebuffer of their own: SDL would emulate one
+// at the window's logical size, blurred on a scaled output. There the canvas goes through a
+// streaming texture of our own at the output's pixel size.
+bool dsp_wanttexture() {
   char const* driver = SDL_GetCurrentVideoDriver();
-  if (driver && strcmp(driver, "x11") == 0)
-    SDL_SetHintWithPriority(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0", SDL_HINT_DEFAULT);
-  else
-    SDL_ResetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION);
+  return !driver || strcmp(driver, "x11") != 0;
 }
 
 bool dsp_videostart() {
@@ -204,8 +273,17 @@ bool dsp_sdlopen(unsigned long x, unsigned long y, unsigned long style) {
       dsp.win.h = fh;
     }
   }
-  if (!dsp.win.sdl || !dsp_fbattach()) {
+  bool attached = false;
+  if (dsp.win.sdl && dsp_wanttexture()) {
+    dsp_tex.on = true;
+    dsp_tex.renderer = SDL_CreateRenderer(dsp.win.sdl, -1, 0);
+    attached = dsp_tex.renderer && dsp_texattach();
+  } else if (dsp.win.sdl) {
+    attached = dsp_fbattach();
+  }
+  if (!attached) {
     std::string why = SDL_GetError();
+    dsp_texdrop();
     if (dsp.win.sdl) SDL_DestroyWindow(dsp.win.sdl);
     dsp.win.sdl = nullptr;
     SDL_QuitSubSystem(SDL_INIT_VIDEO);
@@ -221,6 +299,7 @@ bool dsp_sdlopen(unsigned long x, unsigned long y, unsigned long style) {
 }
 
 void dsp_sdlclose() {
+  if (dsp.win.sdl) dsp_texdrop();  // a lost display's window is left as it is
   if (dsp.win.sdl) {
     SDL_DestroyWindow(dsp.win.sdl);
     dsp.win.sdl = nullptr;
@@ -254,7 +333,7 @@ bool dsp_sdlsize(int& w, int& h, int& pw, int& ph) {
 bool dsp_sdlattach() {
   if (dsp.win.sdl) {
     SDL_GetWindowSizeInPixels(dsp.win.sdl, &dsp.win.pxw, &dsp.win.pxh);
-    if (dsp_fbattach()) return true;
+    if (dsp_tex.on ? dsp_texattach() : dsp_fbattach()) return true;
   }
   dsp_layout(dsp.win.w, dsp.win.h);
   return dsp_newcanvas(nullptr, 0);
