@@ -14,6 +14,7 @@ struct {
   int (*getfd)(void*) = nullptr;
   int (*prepareread)(void*) = nullptr;
   void (*cancelread)(void*) = nullptr;
+  int (*readevents)(void*) = nullptr;
   bool looked = false;
 } dsp_wl;
 
@@ -26,6 +27,7 @@ void dsp_wllookup() {
   dsp_wl.getfd = reinterpret_cast<int (*)(void*)>(dlsym(lib, "wl_display_get_fd"));
   dsp_wl.prepareread = reinterpret_cast<int (*)(void*)>(dlsym(lib, "wl_display_prepare_read"));
   dsp_wl.cancelread = reinterpret_cast<void (*)(void*)>(dlsym(lib, "wl_display_cancel_read"));
+  dsp_wl.readevents = reinterpret_cast<int (*)(void*)>(dlsym(lib, "wl_display_read_events"));
   dlclose(lib);  // still loaded by SDL
 }
 
@@ -42,14 +44,28 @@ void dsp_wlwatch(void* display) {
 // display (SDL then reports a quit, or nothing at all).
 bool dsp_wlbroken() { return dsp_wl.display && dsp_wl.geterror(dsp_wl.display) != 0; }
 
-// Events are waiting when the default queue already holds some (prepare_read refuses), or
-// when the socket has data. We only look: the read itself is cancelled and left to SDL.
+// Whether SDL's queue (the display's default one) has events to dispatch. Much of what
+// arrives on the socket is for the renderer's own queue (the compositor's answers to each
+// frame, read by the next frame's swap), and pumping SDL for those would wake it once a
+// frame for nothing. So whatever has come is read into its queues (the reader protocol
+// libwayland-client provides for more than one reader), and SDL pumps only when the default
+// queue then holds something.
 int dsp_wlpending() {
   void* d = dsp_wl.display;
-  if (!d || !dsp_wl.getfd || !dsp_wl.prepareread || !dsp_wl.cancelread) return -1;
-  if (dsp_wl.prepareread(d) != 0) return 1;
+  if (!d || !dsp_wl.getfd || !dsp_wl.prepareread || !dsp_wl.cancelread || !dsp_wl.readevents)
+    return -1;
+  if (dsp_wl.prepareread(d) != 0) return 1;  // queued already
   pollfd p = {dsp_wl.getfd(d), POLLIN, 0};
   int const n = poll(&p, 1, 0);
+  if (n == 0) {
+    dsp_wl.cancelread(d);
+    return 0;
+  }
+  if (n < 0 || !(p.revents & POLLIN) || dsp_wl.readevents(d) != 0) {
+    if (n < 0 || !(p.revents & POLLIN)) dsp_wl.cancelread(d);
+    return 1;  // a hang-up or an error: SDL must look, and the loss is noticed
+  }
+  if (dsp_wl.prepareread(d) != 0) return 1;
   dsp_wl.cancelread(d);
-  return n != 0;  // data, a hang-up or an error: SDL must look
+  return 0;
 }
