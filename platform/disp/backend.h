@@ -9,7 +9,6 @@
 
 union SDL_Event;
 struct SDL_Window;
-struct SDL_Rect;
 
 struct dsp_backend {
   char const* name;  // "sdl" or "headless"
@@ -104,8 +103,8 @@ bool dsp_pollsdl(SDL_Event* ev);
 // The SDL backend's display-server sides. X11 (x11_quirks.cpp): our X error handlers, set
 // before SDL's video starts (false once the connection died: no window can open again);
 // watching a new window; closing it once its loss was noticed; whether the last one was
-// lost; whether Xlib has events for SDL (-1: not on X11); full screen with no window
-// manager (`windowed`: where the window goes when it leaves full screen). Wayland
+// lost; whether Xlib has events for SDL (-1: not on X11); whether the window is on X11 with
+// no window manager to make it full screen. Wayland
 // (wayland_watch.cpp): the display to watch; whether its connection broke; whether it has events
 // for SDL (-1: not on Wayland).
 bool dsp_xguard();
@@ -113,7 +112,7 @@ void dsp_xwatch(SDL_Window* w);
 void dsp_xcheck();
 bool dsp_xlost();
 int dsp_x11pending(SDL_Window* w);
-void dsp_x11fullscreen(SDL_Window* w, bool on, SDL_Rect windowed);
+bool dsp_x11nowm(SDL_Window* w);
 void dsp_wlwatch(void* display);
 bool dsp_wlbroken();
 int dsp_wlpending();

@@ -15,6 +15,13 @@ namespace {
 SDL_Surface* dsp_fbsurface = nullptr;  // the framebuffer a direct canvas points into
 bool dsp_cursorshown = true;           // as last told to SDL
 
+// Full screen where no window manager can give it (x11_quirks.cpp): the window moved and
+// sized to cover its screen through SDL, and back to `back` when it leaves.
+struct {
+  bool on = false;
+  SDL_Rect back = {0, 0, 0, 0};
+} dsp_coverfs;
+
 // Presenting through a streaming texture, where the display server gives SDL no
 // framebuffer of its own (Wayland): the canvas is drawn at the output's real pixel size
 // (twice the window's on a scale-2 output) and uploaded once a frame.
@@ -159,7 +166,7 @@ void dsp_copyout() {
 // The pointer follows the window's state: hidden while full screen when the program asked
 // for that, shown otherwise. SDL is told only when that changes.
 void dsp_cursorsync() {
-  bool const fs = (SDL_GetWindowFlags(dsp.win.sdl) & SDL_WINDOW_FULLSCREEN) != 0;
+  bool const fs = dsp_coverfs.on || (SDL_GetWindowFlags(dsp.win.sdl) & SDL_WINDOW_FULLSCREEN) != 0;
   bool const want = !(fs && dsp.win.hidecursorfs);
   if (want == dsp_cursorshown) return;
   dsp_cursorshown = want;
@@ -172,7 +179,9 @@ void dsp_sdlpresent() {
   if (!dsp.win.sdl || !dsp.canvas.surface) return;
   dsp_cursorsync();
   if (dsp_tex.on) {
-    if (dsp_tex.texture) dsp_texpresent();
+    // A texture of another size than the layout's (its output could not be asked) is
+    // left alone until the next layout makes a new one.
+    if (dsp_tex.texture && dsp_tex.tw == dsp.win.dw && dsp_tex.th == dsp.win.dh) dsp_texpresent();
     return;
   }
   if (dsp.win.direct) {
@@ -243,6 +252,42 @@ bool dsp_videostart() {
   return true;
 }
 
+// Whether full screen must be made by hand: X11 with no window manager. Asked before the
+// window exists through a short-lived look at the display SDL would open.
+bool dsp_nowm() {
+  SDL_Window* probe = dsp.win.sdl;
+  if (probe) return dsp_x11nowm(probe);
+  char const* driver = SDL_GetCurrentVideoDriver();
+  if (!driver || strcmp(driver, "x11") != 0) return false;
+  probe = SDL_CreateWindow("", 0, 0, 1, 1, SDL_WINDOW_HIDDEN);
+  bool const nowm = probe && dsp_x11nowm(probe);
+  if (probe) SDL_DestroyWindow(probe);
+  return nowm;
+}
+
+// Covers the screen the window is on, or goes back to where it was.
+void dsp_cover(bool on) {
+  SDL_Window* w = dsp.win.sdl;
+  if (on == dsp_coverfs.on) return;
+  if (on) {
+    SDL_Rect screen;
+    int const index = SDL_GetWindowDisplayIndex(w);
+    if (index < 0 || SDL_GetDisplayBounds(index, &screen) != 0) {
+      dsp_seterror(dsp_edevice);
+      return;
+    }
+    SDL_GetWindowPosition(w, &dsp_coverfs.back.x, &dsp_coverfs.back.y);
+    SDL_GetWindowSize(w, &dsp_coverfs.back.w, &dsp_coverfs.back.h);
+    SDL_SetWindowPosition(w, screen.x, screen.y);
+    SDL_SetWindowSize(w, screen.w, screen.h);
+  } else {
+    SDL_SetWindowSize(w, dsp_coverfs.back.w, dsp_coverfs.back.h);
+    SDL_SetWindowPosition(w, dsp_coverfs.back.x, dsp_coverfs.back.y);
+  }
+  SDL_RaiseWindow(w);
+  dsp_coverfs.on = on;
+}
+
 bool dsp_sdlopen(unsigned long x, unsigned long y, unsigned long style) {
   if (!dsp_havedriver()) return dsp_fail("no display (DISPLAY is not set)");
   if (!dsp_xguard()) return dsp_fail("the display connection was lost");  // display loss
@@ -256,14 +301,15 @@ bool dsp_sdlopen(unsigned long x, unsigned long y, unsigned long style) {
   dsp.win.videoinit = true;
   Uint32 flags = SDL_WINDOW_SHOWN | SDL_WINDOW_ALLOW_HIGHDPI | SDL_WINDOW_RESIZABLE;
   if (style & dsp_wborderless) flags |= SDL_WINDOW_BORDERLESS;
-  if (dsp.win.fullscreen) flags |= SDL_WINDOW_FULLSCREEN_DESKTOP;
+  if (dsp.win.fullscreen && !dsp_nowm()) flags |= SDL_WINDOW_FULLSCREEN_DESKTOP;
   if (style & dsp_wontop) flags |= SDL_WINDOW_ALWAYS_ON_TOP;
   std::string buf;
   int const w = dsp.win.w, h = dsp.win.h;
   dsp.win.sdl = SDL_CreateWindow(dsp_utf8(dsp.win.title.c_str(), buf), dsp_sdlpos(x), dsp_sdlpos(y),
                                  w, h, flags);
-  if (dsp.win.sdl && dsp.win.fullscreen)
-    dsp_x11fullscreen(dsp.win.sdl, true, {dsp_sdlpos(x), dsp_sdlpos(y), w, h});
+  dsp_coverfs = {};
+  if (dsp.win.sdl && dsp.win.fullscreen && !(flags & SDL_WINDOW_FULLSCREEN_DESKTOP))
+    dsp_cover(true);
   if (dsp.win.sdl) SDL_GetWindowSizeInPixels(dsp.win.sdl, &dsp.win.pxw, &dsp.win.pxh);
   if (dsp.win.sdl && dsp.win.fullscreen && !dsp.win.fixed) {
     int fw = 0, fh = 0;
@@ -299,7 +345,11 @@ bool dsp_sdlopen(unsigned long x, unsigned long y, unsigned long style) {
 }
 
 void dsp_sdlclose() {
-  if (dsp.win.sdl) dsp_texdrop();  // a lost display's window is left as it is
+  // A lost display's window and renderer are left as they are (see x11_quirks.cpp).
+  if (dsp.win.sdl)
+    dsp_texdrop();
+  else
+    dsp_tex = {};
   if (dsp.win.sdl) {
     SDL_DestroyWindow(dsp.win.sdl);
     dsp.win.sdl = nullptr;
@@ -339,23 +389,22 @@ bool dsp_sdlattach() {
   return dsp_newcanvas(nullptr, 0);
 }
 
-bool dsp_sdlpoll(SDL_Event* ev) { return dsp_pollsdl(ev); }
+// A window whose display was lost is no longer pumped; open pads still are.
+bool dsp_sdlpoll(SDL_Event* ev) { return (dsp.win.sdl || dsp_padon()) && dsp_pollsdl(ev); }
 bool dsp_sdlwait(SDL_Event* ev, int ms) { return SDL_WaitEventTimeout(ev, ms) != 0; }
 
 bool dsp_sdlisfullscreen() {
-  return dsp.win.sdl && (SDL_GetWindowFlags(dsp.win.sdl) & SDL_WINDOW_FULLSCREEN) != 0;
+  return dsp.win.sdl &&
+         (dsp_coverfs.on || (SDL_GetWindowFlags(dsp.win.sdl) & SDL_WINDOW_FULLSCREEN) != 0);
 }
 
 void dsp_sdlsetfullscreen(bool on) {
   if (!dsp.win.sdl) return;
-  SDL_Rect was = {0, 0, 0, 0};
-  SDL_GetWindowPosition(dsp.win.sdl, &was.x, &was.y);
-  SDL_GetWindowSize(dsp.win.sdl, &was.w, &was.h);
-  bool const wasfull = dsp_sdlisfullscreen();
-  if (SDL_SetWindowFullscreen(dsp.win.sdl, on ? SDL_WINDOW_FULLSCREEN_DESKTOP : 0) != 0)
+  if (dsp_coverfs.on ||
+      ((SDL_GetWindowFlags(dsp.win.sdl) & SDL_WINDOW_FULLSCREEN) == 0 && dsp_x11nowm(dsp.win.sdl)))
+    dsp_cover(on);
+  else if (SDL_SetWindowFullscreen(dsp.win.sdl, on ? SDL_WINDOW_FULLSCREEN_DESKTOP : 0) != 0)
     dsp_seterror(dsp_edevice);
-  else if (on != wasfull)
-    dsp_x11fullscreen(dsp.win.sdl, on, was);
   dsp_syncsize();  // where the desktop already obeyed; else at its resize message
   dsp_cursorsync();
 }

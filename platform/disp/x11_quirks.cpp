@@ -11,7 +11,8 @@
 // - Full screen with no window manager. SDL 2.26 makes a window full screen by asking the
 //   window manager (_NET_WM_STATE); with none (a bare Xvfb, a kiosk X server), SDL takes the
 //   screen's size as the window's while the X window keeps its own, and the picture is
-//   cropped. There we move and resize the window ourselves. Can go when SDL does it itself.
+//   cropped. There the SDL backend moves and sizes the window to cover the screen itself
+//   (through SDL, so SDL's idea of the window stays right). Can go when SDL does it itself.
 #include <SDL2/SDL.h>
 #include <SDL2/SDL_syswm.h>
 #include <X11/Xatom.h>
@@ -160,24 +161,7 @@ int dsp_x11pending(SDL_Window* w) {
 #endif
 }
 
-void dsp_x11fullscreen(SDL_Window* w, bool on, SDL_Rect windowed) {
-  static SDL_Rect back = {0, 0, 0, 0};  // where the window goes when it leaves full screen
+bool dsp_x11nowm(SDL_Window* w) {
   SDL_SysWMinfo info;
-  if (!dsp_x11info(w, info) || dsp_haswm(info.info.x11.display)) return;
-  Display* d = info.info.x11.display;
-  int const index = SDL_GetWindowDisplayIndex(w);
-  SDL_Rect screen;
-  if (index < 0 || SDL_GetDisplayBounds(index, &screen) != 0) return;
-  SDL_Rect to = screen;
-  if (on) {
-    back = windowed;
-    if (back.x == int(SDL_WINDOWPOS_CENTERED)) back.x = screen.x + (screen.w - back.w) / 2;
-    if (back.y == int(SDL_WINDOWPOS_CENTERED)) back.y = screen.y + (screen.h - back.h) / 2;
-  } else {
-    to = back;
-  }
-  if (to.w < 1 || to.h < 1) return;
-  XMoveResizeWindow(d, info.info.x11.window, to.x, to.y, unsigned(to.w), unsigned(to.h));
-  XRaiseWindow(d, info.info.x11.window);
-  XSync(d, False);
+  return dsp_x11info(w, info) && !dsp_haswm(info.info.x11.display);
 }
