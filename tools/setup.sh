@@ -14,6 +14,8 @@ if [ "${1:-}" = "--test" ]; then
     git libgtest-dev libbenchmark-dev
     xvfb xauth xdotool x11-utils libx11-dev
     evilwm  # a small window manager: full screen under Xvfb needs one
+    libxfixes-dev  # reads the pointer's image: hidden while full screen
+    weston libegl1 libgl1-mesa-dri  # native Wayland: a compositor, GL for SDL's renderer
     sox libsox-fmt-mp3 lame
     clang libclang-rt-14-dev valgrind linux-perf
     pulseaudio pulseaudio-utils python3

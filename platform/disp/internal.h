@@ -17,6 +17,8 @@
 #include "platform/disp/disp.h"
 #pragma GCC visibility pop
 
+#include "platform/disp/backend.h"
+
 struct SDL_Window;
 struct dsp_fontpin;
 struct _PangoFontDescription;
@@ -253,20 +255,6 @@ struct dsp_sys {
   std::u16string widetitle;      // what GetTitleW54 hands out
 };
 
-// Window: brings SDL's video up for a query without a window (false and no message when
-// there is no display); dsp_videodown() undoes it.
-bool dsp_videoup();
-void dsp_videodown();
-
-// Display loss (xlost.cpp): dsp_xguard() puts our X error handlers in place before SDL's
-// video starts (false once the connection died: no window can open again); dsp_xwatch()
-// watches a new window; dsp_xcheck() closes the window once its loss was noticed;
-// dsp_xlost() tells whether the last window was lost.
-bool dsp_xguard();
-void dsp_xwatch(SDL_Window* w);
-void dsp_xcheck();
-bool dsp_xlost();
-
 // ---- Bitmaps and bit buffers (bitmap.cpp, bmpfile.cpp, bitbuf.cpp, blur.cpp) ----------
 
 // An off-screen bitmap: the bitmap record plus the colour that DrawBMP leaves out when the
@@ -398,6 +386,7 @@ struct dsp_state {
     bool fixed = false;              // opened without the resizable or full-screen style: the
                                      // canvas keeps its size whatever the window's
     bool fullscreen = false;         // headless: shown full screen (disp_setfullscreen)
+    bool hidecursorfs = false;       // the pointer hides while full screen
     int restorew = 0, restoreh = 0;  // headless: a resizable canvas's size before full screen
     int outw = 0, outh = 0, ox = 0, oy = 0, dw = 0, dh = 0, cw = 0, ch = 0;
     int pxw = 0, pxh = 0;  // the window's size in pixels when the output was laid out
@@ -565,7 +554,7 @@ void dsp_towindow(long& x, long& y);  // and back, for the screen and outer-wind
 // writes back the changed ones inside the rectangle.
 dsp_pixels dsp_canvasview();
 void dsp_storeview(int x, int y, int w, int h);
-// Icon: gives a newly made SDL window the icon set by disp_seticon (icon.cpp).
+// Icon: gives the window the icon set by disp_seticon (icon.cpp); a new one too.
 void dsp_iconapply();
 // Applies DISP_QUIT_AT; called by the entries the game calls every pass.
 void dsp_tick();
