@@ -98,6 +98,10 @@ inline bool isfullscreen() { return disp_isfullscreen(); }
 // Whether the display connection was lost (the window is gone for good).
 inline bool isdisplaylost() { return disp_islost(); }
 
+// Hides the mouse pointer over the window while it is full screen (on), or shows it always (off,
+// the default).
+inline void hidecursorinfullscreen(bool on) { disp_hidecursorinfullscreen(on); }
+
 // Sets the window's icon from a bitmap (scaled down past 256 pixels); also for windows opened
 // later.
 inline void seticon(bitmap* icon) { disp_seticon(icon); }

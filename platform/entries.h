@@ -366,11 +366,13 @@
 #define QUIB_DISP_EXT_ERRORS(X) X(disp_errortext, geterrortext, ms, ())
 
 // Desktop full screen on or off; whether it is on; whether the display connection was
-// lost (the window is then gone for good).
-#define QUIB_DISP_EXT_WINDOW(X)                   \
-  X(disp_setfullscreen, setfullscreen, v, (bool)) \
-  X(disp_isfullscreen, isfullscreen, bool, ())    \
-  X(disp_islost, isdisplaylost, bool, ())
+// lost (the window is then gone for good); whether the mouse pointer hides while the
+// window is full screen.
+#define QUIB_DISP_EXT_WINDOW(X)                                     \
+  X(disp_setfullscreen, setfullscreen, v, (bool))                   \
+  X(disp_isfullscreen, isfullscreen, bool, ())                      \
+  X(disp_islost, isdisplaylost, bool, ())                           \
+  X(disp_hidecursorinfullscreen, hidecursorinfullscreen, v, (bool))
 
 // The window's icon: a copy of the bitmap's pixels, shown by the window and by every
 // window opened later (headless: only kept).

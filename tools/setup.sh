@@ -6,7 +6,7 @@ set -euo pipefail
 
 packages=(
   build-essential cmake pkg-config
-  libsdl2-dev libcairo2-dev libopenal-dev libsndfile1-dev
+  libsdl2-dev libcairo2-dev libpango1.0-dev libopenal-dev libsndfile1-dev
   fonts-dejavu-core fontconfig
 )
 if [ "${1:-}" = "--test" ]; then
@@ -14,6 +14,8 @@ if [ "${1:-}" = "--test" ]; then
     git libgtest-dev libbenchmark-dev
     xvfb xauth xdotool x11-utils libx11-dev
     evilwm  # a small window manager: full screen under Xvfb needs one
+    libxfixes-dev  # reads the pointer's image: hidden while full screen
+    weston libegl1 libgl1-mesa-dri  # native Wayland: a compositor, GL for SDL's renderer
     sox libsox-fmt-mp3 lame
     clang libclang-rt-14-dev valgrind linux-perf
     pulseaudio pulseaudio-utils python3
@@ -21,6 +23,7 @@ if [ "${1:-}" = "--test" ]; then
     libasound2-plugins  # ALSA's pulse plugin: a sound server that starts after the game
     desktop-file-utils appstream lintian man-db dpkg-dev fakeroot file
     debhelper  # the Debian package: dpkg-buildpackage with debian/rules
+    fonts-noto-core fonts-noto-cjk fonts-nanum fonts-noto-color-emoji  # text in every script
   )
 fi
 

@@ -317,7 +317,7 @@ qr_b GetScr73() {
 
 qr_p GetHwnd74(qe_b b) {
   dsp_setup();
-  return b == &dsp.canvas && dsp_isbitmap(b) ? static_cast<void*>(dsp.win.sdl) : nullptr;
+  return b == &dsp.canvas && dsp_isbitmap(b) ? dsp_be().handle() : nullptr;
 }
 
 qr_p GetHwnd75() { return GetHwnd74(&dsp.canvas); }

@@ -73,6 +73,9 @@ void disp_setfullscreen(int on);
 bool disp_isfullscreen(void);
 // Whether the display connection was lost (the window is gone for good).
 bool disp_islost(void);
+// Hides the mouse pointer over the window while it is full screen (on), or shows it always (off,
+// the default).
+void disp_hidecursorinfullscreen(int on);
 // Sets the window's icon from a bitmap (scaled down past 256 pixels); also for windows opened
 // later.
 void disp_seticon(bitmap* icon);

@@ -11,8 +11,6 @@
 #include "platform/disp/keylog.h"
 #include "platform/disp/keys.h"
 
-bool dsp_pollsdl(SDL_Event* ev);  // [perf] pump.cpp: SDL_PollEvent, pumping only when needed
-
 namespace {
 
 dsp_msg& dsp_cur() { return dsp.input.current; }
@@ -184,11 +182,14 @@ double dsp_nextdue() {
 }
 
 // Lets the clock run on towards `until`: the virtual clock jumps there, the real one sleeps
-// at most a second at a time. Each call moves the clock by at least 1 ms.
-void dsp_waituntil(double until) {
+// at most a second at a time. Each call moves the clock by at least 1 ms, unless it is at
+// its end: false then, as nothing later can ever fall due.
+bool dsp_waituntil(double until) {
   double ms = std::ceil((until - dsp_now()) * 1000 - 1e-6);
-  if (!dsp.env.virtualclock) ms = std::min(ms, 1000.0);
+  if (!dsp_clk().instant) ms = std::min(ms, 1000.0);
+  uint64_t const before = dsp_clk().ms();
   Delay28(qe_u(std::clamp(ms, 1.0, 4e12)));
+  return dsp_clk().ms() != before;
 }
 
 // What the takes and waits look for; `arg` is the code, key or button asked for.
@@ -310,7 +311,7 @@ bool dsp_next() {
   }
   // [perf] SDL's queue, pumped only when something may have come (pump.cpp).
   SDL_Event ev;
-  while ((dsp.win.sdl || dsp_padon()) && dsp_pollsdl(&ev)) {
+  while (dsp_be().poll(&ev)) {
     // pad: controller events are no messages themselves; the keys they stand for are
     // queued, and taken at once.
     if (int pad = dsp_padevent(ev)) {
@@ -336,19 +337,19 @@ bool dsp_wait(bool (*want)(dsp_msg const& m, qe_u arg), qe_u arg) {
     }
     double due = dsp_nextdue();
     double stop = dsp.env.quitat >= 0 ? std::min(due, dsp.env.quitat) : due;
-    if (!dsp.win.sdl) {
+    if (!dsp_be().events) {
       if (!std::isfinite(due)) break;  // nothing will ever come
-      dsp_waituntil(stop);
+      if (!dsp_waituntil(stop)) break;
       continue;
     }
-    if (dsp.env.virtualclock && std::isfinite(stop)) {  // virtual time passes at once
-      dsp_waituntil(stop);
+    if (dsp_clk().instant && std::isfinite(stop)) {  // virtual time passes at once
+      if (!dsp_waituntil(stop)) break;
       continue;
     }
     double left = (stop - dsp_now()) * 1000;
     int ms = std::isfinite(left) ? int(std::clamp(std::ceil(left), 1.0, 100.0)) : 100;
     SDL_Event ev;
-    if (SDL_WaitEventTimeout(&ev, ms)) {
+    if (dsp_be().wait(&ev, ms)) {
       dsp_take(ev);
       if (want(dsp_cur(), arg)) return true;
     }
