@@ -34,8 +34,9 @@ case $name in
     export DISP_QUIT_AT=2 DISP_SHOT="0.8:$shot"
     expect='^ship at [0-9]+ [0-9]+$' ;;
   snake)
-    # A best of 0 on file: the first apple beats it, and the new best is written back.
-    printf '0\n' > "$out/snake.score"
+    # A damaged score file counts as no best: the first apple beats it, and the new best
+    # is written over it (a second run below reads it back).
+    printf 'x7\n' > "$out/snake.score"
     printf '' > "$keys"
     export DISP_QUIT_AT=3 DISP_SHOT="1.5:$shot"
     set -- "$out/snake.score"
@@ -120,6 +121,11 @@ fi
 if [ "$name" = snake ]; then
   best=$(sed -n 's/^score [0-9]*, best \([0-9]*\)$/\1/p' "$log")
   [ "$(cat "$out/snake.score")" = "$best" ] || { echo "FAIL: best score $best not saved"; exit 1; }
+  [ ! -e "$out/snake.score.new" ] || { echo "FAIL: the score's temporary file was left"; exit 1; }
+  # Quit before the first apple: the best comes from the file alone, and stays there.
+  again=$(DISP_QUIT_AT=0.5 DISP_SHOT='' "$exe" "$out/snake.score")
+  [ "$again" = "score 0, best $best" ] || { echo "FAIL: second run printed: $again"; exit 1; }
+  [ "$(cat "$out/snake.score")" = "$best" ] || { echo "FAIL: the best was overwritten"; exit 1; }
 fi
 [ -s "$shot" ] || { echo "FAIL: no screenshot $shot"; exit 1; }
 echo "screenshot: $shot"
