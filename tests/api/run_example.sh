@@ -118,6 +118,16 @@ if [ "$name" = mouse ]; then
   grep -Fq 'openfile: cannot open "/no/such/file": No such file or directory' "$log" ||
     { echo "FAIL: missing file's error text"; exit 1; }
 fi
+if [ "$name" = player ]; then
+  # A stretch given backwards is refused, and the music keeps playing inside the sound.
+  printf '' > "$out/none.keys"
+  back=$(DISP_KEYS="$out/none.keys" DISP_QUIT_AT=1 DISP_SHOT='' "$exe" "$src/audio/bg.mp3" 30 20 0)
+  if ! printf '%s\n' "$back" | grep -q '^no loop stretch from 30 to 20' ||
+    ! printf '%s\n' "$back" | grep -q '^pitch +0 semitones, playing$'; then
+    echo "FAIL: a backward stretch: $back"
+    exit 1
+  fi
+fi
 if [ "$name" = snake ]; then
   best=$(sed -n 's/^score [0-9]*, best \([0-9]*\)$/\1/p' "$log")
   [ "$(cat "$out/snake.score")" = "$best" ] || { echo "FAIL: best score $best not saved"; exit 1; }
