@@ -1,6 +1,7 @@
-/* keycodes: shows the code of every key pressed (a Windows virtual-key code, what iskey()
+/* keycodes: shows the code of every key pressed (a Windows virtual-key code, what IsKey260
  * takes) with its QUIB_KEY_ name where one of the common ones fits. Letters come as their
- * upper-case codes. Esc quits; prints every code seen. */
+ * upper-case codes; punctuation keys have codes of their own ('[' is 219, not 91), which is
+ * what this viewer is for. Esc quits; prints every code seen. */
 #include <disp.h>
 #include <keys.h>
 #include <stdio.h>
@@ -29,6 +30,16 @@ static char const* name_of(unsigned long vk) {
       return "QUIB_KEY_SHIFT";
     case QUIB_KEY_CTRL:
       return "QUIB_KEY_CTRL";
+    case QUIB_KEY_F1:
+      return "QUIB_KEY_F1 (also 'p': never test a lower-case letter)";
+    case QUIB_KEY_COMMA:
+      return "QUIB_KEY_COMMA";
+    case QUIB_KEY_SEMICOLON:
+      return "QUIB_KEY_SEMICOLON";
+    case QUIB_KEY_LEFTBRACKET:
+      return "QUIB_KEY_LEFTBRACKET";
+    case QUIB_KEY_RIGHTBRACKET:
+      return "QUIB_KEY_RIGHTBRACKET";
     default:
       break;
   }
@@ -62,7 +73,7 @@ int main(void) {
     sprintf(line, "%lu", last);
     DrawTextXY121(count ? line : "-", 20, 60, 0xFFE060);
     SetFontSize107(10, 20);
-    sprintf(line, "%s  (0x%02lX)", name_of(last), last);
+    sprintf(line, "0x%02lX  %s", last, name_of(last));
     DrawTextXY121(count ? line : "", 20, 120, 0xFFFFFF);
     DrawTextXY121(seen, 20, 180, 0x80C080);
     FreshWin45();

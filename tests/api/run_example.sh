@@ -91,9 +91,9 @@ v24-bottomup\.bmp: a picture, [1-9][0-9]* x [1-9][0-9]*$
     export DISP_QUIT_AT=3 DISP_SHOT="2.5:$shot"
     expect='^stood at 00:01\.[0-9][0-9], 2 laps$' ;;
   keycodes)
-    printf '0.2 A\n0.3 SPACE\n0.4 1\n0.5 F1\n' > "$keys"
+    printf '0.2 A\n0.3 SPACE\n0.4 1\n0.5 F1\n0.55 LEFTBRACKET\n' > "$keys"
     export DISP_QUIT_AT=1 DISP_SHOT="0.6:$shot"
-    expect='^keys 65 32 49 112$' ;;
+    expect='^keys 65 32 49 112 219$' ;;
   pixelart)
     printf '0.3 SPACE\n0.6 SPACE\n0.9 SPACE\n' > "$keys"
     export DISP_QUIT_AT=1.2 DISP_SHOT="1:$shot"
