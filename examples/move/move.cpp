@@ -31,11 +31,12 @@ int main() {
     x = std::fmod(x + 640, 640), y = std::fmod(y + 480, 480);
 
     clear(0x081020);
-    for (long i = 0; i < 16; ++i) line(0, 30 * i, 640, 0, 0x102040);  // a grid to see motion
+    for (long i = 0; i < 22; ++i) line(30 * i, 0, 0, 480, 0x102040);  // a grid to see motion
+    for (long i = 0; i < 16; ++i) line(0, 30 * i, 640, 0, 0x102040);
     double const a = std::atan2(vy, vx == 0 && vy == 0 ? 1 : vx);
-    long const tx = long(x + 18 * std::cos(a)), ty = long(y + 18 * std::sin(a));
-    triangle(tx, ty, long(x + 12 * std::cos(a + 2.5)), long(y + 12 * std::sin(a + 2.5)),
-             long(x + 12 * std::cos(a - 2.5)), long(y + 12 * std::sin(a - 2.5)), 0xFFFFFF,
+    long const tx = long(x + 27 * std::cos(a)), ty = long(y + 27 * std::sin(a));
+    triangle(tx, ty, long(x + 18 * std::cos(a + 2.5)), long(y + 18 * std::sin(a + 2.5)),
+             long(x + 18 * std::cos(a - 2.5)), long(y + 18 * std::sin(a - 2.5)), 0xFFFFFF,
              0x40C0FF);
     char text[80];
     std::snprintf(text, sizeof text, "speed %3.0f px/s   frame %.1f ms   arrows push, Esc quits",
