@@ -5,7 +5,7 @@ set -eu
 name=$1 exe=$2 src=$3 out=$4
 mkdir -p "$out"
 keys="$out/$name.keys" shot="$out/$name.png" log="$out/$name.out"
-rm -f "$shot" "$log"
+rm -f "$shot" "$log" "$out/$name.err"
 export DISP_HEADLESS=1 DISP_CLOCK=virtual DISP_KEYS="$keys" ALSOFT_DRIVERS=null
 also=''
 set --
@@ -108,8 +108,15 @@ v24-bottomup\.bmp: a picture, [1-9][0-9]* x [1-9][0-9]*$
     expect='^flew [0-9.]+ at speed 0\.60$' ;;
   *) echo "unknown example $name"; exit 2 ;;
 esac
-"$exe" "$@" > "$log"
+err="$out/$name.err"
+rc=0
+"$exe" "$@" > "$log" 2> "$err" || rc=$?
 cat "$log"
+cat "$err" >&2
+[ "$rc" -eq 0 ] || { echo "FAIL: exit status $rc"; exit 1; }
+# A clean run says nothing through the libraries: a line of theirs means a key script line
+# was skipped, a shot or a sound failed, or a file was missing.
+if grep -Eq '^(disp|sound): ' "$err"; then echo "FAIL: the libraries complained"; exit 1; fi
 grep -Eq "$expect" "$log" || { echo "FAIL: no line matching: $expect"; exit 1; }
 # Further lines an example must print, one pattern a line.
 printf '%s\n' "$also" | while IFS= read -r pattern; do
