@@ -1216,19 +1216,19 @@ static inline unsigned long disp_rgb2hsn(unsigned long colour) {
 static inline bool disp_isnextmsg(void) {
   return IsNextMsg254();
 }
-static inline bool disp_iskey_key(unsigned long key) {
+static inline bool disp_iskey(unsigned long key) {
   return IsKey260(key);
 }
-static inline bool disp_iskey(void) {
+static inline bool disp_isanykey(void) {
   return IsKey261();
 }
 static inline unsigned long disp_getkey(void) {
   return GetKey262();
 }
-static inline unsigned long disp_waitkey(void) {
+static inline unsigned long disp_waitanykey(void) {
   return WaitKey264();
 }
-static inline unsigned long disp_waitkey_key(unsigned long key) {
+static inline unsigned long disp_waitkey(unsigned long key) {
   return WaitKey263(key);
 }
 static inline bool disp_ismsg(unsigned long code) {
@@ -1249,19 +1249,19 @@ static inline unsigned long disp_waitmsg(unsigned long code) {
 static inline void disp_sendmsg(void) {
   SendMsg253();
 }
-static inline bool disp_ismouse(void) {
+static inline bool disp_isanymouse(void) {
   return IsMouse266();
 }
-static inline bool disp_ismouse_button(unsigned long button) {
+static inline bool disp_ismouse(unsigned long button) {
   return IsMouse265(button);
 }
 static inline unsigned long disp_getmouse(void) {
   return GetMouse267();
 }
-static inline unsigned long disp_waitmouse(void) {
+static inline unsigned long disp_waitanymouse(void) {
   return WaitMouse269();
 }
-static inline unsigned long disp_waitmouse_button(unsigned long button) {
+static inline unsigned long disp_waitmouse(unsigned long button) {
   return WaitMouse268(button);
 }
 static inline bool disp_ismouseleft(void) {
@@ -1375,10 +1375,10 @@ static inline double disp_gettimer(void) {
 static inline unsigned long disp_gettime(void) {
   return GetTime50();
 }
-static inline void disp_delay_ms(unsigned long ms) {
+static inline void disp_delay(unsigned long ms) {
   Delay28(ms);
 }
-static inline void disp_delay(void) {
+static inline void disp_delay_1ms(void) {
   Delay29();
 }
 static inline unsigned long disp_getfps(void) {

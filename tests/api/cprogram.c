@@ -15,7 +15,7 @@ int main(void) {
     disp_circle_colour(disp_getmousewinx(), disp_getmousewiny(), 20, 0xFFC040);
     disp_drawtextxy_colour("Esc quits", 10, 10, 0xFFFFFF);
     disp_freshwin();
-    disp_delay_ms(16);
+    disp_delay(16);
   }
   sound_setaudiopitch(sound_loadaudio("a.wav"), 2.0f);
   return disp_writefile("score.txt", score, 2) && disp_writetext("log.txt", "done") ? 0 : 1;

@@ -432,7 +432,11 @@ void keysheader() {
                "// Keys are Windows virtual-key codes. A letter is its UPPER-case character: "
                "iskey('P')\n// or iskey(QUIB_KEY_P). Never pass a lower-case letter: 'a'..'o' "
                "(97..111) are keypad\n// keys and 'p'..'z' (112..122) are F1..F11, so iskey('p') "
-               "fires on F1. Digits are '0'..'9'.\n// Where two keys share a code (both Enter "
+               "fires on F1. Digits are '0'..'9'.\n// Punctuation keys are never their character "
+               "either: iskey('[') tests 91, the left Windows\n// key, while the [ key is "
+               "QUIB_KEY_LEFTBRACKET (219); so for ; = , - . / ` \\ ] ' use the names\n"
+               "// below (QUIB_KEY_SEMICOLON, QUIB_KEY_PLUS, QUIB_KEY_COMMA, ...).\n"
+               "// Where two keys share a code (both Enter "
                "keys, both Shift keys) "
                "both names are given.\n";
   for (dsp_key const& k : dsp_keys) {
