@@ -501,9 +501,15 @@ bool dsp_replace(char const* who, char const* path, void const* data, unsigned l
   struct stat old;
   bool const existed = stat(path, &old) == 0;
   if (existed && !S_ISREG(old.st_mode)) return dsp_writefail(who, path, "not a regular file");
+  // Hidden beside it, and short enough that a name near the system's longest still leaves
+  // room for the suffix.
   static std::atomic<unsigned> serial{0};
-  std::string const part = std::string(path) + ".part-" + std::to_string(getpid()) + "-" +
-                           std::to_string(serial.fetch_add(1));
+  std::string const whole = path;
+  size_t const slash = whole.find_last_of('/');
+  std::string const dir = slash == std::string::npos ? "" : whole.substr(0, slash + 1);
+  std::string const base = whole.substr(dir.size());
+  std::string const part = dir + "." + base.substr(0, 64) + ".part-" + std::to_string(getpid()) +
+                           "-" + std::to_string(serial.fetch_add(1));
   dsp_out o;
   if (!dsp_openout(o, part.c_str(), false)) return dsp_writefail(who, path, o.why);
   auto undo = [&](std::string const& why) {

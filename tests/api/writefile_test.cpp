@@ -37,10 +37,12 @@ struct scratch {
     EXPECT_EQ(std::system(cmd.c_str()), 0);
   }
   std::string at(char const* name) const { return dir + "/" + name; }
+  // Every name in it, hidden ones too.
   int entries() const {
     int n = 0;
     DIR* d = opendir(dir.c_str());
-    while (dirent* e = readdir(d)) n += e->d_name[0] != '.';
+    while (dirent* e = readdir(d))
+      n += std::string(e->d_name) != "." && std::string(e->d_name) != "..";
     closedir(d);
     return n;
   }
@@ -65,7 +67,12 @@ TEST(WriteFile, ReplacesTheWholeContentAndAppendsAddToIt) {
   EXPECT_EQ(slurp(s.at("log.txt")), "a");
   EXPECT_TRUE(writefile(path.c_str(), nullptr, 0));
   EXPECT_EQ(slurp(path), "");
-  EXPECT_EQ(s.entries(), 2);  // no half-made file lies about
+  // A name as long as the system allows is written as well (the new content's file
+  // beside it must not need a longer one).
+  std::string const longest = s.at(std::string(255, 'n').c_str());
+  EXPECT_TRUE(writetext(longest.c_str(), "long"));
+  EXPECT_EQ(slurp(longest), "long");
+  EXPECT_EQ(s.entries(), 3);  // no half-made file lies about
 }
 
 TEST(WriteFile, AReplacedFileKeepsItsPermissions) {
