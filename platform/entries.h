@@ -6,6 +6,8 @@
 // Row: X(entry, facade name, result, (parameters)). Types are one-token codes:
 //   v void, d double, f float, l long, u unsigned long, uc unsigned char, c char,
 //   bool bool, s char const*, ws short const*, b bitmap*, bb bitbuf*, p void*,
+//   cp void const* (bytes the entry only reads), pu void (*)(void*) (a procedure of the
+//   caller that takes the caller's own pointer back),
 //   ms text returned by the library and copied by the facade into a mystring.
 // Byte-sized parameters (uc, c, bool) reach the entry widened to 32 bits, sign kept.
 
@@ -358,6 +360,8 @@
   QUIB_DISP_EXT_WINDOW(X)       \
   QUIB_DISP_EXT_ICON(X)         \
   QUIB_DISP_EXT_DRAW(X)         \
+  QUIB_DISP_EXT_CALLBACKS(X)    \
+  QUIB_DISP_EXT_WRITE(X)        \
   QUIB_DISP_EXT_INPUT(X)        \
   QUIB_DISP_EXT_ALPHA(X)
 
@@ -383,6 +387,18 @@
 #define QUIB_DISP_EXT_DRAW(X)                          \
   X(disp_setantialias, setantialias, v, (bool))        \
   X(disp_setbmpantialias, setantialias, v, (b, bool))
+
+// A thread that runs fn(user): the procedure gets the caller's pointer back, and needs no
+// cast from a typed function.
+#define QUIB_DISP_EXT_CALLBACKS(X) X(disp_newthreadwith, newthread, u, (pu, p))
+
+// Writing files: the bytes (or the text) replace what the file held, or are added at its
+// end; true when every byte reached the file.
+#define QUIB_DISP_EXT_WRITE(X)                     \
+  X(disp_writefile, writefile, bool, (s, cp, u))   \
+  X(disp_appendfile, appendfile, bool, (s, cp, u)) \
+  X(disp_writetext, writetext, bool, (s, s))       \
+  X(disp_appendtext, appendtext, bool, (s, s))
 
 // Held keys and buttons: whether a key or button is down now (as the messages taken so
 // far tell); whether the current key press is an auto-repeat; the key a release lets go.
@@ -471,6 +487,8 @@ typedef short const* qe_ws;
 typedef bitmap* qe_b;
 typedef bitbuf* qe_bb;
 typedef void* qe_p;
+typedef void const* qe_cp;
+typedef void (*qe_pu)(void*);
 // ... and result types of the entries.
 typedef void qr_v;
 typedef double qr_d;

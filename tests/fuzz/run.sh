@@ -7,7 +7,7 @@ root=$(cd "$(dirname "$0")/../.." && pwd)
 cd "$root"
 seconds=${FUZZ_SECONDS:-60}
 CC=clang CXX=clang++ cmake -S . -B build-fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-  -DQUIB_SANITIZE=ON -DQUIB_FUZZ=ON >/dev/null
+  -DQUIB_SANITIZE=ON -DQUIB_FUZZ=ON -DQUIB_BUILD_TESTS=ON >/dev/null
 cmake --build build-fuzz -j"$(nproc)" --target $(cd tests/fuzz && ls *_fuzz.cpp | sed 's/_fuzz.cpp$//; s/^/fuzz_/')
 mkdir -p build-fuzz/crashes
 export LSAN_OPTIONS="suppressions=$root/tools/lsan.supp:print_suppressions=0"
