@@ -647,6 +647,16 @@ inline bool iskey() { return IsKey261(); }
 // The key code of the current key press, or 0.
 inline unsigned long getkey() { return GetKey262(); }
 
+// The key code of the current key release, or 0.
+inline unsigned long getkeyup() { return disp_getkeyup(); }
+
+// Whether the key is held now: true from its press to its release, as the messages taken so far
+// tell.
+inline bool iskeydown(unsigned long key) { return disp_iskeydown(key); }
+
+// Whether the current message is an auto-repeated press of a key already held.
+inline bool isrepeat() { return disp_isrepeat(); }
+
 // Waits for any key press and returns its code.
 inline unsigned long waitkey() { return WaitKey264(); }
 
@@ -679,6 +689,9 @@ inline bool ismouse(unsigned long button) { return IsMouse265(button); }
 
 // The button of the current press, or 0.
 inline unsigned long getmouse() { return GetMouse267(); }
+
+// Whether the mouse button is held now (QUIB_MOUSE_...), as the messages taken so far tell.
+inline bool isbuttondown(unsigned long button) { return disp_isbuttondown(button); }
 
 // Waits for a press of any button.
 inline unsigned long waitmouse() { return WaitMouse269(); }
@@ -1012,6 +1025,18 @@ inline bitmap* loadbmp(char const* path, unsigned long key) { return LoadBMP196(
 
 // Writes bitmap b as a 24-bit BMP file, replacing a file of that name.
 inline bool savebmp(bitmap* b, char const* path) { return SaveBMP198(b, path); }
+
+// A new transparent w x h bitmap with an alpha channel: what is drawn into it keeps its coverage,
+// and drawbmp blends it.
+inline bitmap* createbmpalpha(unsigned long w, unsigned long h) {
+  return disp_createbmpalpha(w, h);
+}
+
+// Reads a PNG file into a new bitmap, with alpha when the file has any; drawbmp blends it.
+inline bitmap* loadpng(char const* path) { return disp_loadpng(path); }
+
+// Writes bitmap b as a PNG file, with its alpha; an existing file is replaced.
+inline bool savepng(bitmap* b, char const* path) { return disp_savepng(b, path); }
 
 // Frees a bitmap.
 inline void releasebmp(bitmap* b) { ReleaseBMP194(b); }

@@ -361,7 +361,9 @@
   QUIB_DISP_EXT_ICON(X)         \
   QUIB_DISP_EXT_DRAW(X)         \
   QUIB_DISP_EXT_CALLBACKS(X)    \
-  QUIB_DISP_EXT_WRITE(X)
+  QUIB_DISP_EXT_WRITE(X)        \
+  QUIB_DISP_EXT_INPUT(X)        \
+  QUIB_DISP_EXT_ALPHA(X)
 
 // The text of the calling thread's last error, kept after GetError38 clears the code until
 // the next failure ("" before any).
@@ -397,6 +399,21 @@
   X(disp_appendfile, appendfile, bool, (s, cp, u)) \
   X(disp_writetext, writetext, bool, (s, s))       \
   X(disp_appendtext, appendtext, bool, (s, s))
+
+// Held keys and buttons: whether a key or button is down now (as the messages taken so
+// far tell); whether the current key press is an auto-repeat; the key a release lets go.
+#define QUIB_DISP_EXT_INPUT(X)                  \
+  X(disp_iskeydown, iskeydown, bool, (u))       \
+  X(disp_isbuttondown, isbuttondown, bool, (u)) \
+  X(disp_isrepeat, isrepeat, bool, ())          \
+  X(disp_getkeyup, getkeyup, u, ())
+
+// Bitmaps with alpha: a new transparent one; PNG files read into a bitmap (with alpha when
+// the file has it) and written from one.
+#define QUIB_DISP_EXT_ALPHA(X)                      \
+  X(disp_createbmpalpha, createbmpalpha, b, (u, u)) \
+  X(disp_loadpng, loadpng, b, (s))                  \
+  X(disp_savepng, savepng, bool, (b, s))
 
 #define QUIB_SOUND_EXTENSIONS(X) QUIB_SOUND_EXT_ERRORS(X)
 

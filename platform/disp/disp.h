@@ -365,6 +365,13 @@ bool IsKey260(unsigned long key);
 bool IsKey261(void);
 // The key code of the current key press, or 0.
 unsigned long GetKey262(void);
+// The key code of the current key release, or 0.
+unsigned long disp_getkeyup(void);
+// Whether the key is held now: true from its press to its release, as the messages taken so far
+// tell.
+bool disp_iskeydown(unsigned long key);
+// Whether the current message is an auto-repeated press of a key already held.
+bool disp_isrepeat(void);
 // Waits for any key press and returns its code.
 unsigned long WaitKey264(void);
 // Waits for a press of that key.
@@ -387,6 +394,8 @@ bool IsMouse266(void);
 bool IsMouse265(unsigned long button);
 // The button of the current press, or 0.
 unsigned long GetMouse267(void);
+// Whether the mouse button is held now (QUIB_MOUSE_...), as the messages taken so far tell.
+bool disp_isbuttondown(unsigned long button);
 // Waits for a press of any button.
 unsigned long WaitMouse269(void);
 // Waits for a press of that button.
@@ -510,6 +519,13 @@ bitmap* LoadBMP197(char const* path);
 bitmap* LoadBMP196(char const* path, unsigned long key);
 // Writes bitmap b as a 24-bit BMP file, replacing a file of that name.
 bool SaveBMP198(bitmap* b, char const* path);
+// A new transparent w x h bitmap with an alpha channel: what is drawn into it keeps its coverage,
+// and drawbmp blends it.
+bitmap* disp_createbmpalpha(unsigned long w, unsigned long h);
+// Reads a PNG file into a new bitmap, with alpha when the file has any; drawbmp blends it.
+bitmap* disp_loadpng(char const* path);
+// Writes bitmap b as a PNG file, with its alpha; an existing file is replaced.
+bool disp_savepng(bitmap* b, char const* path);
 // Frees a bitmap.
 void ReleaseBMP194(bitmap* b);
 // Frees every off-screen bitmap.

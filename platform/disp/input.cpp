@@ -111,6 +111,21 @@ void dsp_windowmsg(SDL_Event const& ev, dsp_msg& m) {
     dsp_syncsize();  // window: GetWidth56 tells the new size while this is handled
 }
 
+// Which physical key gave which key code, while it is held.
+void dsp_holdscan(SDL_Scancode sc, dsp_msg const& m) {
+  static_assert(sizeof dsp.input.state.heldscan >= SDL_NUM_SCANCODES);
+  if (sc <= SDL_SCANCODE_UNKNOWN || sc >= SDL_NUM_SCANCODES || m.vk == 0 || m.vk > 255) return;
+  dsp.input.state.heldscan[sc] = m.code == dsp_wm_keydown ? (unsigned char)m.vk : 0;
+}
+
+// Whether another physical key of the same code is still held (one Shift let go of while
+// the other stays down).
+bool dsp_heldbyanother(unsigned vk) {
+  if (vk == 0 || vk > 255) return false;
+  auto const& held = dsp.input.state.heldscan;
+  return std::find(std::begin(held), std::end(held), (unsigned char)vk) != std::end(held);
+}
+
 // Makes an SDL event the current message, acting on those that concern the window.
 void dsp_take(SDL_Event& ev) {
   dsp_msg m;
@@ -128,6 +143,7 @@ void dsp_take(SDL_Event& ev) {
       m.vk = dsp_vkofsdl(ev.key.keysym.sym);
       m.repeat = ev.key.repeat != 0;
       dsp_keylog(ev.key);
+      dsp_holdscan(ev.key.keysym.scancode, m);
       break;
     case SDL_MOUSEMOTION:
     case SDL_MOUSEBUTTONDOWN:
@@ -152,6 +168,7 @@ void dsp_take(SDL_Event& ev) {
       break;
   }
   dsp_applyinput(m);
+  if (m.code == dsp_wm_keyup && dsp_heldbyanother(m.vk)) dsp.input.state.keydown[m.vk] = true;
   dsp_cur() = std::move(m);
 }
 
@@ -229,6 +246,9 @@ void dsp_applyinput(dsp_msg const& m) {
     case dsp_wm_xbuttonup:
       if (m.button != 0) st.buttons &= ~(1u << m.button);
       break;
+    case dsp_wm_killfocus:
+      dsp_releaseall();
+      break;
     default:
       break;
   }
@@ -240,11 +260,17 @@ bool dsp_inputwin() {
   return false;
 }
 
+void dsp_releaseall() {
+  dsp_inputstate& st = dsp.input.state;
+  std::fill(std::begin(st.keydown), std::end(st.keydown), false);
+  std::fill(std::begin(st.heldscan), std::end(st.heldscan), 0);
+  st.buttons = 0;
+}
+
 void dsp_inputreset() {
   dsp_inputstate& st = dsp.input.state;
   st.posted.clear();
-  std::fill(std::begin(st.keydown), std::end(st.keydown), false);
-  st.buttons = 0;
+  dsp_releaseall();
   st.x = st.y = 0;
 }
 
@@ -261,13 +287,20 @@ bool dsp_next() {
   bool synthesised = !posted.empty() && posted.front().at <= now;
   if (scripted && (!synthesised || script.front().at <= posted.front().at)) {
     dsp_msg& m = dsp_cur();
+    int const hold = script.front().hold;
     m.live = true;
-    m.code = script.front().drop.empty() ? dsp_wm_keydown : dsp_wm_dropfiles;
+    m.code = !script.front().drop.empty() ? dsp_wm_dropfiles
+             : hold < 0                   ? dsp_wm_keyup
+                                          : dsp_wm_keydown;
     m.vk = script.front().vk;
     m.file = std::move(script.front().drop);
     m.x = dsp.input.state.x;
     m.y = dsp.input.state.y;
     script.pop_front();
+    if (hold) {  // a tap holds nothing; a down line holds its key until its up line
+      m.repeat = hold > 0 && dsp.input.state.keydown[m.vk];
+      dsp_applyinput(m);
+    }
     return true;
   }
   if (synthesised) {
@@ -464,4 +497,28 @@ qr_u GetMouseMove280() {
 qr_u WaitMouseMove281() {
   dsp_setup();
   return dsp_wait(dsp_ismove, 0) ? dsp_packxy(dsp_cur()) : 0;
+}
+
+// ---- Entries: held keys and buttons (our extensions) ----------------------------------
+
+// Held state follows the messages taken so far, so it agrees with what the program has
+// seen: a press counts once its message was taken, a release likewise.
+qr_bool disp_iskeydown(qe_u vk) {
+  dsp_setup();
+  return dsp_inputwin() && vk >= 1 && vk <= 255 && dsp.input.state.keydown[vk];
+}
+
+qr_bool disp_isbuttondown(qe_u button) {
+  dsp_setup();
+  return dsp_inputwin() && dsp_isbutton(button) && (dsp.input.state.buttons >> button & 1);
+}
+
+qr_bool disp_isrepeat() {
+  dsp_setup();
+  return dsp_iskeydown(dsp_cur()) && dsp_cur().repeat;
+}
+
+qr_u disp_getkeyup() {
+  dsp_setup();
+  return dsp_cur().code == dsp_wm_keyup ? dsp_cur().vk : 0;
 }

@@ -30,6 +30,7 @@ struct dsp_scriptkey {
   double at;
   unsigned vk;
   std::string drop = {};  // a "DROP path" line: the dropped file's path, vk 0
+  int hold = 0;           // 1: a "down" line, held until its "up" line (-1); 0: a tap
 };
 
 // A frame to save as PNG: the first one shown at or after `at` seconds.
@@ -91,7 +92,7 @@ struct dsp_sized {
 // A drawing surface: the window's picture (dsp.canvas) or an off-screen picture. Each has
 // its own cairo context, pen and colour cache, so drawing on one never disturbs another.
 struct bitmap {
-  cairo_surface_t* surface = nullptr;  // RGB24
+  cairo_surface_t* surface = nullptr;  // RGB24, or ARGB32 for a bitmap with alpha
   cairo_t* cr = nullptr;
   int w = 0, h = 0;
   unsigned long bg = 0x000000;              // what Clear paints
@@ -159,6 +160,9 @@ struct dsp_inputstate {
   std::deque<dsp_posted> posted;  // synthesised messages, in the order they fall due
   bool keydown[256] = {};         // by virtual-key code
   unsigned buttons = 0;           // bit 1 << button for each mouse button held
+  // The window's keys held, by SDL scancode: the virtual-key code each one gave (0: not
+  // held), so that a key code two keys share (both Shifts) stays down until both are up.
+  unsigned char heldscan[512] = {};
   long x = 0, y = 0;              // the pointer in window coordinates
   std::vector<short> wide;        // the text GetDropFileW284 hands out
 };
@@ -176,6 +180,9 @@ bool dsp_wait(bool (*want)(dsp_msg const& m, qe_u arg), qe_u arg);
 void dsp_post(dsp_msg m, double at);
 void dsp_applyinput(dsp_msg const& m);
 void dsp_inputreset();
+// Lets go of every key and button (the window lost the keyboard focus or closed): their
+// releases would go to another window.
+void dsp_releaseall();
 // Whether a window is open to take input; when none is, its queue and state are forgotten.
 bool dsp_inputwin();
 // Mouse: a coordinate kept within dsp_xymax, the sum of two such, the window's position on
@@ -298,8 +305,21 @@ struct dsp_pixels {
 bool dsp_isbitmap(bitmap const* b);
 bool dsp_isbitbuf(bitbuf const* bb);
 // A new registered off-screen bitmap, black, default settings; null when a side is outside
-// 1..16384 or memory runs out.
-dsp_picture* dsp_newpicture(unsigned long w, unsigned long h);
+// 1..16384 or memory runs out. With `alpha` it has an alpha channel (cairo's premultiplied
+// ARGB32) and starts transparent.
+dsp_picture* dsp_newpicture(unsigned long w, unsigned long h, bool alpha = false);
+// Whether b's pixels carry alpha (premultiplied); the window's picture never does.
+inline bool dsp_hasalpha(bitmap const& b) {
+  return b.surface && cairo_image_surface_get_format(b.surface) == CAIRO_FORMAT_ARGB32;
+}
+// The top byte a pixel written as a plain colour into b takes: opaque where b has alpha.
+inline uint32_t dsp_opaque(bitmap const& b) { return dsp_hasalpha(b) ? 0xFF000000u : 0; }
+// Reads a regular file of at most 256 MiB whole (picture files are untrusted: nothing is
+// taken from them before it was read); null on success, else why not.
+char const* dsp_readfile(char const* path, std::vector<uint8_t>& bytes);
+// A picture load that failed: sets the error (file, or memory) with the text "ENTRY: cannot
+// load PATH: why", and tells it on stderr as "WHO: PATH: why" the first ten times.
+void dsp_loadfailed(char const* who, char const* entry, char const* path, char const* why);
 // A live bitmap's pixels (flushed for reading); dsp_changed() after writing them.
 dsp_pixels dsp_pixelsof(bitmap& b);
 void dsp_changed(bitmap& b);
