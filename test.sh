@@ -10,6 +10,7 @@ cmake -S . -B build -DCMAKE_BUILD_TYPE=Release -DQUIB_BUILD_TESTS=ON >/dev/null
 cmake --build build -j"$jobs"
 ctest --test-dir build --output-on-failure -j"$jobs" -LE soak
 tests/install/check.sh build  # install tree, pkg-config/find_package programs, the .deb
+tests/install/newcomer.sh     # the README's programmer steps, word for word, in a clean prefix
 # Sound latency on PulseAudio and on PipeWire (through pipewire-pulse): <= 30 ms and no
 # underrun (~25 s each). A shared CI machine can stall the mixer once; a second run tells a
 # stall from a latency that came back.

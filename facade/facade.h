@@ -98,6 +98,10 @@ inline bool isfullscreen() { return disp_isfullscreen(); }
 // Whether the display connection was lost (the window is gone for good).
 inline bool isdisplaylost() { return disp_islost(); }
 
+// Hides the mouse pointer over the window while it is full screen (on), or shows it always (off,
+// the default).
+inline void hidecursorinfullscreen(bool on) { disp_hidecursorinfullscreen(on); }
+
 // Sets the window's icon from a bitmap (scaled down past 256 pixels); also for windows opened
 // later.
 inline void seticon(bitmap* icon) { disp_seticon(icon); }
@@ -523,6 +527,10 @@ inline void setfontweight(unsigned long weight) { SetFontWeight108(weight); }
 
 // Italic for non-zero.
 inline void setfontltalic(unsigned long on) { SetFontLtalic109(on); }
+// The same as setfontltalic().
+inline void setfontitalic(unsigned long on) {
+  SetFontLtalic109(on);
+}
 
 // Underlined for non-zero.
 inline void setfontunderline(unsigned long on) { SetFontUnderLine110(on); }
@@ -639,6 +647,16 @@ inline bool iskey() { return IsKey261(); }
 // The key code of the current key press, or 0.
 inline unsigned long getkey() { return GetKey262(); }
 
+// The key code of the current key release, or 0.
+inline unsigned long getkeyup() { return disp_getkeyup(); }
+
+// Whether the key is held now: true from its press to its release, as the messages taken so far
+// tell.
+inline bool iskeydown(unsigned long key) { return disp_iskeydown(key); }
+
+// Whether the current message is an auto-repeated press of a key already held.
+inline bool isrepeat() { return disp_isrepeat(); }
+
 // Waits for any key press and returns its code.
 inline unsigned long waitkey() { return WaitKey264(); }
 
@@ -671,6 +689,9 @@ inline bool ismouse(unsigned long button) { return IsMouse265(button); }
 
 // The button of the current press, or 0.
 inline unsigned long getmouse() { return GetMouse267(); }
+
+// Whether the mouse button is held now (QUIB_MOUSE_...), as the messages taken so far tell.
+inline bool isbuttondown(unsigned long button) { return disp_isbuttondown(button); }
 
 // Waits for a press of any button.
 inline unsigned long waitmouse() { return WaitMouse269(); }
@@ -856,42 +877,95 @@ inline unsigned long stopaudio(unsigned long h) { return StopAudio11(h); }
 
 // 0 stopped, 1 playing, 2 paused.
 inline long getaudiosit(unsigned long h) { return GetAudioSit13(h); }
+// The same as getaudiosit().
+inline long getaudiostate(unsigned long h) {
+  return GetAudioSit13(h);
+}
 
 // 0 stops, 1 plays on, 2 pauses.
 inline unsigned long setaudiosit(unsigned long h, long state) { return SetAudioSit21(h, state); }
+// The same as setaudiosit().
+inline unsigned long setaudiostate(unsigned long h, long state) {
+  return SetAudioSit21(h, state);
+}
 
 // Length in seconds.
 inline double getaudiolen(unsigned long h) { return GetAudioLen14(h); }
+// The same as getaudiolen().
+inline double getaudiolength(unsigned long h) {
+  return GetAudioLen14(h);
+}
 
 // Position in seconds.
 inline double getaudiopos(unsigned long h) { return GetAudioPos15(h); }
+// The same as getaudiopos().
+inline double getaudioposition(unsigned long h) {
+  return GetAudioPos15(h);
+}
 
 // Moves the position.
 inline unsigned long setaudiopos(unsigned long h, float pos) { return SetAudioPos22(h, pos); }
+// The same as setaudiopos().
+inline unsigned long setaudioposition(unsigned long h, float pos) {
+  return SetAudioPos22(h, pos);
+}
 
 // Volume, 0 to 1.
 inline float getaudiovol(unsigned long h) { return GetAudioVol16(h); }
+// The same as getaudiovol().
+inline float getaudiovolume(unsigned long h) {
+  return GetAudioVol16(h);
+}
 
 // Sets the volume.
 inline unsigned long setaudiovol(unsigned long h, float volume) { return SetAudioVol23(h, volume); }
+// The same as setaudiovol().
+inline unsigned long setaudiovolume(unsigned long h, float volume) {
+  return SetAudioVol23(h, volume);
+}
 
 // Speed factor.
 inline float getaudiospd(unsigned long h) { return GetAudioSpd17(h); }
+// The same as getaudiospd().
+inline float getaudiospeed(unsigned long h) {
+  return GetAudioSpd17(h);
+}
 
 // Sets the speed factor (2: twice as fast and an octave up).
 inline unsigned long setaudiospd(unsigned long h, float speed) { return SetAudioSpd24(h, speed); }
+// The same as setaudiospd().
+inline unsigned long setaudiospeed(unsigned long h, float speed) {
+  return SetAudioSpd24(h, speed);
+}
 
-// Pitch factor.
+// Pitch factor (it changes the speed with the pitch).
 inline float getaudiopch(unsigned long h) { return GetAudioPch18(h); }
+// The same as getaudiopch().
+inline float getaudiopitch(unsigned long h) {
+  return GetAudioPch18(h);
+}
 
-// Sets the pitch factor.
+// Sets the pitch factor, which also sets the speed (one resample: 2 plays twice as fast and an
+// octave up).
 inline unsigned long setaudiopch(unsigned long h, float pitch) { return SetAudioPch25(h, pitch); }
+// The same as setaudiopch().
+inline unsigned long setaudiopitch(unsigned long h, float pitch) {
+  return SetAudioPch25(h, pitch);
+}
 
 // Frequency shift in semitones.
 inline float getaudiofrq(unsigned long h) { return GetAudioFrq19(h); }
+// The same as getaudiofrq().
+inline float getaudiofrequency(unsigned long h) {
+  return GetAudioFrq19(h);
+}
 
 // Shifts the frequency by semitones (0 natural).
 inline unsigned long setaudiofrq(unsigned long h, float semitones) {
+  return SetAudioFrq26(h, semitones);
+}
+// The same as setaudiofrq().
+inline unsigned long setaudiofrequency(unsigned long h, float semitones) {
   return SetAudioFrq26(h, semitones);
 }
 
@@ -949,8 +1023,20 @@ inline bitmap* loadbmp(char const* path) { return LoadBMP197(path); }
 // The same, with a colour key that drawbmp leaves out.
 inline bitmap* loadbmp(char const* path, unsigned long key) { return LoadBMP196(path, key); }
 
-// Writes bitmap b as a 24-bit BMP file.
+// Writes bitmap b as a 24-bit BMP file, replacing a file of that name.
 inline bool savebmp(bitmap* b, char const* path) { return SaveBMP198(b, path); }
+
+// A new transparent w x h bitmap with an alpha channel: what is drawn into it keeps its coverage,
+// and drawbmp blends it.
+inline bitmap* createbmpalpha(unsigned long w, unsigned long h) {
+  return disp_createbmpalpha(w, h);
+}
+
+// Reads a PNG file into a new bitmap, with alpha when the file has any; drawbmp blends it.
+inline bitmap* loadpng(char const* path) { return disp_loadpng(path); }
+
+// Writes bitmap b as a PNG file, with its alpha; an existing file is replaced.
+inline bool savepng(bitmap* b, char const* path) { return disp_savepng(b, path); }
 
 // Frees a bitmap.
 inline void releasebmp(bitmap* b) { ReleaseBMP194(b); }
@@ -1127,6 +1213,10 @@ inline void blurbmpbox(bitmap* b, unsigned long rx, unsigned long ry) { BlurBMPB
 
 // Gaussian blur.
 inline void blurbmpgau(bitmap* b, double sigma) { BlurBMPGau232(b, sigma); }
+// The same as blurbmpgau().
+inline void blurbmpgauss(bitmap* b, double sigma) {
+  BlurBMPGau232(b, sigma);
+}
 
 // A bit buffer: a copy of bitmap b's pixels in plain memory.
 inline bitbuf* createbb(bitmap* b) { return CreateBB233(b); }
@@ -1158,6 +1248,10 @@ inline void blurbbbox(bitbuf* bb, unsigned long rx, unsigned long ry) { BlurBBBo
 
 // Gaussian blur of a buffer.
 inline void blurbbgau(bitbuf* bb, double sigma) { BlurBBGau239(bb, sigma); }
+// The same as blurbbgau().
+inline void blurbbgauss(bitbuf* bb, double sigma) {
+  BlurBBGau239(bb, sigma);
+}
 
 // ==== Files ==================================================================
 // Plain file operations, and one reader for a game's own data files (little-endian
@@ -1181,6 +1275,22 @@ inline bool movefile(char const* from, char const* to) { return MoveFile311(from
 
 // Deletes a file, a link or an empty directory.
 inline bool deletefile(char const* path) { return DeleteFile312(path); }
+
+// Writes size bytes from data as the whole new content of the file, making it if need be.
+inline bool writefile(char const* path, void const* data, unsigned long size) {
+  return disp_writefile(path, data, size);
+}
+
+// Adds size bytes from data at the end of the file, making it if need be.
+inline bool appendfile(char const* path, void const* data, unsigned long size) {
+  return disp_appendfile(path, data, size);
+}
+
+// Writes the text (without its terminating zero) as the whole new content of the file.
+inline bool writetext(char const* path, char const* text) { return disp_writetext(path, text); }
+
+// Adds the text (without its terminating zero) at the end of the file.
+inline bool appendtext(char const* path, char const* text) { return disp_appendtext(path, text); }
 
 // Opens a file for the reader at position 0.
 inline bool openfile(char const* path) { return OpenFile313(path); }
@@ -1310,6 +1420,11 @@ inline mystring hs2as(char const* text) { return hs2as15(text); }
 // Runs a `void proc(void)` on a new thread; returns its id.
 inline unsigned long newthread(void* proc) { return NewThread18(proc); }
 
+// Runs `fn(user)` on a new thread, so the procedure gets your pointer back; returns its id.
+inline unsigned long newthread(void (*fn)(void*), void* user) {
+  return disp_newthreadwith(fn, user);
+}
+
 // Refuses (false): wait on a flag of your own instead.
 inline bool pausethread(unsigned long id) { return PauseThread19(id); }
 
@@ -1337,6 +1452,8 @@ typedef short const* qf_ws;
 typedef bitmap* qf_b;
 typedef bitbuf* qf_bb;
 typedef void* qf_p;
+typedef void const* qf_cp;
+typedef void (*qf_pu)(void*);
 typedef mystring qf_ms;
 #endif
 

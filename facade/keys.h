@@ -8,6 +8,9 @@
 // Keys are Windows virtual-key codes. A letter is its UPPER-case character: iskey('P')
 // or iskey(QUIB_KEY_P). Never pass a lower-case letter: 'a'..'o' (97..111) are keypad
 // keys and 'p'..'z' (112..122) are F1..F11, so iskey('p') fires on F1. Digits are '0'..'9'.
+// Punctuation keys are never their character either: iskey('[') tests 91, the left Windows
+// key, while the [ key is QUIB_KEY_LEFTBRACKET (219); so for ; = , - . / ` \ ] ' use the names
+// below (QUIB_KEY_SEMICOLON, QUIB_KEY_PLUS, QUIB_KEY_COMMA, ...).
 // Where two keys share a code (both Enter keys, both Shift keys) both names are given.
 #define QUIB_KEY_BACKSPACE     8
 #define QUIB_KEY_TAB           9

@@ -2,6 +2,7 @@
 // so the library may reuse its own buffer for every result.
 #pragma once
 #include <cstdint>
+#include <type_traits>
 
 struct mystring {
   char text[512];
@@ -12,4 +13,34 @@ struct mystring {
   mystring(char const* s);
 
   operator char const*() const { return text; }
+
+  // Adds s at the end, cut at 511 characters as a construction is; a null s adds nothing.
+  mystring& operator+=(char const* s);
+  mystring& operator+=(mystring const& s) { return *this += s.text; }
 };
+
+namespace quib_detail {
+// Text that joins a mystring: a character pointer or array, or another mystring. Plain
+// numbers are left out on purpose, so `m + 1` stays what it was (the text from its second
+// character) instead of becoming ambiguous.
+template <typename T>
+struct istext
+    : std::integral_constant<bool,
+                             std::is_same<typename std::decay<T>::type, char const*>::value ||
+                                 std::is_same<typename std::decay<T>::type, char*>::value ||
+                                 std::is_same<typename std::decay<T>::type, mystring>::value> {};
+}  // namespace quib_detail
+
+// a + b for a mystring and a text (either side) or two mystrings: a new mystring, cut at
+// 511 characters.
+template <typename T, typename std::enable_if<quib_detail::istext<T>::value, int>::type = 0>
+inline mystring operator+(mystring a, T const& b) {
+  return a += b;
+}
+template <typename T,
+          typename std::enable_if<quib_detail::istext<T>::value &&
+                                      !std::is_same<typename std::decay<T>::type, mystring>::value,
+                                  int>::type = 0>
+inline mystring operator+(T const& a, mystring const& b) {
+  return mystring(a) += b;
+}

@@ -2,7 +2,8 @@
 // overloads leave ambiguous: a literal 0 is a null bitmap as much as a colour or a position,
 // and 200 fits unsigned long and double alike. Each form converts and calls the facade
 // function the call means, so it reaches the same entry with the same values. Included by
-// facade.h after the functions it calls; C++11.
+// facade.h after the functions it calls; C++11. Also the typed forms of the functions that
+// take a procedure.
 #ifndef QUIB_FACADE_OVERLOADS_H
 #define QUIB_FACADE_OVERLOADS_H
 
@@ -61,6 +62,22 @@ template <typename... I, quib_detail::when<quib_detail::allint<I...>::value &&
                                            (sizeof...(I) >= 1 && sizeof...(I) <= 9)> = 0>
 inline void drawbmp(I... a) {
   drawbmp(static_cast<unsigned long>(a)...);
+}
+
+// newthread(worker), setdrawprocedure(paint): an ordinary function `void f()`, or a lambda
+// without captures, with no cast to void*. A null pointer still takes the void* form. For a
+// procedure that gets a pointer of yours, newthread(fn, user) takes `void fn(void*)`.
+// (Templates, so that 0 and nullptr keep meaning the void* form instead of becoming
+// ambiguous with it.)
+template <typename F, quib_detail::when<std::is_convertible<F, void (*)()>::value &&
+                                        !std::is_same<F, decltype(nullptr)>::value> = 0>
+inline unsigned long newthread(F proc) {
+  return newthread(reinterpret_cast<void*>(static_cast<void (*)()>(proc)));
+}
+template <typename F, quib_detail::when<std::is_convertible<F, void (*)()>::value &&
+                                        !std::is_same<F, decltype(nullptr)>::value> = 0>
+inline void setdrawprocedure(F proc) {
+  setdrawprocedure(reinterpret_cast<void*>(static_cast<void (*)()>(proc)));
 }
 
 #endif  // QUIB_FACADE_OVERLOADS_H

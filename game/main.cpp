@@ -30,6 +30,7 @@ int main(int argc, char** argv) {
   int status = 1;
   if (init()) {
     initicon();
+    hidecursorinfullscreen(true);  // the pointer would sit over the play field
     if (o.fullscreen) setfullscreen(true);
     catchquit();
     status = o.replay != nullptr ? runreplay() : (run(), 0);

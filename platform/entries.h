@@ -6,6 +6,8 @@
 // Row: X(entry, facade name, result, (parameters)). Types are one-token codes:
 //   v void, d double, f float, l long, u unsigned long, uc unsigned char, c char,
 //   bool bool, s char const*, ws short const*, b bitmap*, bb bitbuf*, p void*,
+//   cp void const* (bytes the entry only reads), pu void (*)(void*) (a procedure of the
+//   caller that takes the caller's own pointer back),
 //   ms text returned by the library and copied by the facade into a mystring.
 // Byte-sized parameters (uc, c, bool) reach the entry widened to 32 bits, sign kept.
 
@@ -357,18 +359,24 @@
   QUIB_DISP_EXT_ERRORS(X)       \
   QUIB_DISP_EXT_WINDOW(X)       \
   QUIB_DISP_EXT_ICON(X)         \
-  QUIB_DISP_EXT_DRAW(X)
+  QUIB_DISP_EXT_DRAW(X)         \
+  QUIB_DISP_EXT_CALLBACKS(X)    \
+  QUIB_DISP_EXT_WRITE(X)        \
+  QUIB_DISP_EXT_INPUT(X)        \
+  QUIB_DISP_EXT_ALPHA(X)
 
 // The text of the calling thread's last error, kept after GetError38 clears the code until
 // the next failure ("" before any).
 #define QUIB_DISP_EXT_ERRORS(X) X(disp_errortext, geterrortext, ms, ())
 
 // Desktop full screen on or off; whether it is on; whether the display connection was
-// lost (the window is then gone for good).
-#define QUIB_DISP_EXT_WINDOW(X)                   \
-  X(disp_setfullscreen, setfullscreen, v, (bool)) \
-  X(disp_isfullscreen, isfullscreen, bool, ())    \
-  X(disp_islost, isdisplaylost, bool, ())
+// lost (the window is then gone for good); whether the mouse pointer hides while the
+// window is full screen.
+#define QUIB_DISP_EXT_WINDOW(X)                                     \
+  X(disp_setfullscreen, setfullscreen, v, (bool))                   \
+  X(disp_isfullscreen, isfullscreen, bool, ())                      \
+  X(disp_islost, isdisplaylost, bool, ())                           \
+  X(disp_hidecursorinfullscreen, hidecursorinfullscreen, v, (bool))
 
 // The window's icon: a copy of the bitmap's pixels, shown by the window and by every
 // window opened later (headless: only kept).
@@ -379,6 +387,33 @@
 #define QUIB_DISP_EXT_DRAW(X)                          \
   X(disp_setantialias, setantialias, v, (bool))        \
   X(disp_setbmpantialias, setantialias, v, (b, bool))
+
+// A thread that runs fn(user): the procedure gets the caller's pointer back, and needs no
+// cast from a typed function.
+#define QUIB_DISP_EXT_CALLBACKS(X) X(disp_newthreadwith, newthread, u, (pu, p))
+
+// Writing files: the bytes (or the text) replace what the file held, or are added at its
+// end; true when every byte reached the file.
+#define QUIB_DISP_EXT_WRITE(X)                     \
+  X(disp_writefile, writefile, bool, (s, cp, u))   \
+  X(disp_appendfile, appendfile, bool, (s, cp, u)) \
+  X(disp_writetext, writetext, bool, (s, s))       \
+  X(disp_appendtext, appendtext, bool, (s, s))
+
+// Held keys and buttons: whether a key or button is down now (as the messages taken so
+// far tell); whether the current key press is an auto-repeat; the key a release lets go.
+#define QUIB_DISP_EXT_INPUT(X)                  \
+  X(disp_iskeydown, iskeydown, bool, (u))       \
+  X(disp_isbuttondown, isbuttondown, bool, (u)) \
+  X(disp_isrepeat, isrepeat, bool, ())          \
+  X(disp_getkeyup, getkeyup, u, ())
+
+// Bitmaps with alpha: a new transparent one; PNG files read into a bitmap (with alpha when
+// the file has it) and written from one.
+#define QUIB_DISP_EXT_ALPHA(X)                      \
+  X(disp_createbmpalpha, createbmpalpha, b, (u, u)) \
+  X(disp_loadpng, loadpng, b, (s))                  \
+  X(disp_savepng, savepng, bool, (b, s))
 
 #define QUIB_SOUND_EXTENSIONS(X) QUIB_SOUND_EXT_ERRORS(X)
 
@@ -452,6 +487,8 @@ typedef short const* qe_ws;
 typedef bitmap* qe_b;
 typedef bitbuf* qe_bb;
 typedef void* qe_p;
+typedef void const* qe_cp;
+typedef void (*qe_pu)(void*);
 // ... and result types of the entries.
 typedef void qr_v;
 typedef double qr_d;

@@ -6,7 +6,7 @@ set -euo pipefail
 
 packages=(
   build-essential cmake pkg-config
-  libsdl2-dev libcairo2-dev libopenal-dev libsndfile1-dev
+  libsdl2-dev libcairo2-dev libpango1.0-dev libopenal-dev libsndfile1-dev
   fonts-dejavu-core fontconfig
 )
 if [ "${1:-}" = "--test" ]; then
@@ -14,6 +14,8 @@ if [ "${1:-}" = "--test" ]; then
     git libgtest-dev libbenchmark-dev
     xvfb xauth xdotool x11-utils libx11-dev
     evilwm  # a small window manager: full screen under Xvfb needs one
+    libxfixes-dev  # reads the pointer's image: hidden while full screen
+    weston libegl1 libgl1-mesa-dri  # native Wayland: a compositor, GL for SDL's renderer
     sox libsox-fmt-mp3 lame
     clang libclang-rt-14-dev valgrind linux-perf
     pulseaudio pulseaudio-utils python3
@@ -22,6 +24,7 @@ if [ "${1:-}" = "--test" ]; then
     desktop-file-utils appstream lintian man-db dpkg-dev fakeroot file
     shellcheck clang-format  # tools/style.sh: the house style, checked
     debhelper  # the Debian package: dpkg-buildpackage with debian/rules
+    fonts-noto-core fonts-noto-cjk fonts-nanum fonts-noto-color-emoji  # text in every script
   )
 fi
 

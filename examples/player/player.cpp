@@ -18,6 +18,12 @@ int main(int argc, char** argv) {
   double len = getaudiolen(music);
   double from = argc > 3 ? std::atof(argv[2]) : 0;
   double to = argc > 3 ? std::atof(argv[3]) : len;
+  // A stretch that ends before it starts would jump ahead every frame and run the music
+  // out: the whole sound loops instead.
+  if (!(from >= 0 && to > from)) {
+    std::printf("no loop stretch from %g to %g: looping the whole sound\n", from, to);
+    from = 0, to = len;
+  }
 
   createwin(640, 200);
   settitle("player");

@@ -57,7 +57,7 @@ bool dsp_beepopen() {
 // above 20 kHz or half its rate) is a rest of that length.
 void dsp_tone(unsigned long freq, unsigned long ms) {
   dsp_setup();
-  if (ms == 0 || dsp.env.headless) return;
+  if (ms == 0 || !dsp_be().events) return;  // headless: silent
   if (!dsp_beepopen()) {
     dsp_seterror(dsp_edevice);
     return;

@@ -86,7 +86,15 @@ qr_v SetBB236(qe_bb bb) {
   bitmap* b = dsp_bitmapof(bb, w, h);
   if (!b) return;
   dsp_pixels const d = dsp_pixelsof(*b);
-  for (int y = 0; y < h; ++y) std::copy_n(&bb->px[size_t(y) * size_t(bb->w)], w, d.row(y));
+  uint32_t const opaque = dsp_opaque(*b);  // a buffer holds colours: they come back opaque
+  for (int y = 0; y < h; ++y) {
+    uint32_t const* from = &bb->px[size_t(y) * size_t(bb->w)];
+    if (!opaque) {
+      std::copy_n(from, w, d.row(y));
+      continue;
+    }
+    for (int x = 0; x < w; ++x) d.row(y)[x] = from[x] | opaque;
+  }
   dsp_changed(*b);
 }
 

@@ -1,6 +1,7 @@
 // Off-screen bitmaps: the registry of live ones, making, copying and releasing them, drawing
 // one onto another (placed, scaled, cut from a source rectangle, with a colour key), mixing
 // and blurring them; and the window's own picture and native handles (GetWin72..GetDraw77).
+// A bitmap with alpha is drawn blended over its destination.
 #include <algorithm>
 #include <cmath>
 #include <cstring>
@@ -26,7 +27,7 @@ void dsp_bmpcontext(bitmap& b) {
 
 void dsp_fill(bitmap& b, unsigned long colour) {
   dsp_pixels px = dsp_pixelsof(b);
-  uint32_t const v = uint32_t(colour & 0xFFFFFF);
+  uint32_t const v = uint32_t(colour & 0xFFFFFF) | dsp_opaque(b);
   for (int y = 0; y < px.h; ++y) std::fill_n(px.row(y), px.w, v);
   dsp_changed(b);
 }
@@ -47,6 +48,15 @@ void dsp_copysettings(bitmap& to, bitmap const& from) {
   to.brushcolour = from.brushcolour;
   to.fontpin = from.fontpin;
   cairo_set_line_width(to.cr, to.pen);
+}
+
+// Mixes and blurs work on the colour channels alone and leave the top byte 0: a bitmap
+// with alpha comes out opaque (as if it had been drawn over black) rather than invisible.
+void dsp_makeopaque(bitmap& b, int w, int h) {
+  if (!dsp_hasalpha(b)) return;
+  dsp_pixels px = dsp_pixelsof(b);
+  for (int y = 0; y < std::min(h, px.h); ++y)
+    for (uint32_t* p = px.row(y); p != px.row(y) + std::min(w, px.w); ++p) *p |= 0xFF000000u;
 }
 
 unsigned long dsp_keyof(bitmap const* b) {
@@ -132,6 +142,19 @@ std::vector<int> dsp_pixelmap(int from, int to, double d, double s, double size,
   return m;
 }
 
+// Premultiplied source over destination: each channel d = s + d * (255 - alpha of s) / 255,
+// rounded. A destination without alpha keeps its top byte as it was.
+inline uint32_t dsp_over(uint32_t s, uint32_t d, bool keepd) {
+  uint32_t const ia = 255 - (s >> 24);
+  if (ia == 0) return keepd ? (s & 0xFFFFFF) | (d & 0xFF000000u) : s;
+  uint32_t out = keepd ? d & 0xFF000000u : 0;
+  for (int sh = keepd ? 16 : 24; sh >= 0; sh -= 8) {
+    uint32_t const t = ((d >> sh) & 0xFF) * ia + 128;
+    out |= (((s >> sh) & 0xFF) + ((t + (t >> 8)) >> 8)) << sh;
+  }
+  return out;
+}
+
 // Copies the mapped pixels into dest from (x0, y0) on. May throw std::bad_alloc.
 void dsp_copymapped(bitmap* dest, bitmap* src, dsp_blit const& b, std::vector<int> const& xmap,
                     std::vector<int> const& ymap, int x0, int y0) {
@@ -151,10 +174,13 @@ void dsp_copymapped(bitmap* dest, bitmap* src, dsp_blit const& b, std::vector<in
     sbase = copy.data();
     sstride = s.w;
   }
-  // Unscaled and unkeyed: whole rows at once, when the columns are consecutive (they are
-  // unless positions so far out that doubles lose whole pixels).
-  bool const straight =
-      !b.keyed && b.dw == b.sw && xmap.back() - xmap.front() == int(xmap.size()) - 1;
+  // A source with alpha is blended; one without, copied (made opaque where dest has alpha).
+  bool const blend = dsp_hasalpha(*src), keepd = !dsp_hasalpha(*dest);
+  uint32_t const opaque = blend ? 0 : dsp_opaque(*dest);
+  // Unscaled, unkeyed and unblended: whole rows at once, when the columns are consecutive
+  // (they are unless positions so far out that doubles lose whole pixels).
+  bool const straight = !b.keyed && !blend && !opaque && b.dw == b.sw &&
+                        xmap.back() - xmap.front() == int(xmap.size()) - 1;
   for (size_t j = 0; j < ymap.size(); ++j) {
     uint32_t const* srow = sbase + std::ptrdiff_t(ymap[j] - yfirst) * sstride;
     uint32_t* drow = d.row(y0 + int(j)) + x0;
@@ -165,7 +191,7 @@ void dsp_copymapped(bitmap* dest, bitmap* src, dsp_blit const& b, std::vector<in
     for (size_t i = 0; i < xmap.size(); ++i) {
       uint32_t const p = srow[xmap[i]];
       if (b.keyed && (p & 0xFFFFFF) == b.key) continue;
-      drow[i] = p;
+      drow[i] = blend ? dsp_over(p, drow[i], keepd) : p | opaque;
     }
   }
   dsp_changed(*dest, x0, y0, int(xmap.size()), int(ymap.size()));
@@ -210,9 +236,10 @@ bool dsp_isbitmap(bitmap const* b) {
   return dsp.pictures.bitmaps.count(const_cast<bitmap*>(b)) != 0;
 }
 
-dsp_picture* dsp_newpicture(unsigned long w, unsigned long h) {
+dsp_picture* dsp_newpicture(unsigned long w, unsigned long h, bool alpha) {
   if (w < 1 || h < 1 || w > dsp_maxside || h > dsp_maxside) return nullptr;
-  cairo_surface_t* s = cairo_image_surface_create(CAIRO_FORMAT_RGB24, int(w), int(h));
+  cairo_surface_t* s =
+      cairo_image_surface_create(alpha ? CAIRO_FORMAT_ARGB32 : CAIRO_FORMAT_RGB24, int(w), int(h));
   if (cairo_surface_status(s) != CAIRO_STATUS_SUCCESS) {
     dsp_warn("cannot make a %lux%lu bitmap: %s", w, h,
              cairo_status_to_string(cairo_surface_status(s)));
@@ -290,7 +317,7 @@ qr_b GetScr73() {
 
 qr_p GetHwnd74(qe_b b) {
   dsp_setup();
-  return b == &dsp.canvas && dsp_isbitmap(b) ? static_cast<void*>(dsp.win.sdl) : nullptr;
+  return b == &dsp.canvas && dsp_isbitmap(b) ? dsp_be().handle() : nullptr;
 }
 
 qr_p GetHwnd75() { return GetHwnd74(&dsp.canvas); }
@@ -325,7 +352,7 @@ qr_b CreateBMP189(qe_b b, qe_u w, qe_u h, qe_u colour) {
 qr_b CreateBMP190(qe_b b) {
   dsp_setup();
   if (!dsp_isbitmap(b)) return nullptr;
-  dsp_picture* p = dsp_newpicture(qe_u(b->w), qe_u(b->h));
+  dsp_picture* p = dsp_newpicture(qe_u(b->w), qe_u(b->h), dsp_hasalpha(*b));
   if (!p) return nullptr;
   dsp_copysettings(*p, *b);
   p->key = dsp_keyof(b);
@@ -343,6 +370,13 @@ qr_b CreateBMP191(qe_u w, qe_u h, qe_u colour) {
 }
 
 qr_b CreateBMP192(qe_u w, qe_u h) { return CreateBMP191(w, h, 0x000000); }
+
+// Transparent until drawn on; what is drawn into it keeps its coverage as alpha, so an
+// antialiased edge blends when the bitmap is drawn.
+qr_b disp_createbmpalpha(qe_u w, qe_u h) {
+  dsp_setup();
+  return dsp_made(dsp_newpicture(w, h, true));
+}
 
 qr_b CreateBMP193() {
   dsp_setup();
@@ -447,6 +481,7 @@ qr_v MixBMP229(qe_b dest, qe_b a, qe_b b) {
   pd.w = pa.w = pb.w = w;
   pd.h = pa.h = pb.h = h;
   dsp_mixpixels(pd, pa, pb);
+  dsp_makeopaque(*dest, w, h);
   dsp_changed(*dest);
 }
 
@@ -458,6 +493,7 @@ qr_v BlurBMPBox230(qe_b b, qe_u rx, qe_u ry) {
   } catch (std::bad_alloc const&) {
     dsp_warn("BlurBMPBox: out of memory");
   }
+  dsp_makeopaque(*b, b->w, b->h);
   dsp_changed(*b);
 }
 
@@ -471,5 +507,6 @@ qr_v BlurBMPGau232(qe_b b, qe_d sigma) {
   } catch (std::bad_alloc const&) {
     dsp_warn("BlurBMPGau: out of memory");
   }
+  dsp_makeopaque(*b, b->w, b->h);
   dsp_changed(*b);
 }

@@ -1,6 +1,7 @@
 // BMP files. LoadBMP196/197 read them: the file is untrusted, so it is read whole into one
 // bounded buffer and every header field is checked against the bytes actually read before
-// it is used. SaveBMP198 writes plain 24-bit files.
+// it is used; one with an alpha channel gives a bitmap with alpha. SaveBMP198 writes plain
+// 24-bit files.
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -32,8 +33,9 @@ struct dsp_bytes {
   uint32_t u32(uint64_t off) const { return u16(off) | u16(off + 2) << 16; }
 };
 
-// Reads a regular file of at most dsp_maxbmpfile bytes; null on success, else why not.
-char const* dsp_readfile(char const* path, dsp_bytes& f) {
+}  // namespace
+
+char const* dsp_readfile(char const* path, std::vector<uint8_t>& bytes) {
   // Without O_NONBLOCK, opening a FIFO would wait for a writer; it is refused below anyway.
   int fd = open(path, O_RDONLY | O_CLOEXEC | O_NONBLOCK);
   if (fd < 0) return strerror(errno);
@@ -47,24 +49,34 @@ char const* dsp_readfile(char const* path, dsp_bytes& f) {
     why = "larger than 256 MiB";
   if (!why) {
     try {
-      f.b.resize(size_t(st.st_size));
+      bytes.resize(size_t(st.st_size));
     } catch (std::bad_alloc const&) {
       why = "out of memory";
     }
   }
   // A file that shrank meanwhile gives what it still has; one that grew, its first bytes.
   size_t got = 0;
-  while (!why && got < f.b.size()) {
-    ssize_t n = read(fd, f.b.data() + got, f.b.size() - got);
+  while (!why && got < bytes.size()) {
+    ssize_t n = read(fd, bytes.data() + got, bytes.size() - got);
     if (n < 0 && errno == EINTR) continue;
     if (n < 0) why = strerror(errno);
     if (n <= 0) break;
     got += size_t(n);
   }
-  f.b.resize(got);
+  bytes.resize(got);
   close(fd);
   return why;
 }
+
+void dsp_loadfailed(char const* who, char const* entry, char const* path, char const* why) {
+  std::string text = std::string(entry) + ": cannot load " + dsp_quoted(path) + ": " + why;
+  dsp_seterror(std::strcmp(why, "out of memory") == 0 ? dsp_enomem : dsp_efile, text.c_str());
+  if (dsp.pictures.loadfailures++ < dsp_maxreports)
+    dsp_warn("%s: %s: %s%s", who, dsp_quote(path).c_str(), why,
+             dsp.pictures.loadfailures == dsp_maxreports ? " (further failures not reported)" : "");
+}
+
+namespace {
 
 // A colour channel given by a bit mask: where it sits and how wide it is.
 struct dsp_channel {
@@ -92,7 +104,8 @@ struct dsp_bmpinfo {
   bool topdown = false;
   uint32_t bpp = 0, compression = dsp_bi_rgb;
   uint64_t offset = 0;  // of the pixel data
-  dsp_channel ch[3];    // red, green, blue for 16 and 32 bits
+  dsp_channel ch[4];    // red, green, blue and alpha (empty mask: none) for 16 and 32 bits
+  bool alpha = false;   // the pixels' alpha is used: the bitmap gets an alpha channel
   uint32_t palette[256] = {};
 };
 
@@ -159,10 +172,15 @@ char const* dsp_bmpmasks(dsp_bytes const& f, dsp_bmpinfo& info, dsp_bmplayout& a
     if (at.hsize == 40) at.tables += info.compression == dsp_bi_alphabitfields ? 16 : 12;
     if (!f.has(from, 12)) return "bit masks cut short";
     uint32_t const r = f.u32(from), g = f.u32(from + 4), b = f.u32(from + 8);
-    if ((r & g) || (r & b) || (g & b)) return "bit masks overlap";
-    if (bpp == 16 && ((r | g | b) >> 16)) return "bit masks wider than 16 bits";
-    if (!info.ch[0].set(r) || !info.ch[1].set(g) || !info.ch[2].set(b))
+    // An alpha mask follows the three in the longer headers and with ALPHABITFIELDS.
+    bool const hasa = at.hsize >= 56 || info.compression == dsp_bi_alphabitfields;
+    if (hasa && !f.has(from + 12, 4)) return "bit masks cut short";
+    uint32_t const a = hasa ? f.u32(from + 12) : 0;
+    if ((r & g) || (r & b) || (g & b) || ((r | g | b) & a)) return "bit masks overlap";
+    if (bpp == 16 && ((r | g | b | a) >> 16)) return "bit masks wider than 16 bits";
+    if (!info.ch[0].set(r) || !info.ch[1].set(g) || !info.ch[2].set(b) || !info.ch[3].set(a))
       return "bit mask is not one run of bits";
+    info.alpha = a != 0;
   } else if (bpp == 16) {
     info.ch[0].set(0x7C00);
     info.ch[1].set(0x03E0);
@@ -206,6 +224,12 @@ char const* dsp_parsebmp(dsp_bytes const& f, dsp_bmpinfo& info) {
   return nullptr;
 }
 
+// c * a / 255, rounded.
+uint32_t dsp_mul255(uint32_t c, uint32_t a) {
+  uint32_t const t = c * a + 128;
+  return (t + (t >> 8)) >> 8;
+}
+
 // Row y of the file (counted as stored) into pixels.
 void dsp_decoderow(dsp_bmpinfo const& info, uint8_t const* s, uint32_t* d) {
   int const w = int(info.w);
@@ -228,7 +252,13 @@ void dsp_decoderow(dsp_bmpinfo const& info, uint8_t const* s, uint32_t* d) {
         uint8_t const* p = s + x * n;
         uint32_t v = uint32_t(p[0]) | uint32_t(p[1]) << 8;
         if (n == 4) v |= uint32_t(p[2]) << 16 | uint32_t(p[3]) << 24;
-        d[x] = info.ch[0].of(v) << 16 | info.ch[1].of(v) << 8 | info.ch[2].of(v);
+        uint32_t const r = info.ch[0].of(v), g = info.ch[1].of(v), b = info.ch[2].of(v);
+        if (!info.alpha) {
+          d[x] = r << 16 | g << 8 | b;
+          continue;
+        }
+        uint32_t const a = info.ch[3].of(v);  // premultiplied, as cairo keeps it
+        d[x] = a << 24 | dsp_mul255(r, a) << 16 | dsp_mul255(g, a) << 8 | dsp_mul255(b, a);
       }
       break;
     }
@@ -246,17 +276,12 @@ dsp_picture* dsp_loadbmp(char const* path, unsigned long key) {
   }
   dsp_bytes f;
   dsp_bmpinfo info;
-  char const* why = dsp_readfile(path, f);
+  char const* why = dsp_readfile(path, f.b);
   if (!why) why = dsp_parsebmp(f, info);
   dsp_picture* p = nullptr;
-  if (!why && !(p = dsp_newpicture(qe_u(info.w), qe_u(info.h)))) why = "out of memory";
+  if (!why && !(p = dsp_newpicture(qe_u(info.w), qe_u(info.h), info.alpha))) why = "out of memory";
   if (why) {
-    std::string text = "loadbmp: cannot load " + dsp_quoted(path) + ": " + why;
-    dsp_seterror(std::strcmp(why, "out of memory") == 0 ? dsp_enomem : dsp_efile, text.c_str());
-    if (dsp.pictures.loadfailures++ < dsp_maxreports)
-      dsp_warn(
-          "LoadBMP: %s: %s%s", dsp_quote(path).c_str(), why,
-          dsp.pictures.loadfailures == dsp_maxreports ? " (further failures not reported)" : "");
+    dsp_loadfailed("LoadBMP", "loadbmp", path, why);
     return nullptr;
   }
   dsp_pixels const px = dsp_pixelsof(*p);

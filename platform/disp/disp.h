@@ -73,6 +73,9 @@ void disp_setfullscreen(int on);
 bool disp_isfullscreen(void);
 // Whether the display connection was lost (the window is gone for good).
 bool disp_islost(void);
+// Hides the mouse pointer over the window while it is full screen (on), or shows it always (off,
+// the default).
+void disp_hidecursorinfullscreen(int on);
 // Sets the window's icon from a bitmap (scaled down past 256 pixels); also for windows opened
 // later.
 void disp_seticon(bitmap* icon);
@@ -362,6 +365,13 @@ bool IsKey260(unsigned long key);
 bool IsKey261(void);
 // The key code of the current key press, or 0.
 unsigned long GetKey262(void);
+// The key code of the current key release, or 0.
+unsigned long disp_getkeyup(void);
+// Whether the key is held now: true from its press to its release, as the messages taken so far
+// tell.
+bool disp_iskeydown(unsigned long key);
+// Whether the current message is an auto-repeated press of a key already held.
+bool disp_isrepeat(void);
 // Waits for any key press and returns its code.
 unsigned long WaitKey264(void);
 // Waits for a press of that key.
@@ -384,6 +394,8 @@ bool IsMouse266(void);
 bool IsMouse265(unsigned long button);
 // The button of the current press, or 0.
 unsigned long GetMouse267(void);
+// Whether the mouse button is held now (QUIB_MOUSE_...), as the messages taken so far tell.
+bool disp_isbuttondown(unsigned long button);
 // Waits for a press of any button.
 unsigned long WaitMouse269(void);
 // Waits for a press of that button.
@@ -505,8 +517,15 @@ bitmap* CreateBMP193(void);
 bitmap* LoadBMP197(char const* path);
 // The same, with a colour key that drawbmp leaves out.
 bitmap* LoadBMP196(char const* path, unsigned long key);
-// Writes bitmap b as a 24-bit BMP file.
+// Writes bitmap b as a 24-bit BMP file, replacing a file of that name.
 bool SaveBMP198(bitmap* b, char const* path);
+// A new transparent w x h bitmap with an alpha channel: what is drawn into it keeps its coverage,
+// and drawbmp blends it.
+bitmap* disp_createbmpalpha(unsigned long w, unsigned long h);
+// Reads a PNG file into a new bitmap, with alpha when the file has any; drawbmp blends it.
+bitmap* disp_loadpng(char const* path);
+// Writes bitmap b as a PNG file, with its alpha; an existing file is replaced.
+bool disp_savepng(bitmap* b, char const* path);
 // Frees a bitmap.
 void ReleaseBMP194(bitmap* b);
 // Frees every off-screen bitmap.
@@ -634,6 +653,14 @@ bool CopyFile310(char const* from, char const* to);
 bool MoveFile311(char const* from, char const* to);
 // Deletes a file, a link or an empty directory.
 bool DeleteFile312(char const* path);
+// Writes size bytes from data as the whole new content of the file, making it if need be.
+bool disp_writefile(char const* path, void const* data, unsigned long size);
+// Adds size bytes from data at the end of the file, making it if need be.
+bool disp_appendfile(char const* path, void const* data, unsigned long size);
+// Writes the text (without its terminating zero) as the whole new content of the file.
+bool disp_writetext(char const* path, char const* text);
+// Adds the text (without its terminating zero) at the end of the file.
+bool disp_appendtext(char const* path, char const* text);
 // Opens a file for the reader at position 0.
 bool OpenFile313(char const* path);
 // The same with a UTF-16 path.
@@ -714,6 +741,8 @@ char const* as2hs14(char const* text);
 char const* hs2as15(char const* text);
 // Runs a `void proc(void)` on a new thread; returns its id.
 unsigned long NewThread18(void* proc);
+// Runs `fn(user)` on a new thread, so the procedure gets your pointer back; returns its id.
+unsigned long disp_newthreadwith(void (*fn)(void*), void* user);
 // Refuses (false): wait on a flag of your own instead.
 bool PauseThread19(unsigned long id);
 // Refuses (false), as nothing is ever paused.
@@ -724,6 +753,1043 @@ bool StopThread21(unsigned long id);
 #ifdef __cplusplus
 }  // extern "C"
 #endif
+
+// ---- Readable names
+
+// Every numbered entry under a name without its number: the facade name, and where a
+// function has several forms, the parameters that tell them apart ("_on" for a bitmap
+// given first).
+static inline bool disp_createwin(void) {
+  return CreateWin44();
+}
+static inline bool disp_createwin_w(unsigned long w) {
+  return CreateWin43(w);
+}
+static inline bool disp_createwin_w_h(unsigned long w, unsigned long h) {
+  return CreateWin42(w, h);
+}
+static inline bool disp_createwin_w_h_style(unsigned long w, unsigned long h, unsigned long style) {
+  return CreateWin41(w, h, style);
+}
+static inline bool disp_createwin_w_h_x_y(unsigned long w, unsigned long h, unsigned long x,
+                                          unsigned long y) {
+  return CreateWin40(w, h, x, y);
+}
+static inline bool disp_createwin_w_h_x_y_style(unsigned long w, unsigned long h, unsigned long x,
+                                                unsigned long y, unsigned long style) {
+  return CreateWin39(w, h, x, y, style);
+}
+static inline void disp_freshwin(void) {
+  FreshWin45();
+}
+static inline bool disp_iswin(void) {
+  return IsWin47();
+}
+static inline void disp_closewin(void) {
+  CloseWin46();
+}
+static inline void disp_settitle(char const* title) {
+  SetTitle51(title);
+}
+static inline void disp_settitlew(short const* title) {
+  SetTitleW52(title);
+}
+static inline char const* disp_gettitle(void) {
+  return GetTitle53();
+}
+static inline short const* disp_gettitlew(void) {
+  return GetTitleW54();
+}
+static inline void disp_setsize(unsigned long w, unsigned long h) {
+  SetSize55(w, h);
+}
+static inline unsigned long disp_getwidth(void) {
+  return GetWidth56();
+}
+static inline unsigned long disp_getheight(void) {
+  return GetHeight57();
+}
+static inline unsigned long disp_getsize(void) {
+  return GetSize58();
+}
+static inline void disp_setpos(unsigned long x, unsigned long y) {
+  SetPos68(x, y);
+}
+static inline long disp_getposx(void) {
+  return GetPosX69();
+}
+static inline long disp_getposy(void) {
+  return GetPosY70();
+}
+static inline unsigned long disp_getpos(void) {
+  return GetPos71();
+}
+static inline void disp_setdrawprocedure(void* proc) {
+  SetDrawProcedure48(proc);
+}
+static inline unsigned long disp_getscrwidth(void) {
+  return GetScrWidth59();
+}
+static inline unsigned long disp_getscrheight(void) {
+  return GetScrHeight60();
+}
+static inline unsigned long disp_getscrsize(void) {
+  return GetScrSize61();
+}
+static inline unsigned long disp_getscrcapsx(void) {
+  return GetScrCapsX62();
+}
+static inline unsigned long disp_getscrcapsy(void) {
+  return GetScrCapsY63();
+}
+static inline unsigned long disp_getbordertitle(void) {
+  return GetBorderTitle64();
+}
+static inline unsigned long disp_getborderwidth(void) {
+  return GetBorderWidth65();
+}
+static inline unsigned long disp_getborderheight(void) {
+  return GetBorderHeight66();
+}
+static inline unsigned long disp_getbordersize(void) {
+  return GetBorderSize67();
+}
+static inline bitmap* disp_getwin(void) {
+  return GetWin72();
+}
+static inline bitmap* disp_getscr(void) {
+  return GetScr73();
+}
+static inline void* disp_gethwnd_on(bitmap* b) {
+  return GetHwnd74(b);
+}
+static inline void* disp_gethwnd(void) {
+  return GetHwnd75();
+}
+static inline void* disp_getdraw_on(bitmap* b) {
+  return GetDraw76(b);
+}
+static inline void* disp_getdraw(void) {
+  return GetDraw77();
+}
+static inline void disp_clear(void) {
+  Clear164();
+}
+static inline void disp_clear_colour(unsigned long colour) {
+  Clear163(colour);
+}
+static inline void disp_clear_on(bitmap* b) {
+  Clear162(b);
+}
+static inline void disp_clear_on_colour(bitmap* b, unsigned long colour) {
+  Clear161(b, colour);
+}
+static inline void disp_line_colour(long x, long y, long dx, long dy, unsigned long colour) {
+  Line155(x, y, dx, dy, colour);
+}
+static inline void disp_line(long x, long y, long dx, long dy) {
+  Line156(x, y, dx, dy);
+}
+static inline void disp_line_on(bitmap* b, long x, long y, long dx, long dy, unsigned long colour) {
+  Line154(b, x, y, dx, dy, colour);
+}
+static inline void disp_circle_outline_fill(long x, long y, long r, unsigned long outline,
+                                            unsigned long fill) {
+  Circle186(x, y, r, outline, fill);
+}
+static inline void disp_circle_colour(long x, long y, long r, unsigned long colour) {
+  Circle187(x, y, r, colour);
+}
+static inline void disp_circle(long x, long y, long r) {
+  Circle188(x, y, r);
+}
+static inline void disp_circle_on(bitmap* b, long x, long y, long r, unsigned long outline,
+                                  unsigned long fill) {
+  Circle185(b, x, y, r, outline, fill);
+}
+static inline void disp_bar_outline_fill(long x, long y, long w, long h, unsigned long outline,
+                                         unsigned long fill) {
+  Bar158(x, y, w, h, outline, fill);
+}
+static inline void disp_bar_colour(long x, long y, long w, long h, unsigned long colour) {
+  Bar159(x, y, w, h, colour);
+}
+static inline void disp_bar(long x, long y, long w, long h) {
+  Bar160(x, y, w, h);
+}
+static inline void disp_bar_on(bitmap* b, long x, long y, long w, long h, unsigned long outline,
+                               unsigned long fill) {
+  Bar157(b, x, y, w, h, outline, fill);
+}
+static inline void disp_ellipse_outline_fill(long x, long y, long rx, long ry,
+                                             unsigned long outline, unsigned long fill) {
+  Ellipse182(x, y, rx, ry, outline, fill);
+}
+static inline void disp_ellipse_colour(long x, long y, long rx, long ry, unsigned long colour) {
+  Ellipse183(x, y, rx, ry, colour);
+}
+static inline void disp_ellipse(long x, long y, long rx, long ry) {
+  Ellipse184(x, y, rx, ry);
+}
+static inline void disp_ellipse_on(bitmap* b, long x, long y, long rx, long ry,
+                                   unsigned long outline, unsigned long fill) {
+  Ellipse181(b, x, y, rx, ry, outline, fill);
+}
+static inline void disp_triangle_outline_fill(long x1, long y1, long x2, long y2, long x3,
+                                              long y3, unsigned long outline, unsigned long fill) {
+  Triangle166(x1, y1, x2, y2, x3, y3, outline, fill);
+}
+static inline void disp_triangle_colour(long x1, long y1, long x2, long y2, long x3, long y3,
+                                        unsigned long colour) {
+  Triangle167(x1, y1, x2, y2, x3, y3, colour);
+}
+static inline void disp_triangle(long x1, long y1, long x2, long y2, long x3, long y3) {
+  Triangle168(x1, y1, x2, y2, x3, y3);
+}
+static inline void disp_triangle_on(bitmap* b, long x1, long y1, long x2, long y2, long x3,
+                                    long y3, unsigned long outline, unsigned long fill) {
+  Triangle165(b, x1, y1, x2, y2, x3, y3, outline, fill);
+}
+static inline void disp_arc_outline_fill(long x, long y, long rx, long ry, double start,
+                                         double end, unsigned long outline, unsigned long fill) {
+  Arc170(x, y, rx, ry, start, end, outline, fill);
+}
+static inline void disp_arc_colour(long x, long y, long rx, long ry, double start, double end,
+                                   unsigned long colour) {
+  Arc171(x, y, rx, ry, start, end, colour);
+}
+static inline void disp_arc(long x, long y, long rx, long ry, double start, double end) {
+  Arc172(x, y, rx, ry, start, end);
+}
+static inline void disp_arc_on(bitmap* b, long x, long y, long rx, long ry, double start,
+                               double end, unsigned long outline, unsigned long fill) {
+  Arc169(b, x, y, rx, ry, start, end, outline, fill);
+}
+static inline void disp_pie_outline_fill(long x, long y, long rx, long ry, double start,
+                                         double end, unsigned long outline, unsigned long fill) {
+  Pie174(x, y, rx, ry, start, end, outline, fill);
+}
+static inline void disp_pie_colour(long x, long y, long rx, long ry, double start, double end,
+                                   unsigned long colour) {
+  Pie175(x, y, rx, ry, start, end, colour);
+}
+static inline void disp_pie(long x, long y, long rx, long ry, double start, double end) {
+  Pie176(x, y, rx, ry, start, end);
+}
+static inline void disp_pie_on(bitmap* b, long x, long y, long rx, long ry, double start,
+                               double end, unsigned long outline, unsigned long fill) {
+  Pie173(b, x, y, rx, ry, start, end, outline, fill);
+}
+static inline void disp_chord_outline_fill(long x, long y, long rx, long ry, double start,
+                                           double end, unsigned long outline, unsigned long fill) {
+  Chord178(x, y, rx, ry, start, end, outline, fill);
+}
+static inline void disp_chord_colour(long x, long y, long rx, long ry, double start, double end,
+                                     unsigned long colour) {
+  Chord179(x, y, rx, ry, start, end, colour);
+}
+static inline void disp_chord(long x, long y, long rx, long ry, double start, double end) {
+  Chord180(x, y, rx, ry, start, end);
+}
+static inline void disp_chord_on(bitmap* b, long x, long y, long rx, long ry, double start,
+                                 double end, unsigned long outline, unsigned long fill) {
+  Chord177(b, x, y, rx, ry, start, end, outline, fill);
+}
+static inline void disp_setpenwidth(unsigned long w) {
+  SetPenWidth82(w);
+}
+static inline void disp_setpencolor(unsigned long colour) {
+  SetPenColor84(colour);
+}
+static inline void disp_setpencolor_on(bitmap* b, unsigned long colour) {
+  SetPenColor83(b, colour);
+}
+static inline void disp_setbrushcolor(unsigned long colour) {
+  SetBrushColor86(colour);
+}
+static inline void disp_setbrushcolor_on(bitmap* b, unsigned long colour) {
+  SetBrushColor85(b, colour);
+}
+static inline unsigned long disp_getpixel(unsigned long x, unsigned long y) {
+  return GetPixel148(x, y);
+}
+static inline unsigned long disp_getpixel_on(bitmap* b, unsigned long x, unsigned long y) {
+  return GetPixel147(b, x, y);
+}
+static inline void disp_setpixel_colour(unsigned long x, unsigned long y, unsigned long colour) {
+  SetPixel150(x, y, colour);
+}
+static inline void disp_setpixel(unsigned long x, unsigned long y) {
+  SetPixel151(x, y);
+}
+static inline void disp_setpixel_on(bitmap* b, unsigned long x, unsigned long y,
+                                    unsigned long colour) {
+  SetPixel149(b, x, y, colour);
+}
+static inline void disp_drawtextxy_colour(char const* text, long x, long y, unsigned long colour) {
+  DrawTextXY121(text, x, y, colour);
+}
+static inline void disp_drawtextxy_colour_box(char const* text, long x, long y,
+                                              unsigned long colour, unsigned long box) {
+  DrawTextXY120(text, x, y, colour, box);
+}
+static inline void disp_drawtextxy(char const* text, unsigned long x, unsigned long y) {
+  DrawTextXY122(text, x, y);
+}
+static inline void disp_drawtextxy_on(bitmap* b, char const* text, long x, long y,
+                                      unsigned long colour) {
+  DrawTextXY119(b, text, x, y, colour);
+}
+static inline void disp_drawtextxy_on_box(bitmap* b, char const* text, long x, long y,
+                                          unsigned long colour, unsigned long box) {
+  DrawTextXY118(b, text, x, y, colour, box);
+}
+static inline void disp_drawtextxy_on_box_boxw_boxh(bitmap* b, char const* text, long x, long y,
+                                                    unsigned long colour, unsigned long box,
+                                                    unsigned long boxw, unsigned long boxh) {
+  DrawTextXY117(b, text, x, y, colour, box, boxw, boxh);
+}
+static inline void disp_drawtext(char const* text) {
+  DrawText125(text);
+}
+static inline void disp_drawtext_colour(char const* text, unsigned long colour) {
+  DrawText124(text, colour);
+}
+static inline void disp_drawtext_colour_box(char const* text, unsigned long colour,
+                                            unsigned long box) {
+  DrawText123(text, colour, box);
+}
+static inline void disp_drawtextlnxy(char const* text, unsigned long x, unsigned long y) {
+  DrawTextlnXY128(text, x, y);
+}
+static inline void disp_drawtextlnxy_colour(char const* text, long x, long y,
+                                            unsigned long colour) {
+  DrawTextlnXY127(text, x, y, colour);
+}
+static inline void disp_drawtextlnxy_colour_box(char const* text, long x, long y,
+                                                unsigned long colour, unsigned long box) {
+  DrawTextlnXY126(text, x, y, colour, box);
+}
+static inline void disp_drawtextln(char const* text) {
+  DrawTextln131(text);
+}
+static inline void disp_drawtextln_colour(char const* text, unsigned long colour) {
+  DrawTextln130(text, colour);
+}
+static inline void disp_drawtextln_colour_box(char const* text, unsigned long colour,
+                                              unsigned long box) {
+  DrawTextln129(text, colour, box);
+}
+static inline void disp_nextline(void) {
+  DrawTextln132();
+}
+static inline void disp_drawtextxyw(char const* text, unsigned long x, unsigned long y) {
+  DrawTextXYw137(text, x, y);
+}
+static inline void disp_drawtextxyw_colour(char const* text, long x, long y, unsigned long colour) {
+  DrawTextXYw136(text, x, y, colour);
+}
+static inline void disp_drawtextxyw_colour_box(char const* text, long x, long y,
+                                               unsigned long colour, unsigned long box) {
+  DrawTextXYw135(text, x, y, colour, box);
+}
+static inline void disp_drawtextxyw_on(bitmap* b, char const* text, long x, long y,
+                                       unsigned long colour) {
+  DrawTextXYw134(b, text, x, y, colour);
+}
+static inline void disp_drawtextxyw_on_box(bitmap* b, char const* text, long x, long y,
+                                           unsigned long colour, unsigned long box) {
+  DrawTextXYw133(b, text, x, y, colour, box);
+}
+static inline void disp_drawtextw(char const* text) {
+  DrawTextw140(text);
+}
+static inline void disp_drawtextw_colour(char const* text, unsigned long colour) {
+  DrawTextw139(text, colour);
+}
+static inline void disp_drawtextw_colour_box(char const* text, unsigned long colour,
+                                             unsigned long box) {
+  DrawTextw138(text, colour, box);
+}
+static inline void disp_drawtextlnxyw(char const* text, unsigned long x, unsigned long y) {
+  DrawTextlnXYw143(text, x, y);
+}
+static inline void disp_drawtextlnxyw_colour(char const* text, long x, long y,
+                                             unsigned long colour) {
+  DrawTextlnXYw142(text, x, y, colour);
+}
+static inline void disp_drawtextlnxyw_colour_box(char const* text, long x, long y,
+                                                 unsigned long colour, unsigned long box) {
+  DrawTextlnXYw141(text, x, y, colour, box);
+}
+static inline void disp_drawtextlnw(char const* text) {
+  DrawTextlnw146(text);
+}
+static inline void disp_drawtextlnw_colour(char const* text, unsigned long colour) {
+  DrawTextlnw145(text, colour);
+}
+static inline void disp_drawtextlnw_colour_box(char const* text, unsigned long colour,
+                                               unsigned long box) {
+  DrawTextlnw144(text, colour, box);
+}
+static inline void disp_setfontname(char const* name) {
+  SetFontName113(name);
+}
+static inline void disp_setfontsize(unsigned long w, unsigned long h) {
+  SetFontSize107(w, h);
+}
+static inline void disp_setfontwidth(unsigned long w) {
+  SetFontWidth105(w);
+}
+static inline void disp_setfontheight(unsigned long h) {
+  SetFontHeight106(h);
+}
+static inline void disp_setfontweight(unsigned long weight) {
+  SetFontWeight108(weight);
+}
+static inline void disp_setfontitalic(unsigned long on) {
+  SetFontLtalic109(on);
+}
+static inline void disp_setfontunderline(unsigned long on) {
+  SetFontUnderLine110(on);
+}
+static inline void disp_setfontstrikeout(unsigned long on) {
+  SetFontStrikeOut111(on);
+}
+static inline void disp_setfontcharset(unsigned long charset) {
+  SetFontCharSet112(charset);
+}
+static inline void disp_setfont_on(bitmap* b) {
+  SetFont103(b);
+}
+static inline void disp_setfont(void) {
+  SetFont104();
+}
+static inline unsigned long disp_getstringwidth(char const* text) {
+  return GetStringWidth115(text);
+}
+static inline unsigned long disp_getstringheight(char const* text) {
+  return GetStringHeight116(text);
+}
+static inline unsigned long disp_getstringsize(char const* text) {
+  return GetStringSize114(text);
+}
+static inline unsigned long disp_getrgb(unsigned int r, unsigned int g, unsigned int b) {
+  return GetRGB92(r, g, b);
+}
+static inline unsigned long disp_getrgba(unsigned int r, unsigned int g, unsigned int b,
+                                         unsigned int a) {
+  return GetRGBA91(r, g, b, a);
+}
+static inline unsigned long disp_getred(unsigned long colour) {
+  return GetRed90(colour);
+}
+static inline unsigned long disp_getgreen(unsigned long colour) {
+  return GetGreen89(colour);
+}
+static inline unsigned long disp_getblue(unsigned long colour) {
+  return GetBlue88(colour);
+}
+static inline unsigned long disp_getalpha(unsigned long colour) {
+  return GetAlpha87(colour);
+}
+static inline unsigned long disp_mixcolor(unsigned long c1, unsigned long c2,
+                                          unsigned long weight) {
+  return MixColor102(c1, c2, weight);
+}
+static inline unsigned long disp_mixcolor_gamma(unsigned long c1, unsigned long c2,
+                                                unsigned long weight, double gamma) {
+  return MixColor101(c1, c2, weight, gamma);
+}
+static inline void disp_setbgcolor(unsigned long colour) {
+  SetBGColor79(colour);
+}
+static inline unsigned long disp_getbgcolor(void) {
+  return GetBGColor78();
+}
+static inline void disp_setfgcolor(unsigned long colour) {
+  SetFGColor81(colour);
+}
+static inline unsigned long disp_getfgcolor(void) {
+  return GetFGColor80();
+}
+static inline unsigned long disp_hsv2rgb(unsigned long hsv) {
+  return HSV2RGB98(hsv);
+}
+static inline unsigned long disp_rgb2hsv(unsigned long colour) {
+  return RGB2HSV94(colour);
+}
+static inline unsigned long disp_hsl2rgb(unsigned long hsl) {
+  return HSL2RGB97(hsl);
+}
+static inline unsigned long disp_rgb2hsl(unsigned long colour) {
+  return RGB2HSL93(colour);
+}
+static inline unsigned long disp_hsi2rgb(unsigned long hsi) {
+  return HSI2RGB99(hsi);
+}
+static inline unsigned long disp_rgb2hsi(unsigned long colour) {
+  return RGB2HSI95(colour);
+}
+static inline unsigned long disp_hsn2rgb(unsigned long hsn) {
+  return HSN2RGB100(hsn);
+}
+static inline unsigned long disp_rgb2hsn(unsigned long colour) {
+  return RGB2HSN96(colour);
+}
+static inline bool disp_isnextmsg(void) {
+  return IsNextMsg254();
+}
+static inline bool disp_iskey(unsigned long key) {
+  return IsKey260(key);
+}
+static inline bool disp_isanykey(void) {
+  return IsKey261();
+}
+static inline unsigned long disp_getkey(void) {
+  return GetKey262();
+}
+static inline unsigned long disp_waitanykey(void) {
+  return WaitKey264();
+}
+static inline unsigned long disp_waitkey(unsigned long key) {
+  return WaitKey263(key);
+}
+static inline bool disp_ismsg(unsigned long code) {
+  return IsMsg257(code);
+}
+static inline unsigned long disp_getnextmsg(void) {
+  return GetNextMsg255();
+}
+static inline unsigned long disp_waitnextmsg(void) {
+  return WaitNextMsg256();
+}
+static inline unsigned long disp_getmsg(unsigned long code) {
+  return GetMsg258(code);
+}
+static inline unsigned long disp_waitmsg(unsigned long code) {
+  return WaitMsg259(code);
+}
+static inline void disp_sendmsg(void) {
+  SendMsg253();
+}
+static inline bool disp_isanymouse(void) {
+  return IsMouse266();
+}
+static inline bool disp_ismouse(unsigned long button) {
+  return IsMouse265(button);
+}
+static inline unsigned long disp_getmouse(void) {
+  return GetMouse267();
+}
+static inline unsigned long disp_waitanymouse(void) {
+  return WaitMouse269();
+}
+static inline unsigned long disp_waitmouse(unsigned long button) {
+  return WaitMouse268(button);
+}
+static inline bool disp_ismouseleft(void) {
+  return IsMouseLeft270();
+}
+static inline void disp_waitmouseleft(void) {
+  WaitMouseLeft271();
+}
+static inline bool disp_ismousemiddle(void) {
+  return IsMouseMiddle272();
+}
+static inline void disp_waitmousemiddle(void) {
+  WaitMouseMiddle273();
+}
+static inline bool disp_ismouseright(void) {
+  return IsMouseRight274();
+}
+static inline void disp_waitmouseright(void) {
+  WaitMouseRight275();
+}
+static inline bool disp_ismousewheel(void) {
+  return IsMouseWheel276();
+}
+static inline long disp_getmousewheel(void) {
+  return GetMouseWheel277();
+}
+static inline long disp_waitmousewheel(void) {
+  return WaitMouseWheel278();
+}
+static inline bool disp_ismousemove(void) {
+  return IsMouseMove279();
+}
+static inline unsigned long disp_getmousemove(void) {
+  return GetMouseMove280();
+}
+static inline unsigned long disp_waitmousemove(void) {
+  return WaitMouseMove281();
+}
+static inline long disp_getmousewinx(void) {
+  return GetMouseWinX288();
+}
+static inline long disp_getmousewiny(void) {
+  return GetMouseWinY289();
+}
+static inline long disp_getmouseabsx(void) {
+  return GetMouseAbsX286();
+}
+static inline long disp_getmouseabsy(void) {
+  return GetMouseAbsY287();
+}
+static inline long disp_getmouseposx(void) {
+  return GetMousePosX290();
+}
+static inline long disp_getmouseposy(void) {
+  return GetMousePosY291();
+}
+static inline bool disp_isdropfile(void) {
+  return IsDropFile282();
+}
+static inline char const* disp_getdropfile(void) {
+  return GetDropFile283();
+}
+static inline short const* disp_getdropfilew(void) {
+  return GetDropFileW284();
+}
+static inline char const* disp_waitdropfile(void) {
+  return WaitDropFile285();
+}
+static inline void disp_presskey(unsigned int key) {
+  PressKey241(key);
+}
+static inline void disp_presskey_ms(unsigned int key, unsigned long ms) {
+  PressKey240(key, ms);
+}
+static inline void disp_downkey(unsigned int key) {
+  DownKey242(key);
+}
+static inline void disp_upkey(unsigned int key) {
+  UpKey243(key);
+}
+static inline void disp_pressmouse(unsigned int button) {
+  PressMouse245(button);
+}
+static inline void disp_pressmouse_ms(unsigned int button, unsigned long ms) {
+  PressMouse244(button, ms);
+}
+static inline void disp_downmouse(unsigned int button) {
+  DownMouse246(button);
+}
+static inline void disp_upmouse(unsigned int button) {
+  UpMouse247(button);
+}
+static inline void disp_wheelmouse(long delta) {
+  WheelMouse248(delta);
+}
+static inline void disp_movemouse(long dx, long dy) {
+  MoveMouse249(dx, dy);
+}
+static inline void disp_movemousewin(long x, long y) {
+  MoveMouseWin251(x, y);
+}
+static inline void disp_movemouseabs(long x, long y) {
+  MoveMouseAbs250(x, y);
+}
+static inline void disp_movemousepos(long x, long y) {
+  MoveMousePos252(x, y);
+}
+static inline double disp_gettimer(void) {
+  return GetTimeR49();
+}
+static inline unsigned long disp_gettime(void) {
+  return GetTime50();
+}
+static inline void disp_delay(unsigned long ms) {
+  Delay28(ms);
+}
+static inline void disp_delay_1ms(void) {
+  Delay29();
+}
+static inline unsigned long disp_getfps(void) {
+  return GetFPS37();
+}
+static inline void disp_addfps(void) {
+  AddFPS34();
+}
+static inline unsigned long disp_getfpsl(void) {
+  return GetFPSL35();
+}
+static inline double disp_getfpsr(void) {
+  return GetFPSR36();
+}
+static inline void disp_freshfps(void) {
+  FreshFPS33();
+}
+static inline void disp_sound(unsigned long freq) {
+  Sound32(freq);
+}
+static inline void disp_sound_ms(unsigned long freq, unsigned long ms) {
+  Sound30(freq, ms);
+}
+static inline void disp_sound_seconds(unsigned long freq, double seconds) {
+  Sound31(freq, seconds);
+}
+static inline bitmap* disp_createbmp(unsigned long w, unsigned long h) {
+  return CreateBMP192(w, h);
+}
+static inline bitmap* disp_createbmp_colour(unsigned long w, unsigned long h,
+                                            unsigned long colour) {
+  return CreateBMP191(w, h, colour);
+}
+static inline bitmap* disp_createbmp_like(bitmap* b, unsigned long w, unsigned long h,
+                                          unsigned long colour) {
+  return CreateBMP189(b, w, h, colour);
+}
+static inline bitmap* disp_copybmp(bitmap* b) {
+  return CreateBMP190(b);
+}
+static inline bitmap* disp_copywin(void) {
+  return CreateBMP193();
+}
+static inline bitmap* disp_loadbmp(char const* path) {
+  return LoadBMP197(path);
+}
+static inline bitmap* disp_loadbmp_key(char const* path, unsigned long key) {
+  return LoadBMP196(path, key);
+}
+static inline bool disp_savebmp(bitmap* b, char const* path) {
+  return SaveBMP198(b, path);
+}
+static inline void disp_releasebmp_on(bitmap* b) {
+  ReleaseBMP194(b);
+}
+static inline void disp_releasebmp(void) {
+  ReleaseBMP195();
+}
+static inline void disp_drawbmp(bitmap* src) {
+  DrawBMP218(src);
+}
+static inline void disp_drawbmp_dx(bitmap* src, unsigned long dx) {
+  DrawBMP217(src, dx);
+}
+static inline void disp_drawbmp_dx_dy(bitmap* src, unsigned long dx, unsigned long dy) {
+  DrawBMP216(src, dx, dy);
+}
+static inline void disp_drawbmp_dx_dy_dw(bitmap* src, unsigned long dx, unsigned long dy,
+                                         unsigned long dw) {
+  DrawBMP215(src, dx, dy, dw);
+}
+static inline void disp_drawbmp_dx_dy_dw_dh(bitmap* src, unsigned long dx, unsigned long dy,
+                                            unsigned long dw, unsigned long dh) {
+  DrawBMP214(src, dx, dy, dw, dh);
+}
+static inline void disp_drawbmp_dx_dy_dw_dh_sx(bitmap* src, unsigned long dx, unsigned long dy,
+                                               unsigned long dw, unsigned long dh,
+                                               unsigned long sx) {
+  DrawBMP213(src, dx, dy, dw, dh, sx);
+}
+static inline void disp_drawbmp_dx_dy_dw_dh_sx_sy(bitmap* src, unsigned long dx, unsigned long dy,
+                                                  unsigned long dw, unsigned long dh,
+                                                  unsigned long sx, unsigned long sy) {
+  DrawBMP212(src, dx, dy, dw, dh, sx, sy);
+}
+static inline void disp_drawbmp_dx_dy_dw_dh_sx_sy_sw(bitmap* src, unsigned long dx,
+                                                     unsigned long dy, unsigned long dw,
+                                                     unsigned long dh, unsigned long sx,
+                                                     unsigned long sy, unsigned long sw) {
+  DrawBMP211(src, dx, dy, dw, dh, sx, sy, sw);
+}
+static inline void disp_drawbmp_dx_dy_dw_dh_sx_sy_sw_sh(bitmap* src, unsigned long dx,
+                                                        unsigned long dy, unsigned long dw,
+                                                        unsigned long dh, unsigned long sx,
+                                                        unsigned long sy, unsigned long sw,
+                                                        unsigned long sh) {
+  DrawBMP210(src, dx, dy, dw, dh, sx, sy, sw, sh);
+}
+static inline void disp_drawbmp_dx_dy_dw_dh_sx_sy_sw_sh_key(bitmap* src, unsigned long dx,
+                                                            unsigned long dy, unsigned long dw,
+                                                            unsigned long dh, unsigned long sx,
+                                                            unsigned long sy, unsigned long sw,
+                                                            unsigned long sh, unsigned long key) {
+  DrawBMP209(src, dx, dy, dw, dh, sx, sy, sw, sh, key);
+}
+static inline void disp_drawbmp_on(bitmap* dest, bitmap* src) {
+  DrawBMP208(dest, src);
+}
+static inline void disp_drawbmp_on_dx(bitmap* dest, bitmap* src, unsigned long dx) {
+  DrawBMP207(dest, src, dx);
+}
+static inline void disp_drawbmp_on_dx_dy(bitmap* dest, bitmap* src, unsigned long dx,
+                                         unsigned long dy) {
+  DrawBMP206(dest, src, dx, dy);
+}
+static inline void disp_drawbmp_on_dx_dy_dw(bitmap* dest, bitmap* src, unsigned long dx,
+                                            unsigned long dy, unsigned long dw) {
+  DrawBMP205(dest, src, dx, dy, dw);
+}
+static inline void disp_drawbmp_on_dx_dy_dw_dh(bitmap* dest, bitmap* src, unsigned long dx,
+                                               unsigned long dy, unsigned long dw,
+                                               unsigned long dh) {
+  DrawBMP204(dest, src, dx, dy, dw, dh);
+}
+static inline void disp_drawbmp_on_dx_dy_dw_dh_sx(bitmap* dest, bitmap* src, unsigned long dx,
+                                                  unsigned long dy, unsigned long dw,
+                                                  unsigned long dh, unsigned long sx) {
+  DrawBMP203(dest, src, dx, dy, dw, dh, sx);
+}
+static inline void disp_drawbmp_on_dx_dy_dw_dh_sx_sy(bitmap* dest, bitmap* src, unsigned long dx,
+                                                     unsigned long dy, unsigned long dw,
+                                                     unsigned long dh, unsigned long sx,
+                                                     unsigned long sy) {
+  DrawBMP202(dest, src, dx, dy, dw, dh, sx, sy);
+}
+static inline void disp_drawbmp_on_dx_dy_dw_dh_sx_sy_sw(bitmap* dest, bitmap* src,
+                                                        unsigned long dx, unsigned long dy,
+                                                        unsigned long dw, unsigned long dh,
+                                                        unsigned long sx, unsigned long sy,
+                                                        unsigned long sw) {
+  DrawBMP201(dest, src, dx, dy, dw, dh, sx, sy, sw);
+}
+static inline void disp_drawbmp_on_dx_dy_dw_dh_sx_sy_sw_sh(bitmap* dest, bitmap* src,
+                                                           unsigned long dx, unsigned long dy,
+                                                           unsigned long dw, unsigned long dh,
+                                                           unsigned long sx, unsigned long sy,
+                                                           unsigned long sw, unsigned long sh) {
+  DrawBMP200(dest, src, dx, dy, dw, dh, sx, sy, sw, sh);
+}
+static inline void disp_drawbmp_on_dx_dy_dw_dh_sx_sy_sw_sh_key(bitmap* dest, bitmap* src,
+                                                               unsigned long dx, unsigned long dy,
+                                                               unsigned long dw, unsigned long dh,
+                                                               unsigned long sx, unsigned long sy,
+                                                               unsigned long sw, unsigned long sh,
+                                                               unsigned long key) {
+  DrawBMP199(dest, src, dx, dy, dw, dh, sx, sy, sw, sh, key);
+}
+static inline void disp_drawbmp_last(void) {
+  DrawBMP228();
+}
+static inline void disp_drawbmp_last_dx(unsigned long dx) {
+  DrawBMP227(dx);
+}
+static inline void disp_drawbmp_last_dx_dy(unsigned long dx, unsigned long dy) {
+  DrawBMP226(dx, dy);
+}
+static inline void disp_drawbmp_last_dx_dy_dw(unsigned long dx, unsigned long dy,
+                                              unsigned long dw) {
+  DrawBMP225(dx, dy, dw);
+}
+static inline void disp_drawbmp_last_dx_dy_dw_dh(unsigned long dx, unsigned long dy,
+                                                 unsigned long dw, unsigned long dh) {
+  DrawBMP224(dx, dy, dw, dh);
+}
+static inline void disp_drawbmp_last_dx_dy_dw_dh_sx(unsigned long dx, unsigned long dy,
+                                                    unsigned long dw, unsigned long dh,
+                                                    unsigned long sx) {
+  DrawBMP223(dx, dy, dw, dh, sx);
+}
+static inline void disp_drawbmp_last_dx_dy_dw_dh_sx_sy(unsigned long dx, unsigned long dy,
+                                                       unsigned long dw, unsigned long dh,
+                                                       unsigned long sx, unsigned long sy) {
+  DrawBMP222(dx, dy, dw, dh, sx, sy);
+}
+static inline void disp_drawbmp_last_dx_dy_dw_dh_sx_sy_sw(unsigned long dx, unsigned long dy,
+                                                          unsigned long dw, unsigned long dh,
+                                                          unsigned long sx, unsigned long sy,
+                                                          unsigned long sw) {
+  DrawBMP221(dx, dy, dw, dh, sx, sy, sw);
+}
+static inline void disp_drawbmp_last_dx_dy_dw_dh_sx_sy_sw_sh(unsigned long dx, unsigned long dy,
+                                                             unsigned long dw, unsigned long dh,
+                                                             unsigned long sx, unsigned long sy,
+                                                             unsigned long sw, unsigned long sh) {
+  DrawBMP220(dx, dy, dw, dh, sx, sy, sw, sh);
+}
+static inline void disp_drawbmp_last_dx_dy_dw_dh_sx_sy_sw_sh_key(unsigned long dx,
+                                                                 unsigned long dy,
+                                                                 unsigned long dw,
+                                                                 unsigned long dh,
+                                                                 unsigned long sx,
+                                                                 unsigned long sy,
+                                                                 unsigned long sw,
+                                                                 unsigned long sh,
+                                                                 unsigned long key) {
+  DrawBMP219(dx, dy, dw, dh, sx, sy, sw, sh, key);
+}
+static inline void disp_mixbmp(bitmap* dest, bitmap* a, bitmap* b) {
+  MixBMP229(dest, a, b);
+}
+static inline void disp_blurbmpbox(bitmap* b, unsigned long r) {
+  BlurBMPBox231(b, r);
+}
+static inline void disp_blurbmpbox_rx_ry(bitmap* b, unsigned long rx, unsigned long ry) {
+  BlurBMPBox230(b, rx, ry);
+}
+static inline void disp_blurbmpgauss(bitmap* b, double sigma) {
+  BlurBMPGau232(b, sigma);
+}
+static inline bitbuf* disp_createbb(bitmap* b) {
+  return CreateBB233(b);
+}
+static inline void disp_releasebb(bitbuf* bb) {
+  ReleaseBB234(bb);
+}
+static inline void disp_getbb(bitbuf* bb) {
+  GetBB235(bb);
+}
+static inline void disp_setbb(bitbuf* bb) {
+  SetBB236(bb);
+}
+static inline unsigned long disp_getbbpixel(bitbuf* bb, unsigned long x, unsigned long y) {
+  return GetBBPixel152(bb, x, y);
+}
+static inline void disp_setbbpixel(bitbuf* bb, unsigned long x, unsigned long y,
+                                   unsigned long colour) {
+  SetBBPixel153(bb, x, y, colour);
+}
+static inline void disp_mixbb(bitbuf* dest, bitbuf* a, bitbuf* b) {
+  MixBB237(dest, a, b);
+}
+static inline void disp_blurbbbox(bitbuf* bb, unsigned long rx, unsigned long ry) {
+  BlurBBBox238(bb, rx, ry);
+}
+static inline void disp_blurbbgauss(bitbuf* bb, double sigma) {
+  BlurBBGau239(bb, sigma);
+}
+static inline bool disp_isfile(char const* path) {
+  return IsFile307(path);
+}
+static inline bool disp_newfile(char const* path) {
+  return NewFile308(path);
+}
+static inline bool disp_newdir(char const* path) {
+  return NewDir309(path);
+}
+static inline bool disp_copyfile(char const* from, char const* to) {
+  return CopyFile310(from, to);
+}
+static inline bool disp_movefile(char const* from, char const* to) {
+  return MoveFile311(from, to);
+}
+static inline bool disp_deletefile(char const* path) {
+  return DeleteFile312(path);
+}
+static inline bool disp_openfile(char const* path) {
+  return OpenFile313(path);
+}
+static inline bool disp_openfilew(short const* path) {
+  return OpenFileW314(path);
+}
+static inline void disp_closefile(void) {
+  CloseFile315();
+}
+static inline unsigned long disp_getfilelen(void) {
+  return GetFileLen316();
+}
+static inline unsigned long disp_getfilepos(void) {
+  return GetFilePos317();
+}
+static inline void disp_setfilepos(unsigned long pos) {
+  SetFilePos318(pos);
+}
+static inline unsigned long disp_getbyte(void) {
+  return GetByte319();
+}
+static inline unsigned long disp_getword(void) {
+  return GetWord320();
+}
+static inline unsigned long disp_getlongword(void) {
+  return GetLongword321();
+}
+static inline long disp_getinteger(void) {
+  return GetInteger322();
+}
+static inline char const* disp_getpchar(void) {
+  return GetPchar323();
+}
+static inline char const* disp_getstring(unsigned long n) {
+  return GetString324(n);
+}
+static inline unsigned long disp_geterror(void) {
+  return GetError38();
+}
+static inline unsigned long disp_msgbox(char const* text) {
+  return MsgBox27(text);
+}
+static inline unsigned long disp_msgbox_caption(char const* text, char const* caption) {
+  return MsgBox25(text, caption);
+}
+static inline unsigned long disp_msgbox_caption_flags(char const* text, char const* caption,
+                                                      unsigned long flags) {
+  return MsgBox23(text, caption, flags);
+}
+static inline unsigned long disp_msgboxw(short const* text) {
+  return MsgBoxW26(text);
+}
+static inline unsigned long disp_msgboxw_caption(short const* text, short const* caption) {
+  return MsgBoxW24(text, caption);
+}
+static inline unsigned long disp_msgboxw_caption_flags(short const* text, short const* caption,
+                                                       unsigned long flags) {
+  return MsgBoxW22(text, caption, flags);
+}
+static inline long disp_sgn(double x) {
+  return sgn1(x);
+}
+static inline double disp_abs(double a, double b) {
+  return abs2(a, b);
+}
+static inline double disp_abs_c(double a, double b, double c) {
+  return abs3(a, b, c);
+}
+static inline double disp_arcsin(double s) {
+  return arcsin4(s);
+}
+static inline double disp_arccos(double c) {
+  return arccos5(c);
+}
+static inline double disp_arctan2(double y, double x) {
+  return arctan26(y, x);
+}
+static inline char const* disp_i2s(long n) {
+  return i2s7(n);
+}
+static inline long disp_s2i(char const* text) {
+  return s2i8(text);
+}
+static inline char const* disp_i2hs_n(unsigned long n) {
+  return i2hs17(n);
+}
+static inline unsigned long disp_hs2i(char const* text) {
+  return hs2i13(text);
+}
+static inline char const* disp_i2hs(unsigned int byte) {
+  return i2hs12(byte);
+}
+static inline char disp_i2hc(unsigned int v) {
+  return i2hc10(v);
+}
+static inline long disp_hc2i(int c) {
+  return hc2i11(c);
+}
+static inline char const* disp_i2as(unsigned long n) {
+  return i2as16(n);
+}
+static inline long disp_as2i(char const* text) {
+  return as2i9(text);
+}
+static inline char const* disp_as2hs(char const* text) {
+  return as2hs14(text);
+}
+static inline char const* disp_hs2as(char const* text) {
+  return hs2as15(text);
+}
+static inline unsigned long disp_newthread(void* proc) {
+  return NewThread18(proc);
+}
+static inline bool disp_pausethread(unsigned long id) {
+  return PauseThread19(id);
+}
+static inline bool disp_resumethread(unsigned long id) {
+  return ResumeThread20(id);
+}
+static inline bool disp_stopthread(unsigned long id) {
+  return StopThread21(id);
+}
 
 #if defined(__cplusplus) && __cplusplus >= 202002L
 #if __has_include("platform/entries.h")

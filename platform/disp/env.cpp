@@ -47,7 +47,8 @@ void dsp_keydrop(char const* file, int lineno, bool timeok, double at, char cons
     dsp.input.script.push_back({at, 0, path});
 }
 
-// One line of the key script: "SECONDS KEY" or "SECONDS DROP PATH".
+// One line of the key script: "SECONDS KEY" (a tap), "SECONDS down|up KEY" (a key held
+// from one line to another) or "SECONDS DROP PATH".
 void dsp_keyline(char const* file, int lineno, char* text) {
   char* save = nullptr;
   char* t1 = strtok_r(text, dsp_blanks, &save);
@@ -56,16 +57,20 @@ void dsp_keyline(char const* file, int lineno, char* text) {
   bool const timeok = dsp_seconds(t1, at);
   if (t2 && strcasecmp(t2, "DROP") == 0) return dsp_keydrop(file, lineno, timeok, at, save);
   char* t3 = t2 ? strtok_r(nullptr, dsp_blanks, &save) : nullptr;
-  unsigned const vk = t2 ? dsp_keyof(t2) : 0;
-  char const* why = !t2       ? "a key is missing"
-                    : t3      ? "more than two fields"
-                    : !timeok ? "the time is not a number of seconds >= 0"
-                    : vk == 0 ? "unknown key"
-                              : nullptr;
+  // "down" and "up" are key names too: only a third field makes them a hold or a release.
+  int const hold = !t3 ? 0 : strcasecmp(t2, "down") == 0 ? 1 : strcasecmp(t2, "up") == 0 ? -1 : 0;
+  char* t4 = t3 ? strtok_r(nullptr, dsp_blanks, &save) : nullptr;
+  unsigned const vk = hold ? dsp_keyof(t3) : t2 ? dsp_keyof(t2) : 0;
+  char const* why = !t2                   ? "a key is missing"
+                    : (t3 && !hold) || t4 ? "more than two fields"
+                    : !timeok             ? "the time is not a number of seconds >= 0"
+                    : vk == 0             ? "unknown key"
+                                          : nullptr;
   if (why)
-    dsp_warn("%s:%d: %s (expected \"SECONDS KEY\"); line skipped", file, lineno, why);
+    dsp_warn("%s:%d: %s (expected \"SECONDS KEY\" or \"SECONDS down|up KEY\"); line skipped", file,
+             lineno, why);
   else
-    dsp.input.script.push_back({at, vk});
+    dsp.input.script.push_back({at, vk, {}, hold});
 }
 
 // One line of the controller script: "SECONDS down|up BUTTON" or "SECONDS plug|unplug".

@@ -463,3 +463,94 @@ qr_ms GetString324(qe_u n) {
   text.resize(strnlen(text.data(), keep));
   return text.c_str();
 }
+
+// ---- Writing -------------------------------------------------------------------------
+
+namespace {
+
+std::string dsp_errnotext(int err) {
+  char why[128];
+  return strerror_r(err, why, sizeof why);
+}
+
+bool dsp_writefail(char const* who, char const* path, std::string const& why) {
+  dsp_seterror(dsp_efile,
+               (std::string(who) + ": cannot write " + dsp_quoted(path) + ": " + why).c_str());
+  return false;
+}
+
+// Null or empty paths and null data are the caller's mistakes (error 2), told before any
+// file is touched.
+bool dsp_writeargs(char const* who, char const* path, void const* data, unsigned long n) {
+  if (dsp_badpath(path)) {
+    dsp_seterror(dsp_earg, (std::string(who) + ": no file name").c_str());
+    return false;
+  }
+  if (!data && n > 0) {
+    dsp_seterror(dsp_earg, (std::string(who) + ": the data is null").c_str());
+    return false;
+  }
+  return true;
+}
+
+// The new content goes to a file beside the old one that then takes its name, so a full
+// disk or a crash midway leaves the old content (a saved high score) instead of a part of
+// the new one. The replacement keeps the old file's permission bits.
+bool dsp_replace(char const* who, char const* path, void const* data, unsigned long n) {
+  if (!dsp_writeargs(who, path, data, n)) return false;
+  struct stat old;
+  bool const existed = stat(path, &old) == 0;
+  if (existed && !S_ISREG(old.st_mode)) return dsp_writefail(who, path, "not a regular file");
+  // Hidden beside it, and short enough that a name near the system's longest still leaves
+  // room for the suffix.
+  static std::atomic<unsigned> serial{0};
+  std::string const whole = path;
+  size_t const slash = whole.find_last_of('/');
+  std::string const dir = slash == std::string::npos ? "" : whole.substr(0, slash + 1);
+  std::string const base = whole.substr(dir.size());
+  std::string const part = dir + "." + base.substr(0, 64) + ".part-" + std::to_string(getpid()) +
+                           "-" + std::to_string(serial.fetch_add(1));
+  dsp_out o;
+  if (!dsp_openout(o, part.c_str(), false)) return dsp_writefail(who, path, o.why);
+  auto undo = [&](std::string const& why) {
+    if (o.fd >= 0) close(o.fd), o.fd = -1;
+    unlink(part.c_str());
+    return dsp_writefail(who, path, why);
+  };
+  if (existed && fchmod(o.fd, old.st_mode & 07777) != 0) return undo(dsp_errnotext(errno));
+  if (n > 0 && !dsp_writeout(o, data, n)) return undo(o.why);
+  // On the disk before it takes the name: a crash never leaves an empty file behind.
+  if (fsync(o.fd) != 0) return undo(dsp_errnotext(errno));
+  if (!dsp_closeout(o)) return undo(o.why);
+  if (rename(part.c_str(), path) != 0) return undo(dsp_errnotext(errno));
+  return true;
+}
+
+bool dsp_append(char const* who, char const* path, void const* data, unsigned long n) {
+  if (!dsp_writeargs(who, path, data, n)) return false;
+  dsp_out o;
+  if (!dsp_openout(o, path, true)) return dsp_writefail(who, path, o.why);
+  bool ok = n == 0 || dsp_writeout(o, data, n);
+  ok = dsp_closeout(o) && ok;
+  return ok || dsp_writefail(who, path, o.why);
+}
+
+}  // namespace
+
+qr_bool disp_writefile(qe_s path, qe_cp data, qe_u size) {
+  return dsp_replace("writefile", path, data, size);
+}
+
+qr_bool disp_appendfile(qe_s path, qe_cp data, qe_u size) {
+  return dsp_append("appendfile", path, data, size);
+}
+
+qr_bool disp_writetext(qe_s path, qe_s text) {
+  if (!text) return dsp_writeargs("writetext", path, nullptr, 1);
+  return dsp_replace("writetext", path, text, std::strlen(text));
+}
+
+qr_bool disp_appendtext(qe_s path, qe_s text) {
+  if (!text) return dsp_writeargs("appendtext", path, nullptr, 1);
+  return dsp_append("appendtext", path, text, std::strlen(text));
+}

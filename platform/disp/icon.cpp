@@ -1,7 +1,5 @@
-// The window's icon (disp_seticon): a copy of a bitmap's pixels, handed to SDL for the
-// open window and kept for every window opened later. Headless, it is only kept.
-#include <SDL2/SDL.h>
-
+// The window's icon (disp_seticon): a copy of a bitmap's pixels, handed to the backend for
+// the open window and kept for every window opened later. Headless, it is only kept.
 #include <algorithm>
 #include <cstdint>
 #include <vector>
@@ -21,14 +19,10 @@ struct {
 
 }  // namespace
 
-// Gives the open SDL window the kept icon; called when a window is made, too.
+// Gives the window the kept icon; called when a window is made, too.
 void dsp_iconapply() {
-  if (!dsp.win.sdl || dsp_icon.argb.empty()) return;
-  SDL_Surface* s = SDL_CreateRGBSurfaceWithFormatFrom(dsp_icon.argb.data(), dsp_icon.w, dsp_icon.h,
-                                                      32, dsp_icon.w * 4, SDL_PIXELFORMAT_ARGB8888);
-  if (!s) return;
-  SDL_SetWindowIcon(dsp.win.sdl, s);
-  SDL_FreeSurface(s);
+  if (dsp_icon.argb.empty()) return;
+  dsp_be().seticon(dsp_icon.argb.data(), dsp_icon.w, dsp_icon.h);
 }
 
 qr_v disp_seticon(qe_b b) {

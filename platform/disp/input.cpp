@@ -11,8 +11,6 @@
 #include "platform/disp/keylog.h"
 #include "platform/disp/keys.h"
 
-bool dsp_pollsdl(SDL_Event* ev);  // [perf] pump.cpp: SDL_PollEvent, pumping only when needed
-
 namespace {
 
 dsp_msg& dsp_cur() { return dsp.input.current; }
@@ -113,6 +111,21 @@ void dsp_windowmsg(SDL_Event const& ev, dsp_msg& m) {
     dsp_syncsize();  // window: GetWidth56 tells the new size while this is handled
 }
 
+// Which physical key gave which key code, while it is held.
+void dsp_holdscan(SDL_Scancode sc, dsp_msg const& m) {
+  static_assert(sizeof dsp.input.state.heldscan >= SDL_NUM_SCANCODES);
+  if (sc <= SDL_SCANCODE_UNKNOWN || sc >= SDL_NUM_SCANCODES || m.vk == 0 || m.vk > 255) return;
+  dsp.input.state.heldscan[sc] = m.code == dsp_wm_keydown ? (unsigned char)m.vk : 0;
+}
+
+// Whether another physical key of the same code is still held (one Shift let go of while
+// the other stays down).
+bool dsp_heldbyanother(unsigned vk) {
+  if (vk == 0 || vk > 255) return false;
+  auto const& held = dsp.input.state.heldscan;
+  return std::find(std::begin(held), std::end(held), (unsigned char)vk) != std::end(held);
+}
+
 // Makes an SDL event the current message, acting on those that concern the window.
 void dsp_take(SDL_Event& ev) {
   dsp_msg m;
@@ -130,6 +143,7 @@ void dsp_take(SDL_Event& ev) {
       m.vk = dsp_vkofsdl(ev.key.keysym.sym);
       m.repeat = ev.key.repeat != 0;
       dsp_keylog(ev.key);
+      dsp_holdscan(ev.key.keysym.scancode, m);
       break;
     case SDL_MOUSEMOTION:
     case SDL_MOUSEBUTTONDOWN:
@@ -154,6 +168,7 @@ void dsp_take(SDL_Event& ev) {
       break;
   }
   dsp_applyinput(m);
+  if (m.code == dsp_wm_keyup && dsp_heldbyanother(m.vk)) dsp.input.state.keydown[m.vk] = true;
   dsp_cur() = std::move(m);
 }
 
@@ -167,11 +182,14 @@ double dsp_nextdue() {
 }
 
 // Lets the clock run on towards `until`: the virtual clock jumps there, the real one sleeps
-// at most a second at a time. Each call moves the clock by at least 1 ms.
-void dsp_waituntil(double until) {
+// at most a second at a time. Each call moves the clock by at least 1 ms, unless it is at
+// its end: false then, as nothing later can ever fall due.
+bool dsp_waituntil(double until) {
   double ms = std::ceil((until - dsp_now()) * 1000 - 1e-6);
-  if (!dsp.env.virtualclock) ms = std::min(ms, 1000.0);
+  if (!dsp_clk().instant) ms = std::min(ms, 1000.0);
+  uint64_t const before = dsp_clk().ms();
   Delay28(qe_u(std::clamp(ms, 1.0, 4e12)));
+  return dsp_clk().ms() != before;
 }
 
 // What the takes and waits look for; `arg` is the code, key or button asked for.
@@ -228,6 +246,9 @@ void dsp_applyinput(dsp_msg const& m) {
     case dsp_wm_xbuttonup:
       if (m.button != 0) st.buttons &= ~(1u << m.button);
       break;
+    case dsp_wm_killfocus:
+      dsp_releaseall();
+      break;
     default:
       break;
   }
@@ -239,11 +260,17 @@ bool dsp_inputwin() {
   return false;
 }
 
+void dsp_releaseall() {
+  dsp_inputstate& st = dsp.input.state;
+  std::fill(std::begin(st.keydown), std::end(st.keydown), false);
+  std::fill(std::begin(st.heldscan), std::end(st.heldscan), 0);
+  st.buttons = 0;
+}
+
 void dsp_inputreset() {
   dsp_inputstate& st = dsp.input.state;
   st.posted.clear();
-  std::fill(std::begin(st.keydown), std::end(st.keydown), false);
-  st.buttons = 0;
+  dsp_releaseall();
   st.x = st.y = 0;
 }
 
@@ -260,13 +287,20 @@ bool dsp_next() {
   bool synthesised = !posted.empty() && posted.front().at <= now;
   if (scripted && (!synthesised || script.front().at <= posted.front().at)) {
     dsp_msg& m = dsp_cur();
+    int const hold = script.front().hold;
     m.live = true;
-    m.code = script.front().drop.empty() ? dsp_wm_keydown : dsp_wm_dropfiles;
+    m.code = !script.front().drop.empty() ? dsp_wm_dropfiles
+             : hold < 0                   ? dsp_wm_keyup
+                                          : dsp_wm_keydown;
     m.vk = script.front().vk;
     m.file = std::move(script.front().drop);
     m.x = dsp.input.state.x;
     m.y = dsp.input.state.y;
     script.pop_front();
+    if (hold) {  // a tap holds nothing; a down line holds its key until its up line
+      m.repeat = hold > 0 && dsp.input.state.keydown[m.vk];
+      dsp_applyinput(m);
+    }
     return true;
   }
   if (synthesised) {
@@ -277,7 +311,7 @@ bool dsp_next() {
   }
   // [perf] SDL's queue, pumped only when something may have come (pump.cpp).
   SDL_Event ev;
-  while ((dsp.win.sdl || dsp_padon()) && dsp_pollsdl(&ev)) {
+  while (dsp_be().poll(&ev)) {
     // pad: controller events are no messages themselves; the keys they stand for are
     // queued, and taken at once.
     if (int pad = dsp_padevent(ev)) {
@@ -303,19 +337,19 @@ bool dsp_wait(bool (*want)(dsp_msg const& m, qe_u arg), qe_u arg) {
     }
     double due = dsp_nextdue();
     double stop = dsp.env.quitat >= 0 ? std::min(due, dsp.env.quitat) : due;
-    if (!dsp.win.sdl) {
+    if (!dsp_be().events) {
       if (!std::isfinite(due)) break;  // nothing will ever come
-      dsp_waituntil(stop);
+      if (!dsp_waituntil(stop)) break;
       continue;
     }
-    if (dsp.env.virtualclock && std::isfinite(stop)) {  // virtual time passes at once
-      dsp_waituntil(stop);
+    if (dsp_clk().instant && std::isfinite(stop)) {  // virtual time passes at once
+      if (!dsp_waituntil(stop)) break;
       continue;
     }
     double left = (stop - dsp_now()) * 1000;
     int ms = std::isfinite(left) ? int(std::clamp(std::ceil(left), 1.0, 100.0)) : 100;
     SDL_Event ev;
-    if (SDL_WaitEventTimeout(&ev, ms)) {
+    if (dsp_be().wait(&ev, ms)) {
       dsp_take(ev);
       if (want(dsp_cur(), arg)) return true;
     }
@@ -463,4 +497,28 @@ qr_u GetMouseMove280() {
 qr_u WaitMouseMove281() {
   dsp_setup();
   return dsp_wait(dsp_ismove, 0) ? dsp_packxy(dsp_cur()) : 0;
+}
+
+// ---- Entries: held keys and buttons (our extensions) ----------------------------------
+
+// Held state follows the messages taken so far, so it agrees with what the program has
+// seen: a press counts once its message was taken, a release likewise.
+qr_bool disp_iskeydown(qe_u vk) {
+  dsp_setup();
+  return dsp_inputwin() && vk >= 1 && vk <= 255 && dsp.input.state.keydown[vk];
+}
+
+qr_bool disp_isbuttondown(qe_u button) {
+  dsp_setup();
+  return dsp_inputwin() && dsp_isbutton(button) && (dsp.input.state.buttons >> button & 1);
+}
+
+qr_bool disp_isrepeat() {
+  dsp_setup();
+  return dsp_iskeydown(dsp_cur()) && dsp_cur().repeat;
+}
+
+qr_u disp_getkeyup() {
+  dsp_setup();
+  return dsp_cur().code == dsp_wm_keyup ? dsp_cur().vk : 0;
 }

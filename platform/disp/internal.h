@@ -2,6 +2,8 @@
 // share. Every source file of the library includes this header; nothing outside it does.
 #pragma once
 #include <cairo.h>
+
+#include <bitset>
 #include <cstddef>
 #include <cstdint>
 #include <deque>
@@ -15,8 +17,11 @@
 #include "platform/disp/disp.h"
 #pragma GCC visibility pop
 
+#include "platform/disp/backend.h"
+
 struct SDL_Window;
 struct dsp_fontpin;
+struct _PangoFontDescription;
 
 // ---- Types ---------------------------------------------------------------------------
 
@@ -25,6 +30,7 @@ struct dsp_scriptkey {
   double at;
   unsigned vk;
   std::string drop = {};  // a "DROP path" line: the dropped file's path, vk 0
+  int hold = 0;           // 1: a "down" line, held until its "up" line (-1); 0: a tap
 };
 
 // A frame to save as PNG: the first one shown at or after `at` seconds.
@@ -58,17 +64,35 @@ struct dsp_hist {
   double quantile(double q) const;  // nearest rank, q in (0, 1]
 };
 
+// The characters below U+0300 that the face has glyphs for. Text made only of those needs
+// neither fallback nor shaping, and cairo draws it directly; anything else goes through Pango.
+using dsp_plainset = std::bitset<0x300>;
+
+// The same face and size for Pango: a family list (the face found, then fontconfig's
+// fallback for what it lacks), weight, slant, and the size as an em of the cell's scale;
+// the x scale stretches it to the character width asked for.
+struct dsp_shapedfont {
+  _PangoFontDescription* desc = nullptr;
+  double xscale = 1;
+  dsp_plainset plain;
+  dsp_shapedfont() = default;
+  dsp_shapedfont(dsp_shapedfont const&) = delete;
+  dsp_shapedfont& operator=(dsp_shapedfont const&) = delete;
+  ~dsp_shapedfont();
+};
+
 // A font face and the scaled fonts made from it for the sizes asked for recently.
 struct dsp_sized {
   unsigned w, h;  // character width and cell height in pixels
   cairo_scaled_font_t* font;
   double ascent;  // from the top of the cell to the baseline, in pixels
+  std::shared_ptr<dsp_shapedfont const> shaped;  // the Pango side of the same font
 };
 
 // A drawing surface: the window's picture (dsp.canvas) or an off-screen picture. Each has
 // its own cairo context, pen and colour cache, so drawing on one never disturbs another.
 struct bitmap {
-  cairo_surface_t* surface = nullptr;  // RGB24
+  cairo_surface_t* surface = nullptr;  // RGB24, or ARGB32 for a bitmap with alpha
   cairo_t* cr = nullptr;
   int w = 0, h = 0;
   unsigned long bg = 0x000000;              // what Clear paints
@@ -136,6 +160,9 @@ struct dsp_inputstate {
   std::deque<dsp_posted> posted;  // synthesised messages, in the order they fall due
   bool keydown[256] = {};         // by virtual-key code
   unsigned buttons = 0;           // bit 1 << button for each mouse button held
+  // The window's keys held, by SDL scancode: the virtual-key code each one gave (0: not
+  // held), so that a key code two keys share (both Shifts) stays down until both are up.
+  unsigned char heldscan[512] = {};
   long x = 0, y = 0;              // the pointer in window coordinates
   std::vector<short> wide;        // the text GetDropFileW284 hands out
 };
@@ -153,6 +180,9 @@ bool dsp_wait(bool (*want)(dsp_msg const& m, qe_u arg), qe_u arg);
 void dsp_post(dsp_msg m, double at);
 void dsp_applyinput(dsp_msg const& m);
 void dsp_inputreset();
+// Lets go of every key and button (the window lost the keyboard focus or closed): their
+// releases would go to another window.
+void dsp_releaseall();
 // Whether a window is open to take input; when none is, its queue and state are forgotten.
 bool dsp_inputwin();
 // Mouse: a coordinate kept within dsp_xymax, the sum of two such, the window's position on
@@ -232,20 +262,6 @@ struct dsp_sys {
   std::u16string widetitle;      // what GetTitleW54 hands out
 };
 
-// Window: brings SDL's video up for a query without a window (false and no message when
-// there is no display); dsp_videodown() undoes it.
-bool dsp_videoup();
-void dsp_videodown();
-
-// Display loss (xlost.cpp): dsp_xguard() puts our X error handlers in place before SDL's
-// video starts (false once the connection died: no window can open again); dsp_xwatch()
-// watches a new window; dsp_xcheck() closes the window once its loss was noticed;
-// dsp_xlost() tells whether the last window was lost.
-bool dsp_xguard();
-void dsp_xwatch(SDL_Window* w);
-void dsp_xcheck();
-bool dsp_xlost();
-
 // ---- Bitmaps and bit buffers (bitmap.cpp, bmpfile.cpp, bitbuf.cpp, blur.cpp) ----------
 
 // An off-screen bitmap: the bitmap record plus the colour that DrawBMP leaves out when the
@@ -289,8 +305,21 @@ struct dsp_pixels {
 bool dsp_isbitmap(bitmap const* b);
 bool dsp_isbitbuf(bitbuf const* bb);
 // A new registered off-screen bitmap, black, default settings; null when a side is outside
-// 1..16384 or memory runs out.
-dsp_picture* dsp_newpicture(unsigned long w, unsigned long h);
+// 1..16384 or memory runs out. With `alpha` it has an alpha channel (cairo's premultiplied
+// ARGB32) and starts transparent.
+dsp_picture* dsp_newpicture(unsigned long w, unsigned long h, bool alpha = false);
+// Whether b's pixels carry alpha (premultiplied); the window's picture never does.
+inline bool dsp_hasalpha(bitmap const& b) {
+  return b.surface && cairo_image_surface_get_format(b.surface) == CAIRO_FORMAT_ARGB32;
+}
+// The top byte a pixel written as a plain colour into b takes: opaque where b has alpha.
+inline uint32_t dsp_opaque(bitmap const& b) { return dsp_hasalpha(b) ? 0xFF000000u : 0; }
+// Reads a regular file of at most 256 MiB whole (picture files are untrusted: nothing is
+// taken from them before it was read); null on success, else why not.
+char const* dsp_readfile(char const* path, std::vector<uint8_t>& bytes);
+// A picture load that failed: sets the error (file, or memory) with the text "ENTRY: cannot
+// load PATH: why", and tells it on stderr as "WHO: PATH: why" the first ten times.
+void dsp_loadfailed(char const* who, char const* entry, char const* path, char const* why);
 // A live bitmap's pixels (flushed for reading); dsp_changed() after writing them.
 dsp_pixels dsp_pixelsof(bitmap& b);
 void dsp_changed(bitmap& b);
@@ -312,7 +341,7 @@ struct dsp_drawsettings {
 
 // A target's own font, taken by SetFont103 from the settings of that moment.
 struct dsp_fontpin {
-  dsp_sized sized = {0, 0, nullptr, 0};  // font null when no font was found
+  dsp_sized sized = {0, 0, nullptr, 0, nullptr};  // font null when no font was found
   bool underline = false, strikeout = false;
   ~dsp_fontpin();
 };
@@ -377,6 +406,7 @@ struct dsp_state {
     bool fixed = false;              // opened without the resizable or full-screen style: the
                                      // canvas keeps its size whatever the window's
     bool fullscreen = false;         // headless: shown full screen (disp_setfullscreen)
+    bool hidecursorfs = false;       // the pointer hides while full screen
     int restorew = 0, restoreh = 0;  // headless: a resizable canvas's size before full screen
     int outw = 0, outh = 0, ox = 0, oy = 0, dw = 0, dh = 0, cw = 0, ch = 0;
     int pxw = 0, pxh = 0;  // the window's size in pixels when the output was laid out
@@ -398,6 +428,8 @@ struct dsp_state {
   struct {
     std::string name = "Consolas";
     cairo_font_face_t* face = nullptr;
+    std::string family;                        // the family of the face found
+    dsp_plainset plain;                        // the simple characters the face has
     double advance = 1, cell = 1, ascent = 1;  // of the face at size 1
     unsigned w = 10, h = 20;                   // size asked for by SetFontSize107
     std::vector<dsp_sized> sizes;              // most recently used first
@@ -499,6 +531,24 @@ void dsp_colour(unsigned long rgb);  // sets the drawing colour, skipping repeat
 void dsp_loadface();
 char const* dsp_utf8(char const* s, std::string& buf);
 
+// Text measured and drawn in a font, valid UTF-8 on one line: through cairo directly when
+// every character is one the face has and none needs shaping, else through Pango, whose
+// fallback and shaping draw every script that has an installed font (pangotext.cpp).
+// dsp_textwidth: the advance in pixels. dsp_textspan: the rows inked, from the top of the
+// cell (negative above it). dsp_showtext: draws with the baseline at (x, base) in t's
+// current colour and gives the x where it ends.
+bool dsp_plaintext(dsp_sized const& f, char const* s);
+// Where a line of text from p to end may break at or before q inside a word: the last
+// boundary between user-perceived characters (a letter with its marks, an emoji sequence)
+// after p, else the end of the first such character.
+char const* dsp_clusterbreak(char const* p, char const* end, char const* q);
+// The Pango side of the current face at scale sx x sy; the font options of all text.
+std::shared_ptr<dsp_shapedfont const> dsp_shapedfor(double sx, double sy);
+cairo_font_options_t* dsp_fontoptions();
+double dsp_textwidth(dsp_sized const& f, char const* s);
+void dsp_textspan(dsp_sized const& f, char const* s, double& top, double& bottom);
+double dsp_showtext(bitmap& t, dsp_sized const& f, char const* s, double x, double base);
+
 // Window: closes it (from CloseWin46, the close button or DISP_QUIT_AT); shows the canvas
 // again (after the window was uncovered).
 void dsp_close();
@@ -524,7 +574,7 @@ void dsp_towindow(long& x, long& y);  // and back, for the screen and outer-wind
 // writes back the changed ones inside the rectangle.
 dsp_pixels dsp_canvasview();
 void dsp_storeview(int x, int y, int w, int h);
-// Icon: gives a newly made SDL window the icon set by disp_seticon (icon.cpp).
+// Icon: gives the window the icon set by disp_seticon (icon.cpp); a new one too.
 void dsp_iconapply();
 // Applies DISP_QUIT_AT; called by the entries the game calls every pass.
 void dsp_tick();

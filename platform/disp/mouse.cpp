@@ -2,8 +2,6 @@
 // the screen (plus the window's position) and the outer window (plus its frame's left and
 // top widths). Headless there is no frame, and the window sits where GetPosX69 says. The
 // window frame is the canvas's logical pixels; the other two are the screen's own.
-#include <SDL2/SDL.h>
-
 #include <algorithm>
 #include <climits>
 
@@ -20,23 +18,17 @@ long dsp_sumxy(long a, long b) {
 void dsp_winpos(long& x, long& y) {
   x = y = 0;
   if (!dsp.win.open) return;
-  if (dsp.win.sdl) {
-    int ix = 0, iy = 0;
-    SDL_GetWindowPosition(dsp.win.sdl, &ix, &iy);
-    x = ix;
-    y = iy;
-  } else {
-    x = dsp_clampxy(long(GetPosX69()));  // the position's bits, negative ones included
-    y = dsp_clampxy(long(GetPosY70()));
-  }
+  int ix = 0, iy = 0;
+  dsp_be().getpos(ix, iy);
+  x = dsp_clampxy(ix);
+  y = dsp_clampxy(iy);
 }
 
 // Window managers that do not tell (or no window manager at all) give no frame.
 void dsp_borders(long& left, long& top) {
   left = top = 0;
-  int t = 0, l = 0;
-  if (dsp.win.open && dsp.win.sdl &&
-      SDL_GetWindowBordersSize(dsp.win.sdl, &t, &l, nullptr, nullptr) == 0) {
+  int t = 0, l = 0, b = 0, r = 0;
+  if (dsp.win.open && dsp_be().borders(t, l, b, r)) {
     left = l;
     top = t;
   }

@@ -94,7 +94,7 @@ unsigned dsp_msgbox(std::string const& text, std::string const& caption, unsigne
   if (def >= bs.n) def = 0;
   unsigned answer = bs.ids[def];
 
-  if (!dsp.env.headless) {
+  if (dsp_be().events) {  // headless: the text goes to stderr
     SDL_MessageBoxButtonData buttons[3];
     for (int i = 0; i < bs.n; ++i) {
       Uint32 f = i == def ? SDL_MESSAGEBOX_BUTTON_RETURNKEY_DEFAULT : 0;
@@ -102,7 +102,7 @@ unsigned dsp_msgbox(std::string const& text, std::string const& caption, unsigne
       buttons[i] = {f, int(bs.ids[i]), bs.names[i]};
     }
     SDL_MessageBoxData box = {dsp_iconof(flags) | SDL_MESSAGEBOX_BUTTONS_LEFT_TO_RIGHT,
-                              dsp.win.sdl,
+                              static_cast<SDL_Window*>(dsp_be().handle()),
                               caption.c_str(),
                               text.c_str(),
                               bs.n,

@@ -138,7 +138,7 @@ dsp_pad* dsp_padof(SDL_JoystickID id) {
 // a pad lying on the desk must not steer a run that is meant to be reproducible.
 void dsp_padadd(int index) {
   SDL_JoystickID id = SDL_JoystickGetDeviceInstanceID(index);
-  if (id < 0 || dsp_padof(id) || (dsp.env.headless && id != dsp_pads.virtid)) return;
+  if (id < 0 || dsp_padof(id) || (!dsp_be().events && id != dsp_pads.virtid)) return;
   if (!SDL_IsGameController(index)) return;
   if (SDL_GameController* gc = SDL_GameControllerOpen(index)) dsp_pads.pads.push_back({gc, id});
 }
@@ -210,9 +210,9 @@ bool dsp_padon() { return dsp_pads.on; }
 void dsp_padopen() {
   if (dsp_pads.on) return;
   bool scripted = dsp_pads.plan.given;
-  if (dsp.env.headless && !scripted) return;  // headless: no SDL unless a pad is scripted
+  if (!dsp_be().events && !scripted) return;  // headless: no SDL unless a pad is scripted
   // A headless run keeps the default SIGINT and SIGTERM; SDL would turn them into a quit.
-  if (dsp.env.headless) SDL_SetHintWithPriority(SDL_HINT_NO_SIGNAL_HANDLERS, "1", SDL_HINT_DEFAULT);
+  if (!dsp_be().events) SDL_SetHintWithPriority(SDL_HINT_NO_SIGNAL_HANDLERS, "1", SDL_HINT_DEFAULT);
   if (SDL_InitSubSystem(SDL_INIT_GAMECONTROLLER) != 0) return;  // no pads; keys still work
   // Sticks, triggers, touchpads and sensors mean nothing to the game: no message for them.
   for (Uint32 t :

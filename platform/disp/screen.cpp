@@ -1,41 +1,17 @@
 // The screen and the window's frame: the size and pixel density of the screen the window
 // is on (the first screen without a window), and the size of the frame the desktop puts
 // around the window. Headless, a fixed 1920 x 1080 screen at 96 pixels per inch, no frame.
-#include <SDL2/SDL.h>
-
 #include <cmath>
 
 #include "platform/disp/internal.h"
 
 namespace {
 
-// Runs `query` with SDL's video up (bringing it up for the call when no window is open);
-// false when there is no display to ask.
-template <class F>
-bool dsp_askscreen(F query) {
-  dsp_setup();
-  if (dsp.env.headless) return false;
-  if (dsp.win.videoinit) return query(dsp.win.sdl ? SDL_GetWindowDisplayIndex(dsp.win.sdl) : 0);
-  if (!dsp_videoup()) return false;
-  bool ok = query(0);
-  dsp_videodown();
-  return ok;
-}
-
 // The screen's size: w and h, or 0 x 0 (and the error) without a display.
 void dsp_screensize(int& w, int& h) {
   dsp_setup();
-  w = dsp_scrw;
-  h = dsp_scrh;
-  if (dsp.env.headless) return;
-  bool ok = dsp_askscreen([&](int index) {
-    SDL_DisplayMode m;
-    if (index < 0 || SDL_GetCurrentDisplayMode(index, &m) != 0) return false;
-    w = m.w;
-    h = m.h;
-    return true;
-  });
-  if (!ok) {
+  w = h = 0;
+  if (!dsp_be().screensize(w, h)) {
     w = h = 0;
     dsp_seterror(dsp_edevice);
   }
@@ -43,9 +19,9 @@ void dsp_screensize(int& w, int& h) {
 
 // Pixels per inch across (horizontal) or down; 96 where the display does not say.
 unsigned long dsp_dpi(bool horizontal) {
+  dsp_setup();
   float hd = 0, vd = 0;
-  bool ok = dsp_askscreen(
-      [&](int index) { return index >= 0 && SDL_GetDisplayDPI(index, nullptr, &hd, &vd) == 0; });
+  bool ok = dsp_be().screendpi(hd, vd);
   double d = horizontal ? hd : vd;
   if (!ok || !(d >= 1 && d < 100000)) return dsp_scrdpi;
   return (unsigned long)std::lround(d);
@@ -64,9 +40,7 @@ dsp_frame dsp_borders() {
     dsp_seterror(dsp_enowindow);
     return f;
   }
-  if (dsp.win.sdl &&
-      SDL_GetWindowBordersSize(dsp.win.sdl, &f.top, &f.left, &f.bottom, &f.right) != 0)
-    f = {};
+  if (!dsp_be().borders(f.top, f.left, f.bottom, f.right)) f = {};
   return f;
 }
 

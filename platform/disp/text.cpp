@@ -17,6 +17,8 @@ constexpr size_t dsp_maxsizes = 8;
 // The longest font family name passed on to fontconfig, in bytes.
 constexpr size_t dsp_fontnamemax = 255;
 
+}  // namespace
+
 cairo_font_options_t* dsp_fontoptions() {
   static cairo_font_options_t* opts = [] {
     cairo_font_options_t* o = cairo_font_options_create();
@@ -28,6 +30,8 @@ cairo_font_options_t* dsp_fontoptions() {
   }();
   return opts;
 }
+
+namespace {
 
 // The face for a family name, weight and slant, falling back to the system's monospace
 // face: fontconfig picks the first family of the list that is installed, and makes bold
@@ -49,6 +53,16 @@ cairo_font_face_t* dsp_findface(std::string const& name) {
              dsp_quote(name).c_str());
     return nullptr;
   }
+  // What the face covers of the simple characters, and its family for Pango.
+  dsp.font.plain.reset();
+  FcCharSet* cover = nullptr;
+  if (FcPatternGetCharSet(match, FC_CHARSET, 0, &cover) == FcResultMatch)
+    for (FcChar32 c = 0; c < dsp.font.plain.size(); ++c)
+      dsp.font.plain[c] = FcCharSetHasChar(cover, c) != 0;
+  FcChar8* family = nullptr;
+  dsp.font.family.clear();
+  if (FcPatternGetString(match, FC_FAMILY, 0, &family) == FcResultMatch)
+    dsp.font.family = reinterpret_cast<char const*>(family);
   cairo_font_face_t* face = cairo_ft_font_face_create_for_pattern(match);
   FcPatternDestroy(match);  // the face holds its own reference
   if (cairo_font_face_status(face) != CAIRO_STATUS_SUCCESS) {
@@ -110,7 +124,8 @@ dsp_sized const* dsp_sizedfont() {
     if (dsp.canvas.fontoncr == sizes.back().font) dsp.canvas.fontoncr = nullptr;
     sizes.pop_back();
   }
-  sizes.insert(sizes.begin(), dsp_sized{dsp.font.w, dsp.font.h, sf, dsp.font.ascent * sy});
+  sizes.insert(sizes.begin(),
+               dsp_sized{dsp.font.w, dsp.font.h, sf, dsp.font.ascent * sy, dsp_shapedfor(sx, sy)});
   return dsp.font.current = &sizes[0];
 }
 
@@ -259,13 +274,19 @@ qr_u GetStringWidth115(qe_s s) {
   dsp_sized const* f = dsp_sizedfont();
   if (!f) return 0;
   std::string buf;
-  cairo_text_extents_t te;
-  cairo_scaled_font_text_extents(f->font, dsp_utf8(s, buf), &te);
-  return te.x_advance > 0 ? qr_u(std::lround(te.x_advance)) : 0;
+  double adv = dsp_textwidth(*f, dsp_utf8(s, buf));
+  return adv > 0 ? qr_u(std::lround(adv)) : 0;
 }
 
-// The height of a line of text is the cell height, whatever its characters.
-qr_u GetStringHeight116(qe_s) {
+// The height of a line of text is the cell height, grown to take in any ink a fallback
+// font or a stacked mark puts above or below the cell.
+qr_u GetStringHeight116(qe_s s) {
   dsp_setup();
-  return dsp_sizedfont() ? dsp.font.h : 0;
+  dsp_sized const* f = dsp_sizedfont();
+  if (!f) return 0;
+  if (!s) return f->h;
+  std::string buf;
+  double top, bottom;
+  dsp_textspan(*f, dsp_utf8(s, buf), top, bottom);
+  return qr_u(std::ceil(bottom - top - 1e-6));
 }

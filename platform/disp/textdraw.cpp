@@ -30,11 +30,7 @@ inline long dsp_upos(unsigned long v) {
 
 inline bool dsp_hasbox(unsigned long bg) { return (bg & 0xFFFFFF) != dsp_nobox; }
 
-double dsp_advance(dsp_sized const* f, char const* s) {
-  cairo_text_extents_t te;
-  cairo_scaled_font_text_extents(f->font, s, &te);
-  return te.x_advance;
-}
+double dsp_advance(dsp_sized const* f, char const* s) { return dsp_textwidth(*f, s); }
 
 // Fills the box in the colour, cut to just outside the target so that far corners stay
 // within cairo's range.
@@ -74,16 +70,8 @@ void dsp_run(bitmap& t, dsp_textstyle const& st, char const* s, unsigned long fg
   }
   cairo_t* cr = t.cr;
   if (box) dsp_fillbox(t, double(left), double(top), dsp_advance(f, s), double(f->h), bg);
-  if (t.fontoncr != f->font) {
-    cairo_set_scaled_font(cr, f->font);
-    t.fontoncr = f->font;
-  }
-  cairo_move_to(cr, double(left), double(top) + f->ascent);
   dsp_colour(t, fg);
-  cairo_show_text(cr, s);
-  double endx, endy;
-  cairo_get_current_point(cr, &endx, &endy);
-  cairo_new_path(cr);
+  double endx = dsp_showtext(t, *f, s, double(left), double(top) + f->ascent);
   if (st.underline || st.strikeout) {
     // Lines a sixteenth of the cell thick: under the baseline, and through the middle of
     // the small letters.
@@ -113,18 +101,40 @@ void dsp_wrapped(bitmap& t, dsp_textstyle const& st, char const* s, unsigned lon
   for (;;) {
     char const* end = std::strchr(p, '\n');
     if (!end) end = p + std::strlen(p);
+    piece.assign(p, end);
+    bool const shaped = !dsp_plaintext(*st.f, piece.c_str());
     while (p < end) {
       double room = double(t.w) - double(t.textx), width = 0;
       char const* q = p;
       char const* space = nullptr;  // the last space that fits
-      while (q < end) {
-        char one[5] = {};
-        std::memcpy(one, q, size_t(dsp_charlen(q, end)));
-        double adv = dsp_advance(st.f, one);
-        if (width + adv > room + 1e-6) break;
-        if (*q == ' ') space = q;
-        q += dsp_charlen(q, end);
-        width += adv;
+      if (!shaped) {
+        while (q < end) {
+          char one[5] = {};
+          std::memcpy(one, q, size_t(dsp_charlen(q, end)));
+          double adv = dsp_advance(st.f, one);
+          if (width + adv > room + 1e-6) break;
+          if (*q == ' ') space = q;
+          q += dsp_charlen(q, end);
+          width += adv;
+        }
+      } else {
+        // Shaping joins, combines and reorders characters, so a line is seldom as wide as
+        // its characters one by one (Devanagari and emoji sequences far narrower): what is
+        // kept is measured whole, taking in more characters, in growing steps, while it
+        // still fits.
+        for (long step = 1; q < end;) {
+          char const* r = q;
+          for (long i = 0; i < step && r < end; ++i) r += dsp_charlen(r, end);
+          piece.assign(p, r);
+          if (dsp_advance(st.f, piece.c_str()) <= room + 1e-6)
+            q = r, step *= 2;
+          else if (step > 1)
+            step /= 2;
+          else
+            break;
+        }
+        for (char const* c = p; c < q; ++c)
+          if (*c == ' ') space = c;
       }
       if (q == end) {
         draw(p, end, false);
@@ -137,7 +147,10 @@ void dsp_wrapped(bitmap& t, dsp_textstyle const& st, char const* s, unsigned lon
       } else if (t.textx > t.textleft) {
         // The word may fit on a line of its own.
       } else {
-        if (q == p) q += dsp_charlen(q, end);  // at least one character a line
+        if (shaped)
+          q = dsp_clusterbreak(p, end, q);  // a letter and its marks stay together
+        else if (q == p)
+          q += dsp_charlen(q, end);  // at least one character a line
         draw(p, q, true);
         p = q;
       }

@@ -1,6 +1,7 @@
-// Threads: NewThread18 runs a procedure of the caller on a new detached thread and hands
-// out an id. Linux offers no safe way to pause or stop another thread from outside (it
-// could hold a lock or be halfway through a write), so those entries refuse and say so.
+// Threads: NewThread18 (and disp_newthreadwith, which hands the procedure a pointer of the
+// caller) runs a procedure of the caller on a new detached thread and hands out an id. Linux offers
+// no safe way to pause or stop another thread from outside (it could hold a lock or be halfway
+// through a write), so those entries refuse and say so.
 #include <pthread.h>
 
 #include <cstring>
@@ -26,15 +27,22 @@ dsp_threads& dsp_registry() {
   return *r;
 }
 
+// What the new thread runs: proc(), or withuser(user) when that is set.
 struct dsp_start {
   void (*proc)();
+  void (*withuser)(void*);
+  void* user;
   unsigned long id;
 };
 
 void* dsp_runthread(void* arg) {
   dsp_start s = *static_cast<dsp_start*>(arg);
   delete static_cast<dsp_start*>(arg);
-  s.proc();
+  if (s.withuser) {
+    s.withuser(s.user);
+  } else {
+    s.proc();
+  }
   dsp_threads& r = dsp_registry();
   std::lock_guard<std::mutex> g(r.lock);
   r.state[s.id - 1] = dsp_tended;
@@ -56,18 +64,10 @@ bool dsp_refuse(unsigned long id) {
   return false;
 }
 
-}  // namespace
-
-// ---- Entries -------------------------------------------------------------------------
-
-// `p` is a `void proc(void)`. The thread is detached: nothing waits for it, and it ends
-// when the procedure returns (or with the process).
-qr_u NewThread18(qe_p p) {
-  dsp_setup();
-  if (!p) {
-    dsp_seterror(dsp_earg, "newthread: the procedure is null");
-    return 0;
-  }
+// Starts the thread of `start` (taking it over) and registers it; its id, or 0 with the
+// error set. The thread is detached: nothing waits for it, and it ends when the procedure
+// returns (or with the process).
+unsigned long dsp_startthread(dsp_start* start) {
   dsp_threads& r = dsp_registry();
   unsigned long id;
   {
@@ -75,7 +75,7 @@ qr_u NewThread18(qe_p p) {
     r.state.push_back(dsp_trunning);
     id = r.state.size();
   }
-  auto* start = new dsp_start{reinterpret_cast<void (*)()>(p), id};
+  start->id = id;
   pthread_attr_t attr;
   pthread_t t;
   int err = pthread_attr_init(&attr);
@@ -95,6 +95,29 @@ qr_u NewThread18(qe_p p) {
     return 0;
   }
   return id;
+}
+
+}  // namespace
+
+// ---- Entries -------------------------------------------------------------------------
+
+// `p` is a `void proc(void)`.
+qr_u NewThread18(qe_p p) {
+  dsp_setup();
+  if (!p) {
+    dsp_seterror(dsp_earg, "newthread: the procedure is null");
+    return 0;
+  }
+  return dsp_startthread(new dsp_start{reinterpret_cast<void (*)()>(p), nullptr, nullptr, 0});
+}
+
+qr_u disp_newthreadwith(qe_pu fn, qe_p user) {
+  dsp_setup();
+  if (!fn) {
+    dsp_seterror(dsp_earg, "newthread: the procedure is null");
+    return 0;
+  }
+  return dsp_startthread(new dsp_start{nullptr, fn, user, 0});
 }
 
 qr_bool PauseThread19(qe_u id) { return dsp_refuse(id); }

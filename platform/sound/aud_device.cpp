@@ -197,6 +197,7 @@ void aud_runopener() {
 void aud_wantdevice() {
   {
     std::lock_guard lk(aud.openmx);
+    if (aud.openquit) return;  // shutting down: a new opener would never be joined
     aud.openwant = true;
   }
   aud.openwake.notify_all();
@@ -207,9 +208,9 @@ void aud_wantdevice() {
 // is still inside OpenAL then, it is left behind (it only waits, holding nothing of ours)
 // rather than holding the exit up for as long as the server stays frozen.
 void aud_stopopener() {
-  if (!aud.opener.joinable()) return;
   std::unique_lock lk(aud.openmx);
   aud.openquit = true;
+  if (!aud.opener.joinable()) return;
   aud.openwake.notify_all();
   auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(500);
   while (aud.openbusy && std::chrono::steady_clock::now() < until)
@@ -458,13 +459,14 @@ void aud_closeout(FILE*& f, char const* what, std::string const& path, bool ok) 
 // for OpenAL Soft to complain about.
 
 aud_lib::~aud_lib() {
-  aud_stopopener();
+  // The feeder first: it watches the device, and a loss it saw now would want an opener.
   {
     std::lock_guard lk(mx);
     quit = true;
   }
   wake.notify_all();
   if (feeder.joinable()) feeder.join();
+  aud_stopopener();
   aud_latencystop();
   {
     std::lock_guard lk(clockmx);

@@ -5,8 +5,9 @@ set -eu
 name=$1 exe=$2 src=$3 out=$4
 mkdir -p "$out"
 keys="$out/$name.keys" shot="$out/$name.png" log="$out/$name.out"
-rm -f "$shot" "$log"
+rm -f "$shot" "$log" "$out/$name.err"
 export DISP_HEADLESS=1 DISP_CLOCK=virtual DISP_KEYS="$keys" ALSOFT_DRIVERS=null
+also=''
 set --
 case $name in
   bounce)
@@ -28,15 +29,122 @@ case $name in
     export DISP_QUIT_AT=1.5 DISP_SHOT="1.2:$shot"
     set -- --demo
     expect='^5 dots, 2 files$' ;;
+  move)
+    printf '0.2 RIGHT\n0.3 RIGHT\n0.5 DOWN\n' > "$keys"
+    export DISP_QUIT_AT=2 DISP_SHOT="0.8:$shot"
+    # On the virtual clock every frame takes 16 ms, so the glide ends in one place.
+    expect='^ship at 528 340$' ;;
+  snake)
+    # A damaged score file counts as no best: the first apple beats it, and the new best
+    # is written over it (a second run below reads it back).
+    printf 'x7\n' > "$out/snake.score"
+    printf '' > "$keys"
+    export DISP_QUIT_AT=3 DISP_SHOT="1.5:$shot"
+    set -- "$out/snake.score"
+    expect='^score [1-9][0-9]*, best [1-9][0-9]*$' ;;
+  text)
+    printf '0.3 TAB\n' > "$keys"
+    export DISP_QUIT_AT=1 DISP_SHOT="0.5:$shot"
+    expect='^"Hello, quib!" at 14: [1-9][0-9]* pixels wide$' ;;
+  soundboard)
+    printf '0.2 1\n0.4 UP\n0.5 UP\n0.6 2\n0.8 LEFT\n0.9 3\n1.0 4\n' > "$keys"
+    export DISP_QUIT_AT=1.5 DISP_SHOT="1.05:$shot"
+    set -- "$src/audio"
+    expect='^played 4, pitch \+2, volume 0\.9$' ;;
+  drag)
+    printf '' > "$keys"
+    export DISP_QUIT_AT=1.5 DISP_SHOT="1.2:$shot"
+    set -- --demo
+    expect='^red box at 330 215, 1 strokes$' ;;
+  dropview)
+    printf '0.2 DROP %s\n0.4 DROP %s\n0.6 DROP /no/such/file\n' \
+      "$src/audio/sj1.wav" "$src/tests/fuzz/corpus/bmp/v24-bottomup.bmp" > "$keys"
+    export DISP_QUIT_AT=1 DISP_SHOT="0.8:$shot"
+    expect='^3 files dropped$'
+    also='sj1\.wav: [1-9][0-9]* bytes, 52 49 46 46 
+v24-bottomup\.bmp: a picture, [1-9][0-9]* x [1-9][0-9]*$
+"/no/such/file"' ;;
+  threads)
+    printf '' > "$keys"
+    export DISP_QUIT_AT=1 DISP_SHOT="0.5:$shot"
+    expect='^primes below 200000: 17984$' ;;
+  effects)
+    printf '0.3 UP\n' > "$keys"
+    export DISP_QUIT_AT=1 DISP_SHOT="0.5:$shot"
+    expect='^strength 4, glow centre [0-9A-F]{6}$' ;;
+  clock)
+    printf '' > "$keys"
+    export DISP_QUIT_AT=2.5 DISP_SHOT="2:$shot"
+    set -- 10:08:30
+    expect='^stopped at 10:08:32$' ;;
+  shapes)
+    printf '' > "$keys"
+    export DISP_QUIT_AT=1 DISP_SHOT="0.5:$shot"
+    expect='^drew 10 shapes$' ;;
+  colours)
+    printf '0.2 RIGHT\n0.3 RIGHT\n0.4 DOWN\n' > "$keys"
+    export DISP_QUIT_AT=1 DISP_SHOT="0.5:$shot"
+    # Hue 16 of 256 at saturation 240 and full value: an orange.
+    expect='^colour FF690F$' ;;
+  stopwatch)
+    printf '0.5 SPACE\n1.5 L\n2.0 SPACE\n2.2 L\n' > "$keys"
+    export DISP_QUIT_AT=3 DISP_SHOT="2.5:$shot"
+    expect='^stood at 00:01\.[0-9][0-9], 2 laps$' ;;
+  keycodes)
+    printf '0.2 A\n0.3 SPACE\n0.4 1\n0.5 F1\n0.55 LEFTBRACKET\n' > "$keys"
+    export DISP_QUIT_AT=1 DISP_SHOT="0.6:$shot"
+    expect='^keys 65 32 49 112 219$' ;;
+  pixelart)
+    printf '0.3 SPACE\n0.6 SPACE\n0.9 SPACE\n' > "$keys"
+    export DISP_QUIT_AT=1.2 DISP_SHOT="1:$shot"
+    expect='^frame 1 after 3 flips$' ;;
+  selftest)
+    printf '' > "$keys"
+    export DISP_SHOT="0:$shot"
+    expect='^[1-9][0-9]* checks, 0 failed$' ;;
+  stars)
+    printf '0.5 UP\n' > "$keys"
+    export DISP_QUIT_AT=2 DISP_SHOT="1.5:$shot"
+    expect='^flew [0-9.]+ at speed 0\.60$' ;;
   *) echo "unknown example $name"; exit 2 ;;
 esac
-"$exe" "$@" > "$log"
+err="$out/$name.err"
+rc=0
+"$exe" "$@" > "$log" 2> "$err" || rc=$?
 cat "$log"
+cat "$err" >&2
+[ "$rc" -eq 0 ] || { echo "FAIL: exit status $rc"; exit 1; }
+# A clean run says nothing through the libraries: a line of theirs means a key script line
+# was skipped, a shot or a sound failed, or a file was missing.
+if grep -Eq '^(disp|sound): ' "$err"; then echo "FAIL: the libraries complained"; exit 1; fi
 grep -Eq "$expect" "$log" || { echo "FAIL: no line matching: $expect"; exit 1; }
+# Further lines an example must print, one pattern a line.
+printf '%s\n' "$also" | while IFS= read -r pattern; do
+  [ -z "$pattern" ] || grep -Eq "$pattern" "$log" || { echo "FAIL: no line matching: $pattern"; exit 1; }
+done
 if [ "$name" = mouse ]; then
   grep -Eq 'LICENSE: [1-9][0-9]* bytes$' "$log" || { echo "FAIL: dropped file not read"; exit 1; }
   grep -Fq 'openfile: cannot open "/no/such/file": No such file or directory' "$log" ||
     { echo "FAIL: missing file's error text"; exit 1; }
+fi
+if [ "$name" = player ]; then
+  # A stretch given backwards is refused, and the music keeps playing inside the sound.
+  printf '' > "$out/none.keys"
+  back=$(DISP_KEYS="$out/none.keys" DISP_QUIT_AT=1 DISP_SHOT='' "$exe" "$src/audio/bg.mp3" 30 20 0)
+  if ! printf '%s\n' "$back" | grep -q '^no loop stretch from 30 to 20' ||
+    ! printf '%s\n' "$back" | grep -q '^pitch +0 semitones, playing$'; then
+    echo "FAIL: a backward stretch: $back"
+    exit 1
+  fi
+fi
+if [ "$name" = snake ]; then
+  best=$(sed -n 's/^score [0-9]*, best \([0-9]*\)$/\1/p' "$log")
+  [ "$(cat "$out/snake.score")" = "$best" ] || { echo "FAIL: best score $best not saved"; exit 1; }
+  [ ! -e "$out/snake.score.new" ] || { echo "FAIL: the score's temporary file was left"; exit 1; }
+  # Quit before the first apple: the best comes from the file alone, and stays there.
+  again=$(DISP_QUIT_AT=0.5 DISP_SHOT='' "$exe" "$out/snake.score")
+  [ "$again" = "score 0, best $best" ] || { echo "FAIL: second run printed: $again"; exit 1; }
+  [ "$(cat "$out/snake.score")" = "$best" ] || { echo "FAIL: the best was overwritten"; exit 1; }
 fi
 [ -s "$shot" ] || { echo "FAIL: no screenshot $shot"; exit 1; }
 echo "screenshot: $shot"

@@ -152,6 +152,70 @@ TEST_F(Input, WheelMessagesCarryTheirDelta) {
   EXPECT_EQ(GetMouseWheel277(), 0);
 }
 
+// ---- Held keys and buttons -------------------------------------------------------------
+
+TEST_F(Input, KeyIsHeldFromPressToDelayedReleaseAndTheReleaseNamesIt) {
+  PressKey240(39, 500);
+  ASSERT_EQ(GetNextMsg255(), wm_keydown);
+  EXPECT_TRUE(disp_iskeydown(39));
+  EXPECT_FALSE(disp_iskeydown(37));
+  EXPECT_EQ(disp_getkeyup(), 0u);  // a press is no release
+  Delay28(499);
+  EXPECT_EQ(GetNextMsg255(), 0u);
+  EXPECT_TRUE(disp_iskeydown(39));  // still held, however many passes look
+  Delay28(1);
+  ASSERT_EQ(GetNextMsg255(), wm_keyup);
+  EXPECT_FALSE(disp_iskeydown(39));
+  EXPECT_EQ(disp_getkeyup(), 39u);
+  EXPECT_EQ(GetKey262(), 0u);  // getkey keeps answering presses only
+  EXPECT_FALSE(IsKey261());
+}
+
+TEST_F(Input, RepeatedPressesAreMarkedAndStillPressesForIsKey) {
+  DownKey242(39);
+  DownKey242(39);
+  UpKey243(39);
+  DownKey242(39);  // pressed afresh after its release: no repeat
+  std::vector<int> repeat, iskey;
+  while (GetNextMsg255()) {
+    repeat.push_back(disp_isrepeat());
+    iskey.push_back(IsKey260(39));
+  }
+  EXPECT_EQ(repeat, (std::vector<int>{0, 1, 0, 0}));
+  EXPECT_EQ(iskey, (std::vector<int>{1, 1, 0, 1}));
+  EXPECT_TRUE(disp_iskeydown(39));
+  EXPECT_FALSE(disp_isrepeat());  // no message current
+}
+
+TEST_F(Input, ButtonsAreHeldEachOnItsOwn) {
+  DownMouse246(1);
+  DownMouse246(2);
+  PressMouse244(4, 100);
+  drain();
+  EXPECT_TRUE(disp_isbuttondown(1));
+  EXPECT_TRUE(disp_isbuttondown(2));
+  EXPECT_TRUE(disp_isbuttondown(4));
+  EXPECT_FALSE(disp_isbuttondown(5));
+  UpMouse247(1);
+  Delay28(100);
+  drain();
+  EXPECT_FALSE(disp_isbuttondown(1));
+  EXPECT_TRUE(disp_isbuttondown(2));
+  EXPECT_FALSE(disp_isbuttondown(4));
+}
+
+TEST_F(Input, AClosedWindowForgetsWhatWasHeld) {
+  DownMouse246(6);
+  DownKey242(255);
+  drain();
+  EXPECT_TRUE(disp_iskeydown(255));
+  CloseWin46();
+  EXPECT_FALSE(disp_iskeydown(255));
+  ASSERT_TRUE(CreateWin42(320, 200));
+  EXPECT_FALSE(disp_iskeydown(255));  // the new window starts with nothing held
+  EXPECT_FALSE(disp_isbuttondown(6));
+}
+
 // ---- Mouse position --------------------------------------------------------------------
 
 TEST_F(Input, PointerPositionsRoundTripInEveryFrame) {
@@ -313,6 +377,17 @@ int quitwait() {
   return 0;
 }
 
+// Prints every scripted key message with its time, then whether Right and Up are held.
+int holds() {
+  if (!CreateWin42(320, 200)) return 1;
+  while (unsigned long code = WaitNextMsg256()) {
+    unsigned long vk = code == wm_keyup ? disp_getkeyup() : GetKey262();
+    printf("%.1f %s %lu repeat %d right %d up %d\n", GetTimeR49(), code == wm_keyup ? "up" : "down",
+           vk, int(disp_isrepeat()), int(disp_iskeydown(39)), int(disp_iskeydown(38)));
+  }
+  return 0;
+}
+
 using child::result;
 using child::slurp;
 
@@ -354,6 +429,30 @@ TEST_F(Script, DropLinesDeliverDroppedFiles) {
   EXPECT_NE(r.err.find("keys.txt:5:"), std::string::npos) << r.err;
 }
 
+// A plain line is a tap that holds nothing; down and up lines hold a key between them (a
+// second down is a repeat), and "up" or "down" alone is still the arrow key.
+TEST_F(Script, DownAndUpLinesHoldAKey) {
+  std::ofstream(dir + "/keys.txt") << "0.5 RIGHT\n"
+                                      "1 down right\n"
+                                      "1.5 DOWN RIGHT\n"
+                                      "2 up\n"
+                                      "2.5 UP right\n"
+                                      "3 up up\n"
+                                      "3 down up sideways\n"
+                                      "3 down nokey\n";
+  result r = run("holds", {"DISP_KEYS=" + dir + "/keys.txt"});
+  ASSERT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(r.out,
+            "0.5 down 39 repeat 0 right 0 up 0\n"
+            "1.0 down 39 repeat 0 right 1 up 0\n"
+            "1.5 down 39 repeat 1 right 1 up 0\n"
+            "2.0 down 38 repeat 0 right 1 up 0\n"
+            "2.5 up 39 repeat 0 right 0 up 0\n"
+            "3.0 up 38 repeat 0 right 0 up 0\n");
+  EXPECT_NE(r.err.find("keys.txt:7: more than two fields"), std::string::npos) << r.err;
+  EXPECT_NE(r.err.find("keys.txt:8: unknown key"), std::string::npos) << r.err;
+}
+
 TEST_F(Script, WaitEndsWhenQuitAtCloses) {
   result r = run("quitwait", {"DISP_QUIT_AT=1.25"});
   ASSERT_EQ(r.status, 0) << r.err;
@@ -366,6 +465,7 @@ int main(int argc, char** argv) {
   if (argc == 3 && std::strcmp(argv[1], "--scenario") == 0) {
     if (std::strcmp(argv[2], "drops") == 0) return drops();
     if (std::strcmp(argv[2], "quitwait") == 0) return quitwait();
+    if (std::strcmp(argv[2], "holds") == 0) return holds();
     return 2;
   }
   setenv("DISP_HEADLESS", "1", 1);

@@ -31,8 +31,29 @@ waitfor "$work/out1" "^down 4 50 60" || fail "the synthesised middle click did n
 abs=$(grep "^move 50 60 abs" "$work/out1" | head -n1 | cut -d' ' -f5,6)
 eval "$(xdotool getwindowgeometry --shell "$wid")"
 [ "$abs" = "$((X + 50)) $((Y + 60))" ] || fail "screen position $abs, window at $X $Y"
+
+# Held keys: down from press to release, auto-repeats marked, the release naming its key.
+xdotool keydown Right
+waitfor "$work/out1" "^key 39 held 1 repeat 0" || fail "Right pressed is not held"
+waitfor "$work/out1" "^key 39 held 1 repeat 1" || fail "Right's auto-repeat is not marked"
+xdotool keyup Right
+waitfor "$work/out1" "^keyup 39 held 0" || fail "Right released is still held"
+# Both Shifts give one code: it stays held until the second is let go.
+xdotool keydown Shift_L keydown Shift_R keyup Shift_L
+waitfor "$work/out1" "^keyup 16 held 1" || fail "Shift reads up while the other Shift is held"
+xdotool keyup Shift_R
+waitfor "$work/out1" "^keyup 16 held 0" || fail "Shift still held after both were let go"
+# Focus loss lets go of every key and button; their releases go to the other window.
+xdotool keydown Left mousedown 3
+waitfor "$work/out1" "^key 37 held 1" || fail "Left pressed is not held"
+waitfor "$work/out1" "^down 2 50 60 held 1" || fail "right button pressed is not held"
+xdotool windowfocus "$(xwininfo -root | awk '/Window id:/ {print $4}')"
+waitfor "$work/out1" "^focuslost right 0 left 0 rbutton 0" || fail "keys still held after focus loss"
+xdotool keyup Left mouseup 3
+xdotool windowfocus --sync "$wid"
 xdotool key Escape
 wait "$probe1" || fail "probe exited with $?"
+grep -q "^keyup 37 held 1" "$work/out1" && fail "Left came back as held"
 
 "$probe" wait >"$work/out2" 2>&1 &
 probe2=$!

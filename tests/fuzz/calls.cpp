@@ -188,6 +188,8 @@ char16_t const* const wspool[] = {nullptr, u"",  wabc,          wfile,
 // would only test the fuzzer's luck.
 void noop() {}
 void* const ppool[] = {nullptr, reinterpret_cast<void*>(&noop)};
+void noopwith(void*) {}
+qe_pu const pupool[] = {nullptr, &noopwith};
 
 // Pointers the libraries never handed out: they must be refused without being read.
 alignas(64) unsigned char foreign[256];
@@ -384,6 +386,10 @@ qe_bb arg_bb(reader& r) {
 }
 
 qe_p arg_p(reader& r) { return pick(ppool, r.byte()); }
+qe_pu arg_pu(reader& r) { return pick(pupool, r.byte()); }
+// Bytes to write come with a size the caller vouches for; a drawn size over a real buffer
+// would only read past it, so only the null pointer is tried (refused unless the size is 0).
+qe_cp arg_cp(reader&) { return nullptr; }
 
 // ---- Results -------------------------------------------------------------------------
 
@@ -476,6 +482,7 @@ void show(char const* s) {
 }
 void show(short const* s) { fprintf(stderr, s ? "L\"...\"" : "null"); }
 void show(void const* p) { fprintf(stderr, "%p", p); }
+void show(qe_pu p) { fprintf(stderr, p ? "procedure" : "null"); }
 
 template <class Tuple>
 void showcall(char const* name, Tuple const& args) {

@@ -7,7 +7,7 @@ root=$(cd "$(dirname "$0")/../.." && pwd)
 cd "$root"
 seconds=${FUZZ_SECONDS:-60}
 CC=clang CXX=clang++ cmake -S . -B build-fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-  -DQUIB_SANITIZE=ON -DQUIB_FUZZ=ON >/dev/null
+  -DQUIB_SANITIZE=ON -DQUIB_FUZZ=ON -DQUIB_BUILD_TESTS=ON >/dev/null
 targets=()
 for src in tests/fuzz/*_fuzz.cpp; do
   name=$(basename "$src" _fuzz.cpp)

@@ -2,6 +2,7 @@
 // key constants), the literal-call probe, docs/api.md and the result columns of
 // platform/README.md from the entry table in platform/entries.h and the names, one-liners
 // and results in platform/entries.txt.
+#include <algorithm>
 #include <cctype>
 #include <cstdio>
 #include <cstdlib>
@@ -63,7 +64,9 @@ void loadtable() {
 struct doc {
   std::vector<std::string> params;
   std::string line;
-  std::string result;  // what it gives back and what a failure does ("" when not stated)
+  std::string result;             // what it gives back and what a failure does ("" when not stated)
+  std::vector<std::string> also;  // further facade names in whole words ("also:" lines)
+  std::string cname;              // the readable C name, when the rule's would mislead ("c:")
 };
 
 struct family {
@@ -115,6 +118,17 @@ void loaddocs(char const* path) {
       r = line.substr(10);
       continue;
     }
+    if (line.rfind("  also: ", 0) == 0 || line.rfind("  c: ", 0) == 0) {
+      if (families.back().entries.empty()) fail(where + "a name before any entry");
+      doc& d = docs[families.back().entries.back()];
+      std::stringstream words(line.substr(line.find(':') + 2));
+      if (line[2] == 'c') {
+        if (!d.cname.empty() || !(words >> d.cname)) fail(where + "one c: name an entry");
+      } else {
+        for (std::string w; words >> w;) d.also.push_back(w);
+      }
+      continue;
+    }
     size_t open = line.find('('), close = line.find("): ");
     if (open == std::string::npos || close == std::string::npos || close < open)
       fail(where + "expected Entry(names): text");
@@ -136,14 +150,68 @@ void loaddocs(char const* path) {
     if (!docs.count(r.entry)) fail(r.entry + " has no line in " + path);
 }
 
+// ---- Readable C names -------------------------------------------------------------------
+
+// One name without a serial number for every numbered entry, so a C program never needs the
+// numbers: the library's prefix and the facade name (its whole-word alias where it has one),
+// and where the function has several forms, the parameters that tell them apart. A form
+// drawing on a bitmap given first, beside forms without one, is "_on"; the shortest form of a group
+// keeps the bare name, a longer one adds the parameters it has beyond it ("disp_circle_colour"),
+// and a form that does not extend the shortest one names all its parameters. A "c:" line overrides
+// the rule where it would mislead.
+std::map<std::string, std::string> cnames;
+
+void makecnames() {
+  std::map<std::string, std::vector<row const*>> forms;  // by library and facade name
+  for (row const& r : rows)
+    if (!r.ext) forms[r.lib + " " + r.name].push_back(&r);
+  std::set<std::string> taken;
+  for (row const& r : rows) taken.insert(r.entry);
+  for (auto const& [key, all] : forms) {
+    auto leadingbitmap = [&](row const* r) {
+      std::vector<std::string> const& p = docs.at(r->entry).params;
+      return !r->types.empty() && r->types[0] == "b" && (p[0] == "b" || p[0] == "dest");
+    };
+    bool const mixed =
+        std::any_of(all.begin(), all.end(), [&](row const* r) { return !leadingbitmap(r); });
+    auto onbitmap = [&](row const* r) { return mixed && leadingbitmap(r); };
+    for (row const* r : all) {
+      doc const& d = docs.at(r->entry);
+      std::string name = d.cname;
+      if (name.empty()) {
+        name = r->lib + "_" + (d.also.empty() ? r->name : d.also[0]);
+        bool const on = onbitmap(r);
+        std::vector<std::string> mine(d.params.begin() + (on ? 1 : 0), d.params.end());
+        // The shortest form of the same group (ties: the first in the table).
+        std::vector<std::string> least;
+        bool found = false;
+        for (row const* o : all) {
+          if (onbitmap(o) != on || !docs.at(o->entry).cname.empty()) continue;
+          std::vector<std::string> const& op = docs.at(o->entry).params;
+          std::vector<std::string> theirs(op.begin() + (on ? 1 : 0), op.end());
+          if (!found || theirs.size() < least.size()) least = theirs, found = true;
+        }
+        if (on) name += "_on";
+        bool const extends =
+            least.size() <= mine.size() && std::equal(least.begin(), least.end(), mine.begin());
+        for (size_t i = extends ? least.size() : 0; i < mine.size(); ++i) name += "_" + mine[i];
+      }
+      if (!taken.insert(name).second) fail("the C name " + name + " of " + r->entry + " is taken");
+      cnames[r->entry] = name;
+    }
+  }
+}
+
 // ---- Types -------------------------------------------------------------------------------
 
 // What the entry takes (bytes and flags widened to 32 bits), as C spells it.
 std::string entryparam(std::string const& t) {
   static std::map<std::string, std::string> const m = {
-      {"d", "double"},        {"f", "float"},   {"l", "long"},     {"u", "unsigned long"},
-      {"uc", "unsigned int"}, {"c", "int"},     {"bool", "int"},   {"s", "char const*"},
-      {"ws", "short const*"}, {"b", "bitmap*"}, {"bb", "bitbuf*"}, {"p", "void*"}};
+      {"d", "double"},        {"f", "float"},           {"l", "long"},
+      {"u", "unsigned long"}, {"uc", "unsigned int"},   {"c", "int"},
+      {"bool", "int"},        {"s", "char const*"},     {"ws", "short const*"},
+      {"b", "bitmap*"},       {"bb", "bitbuf*"},        {"p", "void*"},
+      {"cp", "void const*"},  {"pu", "void (*)(void*)"}};
   return m.at(t);
 }
 
@@ -172,7 +240,10 @@ std::string paramlist(row const& r, std::string (*type)(std::string const&), boo
   std::string s;
   for (size_t i = 0; i < r.types.size(); ++i) {
     std::string t = type(r.types[i]);
-    s += (i ? ", " : "") + t + " " + d.params[i];
+    size_t const fn = t.find("(*)");  // a function pointer: the name goes inside
+    s += (i ? ", " : "") + (fn == std::string::npos
+                                ? t + " " + d.params[i]
+                                : t.substr(0, fn + 2) + d.params[i] + t.substr(fn + 2));
   }
   return s.empty() && cvoid ? "void" : s;
 }
@@ -270,7 +341,23 @@ void libheader(std::string const& lib) {
                 << "\n";
     }
   }
-  std::cout << "\n#ifdef __cplusplus\n}  // extern \"C\"\n#endif\n\n";
+  std::cout << "\n#ifdef __cplusplus\n}  // extern \"C\"\n#endif\n";
+  std::cout << "\n// ---- Readable names\n\n"
+               "// Every numbered entry under a name without its number: the facade name, and "
+               "where a\n// function has several forms, the parameters that tell them apart "
+               "(\"_on\" for a bitmap\n// given first).\n";
+  for (family const& f : families) {
+    for (std::string const& e : f.entries) {
+      row const& r = rowof(e);
+      if (r.lib != lib || !cnames.count(e)) continue;
+      std::string const res = entryresult(r.ret);
+      std::cout << wrapcall("static inline " + res + " " + cnames.at(e),
+                            paramlist(r, entryparam, true), " {")
+                << "\n  " << (res == "void" ? "" : "return ") << e << "(" << arglist(r)
+                << ");\n}\n";
+    }
+  }
+  std::cout << "\n";
   // The libraries and their tests are built from the table itself, with its type codes.
   std::cout << "#if defined(__cplusplus) && __cplusplus >= 202002L\n"
                "#if __has_include(\"platform/entries.h\")\n"
@@ -305,6 +392,10 @@ void facadeheader() {
       } else {
         std::cout << wrapcall(head, params, " {") << "\n  " << body << "\n}\n";
       }
+      for (std::string const& a : docs.at(e).also) {
+        std::cout << "// The same as " << r.name << "().\n";
+        std::cout << wrapcall("inline " + res + " " + a, params, " {") << "\n  " << body << "\n}\n";
+      }
     }
   }
   std::cout << "\n// Calls with plain int arguments (clear(0), sound(440, 200), drawbmp(b, 0, 0), "
@@ -315,7 +406,8 @@ void facadeheader() {
                "qf_l;\ntypedef unsigned long qf_u;\ntypedef unsigned char qf_uc;\ntypedef char "
                "qf_c;\ntypedef bool qf_bool;\ntypedef char const* qf_s;\ntypedef short const* "
                "qf_ws;\ntypedef bitmap* qf_b;\ntypedef bitbuf* qf_bb;\ntypedef void* qf_p;\n"
-               "typedef mystring qf_ms;\n#endif\n\n#endif  // QUIB_FACADE_H\n";
+               "typedef void const* qf_cp;\ntypedef void (*qf_pu)(void*);\ntypedef mystring "
+               "qf_ms;\n#endif\n\n#endif  // QUIB_FACADE_H\n";
 }
 
 // Message codes as Windows numbers them; tests/api checks them against libdisp's own.
@@ -340,7 +432,11 @@ void keysheader() {
                "// Keys are Windows virtual-key codes. A letter is its UPPER-case character: "
                "iskey('P')\n// or iskey(QUIB_KEY_P). Never pass a lower-case letter: 'a'..'o' "
                "(97..111) are keypad\n// keys and 'p'..'z' (112..122) are F1..F11, so iskey('p') "
-               "fires on F1. Digits are '0'..'9'.\n// Where two keys share a code (both Enter "
+               "fires on F1. Digits are '0'..'9'.\n// Punctuation keys are never their character "
+               "either: iskey('[') tests 91, the left Windows\n// key, while the [ key is "
+               "QUIB_KEY_LEFTBRACKET (219); so for ; = , - . / ` \\ ] ' use the names\n"
+               "// below (QUIB_KEY_SEMICOLON, QUIB_KEY_PLUS, QUIB_KEY_COMMA, ...).\n"
+               "// Where two keys share a code (both Enter "
                "keys, both Shift keys) "
                "both names are given.\n";
   for (dsp_key const& k : dsp_keys) {
@@ -372,7 +468,8 @@ void probe() {
                "compiled, never run.\n"
             << generated
             << "#include \"facade/facade.h\"\n\nvoid probe(bitmap* b, bitbuf* bb, void* p, "
-               "short const* ws) {\n  (void)b, (void)bb, (void)p, (void)ws;\n";
+               "short const* ws, void (*pu)(void*)) {\n  (void)b, (void)bb, (void)p, (void)ws, "
+               "(void)pu;\n";
   for (int lit = 0; lit < 2; ++lit) {
     for (row const& r : rows) {
       std::string args;
@@ -383,11 +480,49 @@ void probe() {
                         : t == "b"  ? "b"
                         : t == "bb" ? "bb"
                         : t == "p"  ? "p"
+                        : t == "cp" ? "p"
+                        : t == "pu" ? "pu"
                                     : std::to_string(lit);
         args += (i ? ", " : "") + a;
       }
       std::cout << "  " << r.name << "(" << args << ");  // " << r.entry << "\n";
+      for (std::string const& a : docs.at(r.entry).also)
+        std::cout << "  " << a << "(" << args << ");  // " << r.entry << "\n";
     }
+  }
+  std::cout << "}\n";
+}
+
+// A test that every readable name (C names and facade aliases) reaches its own entry: each
+// is called with zeros and empty texts through the recording libraries.
+void namestest() {
+  std::cout << "// Calls every readable name once and checks the entry it reaches.\n"
+            << generated
+            << "#include <gtest/gtest.h>\n\n#include \"facade/facade.h\"\n"
+               "#include \"tests/support/recorder.h\"\n\nnamespace {\n\n"
+               "std::string reached() { return rec::calls.empty() ? \"(nothing)\" : "
+               "rec::calls.back().entry; }\n\n}  // namespace\n\n"
+               "TEST(ReadableNames, EachReachesItsEntry) {\n"
+               "  static short const ws[1] = {0};\n  (void)ws;\n";
+  for (row const& r : rows) {
+    std::string args;
+    for (size_t i = 0; i < r.types.size(); ++i) {
+      std::string const& t = r.types[i];
+      std::string a = t == "s"    ? "\"\""
+                      : t == "ws" ? "ws"
+                      : t == "b"  ? "static_cast<bitmap*>(nullptr)"
+                      : t == "bb" ? "static_cast<bitbuf*>(nullptr)"
+                      : t == "p"  ? "static_cast<void*>(nullptr)"
+                      : t == "cp" ? "static_cast<void const*>(nullptr)"
+                      : t == "pu" ? "static_cast<void (*)(void*)>(nullptr)"
+                                  : "0";
+      args += (i ? ", " : "") + a;
+    }
+    std::vector<std::string> names = docs.at(r.entry).also;
+    if (cnames.count(r.entry)) names.push_back(cnames.at(r.entry));
+    for (std::string const& n : names)
+      std::cout << "  rec::reset();\n  " << n << "(" << args << ");\n  EXPECT_EQ(reached(), \""
+                << r.entry << "\") << \"" << n << "\";\n";
   }
   std::cout << "}\n";
 }
@@ -491,9 +626,13 @@ void apimd() {
       row const& r = rowof(e);
       doc const& d = docs.at(e);
       std::string result = d.result.empty() && r.ret == "v" ? "—" : d.result;
+      std::string also;
+      for (std::string const& a : d.also) also += (also.empty() ? " Also `" : ", `") + a + "`";
+      if (!also.empty()) also += ".";
+      std::string const cn = cnames.count(e) ? "<br>`" + cnames.at(e) + "`" : "";
       std::cout << "| `" << facaderesult(r.ret) << " " << r.name << "("
-                << paramlist(r, facadeparam, false) << ")` | " << cell(d.line) << " | "
-                << cell(result) << " | `" << e << "` |\n";
+                << paramlist(r, facadeparam, false) << ")` | " << cell(d.line) << also << " | "
+                << cell(result) << " | `" << e << "`" << cn << " |\n";
     }
   }
 }
@@ -503,11 +642,13 @@ void apimd() {
 int main(int argc, char** argv) {
   if (argc != 3) {
     std::fprintf(stderr,
-                 "usage: apigen disp-h|sound-h|facade-h|keys-h|api-md|readme|probe ENTRIES_TXT\n");
+                 "usage: apigen disp-h|sound-h|facade-h|keys-h|api-md|readme|probe|names-test "
+                 "ENTRIES_TXT\n");
     return 2;
   }
   loadtable();
   loaddocs(argv[2]);
+  makecnames();
   std::string what = argv[1];
   if (what == "disp-h") {
     libheader("disp");
@@ -523,6 +664,8 @@ int main(int argc, char** argv) {
     readme(argv[2]);
   } else if (what == "probe") {
     probe();
+  } else if (what == "names-test") {
+    namestest();
   } else {
     fail("unknown output " + what);
   }

@@ -1,0 +1,84 @@
+/* keycodes: shows the code of every key pressed (a Windows virtual-key code, what IsKey260
+ * takes) with its QUIB_KEY_ name where one of the common ones fits. Letters come as their
+ * upper-case codes; punctuation keys have codes of their own ('[' is 219, not 91), which is
+ * what this viewer is for. Esc quits; prints every code seen. */
+#include <disp.h>
+#include <keys.h>
+#include <stdio.h>
+#include <string.h>
+
+static char const* name_of(unsigned long vk) {
+  static char one[2];
+  switch (vk) {
+    case QUIB_KEY_SPACE:
+      return "QUIB_KEY_SPACE";
+    case QUIB_KEY_ENTER:
+      return "QUIB_KEY_ENTER";
+    case QUIB_KEY_LEFT:
+      return "QUIB_KEY_LEFT";
+    case QUIB_KEY_RIGHT:
+      return "QUIB_KEY_RIGHT";
+    case QUIB_KEY_UP:
+      return "QUIB_KEY_UP";
+    case QUIB_KEY_DOWN:
+      return "QUIB_KEY_DOWN";
+    case QUIB_KEY_TAB:
+      return "QUIB_KEY_TAB";
+    case QUIB_KEY_BACKSPACE:
+      return "QUIB_KEY_BACKSPACE";
+    case QUIB_KEY_SHIFT:
+      return "QUIB_KEY_SHIFT";
+    case QUIB_KEY_CTRL:
+      return "QUIB_KEY_CTRL";
+    case QUIB_KEY_F1:
+      return "QUIB_KEY_F1 (also 'p': never test a lower-case letter)";
+    case QUIB_KEY_COMMA:
+      return "QUIB_KEY_COMMA";
+    case QUIB_KEY_SEMICOLON:
+      return "QUIB_KEY_SEMICOLON";
+    case QUIB_KEY_LEFTBRACKET:
+      return "QUIB_KEY_LEFTBRACKET";
+    case QUIB_KEY_RIGHTBRACKET:
+      return "QUIB_KEY_RIGHTBRACKET";
+    default:
+      break;
+  }
+  if ((vk >= 'A' && vk <= 'Z') || (vk >= '0' && vk <= '9')) {
+    one[0] = (char)vk;
+    return one;
+  }
+  return "";
+}
+
+int main(void) {
+  char seen[512] = "", line[96];
+  unsigned long last = 0;
+  int count = 0;
+  if (!CreateWin42(560, 240)) return 1;
+  SetTitle51("keycodes");
+  while (IsWin47()) {
+    while (IsNextMsg254()) {
+      unsigned long vk = GetKey262();
+      if (vk == 0) continue; /* not a key press */
+      if (vk == QUIB_KEY_ESC) CloseWin46();
+      last = vk;
+      ++count;
+      if (strlen(seen) < sizeof seen - 8)
+        sprintf(seen + strlen(seen), "%s%lu", *seen ? " " : "", vk);
+    }
+    if (!IsWin47()) break;
+    Clear163(0x181818);
+    DrawTextXY121("press any key (Esc quits)", 20, 20, 0xA0A0A0);
+    SetFontSize107(20, 40);
+    sprintf(line, "%lu", last);
+    DrawTextXY121(count ? line : "-", 20, 60, 0xFFE060);
+    SetFontSize107(10, 20);
+    sprintf(line, "0x%02lX  %s", last, name_of(last));
+    DrawTextXY121(count ? line : "", 20, 120, 0xFFFFFF);
+    DrawTextXY121(seen, 20, 180, 0x80C080);
+    FreshWin45();
+    Delay28(16);
+  }
+  printf("keys %s\n", seen);
+  return 0;
+}

@@ -1,0 +1,112 @@
+#!/usr/bin/env bash
+# The library and the game on native Wayland: a real compositor (weston, its kiosk shell,
+# its X11 backend nested in Xvfb, so that xdotool's keys reach its seat and the X server
+# shows its output). At scale 1 and at scale 2 what the compositor shows equals the
+# headless frame of the same output size byte for byte (so at scale 2 the canvas is drawn
+# at the output's pixels, its rims as sharp as headless); F11 toggles full screen; SPACE
+# through the compositor flips the game's ball (sound log); killing the compositor gives
+# the one line, exit status 1 and the statistics. Skips (77) without weston, Xvfb, xdotool.
+set -u
+probe=$1
+xgrab=$2
+pngdiff=$3
+quib=$4
+command -v weston >/dev/null || { echo "weston is not installed: skipped"; exit 77; }
+XVFB_SCREEN=1400x800x24  # larger than the compositor's window: room to park the pointer
+. "$(dirname "$0")/xvfb_lib.sh"
+export ALSOFT_DRIVERS=null SDL_VIDEODRIVER=wayland
+# Sanitizer builds: the GL driver (code it compiles at run time, unknown to the unwinder)
+# and SDL's Wayland driver keep memory to the end, so leaks are not counted here; the
+# headless and X11 tests count ours.
+export ASAN_OPTIONS="${ASAN_OPTIONS:+$ASAN_OPTIONS:}detect_leaks=0"
+mkdir -m 700 "$work/run"
+export XDG_RUNTIME_DIR=$work/run WAYLAND_DISPLAY=wl-quib-test
+
+weston_pid=
+compositor() {  # width height scale: a fresh weston whose window is `wid`
+  [ -n "$weston_pid" ] && { kill "$weston_pid" 2>/dev/null; wait "$weston_pid" 2>/dev/null; }
+  rm -f "$XDG_RUNTIME_DIR/$WAYLAND_DISPLAY" "$XDG_RUNTIME_DIR/$WAYLAND_DISPLAY.lock"
+  weston --backend=x11-backend.so --shell=kiosk-shell.so --use-pixman --no-config \
+    --socket="$WAYLAND_DISPLAY" --width="$1" --height="$2" --scale="$3" \
+    >"$work/weston.log" 2>&1 &
+  weston_pid=$!
+  pids+=("$weston_pid")
+  for _ in $(seq 100); do [ -S "$XDG_RUNTIME_DIR/$WAYLAND_DISPLAY" ] && break; sleep 0.05; done
+  [ -S "$XDG_RUNTIME_DIR/$WAYLAND_DISPLAY" ] || fail "weston did not start: $(tail -3 "$work/weston.log")"
+  wid=$(xwininfo -root -tree | awk '/"Weston Compositor/{print $1; exit}')
+  [ -n "$wid" ] || fail "no weston window on the X server"
+}
+waitcount() {  # file line n: until the line was printed n times
+  for _ in $(seq 200); do [ "$(grep -c "^$2\$" "$1")" -ge "$3" ] && return 0; sleep 0.05; done
+  return 1
+}
+
+# The headless frame of a 1280x720 output: what both compositor outputs must show.
+DISP_HEADLESS=1 DISP_SIZE=1280x720 DISP_QUIT_AT=0.5 DISP_SHOT=0.2:"$work/headless.png" \
+  "$probe" >/dev/null 2>&1 || fail "the headless probe failed"
+
+for scale in 1 2; do
+  compositor $((1280 / scale)) $((720 / scale)) "$scale"
+  out=$work/out.probe$scale
+  "$probe" >"$out" 2>&1 &
+  pids+=($!)
+  waitfor "$out" "^driver" || fail "scale $scale: no first frame"
+  grep -q '^driver wayland$' "$out" || fail "scale $scale: not on native Wayland: $(head -n3 "$out")"
+  xdotool mousemove 640 360  # over the window, where the full-screen probe hides the pointer
+  sleep 0.5
+  "$xgrab" "$wid" "$work/shown$scale.png" || fail "cannot read the compositor's output"
+  diff=$("$pngdiff" "$work/shown$scale.png" "$work/headless.png") ||
+    fail "scale $scale: the compositor shows another picture than headless ($diff)"
+  echo "scale $scale: the compositor's 1280x720 output equals the headless frame ($diff)"
+  if [ "$scale" = 1 ]; then
+    # The kiosk shell opens every window full screen; F11 leaves it and comes back.
+    waitcount "$out" "fullscreen 1" 1 || fail "the window did not open full screen"
+    xdotool key F11
+    waitcount "$out" "fullscreen 0" 1 || fail "F11 did not leave full screen"
+    xdotool key F11
+    waitcount "$out" "fullscreen 1" 2 || fail "the second F11 did not return to full screen"
+    xdotool key space
+    waitfor "$out" "^key 32$" || fail "SPACE did not reach the program"
+    echo "scale 1: F11 toggles full screen, SPACE arrives"
+  fi
+  xdotool key Escape
+  for _ in $(seq 100); do [ "$(jobs -r | wc -l)" -le 2 ] && break; sleep 0.05; done
+done
+
+# Pumping: the game wakes SDL no more often on Wayland than on X11 (the Xvfb below), though
+# the compositor answers every frame on the same connection.
+compositor 800 600 1
+WAYLAND_DISPLAY='' SDL_VIDEODRIVER=x11 DISP_QUIT_AT=4 DISP_STATS="$work/x11.stats" "$quib" 2>/dev/null ||
+  fail "the game on X11 exited with $?"
+DISP_QUIT_AT=4 DISP_STATS="$work/wl.stats" "$quib" 2>/dev/null || fail "the game on Wayland exited with $?"
+px=$(awk '/^pumps /{print $2}' "$work/x11.stats")
+pw=$(awk '/^pumps /{print $2}' "$work/wl.stats")
+if [ -z "$px" ] || [ -z "$pw" ]; then fail "no pump counts in the statistics"; fi
+[ $((pw * 100)) -le $((px * 115)) ] || fail "SDL pumped $pw times on Wayland, $px on X11"
+echo "pumps in 4 s: $pw on Wayland, $px on X11"
+
+# The game: SPACE flips the ball; then the compositor goes away under it.
+compositor 1280 720 1
+QUIB_STATS="$work/stats" SOUND_LOG="$work/sound.log" "$quib" 2>"$work/out.game" &
+game=$!
+pids+=("$game")
+for _ in $(seq 100); do grep -q '^play bg' "$work/sound.log" 2>/dev/null && break; sleep 0.05; done
+sleep 0.5
+xdotool mousemove 640 360 key space
+for _ in $(seq 60); do grep -q '^play sj2.wav$' "$work/sound.log" && break; sleep 0.05; done
+grep -q '^play sj2.wav$' "$work/sound.log" || fail "SPACE did not flip the ball: $(tail -n3 "$work/sound.log")"
+echo "game: SPACE through the compositor flipped the ball"
+kill -9 "$weston_pid"
+wait "$weston_pid" 2>/dev/null
+for _ in $(seq 100); do kill -0 "$game" 2>/dev/null || break; sleep 0.05; done
+kill -0 "$game" 2>/dev/null && fail "the game did not end when the compositor went away"
+wait "$game"
+status=$?
+[ "$status" = 1 ] || fail "the game exited with $status after the compositor went away"
+if [ "$(grep -c . "$work/out.game")" != 1 ] ||
+  ! grep -qx 'disp: the display connection was lost' "$work/out.game"; then
+  fail "not the one line on stderr: $(head -c 300 "$work/out.game")"
+fi
+grep -q '^steps [1-9]' "$work/stats" || fail "no statistics after the compositor went away"
+echo "game: compositor killed -> the one line, exit 1, statistics written"
+echo "PASS"
