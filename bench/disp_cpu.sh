@@ -17,10 +17,10 @@ run() {  # name, command...
   local pid=$!
   sleep 1
   local x0
-  x0=$(ticks "$xvfb")
+  x0=$(ticks "$xvfb_pid")
   wait "$pid"
   local x1
-  x1=$(ticks "$xvfb")
+  x1=$(ticks "$xvfb_pid")
   printf '%-34s %s xvfb_cpu_pct %.2f\n' "$name" "$(cat "$work/result")" \
     "$(echo "($x1 - $x0) * 100 / $hz / $secs" | bc -l)"
 }

@@ -40,9 +40,9 @@ DISP_KEYS="$work/keys" DISP_QUIT_AT=$((secs + 3)) DISP_STATS="$work/stats" \
   "$build/quib" >/dev/null 2>&1 &
 game=$!
 sleep 2
-x0=$(ticks "$xvfb")
+x0=$(ticks "$xvfb_pid")
 pct=$(cpu_pct "$game" "$secs")
-x1=$(ticks "$xvfb")
+x1=$(ticks "$xvfb_pid")
 wait "$game"
 printf 'game_cpu_pct %.2f\n' "$pct"
 printf 'game_over_floor_ratio %.2f\n' "$(echo "$pct / $floor" | bc -l)"

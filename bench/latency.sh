@@ -43,8 +43,10 @@ case $server in
   *) echo "latency.sh: --server is pulseaudio or pipewire, not $server" >&2; exit 2 ;;
 esac
 
+# shellcheck source=tools/harness.sh
+. tools/harness.sh
 tmp=$(mktemp -d)
-pids=()
+work=$tmp  # where the harness's servers keep their sockets and logs
 cleanup() {
   for p in "${pids[@]}"; do kill "$p" 2>/dev/null || true; done
   for p in "${pids[@]}"; do wait "$p" 2>/dev/null || true; done
@@ -57,13 +59,7 @@ trap cleanup EXIT
 # needs no cookie. As root PulseAudio warns but runs in this per-user mode.
 mkdir -m 700 "$tmp/run" "$tmp/home"
 if [[ $server == pulseaudio ]]; then
-  export PULSE_SERVER="unix:$tmp/run/native"
-  HOME="$tmp/home" XDG_RUNTIME_DIR="$tmp/run" PULSE_RUNTIME_PATH="$tmp/run" \
-    pulseaudio -n --daemonize=no --exit-idle-time=-1 --disallow-exit --use-pid-file=no \
-    --log-level=debug --log-time=1 --log-target=file:"$tmp/pulse.log" \
-    -L "module-null-sink sink_name=quibnull" \
-    -L "module-native-protocol-unix auth-anonymous=1 socket=$tmp/run/native" &
-  pids+=("$!")
+  harness_pulse || true  # checked below, as PipeWire is
 else
   export PULSE_SERVER="unix:$tmp/run/pulse/native"
   for prog in pipewire wireplumber pipewire-pulse; do
@@ -87,13 +83,7 @@ if [[ $server == pipewire ]]; then
 fi
 
 # ---- Our own X server -----------------------------------------------------------------
-exec 3>"$tmp/displayno"
-Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
-pids+=("$!")
-exec 3>&-
-for _ in $(seq 100); do [[ -s $tmp/displayno ]] && break; sleep 0.05; done
-DISPLAY=":$(head -1 "$tmp/displayno")"
-export DISPLAY
+harness_xvfb 1024x768x24 || { echo "Xvfb did not start" >&2; exit 1; }
 
 # The monitor is recorded with a short latency on PipeWire: with parec's default (a two
 # second fragment) pipewire-pulse 0.3.65 lets every playback stream's queue grow to 100 ms

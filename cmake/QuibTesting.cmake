@@ -6,7 +6,8 @@ set(QUIB_TEST_ENV "LSAN_OPTIONS=suppressions=${PROJECT_SOURCE_DIR}/tools/lsan.su
 # quib_add_gtest(<target> SOURCES <files...> [LIBS <libs...>] [PREFIX <p>] [ENV <k=v...>]
 #                [LABELS <l...>] [DEFINES <d...>] [DEPENDS <targets...>] [SERIAL])
 # PREFIX defaults to the folder's name followed by a dot; LIBS gets GTest::gtest unless a
-# GTest library is named already; DEPENDS are built first (a binary the tests run).
+# GTest library is named already; DEPENDS are built first (a binary the tests run). ENV and
+# LABELS take one entry each (see below).
 function(quib_add_gtest target)
   cmake_parse_arguments(T "SERIAL" "PREFIX" "SOURCES;LIBS;ENV;LABELS;DEFINES;DEPENDS" ${ARGN})
   if(NOT T_PREFIX)
@@ -23,17 +24,27 @@ function(quib_add_gtest target)
   if(T_DEPENDS)
     add_dependencies(${target} ${T_DEPENDS})
   endif()
-  # Each property's value goes as one argument: ENVIRONMENT and LABELS are lists.
-  set(env "${QUIB_TEST_ENV}")
-  if(T_ENV)
-    string(APPEND env ";${T_ENV}")
+  # The discovered tests get their properties through a flattened argument list, so a
+  # property can hold one value only: a second ENVIRONMENT entry would be read as a property
+  # name and lost. ENV (one variable) therefore replaces the suppressions, and an empty
+  # LABELS or a FALSE RUN_SERIAL is left out rather than shifting the pairs.
+  set(props ENVIRONMENT "${QUIB_TEST_ENV}")
+  list(LENGTH T_ENV nenv)
+  if(nenv GREATER 1)
+    message(FATAL_ERROR "quib_add_gtest(${target}): one ENV variable at most, got ${T_ENV}")
+  elseif(nenv EQUAL 1)
+    set(props ENVIRONMENT "${T_ENV}")
   endif()
-  set(serial FALSE)
+  list(LENGTH T_LABELS nlabels)
+  if(nlabels GREATER 1)
+    message(FATAL_ERROR "quib_add_gtest(${target}): one label at most, got ${T_LABELS}")
+  elseif(nlabels EQUAL 1)
+    list(APPEND props LABELS ${T_LABELS})
+  endif()
   if(T_SERIAL)
-    set(serial TRUE)
+    list(APPEND props RUN_SERIAL TRUE)
   endif()
-  gtest_discover_tests(${target} TEST_PREFIX ${T_PREFIX} DISCOVERY_TIMEOUT 30
-    PROPERTIES ENVIRONMENT "${env}" LABELS "${T_LABELS}" RUN_SERIAL ${serial})
+  gtest_discover_tests(${target} TEST_PREFIX ${T_PREFIX} DISCOVERY_TIMEOUT 30 PROPERTIES ${props})
 endfunction()
 
 # quib_add_script_test(<name> <script> [ARGS <args...>] [LABELS <l...>] [TIMEOUT <s>]

@@ -44,15 +44,15 @@ void randomize() {
     srand15(fixedseed);
     return;
   }
-  if (char const* seed = std::getenv("QUIB_SEED"); seed != nullptr && *seed != '\0') {
+  if (char const* given = std::getenv("QUIB_SEED"); given != nullptr && *given != '\0') {
     char* end = nullptr;
     errno = 0;
-    unsigned long value = std::strtoul(seed, &end, 10);
+    unsigned long value = std::strtoul(given, &end, 10);
     if (errno == 0 && *end == '\0') {
       srand15(static_cast<unsigned int>(value));
       return;
     }
-    std::fprintf(stderr, "quib: QUIB_SEED=%s is not a number; seeding from the clock\n", seed);
+    std::fprintf(stderr, "quib: QUIB_SEED=%s is not a number; seeding from the clock\n", given);
   }
   srand15(static_cast<unsigned int>(std::time(nullptr)));
 }

@@ -76,12 +76,12 @@ unsigned int loadsound(char const* path) {
         i == 0 ? std::string(path) + " in the working directory" : quoted(places[i].c_str(), 200);
     tried.push_back(name);
     if (access(places[i].c_str(), F_OK) != 0) continue;
-    if (auto h = static_cast<unsigned int>(loadaudio(places[i].c_str())); h != 0) {
+    if (auto handle = static_cast<unsigned int>(loadaudio(places[i].c_str())); handle != 0) {
       if (!unloadable.empty()) {
         std::fprintf(stderr, "quib: sound %s: cannot load %s; playing %s instead\n", path,
                      joined(unloadable).c_str(), name.c_str());
       }
-      return h;
+      return handle;
     }
     unloadable.push_back(name);
   }

@@ -12,8 +12,10 @@ if [ "${1:-}" = "--window" ]; then
   shift
 fi
 build=${1:-$root/build}
-keys=$(mktemp)
-trap 'rm -f "$keys"' EXIT
+# shellcheck source=tools/harness.sh
+. "$root/tools/harness.sh"
+harness_scratch screenshots
+keys=$work/keys
 printf '0.5 F12\n20 F9\n' >"$keys"
 cd "$root"
 DISP_HEADLESS=1 DISP_CLOCK=virtual QUIB_SEED=2026 ALSOFT_DRIVERS=null DISP_SIZE=${SIZE:-1600x1200} \
@@ -27,29 +29,21 @@ echo "wrote docs/fresh-game.png docs/in-progress.png"
 # bars included. Auto-play keeps the game going on the real clock.
 printf '0.2 F12\n' >"$keys"
 xvfbshot() {  # screen shot-file resize(WxH or "full")
-  local dir xpids=() display
-  dir=$(mktemp -d)
-  Xvfb -displayfd 3 -screen 0 "$1" -nolisten tcp 3>"$dir/display" 2>/dev/null &
-  xpids+=($!)
-  for _ in $(seq 100); do [ -s "$dir/display" ] && break; sleep 0.05; done
-  display=":$(head -n1 "$dir/display")"
-  DISPLAY=$display evilwm -fn fixed >/dev/null 2>&1 &
-  xpids+=($!)
+  harness_xvfb "$1" || { echo "Xvfb did not start: $(cat "$work/xvfb.log")" >&2; exit 1; }
+  harness_wm
   sleep 0.3
   if [ "$3" = full ]; then
-    DISPLAY=$display DISP_FULLSCREEN=1 QUIB_SEED=2026 ALSOFT_DRIVERS=null DISP_KEYS="$keys" \
+    DISP_FULLSCREEN=1 QUIB_SEED=2026 ALSOFT_DRIVERS=null DISP_KEYS="$keys" \
       DISP_QUIT_AT=6 DISP_SHOT="5:$2" "$build/quib"
   else
-    DISPLAY=$display QUIB_SEED=2026 ALSOFT_DRIVERS=null DISP_KEYS="$keys" DISP_QUIT_AT=6 \
+    QUIB_SEED=2026 ALSOFT_DRIVERS=null DISP_KEYS="$keys" DISP_QUIT_AT=6 \
       DISP_SHOT="5:$2" "$build/quib" &
     local game=$! wid
-    wid=$(DISPLAY=$display xdotool search --sync --name '^quib' | head -n1)
-    DISPLAY=$display xdotool windowsize --sync "$wid" "${3%x*}" "${3#*x}"
+    wid=$(xdotool search --sync --name '^quib' | head -n1)
+    xdotool windowsize --sync "$wid" "${3%x*}" "${3#*x}"
     wait "$game"
   fi
-  kill "${xpids[@]}" 2>/dev/null || true
-  wait 2>/dev/null || true
-  rm -rf "$dir"
+  harness_stop
 }
 xvfbshot 1920x1080x24 docs/resized-window.png 1280x720
 xvfbshot 1920x1080x24 docs/fullscreen.png full

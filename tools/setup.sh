@@ -22,6 +22,7 @@ if [ "${1:-}" = "--test" ]; then
     pipewire pipewire-pulse wireplumber dbus  # the latency bench on PipeWire
     libasound2-plugins  # ALSA's pulse plugin: a sound server that starts after the game
     desktop-file-utils appstream lintian man-db dpkg-dev fakeroot file
+    shellcheck clang-format  # tools/style.sh: the house style, checked
     debhelper  # the Debian package: dpkg-buildpackage with debian/rules
     fonts-noto-core fonts-noto-cjk fonts-nanum fonts-noto-color-emoji  # text in every script
   )

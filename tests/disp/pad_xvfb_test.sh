@@ -12,7 +12,7 @@ printf '4 down a\n4.2 up a\n5 down back\n5.1 down start\n' >"$work/pad.txt"
 DISP_PAD_SCRIPT="$work/pad.txt" DISP_QUIT_AT=20 "$tests" --scenario keys >"$work/out" \
   2>"$work/out.err" &
 probe=$!
-pids+=($probe)
+pids+=("$probe")
 wid=$(timeout 20 xdotool search --sync --name '^pad_probe$' | head -n1)
 [ -n "$wid" ] || fail "no window titled pad_probe"
 xdotool windowfocus --sync "$wid"

@@ -16,13 +16,12 @@ expect() {  # x y colour what
   got=$(pixel "$1" "$2")
   [ "$got" = "$3" ] || fail "$4: ($1,$2) shows $got, not $3"
 }
-evilwm -fn fixed >"$work/wm.log" 2>&1 &
-pids+=($!)
+harness_wm
 sleep 0.3
 
 start() {  # style output-file
   "$probe" "$1" >"$2" 2>&1 &
-  pids+=($!)
+  pids+=("$!")
   waitfor "$2" ready || fail "no first frame"
   wid=$(xdotool search --sync --name '^disp_scale_probe$' | head -n1)
   [ -n "$wid" ] || fail "no window titled disp_scale_probe"

@@ -10,7 +10,7 @@ pixel() { "$xpixel" "$wid" "$1" "$2"; }
 
 DISP_STATS="$work/stats" "$probe" >"$work/out1" 2>&1 &
 probe1=$!
-pids+=($probe1)
+pids+=("$probe1")
 waitfor "$work/out1" ready || fail "no first frame"
 wid=$(xdotool search --sync --name '^disp_probe$' | head -n1)
 [ -n "$wid" ] || fail "no window titled disp_probe"
@@ -40,7 +40,7 @@ grep -q '^frames [1-9]' "$work/stats" || fail "stats: $(cat "$work/stats")"
 # SIGTERM reaches the game as SDL's quit message: the window closes, the loop ends.
 "$probe" >"$work/out2" 2>&1 &
 probe2=$!
-pids+=($probe2)
+pids+=("$probe2")
 waitfor "$work/out2" ready || fail "second probe: no first frame"
 kill -TERM "$probe2"
 wait "$probe2" || fail "second probe exited with $? after SIGTERM"

@@ -12,7 +12,7 @@ unset QUIB_SEED QUIB_STATS QUIB_LASTFRAME QUIB_CHECK
 QUIB_STATS="$work/rec.stats" QUIB_LASTFRAME="$work/rec.bmp" \
   "$quib" --record "$work/run.txt" 2>"$work/out.rec" &
 game=$!
-pids+=($game)
+pids+=("$game")
 wid=$(timeout 20 xdotool search --sync --name '^quib_en$' | head -n1)
 [ -n "$wid" ] || fail "no window titled quib_en"
 xdotool windowfocus --sync "$wid"
@@ -39,10 +39,10 @@ echo "recorded and replayed: $(tr '\n' ' ' <"$work/rec.stats")"
 # The display goes away under a running game: whatever ends it, the statistics are written.
 QUIB_STATS="$work/lost.stats" "$quib" 2>"$work/out.lost" &
 game=$!
-pids+=($game)
+pids+=("$game")
 timeout 20 xdotool search --sync --name '^quib_en$' >/dev/null || fail "no second window"
 sleep 0.5
-kill "${pids[0]}"
+kill "$xvfb_pid"
 for _ in $(seq 200); do kill -0 "$game" 2>/dev/null || break; sleep 0.05; done
 kill -0 "$game" 2>/dev/null && fail "the game did not end when the display went away"
 wait "$game"

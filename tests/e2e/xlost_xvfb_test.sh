@@ -8,7 +8,7 @@ quib=$1
 xdestroy=$2
 srcdir=$3
 . "$srcdir/tests/disp/xvfb_lib.sh"
-cd "$srcdir"  # the game finds audio/ here
+cd "$srcdir" || exit 1  # the game finds audio/ here
 # Sanitizer builds: stderr must hold our line alone, not the leak checker's summary.
 export LSAN_OPTIONS="${LSAN_OPTIONS:+$LSAN_OPTIONS:}print_suppressions=0"
 
@@ -16,7 +16,7 @@ export LSAN_OPTIONS="${LSAN_OPTIONS:+$LSAN_OPTIONS:}print_suppressions=0"
 start() {
   ALSOFT_DRIVERS=null QUIB_STATS="$work/stats.$1" "$quib" 2>"$work/err.$1" &
   game=$!
-  pids+=($game)
+  pids+=("$game")
   wid=$(timeout 20 xdotool search --sync --name '^quib_en$' | head -n1)
   [ -n "$wid" ] || fail "$1: no window titled quib_en"
   sleep 0.5
@@ -46,6 +46,6 @@ start destroy
 check destroy
 
 start serverkill
-kill "${pids[0]}"  # Xvfb
+kill "$xvfb_pid"
 check serverkill
 echo "PASS"

@@ -8,7 +8,12 @@ cd "$root"
 seconds=${FUZZ_SECONDS:-60}
 CC=clang CXX=clang++ cmake -S . -B build-fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo \
   -DQUIB_SANITIZE=ON -DQUIB_FUZZ=ON -DQUIB_BUILD_TESTS=ON >/dev/null
-cmake --build build-fuzz -j"$(nproc)" --target $(cd tests/fuzz && ls *_fuzz.cpp | sed 's/_fuzz.cpp$//; s/^/fuzz_/')
+targets=()
+for src in tests/fuzz/*_fuzz.cpp; do
+  name=$(basename "$src" _fuzz.cpp)
+  targets+=("fuzz_$name")
+done
+cmake --build build-fuzz -j"$(nproc)" --target "${targets[@]}"
 mkdir -p build-fuzz/crashes
 export LSAN_OPTIONS="suppressions=$root/tools/lsan.supp:print_suppressions=0"
 export ALSOFT_DRIVERS=null DISP_HEADLESS=1

@@ -11,7 +11,7 @@ command -v xprop >/dev/null || { echo "xprop is not installed: skipped"; exit 77
 source "$repo/tests/disp/xvfb_lib.sh"
 
 (cd "$repo" && ALSOFT_DRIVERS=null DISP_QUIT_AT=20 "$quib" >"$work/out" 2>&1) &
-pids+=($!)
+pids+=("$!")
 win=""
 for _ in $(seq 100); do
   win=$(xdotool search --name '^quib_en$' 2>/dev/null | head -n1 || true)
@@ -34,7 +34,7 @@ middle=$(pixel "$win" 128 64 64)
 echo "game window: icon 128 x 128"
 
 DISP_QUIT_AT=20 "$probe" >"$work/out-probe" 2>&1 &
-pids+=($!)
+pids+=("$!")
 waitfor "$work/out-probe" "open" || fail "iconprobe did not open its window"
 win=$(xdotool search --sync --pid "$!" 2>/dev/null | head -n1)
 xprop -id "$win" _NET_WM_ICON | grep -q "Icon (256 x 128)" || fail "probe window: $(xprop -id "$win" _NET_WM_ICON | head -c 200)"
