@@ -6,7 +6,9 @@ cd "$(dirname "$0")"
 tools/setup.sh --test
 jobs=$(nproc)
 
-cmake -S . -B build -DCMAKE_BUILD_TYPE=Release -DQUIB_BUILD_TESTS=ON >/dev/null
+tools/style.sh  # clang-format and shellcheck over the tree: seconds, so it goes first
+
+cmake -S . -B build -DCMAKE_BUILD_TYPE=Release -DQUIB_BUILD_TESTS=ON -DQUIB_WERROR=ON >/dev/null
 cmake --build build -j"$jobs"
 ctest --test-dir build --output-on-failure -j"$jobs" -LE soak
 tests/install/check.sh build  # install tree, pkg-config/find_package programs, the .deb

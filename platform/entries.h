@@ -12,344 +12,344 @@
 // Byte-sized parameters (uc, c, bool) reach the entry widened to 32 bits, sign kept.
 
 // Display library: serials 1 to 324; 292 to 306 do not exist.
-#define QUIB_DISP_ENTRIES(X)                                    \
-  X(sgn1, sgn, l, (d))                                          \
-  X(abs2, abs, d, (d, d))                                       \
-  X(abs3, abs, d, (d, d, d))                                    \
-  X(arcsin4, arcsin, d, (d))                                    \
-  X(arccos5, arccos, d, (d))                                    \
-  X(arctan26, arctan2, d, (d, d))                               \
-  X(i2s7, i2s, ms, (l))                                         \
-  X(s2i8, s2i, l, (s))                                          \
-  X(as2i9, as2i, l, (s))                                        \
-  X(i2hc10, i2hc, c, (uc))                                      \
-  X(hc2i11, hc2i, l, (c))                                       \
-  X(i2hs12, i2hs, ms, (uc))                                     \
-  X(hs2i13, hs2i, u, (s))                                       \
-  X(as2hs14, as2hs, ms, (s))                                    \
-  X(hs2as15, hs2as, ms, (s))                                    \
-  X(i2as16, i2as, ms, (u))                                      \
-  X(i2hs17, i2hs, ms, (u))                                      \
-  X(NewThread18, newthread, u, (p))                             \
-  X(PauseThread19, pausethread, bool, (u))                      \
-  X(ResumeThread20, resumethread, bool, (u))                    \
-  X(StopThread21, stopthread, bool, (u))                        \
-  X(MsgBoxW22, msgboxw, u, (ws, ws, u))                         \
-  X(MsgBox23, msgbox, u, (s, s, u))                             \
-  X(MsgBoxW24, msgboxw, u, (ws, ws))                            \
-  X(MsgBox25, msgbox, u, (s, s))                                \
-  X(MsgBoxW26, msgboxw, u, (ws))                                \
-  X(MsgBox27, msgbox, u, (s))                                   \
-  X(Delay28, delay, v, (u))                                     \
-  X(Delay29, delay, v, ())                                      \
-  X(Sound30, sound, v, (u, u))                                  \
-  X(Sound31, sound, v, (u, d))                                  \
-  X(Sound32, sound, v, (u))                                     \
-  X(FreshFPS33, freshfps, v, ())                                \
-  X(AddFPS34, addfps, v, ())                                    \
-  X(GetFPSL35, getfpsl, u, ())                                  \
-  X(GetFPSR36, getfpsr, d, ())                                  \
-  X(GetFPS37, getfps, u, ())                                    \
-  X(GetError38, geterror, u, ())                                \
-  X(CreateWin39, createwin, bool, (u, u, u, u, u))              \
-  X(CreateWin40, createwin, bool, (u, u, u, u))                 \
-  X(CreateWin41, createwin, bool, (u, u, u))                    \
-  X(CreateWin42, createwin, bool, (u, u))                       \
-  X(CreateWin43, createwin, bool, (u))                          \
-  X(CreateWin44, createwin, bool, ())                           \
-  X(FreshWin45, freshwin, v, ())                                \
-  X(CloseWin46, closewin, v, ())                                \
-  X(IsWin47, iswin, bool, ())                                   \
-  X(SetDrawProcedure48, setdrawprocedure, v, (p))               \
-  X(GetTimeR49, gettimer, d, ())                                \
-  X(GetTime50, gettime, u, ())                                  \
-  X(SetTitle51, settitle, v, (s))                               \
-  X(SetTitleW52, settitlew, v, (ws))                            \
-  X(GetTitle53, gettitle, ms, ())                               \
-  X(GetTitleW54, gettitlew, ws, ())                             \
-  X(SetSize55, setsize, v, (u, u))                              \
-  X(GetWidth56, getwidth, u, ())                                \
-  X(GetHeight57, getheight, u, ())                              \
-  X(GetSize58, getsize, u, ())                                  \
-  X(GetScrWidth59, getscrwidth, u, ())                          \
-  X(GetScrHeight60, getscrheight, u, ())                        \
-  X(GetScrSize61, getscrsize, u, ())                            \
-  X(GetScrCapsX62, getscrcapsx, u, ())                          \
-  X(GetScrCapsY63, getscrcapsy, u, ())                          \
-  X(GetBorderTitle64, getbordertitle, u, ())                    \
-  X(GetBorderWidth65, getborderwidth, u, ())                    \
-  X(GetBorderHeight66, getborderheight, u, ())                  \
-  X(GetBorderSize67, getbordersize, u, ())                      \
-  X(SetPos68, setpos, v, (u, u))                                \
-  X(GetPosX69, getposx, l, ())                                  \
-  X(GetPosY70, getposy, l, ())                                  \
-  X(GetPos71, getpos, u, ())                                    \
-  X(GetWin72, getwin, b, ())                                    \
-  X(GetScr73, getscr, b, ())                                    \
-  X(GetHwnd74, gethwnd, p, (b))                                 \
-  X(GetHwnd75, gethwnd, p, ())                                  \
-  X(GetDraw76, getdraw, p, (b))                                 \
-  X(GetDraw77, getdraw, p, ())                                  \
-  X(GetBGColor78, getbgcolor, u, ())                            \
-  X(SetBGColor79, setbgcolor, v, (u))                           \
-  X(GetFGColor80, getfgcolor, u, ())                            \
-  X(SetFGColor81, setfgcolor, v, (u))                           \
-  X(SetPenWidth82, setpenwidth, v, (u))                         \
-  X(SetPenColor83, setpencolor, v, (b, u))                      \
-  X(SetPenColor84, setpencolor, v, (u))                         \
-  X(SetBrushColor85, setbrushcolor, v, (b, u))                  \
-  X(SetBrushColor86, setbrushcolor, v, (u))                     \
-  X(GetAlpha87, getalpha, u, (u))                               \
-  X(GetBlue88, getblue, u, (u))                                 \
-  X(GetGreen89, getgreen, u, (u))                               \
-  X(GetRed90, getred, u, (u))                                   \
-  X(GetRGBA91, getrgba, u, (uc, uc, uc, uc))                    \
-  X(GetRGB92, getrgb, u, (uc, uc, uc))                          \
-  X(RGB2HSL93, rgb2hsl, u, (u))                                 \
-  X(RGB2HSV94, rgb2hsv, u, (u))                                 \
-  X(RGB2HSI95, rgb2hsi, u, (u))                                 \
-  X(RGB2HSN96, rgb2hsn, u, (u))                                 \
-  X(HSL2RGB97, hsl2rgb, u, (u))                                 \
-  X(HSV2RGB98, hsv2rgb, u, (u))                                 \
-  X(HSI2RGB99, hsi2rgb, u, (u))                                 \
-  X(HSN2RGB100, hsn2rgb, u, (u))                                \
-  X(MixColor101, mixcolor, u, (u, u, u, d))                     \
-  X(MixColor102, mixcolor, u, (u, u, u))                        \
-  X(SetFont103, setfont, v, (b))                                \
-  X(SetFont104, setfont, v, ())                                 \
-  X(SetFontWidth105, setfontwidth, v, (u))                      \
-  X(SetFontHeight106, setfontheight, v, (u))                    \
-  X(SetFontSize107, setfontsize, v, (u, u))                     \
-  X(SetFontWeight108, setfontweight, v, (u))                    \
-  X(SetFontLtalic109, setfontltalic, v, (u))                    \
-  X(SetFontUnderLine110, setfontunderline, v, (u))              \
-  X(SetFontStrikeOut111, setfontstrikeout, v, (u))              \
-  X(SetFontCharSet112, setfontcharset, v, (u))                  \
-  X(SetFontName113, setfontname, v, (s))                        \
-  X(GetStringSize114, getstringsize, u, (s))                    \
-  X(GetStringWidth115, getstringwidth, u, (s))                  \
-  X(GetStringHeight116, getstringheight, u, (s))                \
-  X(DrawTextXY117, drawtextxy, v, (b, s, l, l, u, u, u, u))     \
-  X(DrawTextXY118, drawtextxy, v, (b, s, l, l, u, u))           \
-  X(DrawTextXY119, drawtextxy, v, (b, s, l, l, u))              \
-  X(DrawTextXY120, drawtextxy, v, (s, l, l, u, u))              \
-  X(DrawTextXY121, drawtextxy, v, (s, l, l, u))                 \
-  X(DrawTextXY122, drawtextxy, v, (s, u, u))                    \
-  X(DrawText123, drawtext, v, (s, u, u))                        \
-  X(DrawText124, drawtext, v, (s, u))                           \
-  X(DrawText125, drawtext, v, (s))                              \
-  X(DrawTextlnXY126, drawtextlnxy, v, (s, l, l, u, u))          \
-  X(DrawTextlnXY127, drawtextlnxy, v, (s, l, l, u))             \
-  X(DrawTextlnXY128, drawtextlnxy, v, (s, u, u))                \
-  X(DrawTextln129, drawtextln, v, (s, u, u))                    \
-  X(DrawTextln130, drawtextln, v, (s, u))                       \
-  X(DrawTextln131, drawtextln, v, (s))                          \
-  X(DrawTextln132, drawtextln, v, ())                           \
-  X(DrawTextXYw133, drawtextxyw, v, (b, s, l, l, u, u))         \
-  X(DrawTextXYw134, drawtextxyw, v, (b, s, l, l, u))            \
-  X(DrawTextXYw135, drawtextxyw, v, (s, l, l, u, u))            \
-  X(DrawTextXYw136, drawtextxyw, v, (s, l, l, u))               \
-  X(DrawTextXYw137, drawtextxyw, v, (s, u, u))                  \
-  X(DrawTextw138, drawtextw, v, (s, u, u))                      \
-  X(DrawTextw139, drawtextw, v, (s, u))                         \
-  X(DrawTextw140, drawtextw, v, (s))                            \
-  X(DrawTextlnXYw141, drawtextlnxyw, v, (s, l, l, u, u))        \
-  X(DrawTextlnXYw142, drawtextlnxyw, v, (s, l, l, u))           \
-  X(DrawTextlnXYw143, drawtextlnxyw, v, (s, u, u))              \
-  X(DrawTextlnw144, drawtextlnw, v, (s, u, u))                  \
-  X(DrawTextlnw145, drawtextlnw, v, (s, u))                     \
-  X(DrawTextlnw146, drawtextlnw, v, (s))                        \
-  X(GetPixel147, getpixel, u, (b, u, u))                        \
-  X(GetPixel148, getpixel, u, (u, u))                           \
-  X(SetPixel149, setpixel, v, (b, u, u, u))                     \
-  X(SetPixel150, setpixel, v, (u, u, u))                        \
-  X(SetPixel151, setpixel, v, (u, u))                           \
-  X(GetBBPixel152, getbbpixel, u, (bb, u, u))                   \
-  X(SetBBPixel153, setbbpixel, v, (bb, u, u, u))                \
-  X(Line154, line, v, (b, l, l, l, l, u))                       \
-  X(Line155, line, v, (l, l, l, l, u))                          \
-  X(Line156, line, v, (l, l, l, l))                             \
-  X(Bar157, bar, v, (b, l, l, l, l, u, u))                      \
-  X(Bar158, bar, v, (l, l, l, l, u, u))                         \
-  X(Bar159, bar, v, (l, l, l, l, u))                            \
-  X(Bar160, bar, v, (l, l, l, l))                               \
-  X(Clear161, clear, v, (b, u))                                 \
-  X(Clear162, clear, v, (b))                                    \
-  X(Clear163, clear, v, (u))                                    \
-  X(Clear164, clear, v, ())                                     \
-  X(Triangle165, triangle, v, (b, l, l, l, l, l, l, u, u))      \
-  X(Triangle166, triangle, v, (l, l, l, l, l, l, u, u))         \
-  X(Triangle167, triangle, v, (l, l, l, l, l, l, u))            \
-  X(Triangle168, triangle, v, (l, l, l, l, l, l))               \
-  X(Arc169, arc, v, (b, l, l, l, l, d, d, u, u))                \
-  X(Arc170, arc, v, (l, l, l, l, d, d, u, u))                   \
-  X(Arc171, arc, v, (l, l, l, l, d, d, u))                      \
-  X(Arc172, arc, v, (l, l, l, l, d, d))                         \
-  X(Pie173, pie, v, (b, l, l, l, l, d, d, u, u))                \
-  X(Pie174, pie, v, (l, l, l, l, d, d, u, u))                   \
-  X(Pie175, pie, v, (l, l, l, l, d, d, u))                      \
-  X(Pie176, pie, v, (l, l, l, l, d, d))                         \
-  X(Chord177, chord, v, (b, l, l, l, l, d, d, u, u))            \
-  X(Chord178, chord, v, (l, l, l, l, d, d, u, u))               \
-  X(Chord179, chord, v, (l, l, l, l, d, d, u))                  \
-  X(Chord180, chord, v, (l, l, l, l, d, d))                     \
-  X(Ellipse181, ellipse, v, (b, l, l, l, l, u, u))              \
-  X(Ellipse182, ellipse, v, (l, l, l, l, u, u))                 \
-  X(Ellipse183, ellipse, v, (l, l, l, l, u))                    \
-  X(Ellipse184, ellipse, v, (l, l, l, l))                       \
-  X(Circle185, circle, v, (b, l, l, l, u, u))                   \
-  X(Circle186, circle, v, (l, l, l, u, u))                      \
-  X(Circle187, circle, v, (l, l, l, u))                         \
-  X(Circle188, circle, v, (l, l, l))                            \
-  X(CreateBMP189, createbmp, b, (b, u, u, u))                   \
-  X(CreateBMP190, createbmp, b, (b))                            \
-  X(CreateBMP191, createbmp, b, (u, u, u))                      \
-  X(CreateBMP192, createbmp, b, (u, u))                         \
-  X(CreateBMP193, createbmp, b, ())                             \
-  X(ReleaseBMP194, releasebmp, v, (b))                          \
-  X(ReleaseBMP195, releasebmp, v, ())                           \
-  X(LoadBMP196, loadbmp, b, (s, u))                             \
-  X(LoadBMP197, loadbmp, b, (s))                                \
-  X(SaveBMP198, savebmp, bool, (b, s))                          \
-  X(DrawBMP199, drawbmp, v, (b, b, u, u, u, u, u, u, u, u, u))  \
-  X(DrawBMP200, drawbmp, v, (b, b, u, u, u, u, u, u, u, u))     \
-  X(DrawBMP201, drawbmp, v, (b, b, u, u, u, u, u, u, u))        \
-  X(DrawBMP202, drawbmp, v, (b, b, u, u, u, u, u, u))           \
-  X(DrawBMP203, drawbmp, v, (b, b, u, u, u, u, u))              \
-  X(DrawBMP204, drawbmp, v, (b, b, u, u, u, u))                 \
-  X(DrawBMP205, drawbmp, v, (b, b, u, u, u))                    \
-  X(DrawBMP206, drawbmp, v, (b, b, u, u))                       \
-  X(DrawBMP207, drawbmp, v, (b, b, u))                          \
-  X(DrawBMP208, drawbmp, v, (b, b))                             \
-  X(DrawBMP209, drawbmp, v, (b, u, u, u, u, u, u, u, u, u))     \
-  X(DrawBMP210, drawbmp, v, (b, u, u, u, u, u, u, u, u))        \
-  X(DrawBMP211, drawbmp, v, (b, u, u, u, u, u, u, u))           \
-  X(DrawBMP212, drawbmp, v, (b, u, u, u, u, u, u))              \
-  X(DrawBMP213, drawbmp, v, (b, u, u, u, u, u))                 \
-  X(DrawBMP214, drawbmp, v, (b, u, u, u, u))                    \
-  X(DrawBMP215, drawbmp, v, (b, u, u, u))                       \
-  X(DrawBMP216, drawbmp, v, (b, u, u))                          \
-  X(DrawBMP217, drawbmp, v, (b, u))                             \
-  X(DrawBMP218, drawbmp, v, (b))                                \
-  X(DrawBMP219, drawbmp, v, (u, u, u, u, u, u, u, u, u))        \
-  X(DrawBMP220, drawbmp, v, (u, u, u, u, u, u, u, u))           \
-  X(DrawBMP221, drawbmp, v, (u, u, u, u, u, u, u))              \
-  X(DrawBMP222, drawbmp, v, (u, u, u, u, u, u))                 \
-  X(DrawBMP223, drawbmp, v, (u, u, u, u, u))                    \
-  X(DrawBMP224, drawbmp, v, (u, u, u, u))                       \
-  X(DrawBMP225, drawbmp, v, (u, u, u))                          \
-  X(DrawBMP226, drawbmp, v, (u, u))                             \
-  X(DrawBMP227, drawbmp, v, (u))                                \
-  X(DrawBMP228, drawbmp, v, ())                                 \
-  X(MixBMP229, mixbmp, v, (b, b, b))                            \
-  X(BlurBMPBox230, blurbmpbox, v, (b, u, u))                    \
-  X(BlurBMPBox231, blurbmpbox, v, (b, u))                       \
-  X(BlurBMPGau232, blurbmpgau, v, (b, d))                       \
-  X(CreateBB233, createbb, bb, (b))                             \
-  X(ReleaseBB234, releasebb, v, (bb))                           \
-  X(GetBB235, getbb, v, (bb))                                   \
-  X(SetBB236, setbb, v, (bb))                                   \
-  X(MixBB237, mixbb, v, (bb, bb, bb))                           \
-  X(BlurBBBox238, blurbbbox, v, (bb, u, u))                     \
-  X(BlurBBGau239, blurbbgau, v, (bb, d))                        \
-  X(PressKey240, presskey, v, (uc, u))                          \
-  X(PressKey241, presskey, v, (uc))                             \
-  X(DownKey242, downkey, v, (uc))                               \
-  X(UpKey243, upkey, v, (uc))                                   \
-  X(PressMouse244, pressmouse, v, (uc, u))                      \
-  X(PressMouse245, pressmouse, v, (uc))                         \
-  X(DownMouse246, downmouse, v, (uc))                           \
-  X(UpMouse247, upmouse, v, (uc))                               \
-  X(WheelMouse248, wheelmouse, v, (l))                          \
-  X(MoveMouse249, movemouse, v, (l, l))                         \
-  X(MoveMouseAbs250, movemouseabs, v, (l, l))                   \
-  X(MoveMouseWin251, movemousewin, v, (l, l))                   \
-  X(MoveMousePos252, movemousepos, v, (l, l))                   \
-  X(SendMsg253, sendmsg, v, ())                                 \
-  X(IsNextMsg254, isnextmsg, bool, ())                          \
-  X(GetNextMsg255, getnextmsg, u, ())                           \
-  X(WaitNextMsg256, waitnextmsg, u, ())                         \
-  X(IsMsg257, ismsg, bool, (u))                                 \
-  X(GetMsg258, getmsg, u, (u))                                  \
-  X(WaitMsg259, waitmsg, u, (u))                                \
-  X(IsKey260, iskey, bool, (u))                                 \
-  X(IsKey261, iskey, bool, ())                                  \
-  X(GetKey262, getkey, u, ())                                   \
-  X(WaitKey263, waitkey, u, (u))                                \
-  X(WaitKey264, waitkey, u, ())                                 \
-  X(IsMouse265, ismouse, bool, (u))                             \
-  X(IsMouse266, ismouse, bool, ())                              \
-  X(GetMouse267, getmouse, u, ())                               \
-  X(WaitMouse268, waitmouse, u, (u))                            \
-  X(WaitMouse269, waitmouse, u, ())                             \
-  X(IsMouseLeft270, ismouseleft, bool, ())                      \
-  X(WaitMouseLeft271, waitmouseleft, v, ())                     \
-  X(IsMouseMiddle272, ismousemiddle, bool, ())                  \
-  X(WaitMouseMiddle273, waitmousemiddle, v, ())                 \
-  X(IsMouseRight274, ismouseright, bool, ())                    \
-  X(WaitMouseRight275, waitmouseright, v, ())                   \
-  X(IsMouseWheel276, ismousewheel, bool, ())                    \
-  X(GetMouseWheel277, getmousewheel, l, ())                     \
-  X(WaitMouseWheel278, waitmousewheel, l, ())                   \
-  X(IsMouseMove279, ismousemove, bool, ())                      \
-  X(GetMouseMove280, getmousemove, u, ())                       \
-  X(WaitMouseMove281, waitmousemove, u, ())                     \
-  X(IsDropFile282, isdropfile, bool, ())                        \
-  X(GetDropFile283, getdropfile, ms, ())                        \
-  X(GetDropFileW284, getdropfilew, ws, ())                      \
-  X(WaitDropFile285, waitdropfile, ms, ())                      \
-  X(GetMouseAbsX286, getmouseabsx, l, ())                       \
-  X(GetMouseAbsY287, getmouseabsy, l, ())                       \
-  X(GetMouseWinX288, getmousewinx, l, ())                       \
-  X(GetMouseWinY289, getmousewiny, l, ())                       \
-  X(GetMousePosX290, getmouseposx, l, ())                       \
-  X(GetMousePosY291, getmouseposy, l, ())                       \
-  X(IsFile307, isfile, bool, (s))                               \
-  X(NewFile308, newfile, bool, (s))                             \
-  X(NewDir309, newdir, bool, (s))                               \
-  X(CopyFile310, copyfile, bool, (s, s))                        \
-  X(MoveFile311, movefile, bool, (s, s))                        \
-  X(DeleteFile312, deletefile, bool, (s))                       \
-  X(OpenFile313, openfile, bool, (s))                           \
-  X(OpenFileW314, openfilew, bool, (ws))                        \
-  X(CloseFile315, closefile, v, ())                             \
-  X(GetFileLen316, getfilelen, u, ())                           \
-  X(GetFilePos317, getfilepos, u, ())                           \
-  X(SetFilePos318, setfilepos, v, (u))                          \
-  X(GetByte319, getbyte, u, ())                                 \
-  X(GetWord320, getword, u, ())                                 \
-  X(GetLongword321, getlongword, u, ())                         \
-  X(GetInteger322, getinteger, l, ())                           \
-  X(GetPchar323, getpchar, s, ())                               \
+#define QUIB_DISP_ENTRIES(X)                                   \
+  X(sgn1, sgn, l, (d))                                         \
+  X(abs2, abs, d, (d, d))                                      \
+  X(abs3, abs, d, (d, d, d))                                   \
+  X(arcsin4, arcsin, d, (d))                                   \
+  X(arccos5, arccos, d, (d))                                   \
+  X(arctan26, arctan2, d, (d, d))                              \
+  X(i2s7, i2s, ms, (l))                                        \
+  X(s2i8, s2i, l, (s))                                         \
+  X(as2i9, as2i, l, (s))                                       \
+  X(i2hc10, i2hc, c, (uc))                                     \
+  X(hc2i11, hc2i, l, (c))                                      \
+  X(i2hs12, i2hs, ms, (uc))                                    \
+  X(hs2i13, hs2i, u, (s))                                      \
+  X(as2hs14, as2hs, ms, (s))                                   \
+  X(hs2as15, hs2as, ms, (s))                                   \
+  X(i2as16, i2as, ms, (u))                                     \
+  X(i2hs17, i2hs, ms, (u))                                     \
+  X(NewThread18, newthread, u, (p))                            \
+  X(PauseThread19, pausethread, bool, (u))                     \
+  X(ResumeThread20, resumethread, bool, (u))                   \
+  X(StopThread21, stopthread, bool, (u))                       \
+  X(MsgBoxW22, msgboxw, u, (ws, ws, u))                        \
+  X(MsgBox23, msgbox, u, (s, s, u))                            \
+  X(MsgBoxW24, msgboxw, u, (ws, ws))                           \
+  X(MsgBox25, msgbox, u, (s, s))                               \
+  X(MsgBoxW26, msgboxw, u, (ws))                               \
+  X(MsgBox27, msgbox, u, (s))                                  \
+  X(Delay28, delay, v, (u))                                    \
+  X(Delay29, delay, v, ())                                     \
+  X(Sound30, sound, v, (u, u))                                 \
+  X(Sound31, sound, v, (u, d))                                 \
+  X(Sound32, sound, v, (u))                                    \
+  X(FreshFPS33, freshfps, v, ())                               \
+  X(AddFPS34, addfps, v, ())                                   \
+  X(GetFPSL35, getfpsl, u, ())                                 \
+  X(GetFPSR36, getfpsr, d, ())                                 \
+  X(GetFPS37, getfps, u, ())                                   \
+  X(GetError38, geterror, u, ())                               \
+  X(CreateWin39, createwin, bool, (u, u, u, u, u))             \
+  X(CreateWin40, createwin, bool, (u, u, u, u))                \
+  X(CreateWin41, createwin, bool, (u, u, u))                   \
+  X(CreateWin42, createwin, bool, (u, u))                      \
+  X(CreateWin43, createwin, bool, (u))                         \
+  X(CreateWin44, createwin, bool, ())                          \
+  X(FreshWin45, freshwin, v, ())                               \
+  X(CloseWin46, closewin, v, ())                               \
+  X(IsWin47, iswin, bool, ())                                  \
+  X(SetDrawProcedure48, setdrawprocedure, v, (p))              \
+  X(GetTimeR49, gettimer, d, ())                               \
+  X(GetTime50, gettime, u, ())                                 \
+  X(SetTitle51, settitle, v, (s))                              \
+  X(SetTitleW52, settitlew, v, (ws))                           \
+  X(GetTitle53, gettitle, ms, ())                              \
+  X(GetTitleW54, gettitlew, ws, ())                            \
+  X(SetSize55, setsize, v, (u, u))                             \
+  X(GetWidth56, getwidth, u, ())                               \
+  X(GetHeight57, getheight, u, ())                             \
+  X(GetSize58, getsize, u, ())                                 \
+  X(GetScrWidth59, getscrwidth, u, ())                         \
+  X(GetScrHeight60, getscrheight, u, ())                       \
+  X(GetScrSize61, getscrsize, u, ())                           \
+  X(GetScrCapsX62, getscrcapsx, u, ())                         \
+  X(GetScrCapsY63, getscrcapsy, u, ())                         \
+  X(GetBorderTitle64, getbordertitle, u, ())                   \
+  X(GetBorderWidth65, getborderwidth, u, ())                   \
+  X(GetBorderHeight66, getborderheight, u, ())                 \
+  X(GetBorderSize67, getbordersize, u, ())                     \
+  X(SetPos68, setpos, v, (u, u))                               \
+  X(GetPosX69, getposx, l, ())                                 \
+  X(GetPosY70, getposy, l, ())                                 \
+  X(GetPos71, getpos, u, ())                                   \
+  X(GetWin72, getwin, b, ())                                   \
+  X(GetScr73, getscr, b, ())                                   \
+  X(GetHwnd74, gethwnd, p, (b))                                \
+  X(GetHwnd75, gethwnd, p, ())                                 \
+  X(GetDraw76, getdraw, p, (b))                                \
+  X(GetDraw77, getdraw, p, ())                                 \
+  X(GetBGColor78, getbgcolor, u, ())                           \
+  X(SetBGColor79, setbgcolor, v, (u))                          \
+  X(GetFGColor80, getfgcolor, u, ())                           \
+  X(SetFGColor81, setfgcolor, v, (u))                          \
+  X(SetPenWidth82, setpenwidth, v, (u))                        \
+  X(SetPenColor83, setpencolor, v, (b, u))                     \
+  X(SetPenColor84, setpencolor, v, (u))                        \
+  X(SetBrushColor85, setbrushcolor, v, (b, u))                 \
+  X(SetBrushColor86, setbrushcolor, v, (u))                    \
+  X(GetAlpha87, getalpha, u, (u))                              \
+  X(GetBlue88, getblue, u, (u))                                \
+  X(GetGreen89, getgreen, u, (u))                              \
+  X(GetRed90, getred, u, (u))                                  \
+  X(GetRGBA91, getrgba, u, (uc, uc, uc, uc))                   \
+  X(GetRGB92, getrgb, u, (uc, uc, uc))                         \
+  X(RGB2HSL93, rgb2hsl, u, (u))                                \
+  X(RGB2HSV94, rgb2hsv, u, (u))                                \
+  X(RGB2HSI95, rgb2hsi, u, (u))                                \
+  X(RGB2HSN96, rgb2hsn, u, (u))                                \
+  X(HSL2RGB97, hsl2rgb, u, (u))                                \
+  X(HSV2RGB98, hsv2rgb, u, (u))                                \
+  X(HSI2RGB99, hsi2rgb, u, (u))                                \
+  X(HSN2RGB100, hsn2rgb, u, (u))                               \
+  X(MixColor101, mixcolor, u, (u, u, u, d))                    \
+  X(MixColor102, mixcolor, u, (u, u, u))                       \
+  X(SetFont103, setfont, v, (b))                               \
+  X(SetFont104, setfont, v, ())                                \
+  X(SetFontWidth105, setfontwidth, v, (u))                     \
+  X(SetFontHeight106, setfontheight, v, (u))                   \
+  X(SetFontSize107, setfontsize, v, (u, u))                    \
+  X(SetFontWeight108, setfontweight, v, (u))                   \
+  X(SetFontLtalic109, setfontltalic, v, (u))                   \
+  X(SetFontUnderLine110, setfontunderline, v, (u))             \
+  X(SetFontStrikeOut111, setfontstrikeout, v, (u))             \
+  X(SetFontCharSet112, setfontcharset, v, (u))                 \
+  X(SetFontName113, setfontname, v, (s))                       \
+  X(GetStringSize114, getstringsize, u, (s))                   \
+  X(GetStringWidth115, getstringwidth, u, (s))                 \
+  X(GetStringHeight116, getstringheight, u, (s))               \
+  X(DrawTextXY117, drawtextxy, v, (b, s, l, l, u, u, u, u))    \
+  X(DrawTextXY118, drawtextxy, v, (b, s, l, l, u, u))          \
+  X(DrawTextXY119, drawtextxy, v, (b, s, l, l, u))             \
+  X(DrawTextXY120, drawtextxy, v, (s, l, l, u, u))             \
+  X(DrawTextXY121, drawtextxy, v, (s, l, l, u))                \
+  X(DrawTextXY122, drawtextxy, v, (s, u, u))                   \
+  X(DrawText123, drawtext, v, (s, u, u))                       \
+  X(DrawText124, drawtext, v, (s, u))                          \
+  X(DrawText125, drawtext, v, (s))                             \
+  X(DrawTextlnXY126, drawtextlnxy, v, (s, l, l, u, u))         \
+  X(DrawTextlnXY127, drawtextlnxy, v, (s, l, l, u))            \
+  X(DrawTextlnXY128, drawtextlnxy, v, (s, u, u))               \
+  X(DrawTextln129, drawtextln, v, (s, u, u))                   \
+  X(DrawTextln130, drawtextln, v, (s, u))                      \
+  X(DrawTextln131, drawtextln, v, (s))                         \
+  X(DrawTextln132, drawtextln, v, ())                          \
+  X(DrawTextXYw133, drawtextxyw, v, (b, s, l, l, u, u))        \
+  X(DrawTextXYw134, drawtextxyw, v, (b, s, l, l, u))           \
+  X(DrawTextXYw135, drawtextxyw, v, (s, l, l, u, u))           \
+  X(DrawTextXYw136, drawtextxyw, v, (s, l, l, u))              \
+  X(DrawTextXYw137, drawtextxyw, v, (s, u, u))                 \
+  X(DrawTextw138, drawtextw, v, (s, u, u))                     \
+  X(DrawTextw139, drawtextw, v, (s, u))                        \
+  X(DrawTextw140, drawtextw, v, (s))                           \
+  X(DrawTextlnXYw141, drawtextlnxyw, v, (s, l, l, u, u))       \
+  X(DrawTextlnXYw142, drawtextlnxyw, v, (s, l, l, u))          \
+  X(DrawTextlnXYw143, drawtextlnxyw, v, (s, u, u))             \
+  X(DrawTextlnw144, drawtextlnw, v, (s, u, u))                 \
+  X(DrawTextlnw145, drawtextlnw, v, (s, u))                    \
+  X(DrawTextlnw146, drawtextlnw, v, (s))                       \
+  X(GetPixel147, getpixel, u, (b, u, u))                       \
+  X(GetPixel148, getpixel, u, (u, u))                          \
+  X(SetPixel149, setpixel, v, (b, u, u, u))                    \
+  X(SetPixel150, setpixel, v, (u, u, u))                       \
+  X(SetPixel151, setpixel, v, (u, u))                          \
+  X(GetBBPixel152, getbbpixel, u, (bb, u, u))                  \
+  X(SetBBPixel153, setbbpixel, v, (bb, u, u, u))               \
+  X(Line154, line, v, (b, l, l, l, l, u))                      \
+  X(Line155, line, v, (l, l, l, l, u))                         \
+  X(Line156, line, v, (l, l, l, l))                            \
+  X(Bar157, bar, v, (b, l, l, l, l, u, u))                     \
+  X(Bar158, bar, v, (l, l, l, l, u, u))                        \
+  X(Bar159, bar, v, (l, l, l, l, u))                           \
+  X(Bar160, bar, v, (l, l, l, l))                              \
+  X(Clear161, clear, v, (b, u))                                \
+  X(Clear162, clear, v, (b))                                   \
+  X(Clear163, clear, v, (u))                                   \
+  X(Clear164, clear, v, ())                                    \
+  X(Triangle165, triangle, v, (b, l, l, l, l, l, l, u, u))     \
+  X(Triangle166, triangle, v, (l, l, l, l, l, l, u, u))        \
+  X(Triangle167, triangle, v, (l, l, l, l, l, l, u))           \
+  X(Triangle168, triangle, v, (l, l, l, l, l, l))              \
+  X(Arc169, arc, v, (b, l, l, l, l, d, d, u, u))               \
+  X(Arc170, arc, v, (l, l, l, l, d, d, u, u))                  \
+  X(Arc171, arc, v, (l, l, l, l, d, d, u))                     \
+  X(Arc172, arc, v, (l, l, l, l, d, d))                        \
+  X(Pie173, pie, v, (b, l, l, l, l, d, d, u, u))               \
+  X(Pie174, pie, v, (l, l, l, l, d, d, u, u))                  \
+  X(Pie175, pie, v, (l, l, l, l, d, d, u))                     \
+  X(Pie176, pie, v, (l, l, l, l, d, d))                        \
+  X(Chord177, chord, v, (b, l, l, l, l, d, d, u, u))           \
+  X(Chord178, chord, v, (l, l, l, l, d, d, u, u))              \
+  X(Chord179, chord, v, (l, l, l, l, d, d, u))                 \
+  X(Chord180, chord, v, (l, l, l, l, d, d))                    \
+  X(Ellipse181, ellipse, v, (b, l, l, l, l, u, u))             \
+  X(Ellipse182, ellipse, v, (l, l, l, l, u, u))                \
+  X(Ellipse183, ellipse, v, (l, l, l, l, u))                   \
+  X(Ellipse184, ellipse, v, (l, l, l, l))                      \
+  X(Circle185, circle, v, (b, l, l, l, u, u))                  \
+  X(Circle186, circle, v, (l, l, l, u, u))                     \
+  X(Circle187, circle, v, (l, l, l, u))                        \
+  X(Circle188, circle, v, (l, l, l))                           \
+  X(CreateBMP189, createbmp, b, (b, u, u, u))                  \
+  X(CreateBMP190, createbmp, b, (b))                           \
+  X(CreateBMP191, createbmp, b, (u, u, u))                     \
+  X(CreateBMP192, createbmp, b, (u, u))                        \
+  X(CreateBMP193, createbmp, b, ())                            \
+  X(ReleaseBMP194, releasebmp, v, (b))                         \
+  X(ReleaseBMP195, releasebmp, v, ())                          \
+  X(LoadBMP196, loadbmp, b, (s, u))                            \
+  X(LoadBMP197, loadbmp, b, (s))                               \
+  X(SaveBMP198, savebmp, bool, (b, s))                         \
+  X(DrawBMP199, drawbmp, v, (b, b, u, u, u, u, u, u, u, u, u)) \
+  X(DrawBMP200, drawbmp, v, (b, b, u, u, u, u, u, u, u, u))    \
+  X(DrawBMP201, drawbmp, v, (b, b, u, u, u, u, u, u, u))       \
+  X(DrawBMP202, drawbmp, v, (b, b, u, u, u, u, u, u))          \
+  X(DrawBMP203, drawbmp, v, (b, b, u, u, u, u, u))             \
+  X(DrawBMP204, drawbmp, v, (b, b, u, u, u, u))                \
+  X(DrawBMP205, drawbmp, v, (b, b, u, u, u))                   \
+  X(DrawBMP206, drawbmp, v, (b, b, u, u))                      \
+  X(DrawBMP207, drawbmp, v, (b, b, u))                         \
+  X(DrawBMP208, drawbmp, v, (b, b))                            \
+  X(DrawBMP209, drawbmp, v, (b, u, u, u, u, u, u, u, u, u))    \
+  X(DrawBMP210, drawbmp, v, (b, u, u, u, u, u, u, u, u))       \
+  X(DrawBMP211, drawbmp, v, (b, u, u, u, u, u, u, u))          \
+  X(DrawBMP212, drawbmp, v, (b, u, u, u, u, u, u))             \
+  X(DrawBMP213, drawbmp, v, (b, u, u, u, u, u))                \
+  X(DrawBMP214, drawbmp, v, (b, u, u, u, u))                   \
+  X(DrawBMP215, drawbmp, v, (b, u, u, u))                      \
+  X(DrawBMP216, drawbmp, v, (b, u, u))                         \
+  X(DrawBMP217, drawbmp, v, (b, u))                            \
+  X(DrawBMP218, drawbmp, v, (b))                               \
+  X(DrawBMP219, drawbmp, v, (u, u, u, u, u, u, u, u, u))       \
+  X(DrawBMP220, drawbmp, v, (u, u, u, u, u, u, u, u))          \
+  X(DrawBMP221, drawbmp, v, (u, u, u, u, u, u, u))             \
+  X(DrawBMP222, drawbmp, v, (u, u, u, u, u, u))                \
+  X(DrawBMP223, drawbmp, v, (u, u, u, u, u))                   \
+  X(DrawBMP224, drawbmp, v, (u, u, u, u))                      \
+  X(DrawBMP225, drawbmp, v, (u, u, u))                         \
+  X(DrawBMP226, drawbmp, v, (u, u))                            \
+  X(DrawBMP227, drawbmp, v, (u))                               \
+  X(DrawBMP228, drawbmp, v, ())                                \
+  X(MixBMP229, mixbmp, v, (b, b, b))                           \
+  X(BlurBMPBox230, blurbmpbox, v, (b, u, u))                   \
+  X(BlurBMPBox231, blurbmpbox, v, (b, u))                      \
+  X(BlurBMPGau232, blurbmpgau, v, (b, d))                      \
+  X(CreateBB233, createbb, bb, (b))                            \
+  X(ReleaseBB234, releasebb, v, (bb))                          \
+  X(GetBB235, getbb, v, (bb))                                  \
+  X(SetBB236, setbb, v, (bb))                                  \
+  X(MixBB237, mixbb, v, (bb, bb, bb))                          \
+  X(BlurBBBox238, blurbbbox, v, (bb, u, u))                    \
+  X(BlurBBGau239, blurbbgau, v, (bb, d))                       \
+  X(PressKey240, presskey, v, (uc, u))                         \
+  X(PressKey241, presskey, v, (uc))                            \
+  X(DownKey242, downkey, v, (uc))                              \
+  X(UpKey243, upkey, v, (uc))                                  \
+  X(PressMouse244, pressmouse, v, (uc, u))                     \
+  X(PressMouse245, pressmouse, v, (uc))                        \
+  X(DownMouse246, downmouse, v, (uc))                          \
+  X(UpMouse247, upmouse, v, (uc))                              \
+  X(WheelMouse248, wheelmouse, v, (l))                         \
+  X(MoveMouse249, movemouse, v, (l, l))                        \
+  X(MoveMouseAbs250, movemouseabs, v, (l, l))                  \
+  X(MoveMouseWin251, movemousewin, v, (l, l))                  \
+  X(MoveMousePos252, movemousepos, v, (l, l))                  \
+  X(SendMsg253, sendmsg, v, ())                                \
+  X(IsNextMsg254, isnextmsg, bool, ())                         \
+  X(GetNextMsg255, getnextmsg, u, ())                          \
+  X(WaitNextMsg256, waitnextmsg, u, ())                        \
+  X(IsMsg257, ismsg, bool, (u))                                \
+  X(GetMsg258, getmsg, u, (u))                                 \
+  X(WaitMsg259, waitmsg, u, (u))                               \
+  X(IsKey260, iskey, bool, (u))                                \
+  X(IsKey261, iskey, bool, ())                                 \
+  X(GetKey262, getkey, u, ())                                  \
+  X(WaitKey263, waitkey, u, (u))                               \
+  X(WaitKey264, waitkey, u, ())                                \
+  X(IsMouse265, ismouse, bool, (u))                            \
+  X(IsMouse266, ismouse, bool, ())                             \
+  X(GetMouse267, getmouse, u, ())                              \
+  X(WaitMouse268, waitmouse, u, (u))                           \
+  X(WaitMouse269, waitmouse, u, ())                            \
+  X(IsMouseLeft270, ismouseleft, bool, ())                     \
+  X(WaitMouseLeft271, waitmouseleft, v, ())                    \
+  X(IsMouseMiddle272, ismousemiddle, bool, ())                 \
+  X(WaitMouseMiddle273, waitmousemiddle, v, ())                \
+  X(IsMouseRight274, ismouseright, bool, ())                   \
+  X(WaitMouseRight275, waitmouseright, v, ())                  \
+  X(IsMouseWheel276, ismousewheel, bool, ())                   \
+  X(GetMouseWheel277, getmousewheel, l, ())                    \
+  X(WaitMouseWheel278, waitmousewheel, l, ())                  \
+  X(IsMouseMove279, ismousemove, bool, ())                     \
+  X(GetMouseMove280, getmousemove, u, ())                      \
+  X(WaitMouseMove281, waitmousemove, u, ())                    \
+  X(IsDropFile282, isdropfile, bool, ())                       \
+  X(GetDropFile283, getdropfile, ms, ())                       \
+  X(GetDropFileW284, getdropfilew, ws, ())                     \
+  X(WaitDropFile285, waitdropfile, ms, ())                     \
+  X(GetMouseAbsX286, getmouseabsx, l, ())                      \
+  X(GetMouseAbsY287, getmouseabsy, l, ())                      \
+  X(GetMouseWinX288, getmousewinx, l, ())                      \
+  X(GetMouseWinY289, getmousewiny, l, ())                      \
+  X(GetMousePosX290, getmouseposx, l, ())                      \
+  X(GetMousePosY291, getmouseposy, l, ())                      \
+  X(IsFile307, isfile, bool, (s))                              \
+  X(NewFile308, newfile, bool, (s))                            \
+  X(NewDir309, newdir, bool, (s))                              \
+  X(CopyFile310, copyfile, bool, (s, s))                       \
+  X(MoveFile311, movefile, bool, (s, s))                       \
+  X(DeleteFile312, deletefile, bool, (s))                      \
+  X(OpenFile313, openfile, bool, (s))                          \
+  X(OpenFileW314, openfilew, bool, (ws))                       \
+  X(CloseFile315, closefile, v, ())                            \
+  X(GetFileLen316, getfilelen, u, ())                          \
+  X(GetFilePos317, getfilepos, u, ())                          \
+  X(SetFilePos318, setfilepos, v, (u))                         \
+  X(GetByte319, getbyte, u, ())                                \
+  X(GetWord320, getword, u, ())                                \
+  X(GetLongword321, getlongword, u, ())                        \
+  X(GetInteger322, getinteger, l, ())                          \
+  X(GetPchar323, getpchar, s, ())                              \
   X(GetString324, getstring, ms, (u))
 
 // Sound library: serials 1 to 26.
-#define QUIB_SOUND_ENTRIES(X)                 \
-  X(InitAudio1, initaudio, bool, ())          \
-  X(NewAudio2, newaudio, u, ())               \
-  X(LoadAudio3, loadaudio, u, (s))            \
-  X(LoadAudio4, loadaudio, u, (s, bool))      \
-  X(LoadAudio5, loadaudio, u, (u, s))         \
-  X(LoadAudio6, loadaudio, u, (u, s, bool))   \
-  X(FreeAudio7, freeaudio, u, (u))            \
-  X(PlayAudio8, playaudio, u, (u))            \
-  X(PlayAudio9, playaudio, u, (u, f))         \
-  X(PauseAudio10, pauseaudio, u, (u))         \
-  X(StopAudio11, stopaudio, u, (u))           \
-  X(GetAudioName12, getaudioname, ms, (u))    \
-  X(GetAudioSit13, getaudiosit, l, (u))       \
-  X(GetAudioLen14, getaudiolen, d, (u))       \
-  X(GetAudioPos15, getaudiopos, d, (u))       \
-  X(GetAudioVol16, getaudiovol, f, (u))       \
-  X(GetAudioSpd17, getaudiospd, f, (u))       \
-  X(GetAudioPch18, getaudiopch, f, (u))       \
-  X(GetAudioFrq19, getaudiofrq, f, (u))       \
-  X(SetAudioName20, setaudioname, u, (u, s))  \
-  X(SetAudioSit21, setaudiosit, u, (u, l))    \
-  X(SetAudioPos22, setaudiopos, u, (u, f))    \
-  X(SetAudioVol23, setaudiovol, u, (u, f))    \
-  X(SetAudioSpd24, setaudiospd, u, (u, f))    \
-  X(SetAudioPch25, setaudiopch, u, (u, f))    \
+#define QUIB_SOUND_ENTRIES(X)                \
+  X(InitAudio1, initaudio, bool, ())         \
+  X(NewAudio2, newaudio, u, ())              \
+  X(LoadAudio3, loadaudio, u, (s))           \
+  X(LoadAudio4, loadaudio, u, (s, bool))     \
+  X(LoadAudio5, loadaudio, u, (u, s))        \
+  X(LoadAudio6, loadaudio, u, (u, s, bool))  \
+  X(FreeAudio7, freeaudio, u, (u))           \
+  X(PlayAudio8, playaudio, u, (u))           \
+  X(PlayAudio9, playaudio, u, (u, f))        \
+  X(PauseAudio10, pauseaudio, u, (u))        \
+  X(StopAudio11, stopaudio, u, (u))          \
+  X(GetAudioName12, getaudioname, ms, (u))   \
+  X(GetAudioSit13, getaudiosit, l, (u))      \
+  X(GetAudioLen14, getaudiolen, d, (u))      \
+  X(GetAudioPos15, getaudiopos, d, (u))      \
+  X(GetAudioVol16, getaudiovol, f, (u))      \
+  X(GetAudioSpd17, getaudiospd, f, (u))      \
+  X(GetAudioPch18, getaudiopch, f, (u))      \
+  X(GetAudioFrq19, getaudiofrq, f, (u))      \
+  X(SetAudioName20, setaudioname, u, (u, s)) \
+  X(SetAudioSit21, setaudiosit, u, (u, l))   \
+  X(SetAudioPos22, setaudiopos, u, (u, f))   \
+  X(SetAudioVol23, setaudiovol, u, (u, f))   \
+  X(SetAudioSpd24, setaudiospd, u, (u, f))   \
+  X(SetAudioPch25, setaudiopch, u, (u, f))   \
   X(SetAudioFrq26, setaudiofrq, u, (u, f))
 
 // ---- Our extensions ----------------------------------------------------------------
@@ -372,10 +372,10 @@
 // Desktop full screen on or off; whether it is on; whether the display connection was
 // lost (the window is then gone for good); whether the mouse pointer hides while the
 // window is full screen.
-#define QUIB_DISP_EXT_WINDOW(X)                                     \
-  X(disp_setfullscreen, setfullscreen, v, (bool))                   \
-  X(disp_isfullscreen, isfullscreen, bool, ())                      \
-  X(disp_islost, isdisplaylost, bool, ())                           \
+#define QUIB_DISP_EXT_WINDOW(X)                   \
+  X(disp_setfullscreen, setfullscreen, v, (bool)) \
+  X(disp_isfullscreen, isfullscreen, bool, ())    \
+  X(disp_islost, isdisplaylost, bool, ())         \
   X(disp_hidecursorinfullscreen, hidecursorinfullscreen, v, (bool))
 
 // The window's icon: a copy of the bitmap's pixels, shown by the window and by every
@@ -384,8 +384,8 @@
 
 // Antialiasing of a target's shapes, on by default; off, lines, rectangles and circles
 // have hard edges and are written straight into the pixels.
-#define QUIB_DISP_EXT_DRAW(X)                          \
-  X(disp_setantialias, setantialias, v, (bool))        \
+#define QUIB_DISP_EXT_DRAW(X)                   \
+  X(disp_setantialias, setantialias, v, (bool)) \
   X(disp_setbmpantialias, setantialias, v, (b, bool))
 
 // A thread that runs fn(user): the procedure gets the caller's pointer back, and needs no
@@ -419,8 +419,8 @@
 
 // The code of the calling thread's last libsound error (cleared by reading it, as
 // GetError38 is), and its text ("" when there is none).
-#define QUIB_SOUND_EXT_ERRORS(X)            \
-  X(sound_geterror, getsounderror, u, ())   \
+#define QUIB_SOUND_EXT_ERRORS(X)          \
+  X(sound_geterror, getsounderror, u, ()) \
   X(sound_errortext, getsounderrortext, ms, ())
 
 // ---- Expansion helpers -------------------------------------------------------------
@@ -430,7 +430,8 @@
 #define QUIB_APPLY(m, args) m args
 #define QUIB_UNPACK(...) __VA_ARGS__
 
-#define QUIB_NARGS(...) QUIB_NARGS_(__VA_OPT__(__VA_ARGS__, ) 12, 11, 10, 9, 8, 7, 6, 5, 4, 3, 2, 1, 0)
+#define QUIB_NARGS(...) \
+  QUIB_NARGS_(__VA_OPT__(__VA_ARGS__, ) 12, 11, 10, 9, 8, 7, 6, 5, 4, 3, 2, 1, 0)
 #define QUIB_NARGS_(_1, _2, _3, _4, _5, _6, _7, _8, _9, _10, _11, _12, n, ...) n
 
 // QUIB_PARAMS(qe_, (d, u)) -> qe_d a1, qe_u a2 ; QUIB_ARGS((d, u)) -> a1, a2

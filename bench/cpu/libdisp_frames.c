@@ -12,8 +12,13 @@ int main(int argc, char** argv) {
   long frames = 0;
   pace_start();
   for (long i = 0; i < 60L * (secs + 1); ++i) {
-    if (i == 60) { cpu0 = cpu_s(); t0 = now_s(); frames = 0; }
-    while (IsNextMsg254()) {}
+    if (i == 60) {
+      cpu0 = cpu_s();
+      t0 = now_s();
+      frames = 0;
+    }
+    while (IsNextMsg254()) {
+    }
     Clear164();
     FreshWin45();
     ++frames;

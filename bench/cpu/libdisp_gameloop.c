@@ -16,7 +16,12 @@ int main(int argc, char** argv) {
   long frames = 0;
   bool measuring = false;
   while (IsWin47() && GetTimeR49() < start + secs + 1) {
-    if (!measuring && GetTimeR49() >= start + 1) { measuring = true; cpu0 = cpu_s(); t0 = now_s(); frames = 0; }
+    if (!measuring && GetTimeR49() >= start + 1) {
+      measuring = true;
+      cpu0 = cpu_s();
+      t0 = now_s();
+      frames = 0;
+    }
     if (!IsNextMsg254()) Delay28(1);
     if (GetTimeR49() > draw + 1.0 / 60) {
       while (GetTimeR49() > draw + 1.0 / 60) draw += 1.0 / 60;

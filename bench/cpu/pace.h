@@ -9,13 +9,17 @@ static struct timespec next;
 static void pace_start(void) { clock_gettime(CLOCK_MONOTONIC, &next); }
 static void pace_wait(void) {
   next.tv_nsec += 1000000000L / 60;
-  if (next.tv_nsec >= 1000000000L) { next.tv_nsec -= 1000000000L; next.tv_sec++; }
+  if (next.tv_nsec >= 1000000000L) {
+    next.tv_nsec -= 1000000000L;
+    next.tv_sec++;
+  }
   clock_nanosleep(CLOCK_MONOTONIC, TIMER_ABSTIME, &next, NULL);
 }
 static double cpu_s(void) {
   struct rusage ru;
   getrusage(RUSAGE_SELF, &ru);
-  return ru.ru_utime.tv_sec + ru.ru_stime.tv_sec + (ru.ru_utime.tv_usec + ru.ru_stime.tv_usec) * 1e-6;
+  return ru.ru_utime.tv_sec + ru.ru_stime.tv_sec +
+         (ru.ru_utime.tv_usec + ru.ru_stime.tv_usec) * 1e-6;
 }
 static double now_s(void) {
   struct timespec t;

@@ -155,9 +155,9 @@ bool dsp_copy(char const* from, char const* to) {
   fcntl(in, F_SETFL, 0);  // blocking reads, as for any regular file
   int out = open(to, O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOCTTY, st.st_mode & 0777);
   if (out < 0) {
-    int err = errno;
+    int const openerr = errno;
     dsp_closefd(in);
-    return dsp_filefail(err);
+    return dsp_filefail(openerr);
   }
   bool ok = dsp_copydata(in, out);
   err = errno;

@@ -163,8 +163,8 @@ struct dsp_inputstate {
   // The window's keys held, by SDL scancode: the virtual-key code each one gave (0: not
   // held), so that a key code two keys share (both Shifts) stays down until both are up.
   unsigned char heldscan[512] = {};
-  long x = 0, y = 0;              // the pointer in window coordinates
-  std::vector<short> wide;        // the text GetDropFileW284 hands out
+  long x = 0, y = 0;        // the pointer in window coordinates
+  std::vector<short> wide;  // the text GetDropFileW284 hands out
 };
 
 // Coordinates stay within +-16777216, so every sum of two stays far from overflow.

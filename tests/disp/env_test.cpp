@@ -150,9 +150,10 @@ class Env : public ::testing::Test {
 
   // Runs a scenario with the display switches cleared and `env` added.
   result run(char const* scenario, std::vector<std::string> env) {
-    return child::run(scenario,
-                      child::environment({"DISP_", "DISPLAY=", "WAYLAND_DISPLAY=", "SDL_VIDEODRIVER="}, env),
-                      dir);
+    return child::run(
+        scenario,
+        child::environment({"DISP_", "DISPLAY=", "WAYLAND_DISPLAY=", "SDL_VIDEODRIVER="}, env),
+        dir);
   }
 };
 

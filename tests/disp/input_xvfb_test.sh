@@ -9,7 +9,7 @@ probe=$1
 
 "$probe" >"$work/out1" 2>&1 &
 probe1=$!
-pids+=($probe1)
+pids+=("$probe1")
 waitfor "$work/out1" ready || fail "no first frame"
 wid=$(xdotool search --sync --name '^input_probe$' | head -n1)
 [ -n "$wid" ] || fail "no window titled input_probe"
@@ -57,7 +57,7 @@ grep -q "^keyup 37 held 1" "$work/out1" && fail "Left came back as held"
 
 "$probe" wait >"$work/out2" 2>&1 &
 probe2=$!
-pids+=($probe2)
+pids+=("$probe2")
 waitfor "$work/out2" ready || fail "second probe: no first frame"
 wid=$(xdotool search --sync --name '^input_probe$' | head -n1)
 xdotool windowfocus --sync "$wid"

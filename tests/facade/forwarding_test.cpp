@@ -17,19 +17,33 @@ short const widetext[] = {'w', 'i', 'd', 'e', 0};
 template <typename T>
 T sample(int i);
 template <>
-double sample<double>(int i) { return i + 0.123456789012345; }
+double sample<double>(int i) {
+  return i + 0.123456789012345;
+}
 template <>
-float sample<float>(int i) { return static_cast<float>(i) + 0.3f; }
+float sample<float>(int i) {
+  return static_cast<float>(i) + 0.3f;
+}
 template <>
-long sample<long>(int i) { return -100000L - i; }
+long sample<long>(int i) {
+  return -100000L - i;
+}
 template <>
-unsigned long sample<unsigned long>(int i) { return 4000000000UL + static_cast<unsigned>(i); }
+unsigned long sample<unsigned long>(int i) {
+  return 4000000000UL + static_cast<unsigned>(i);
+}
 template <>
-unsigned char sample<unsigned char>(int i) { return static_cast<unsigned char>(200 + i); }
+unsigned char sample<unsigned char>(int i) {
+  return static_cast<unsigned char>(200 + i);
+}
 template <>
-char sample<char>(int i) { return static_cast<char>(-1 - i); }
+char sample<char>(int i) {
+  return static_cast<char>(-1 - i);
+}
 template <>
-bool sample<bool>(int) { return true; }
+bool sample<bool>(int) {
+  return true;
+}
 template <>
 char const* sample<char const*>(int i) {
   static std::string texts[12];
@@ -37,13 +51,21 @@ char const* sample<char const*>(int i) {
   return texts[i].c_str();
 }
 template <>
-short const* sample<short const*>(int) { return widetext; }
+short const* sample<short const*>(int) {
+  return widetext;
+}
 template <>
-bitmap* sample<bitmap*>(int i) { return reinterpret_cast<bitmap*>(0x10000 + 16 * i); }
+bitmap* sample<bitmap*>(int i) {
+  return reinterpret_cast<bitmap*>(0x10000 + 16 * i);
+}
 template <>
-bitbuf* sample<bitbuf*>(int i) { return reinterpret_cast<bitbuf*>(0x20000 + 16 * i); }
+bitbuf* sample<bitbuf*>(int i) {
+  return reinterpret_cast<bitbuf*>(0x20000 + 16 * i);
+}
 template <>
-void* sample<void*>(int i) { return reinterpret_cast<void*>(0x30000 + 16 * i); }
+void* sample<void*>(int i) {
+  return reinterpret_cast<void*>(0x30000 + 16 * i);
+}
 
 // What the recorder saw of one argument, as the number or text it logs.
 template <typename T>
@@ -95,7 +117,8 @@ void check(char const* entry, std::vector<outcome>& bad, F call, A... args) {
   } else {
     resultok = resultunchanged(call(args...));
   }
-  if (rec::calls.size() != 1) return bad.push_back({entry, "calls made: " + std::to_string(rec::calls.size())});
+  if (rec::calls.size() != 1)
+    return bad.push_back({entry, "calls made: " + std::to_string(rec::calls.size())});
   rec::call const& c = rec::calls[0];
   if (c.entry != entry) return bad.push_back({entry, "reached " + c.entry});
   if (c.args.size() != want.size()) return bad.push_back({entry, "argument count"});
@@ -128,12 +151,12 @@ void check(char const* entry, std::vector<outcome>& bad, F call, A... args) {
   QUIB_SAMPLE_10(t1, t2, t3, t4, t5, t6, t7, t8, t9, t10), sample<qf_##t11>(10)
 
 // Calls the overload with exactly these parameter types, so each row picks its own.
-#define QUIB_CHECK_ROW(entry, name, ret, types)                                              \
-  check(#entry, bad,                                                                        \
-        [](auto... a) -> qf_##ret {                                                         \
-          qf_##ret (*f)(QUIB_PARAMS(qf_, types)) = name;                                    \
-          return f(a...);                                                                   \
-        } QUIB_SAMPLE_ARGS(types));                                                         \
+#define QUIB_CHECK_ROW(entry, name, ret, types)        \
+  check(                                               \
+      #entry, bad, [](auto... a) -> qf_##ret {         \
+        qf_##ret (*f)(QUIB_PARAMS(qf_, types)) = name; \
+        return f(a...);                                \
+      } QUIB_SAMPLE_ARGS(types));                      \
   ++rows;
 
 TEST(Forwarding, EveryFacadeFunctionReachesItsOwnEntryUnchanged) {

@@ -97,8 +97,8 @@ size_t count(std::string const& entry) { return of(entry).size(); }
 
 }  // namespace rec
 
-#define QUIB_RECORD_ENTRY(entry, name, ret, types)            \
-  extern "C" qr_##ret entry(QUIB_PARAMS(qe_, types)) {       \
+#define QUIB_RECORD_ENTRY(entry, name, ret, types)                          \
+  extern "C" qr_##ret entry(QUIB_PARAMS(qe_, types)) {                      \
     return rec::result<qr_##ret>(rec::log(#entry QUIB_RECORD_ARGS(types))); \
   }
 #define QUIB_RECORD_ARGS(types) QUIB_CAT(QUIB_RECORD_ARGS_, QUIB_NARGS types)
