@@ -12,9 +12,11 @@
 #                            PulseAudio's log, PipeWire's xrun count), the larger; after the
 #                            stream's first two seconds (startup_gaps counts the
 #                            recording's gaps before that)
-# Usage: [STALL_MS=N] bench/latency.sh [--check] [--server pulseaudio|pipewire] [SECONDS=30]
-#        [PRESSES=40]
-#   --check: exit 1 if output_latency_ms > 30 or underruns > 0 (CI).
+# Usage: [STALL_MS=N] bench/latency.sh [--check] [--underruns N] [--server pulseaudio|pipewire]
+#        [SECONDS=30] [PRESSES=40]
+#   --check: exit 1 if output_latency_ms > 30 or underruns > N (0 unless --underruns says;
+#            CI allows a couple, as a shared virtual machine's timer stalls a mixer that is
+#            otherwise fine, while a broken period underruns dozens of times a run).
 # Needs build/quib, pulseaudio, pulseaudio-utils (parec, pactl), xvfb, xdotool, python3;
 # for PipeWire also pipewire, pipewire-pulse, wireplumber and dbus (dbus-run-session).
 set -euo pipefail
@@ -25,6 +27,7 @@ args=("$@")
 while [[ ${1:-} == --* ]]; do
   case $1 in
     --check) check=1 ;;
+    --underruns) export LATENCY_MAX_UNDERRUNS=${2:-0}; shift ;;
     --server) server=${2:-}; shift ;;
     *) echo "latency.sh: unknown option $1" >&2; exit 2 ;;
   esac
@@ -131,7 +134,7 @@ wait "$rec" 2>/dev/null || true
 
 python3 bench/latency.py "$tmp"
 if ((check)) && [[ $(cat "$tmp/verdict") != ok ]]; then
-  echo "latency check failed: output latency above 30 ms, an underrun, or no sound" >&2
+  echo "latency check failed: output latency above 30 ms, more than ${LATENCY_MAX_UNDERRUNS:-0} underruns, or no sound" >&2
   cat "$tmp/game.err" >&2
   exit 1
 fi

@@ -77,10 +77,10 @@ void dsp_run(bitmap& t, dsp_textstyle const& st, char const* s, unsigned long fg
     // the small letters.
     double thick = std::fmax(1, std::round(f->h / 16.0)), base = double(top) + f->ascent;
     if (st.underline)
-      cairo_rectangle(cr, double(left), base + std::round(f->h / 16.0), endx - left, thick);
+      cairo_rectangle(cr, double(left), base + std::round(f->h / 16.0), endx - double(left), thick);
     if (st.strikeout)
-      cairo_rectangle(cr, double(left), base - std::round(f->ascent * 0.3) - thick / 2, endx - left,
-                      thick);
+      cairo_rectangle(cr, double(left), base - std::round(f->ascent * 0.3) - thick / 2,
+                      endx - double(left), thick);
     cairo_fill(cr);
   }
   t.textx = std::lround(endx);
