@@ -3,7 +3,10 @@
 
 #include <gtest/gtest.h>
 
+#include <fstream>
 #include <list>
+#include <regex>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -51,6 +54,33 @@ TEST(CommandLine, HelpAndVersionPrintAndExitZero) {
         "QUIB_SEED", "QUIB_STATS", "QUIB_DATA_DIR", "QUIB_CHECK", "DISP_HEADLESS", "SOUND_LOG"}) {
     EXPECT_NE(h.out.find(want), std::string::npos) << want;
   }
+}
+
+// The libraries' switches the help names are switches the libraries read: each is a row of
+// its library's switch table (which that library's own test holds to its code).
+TEST(CommandLine, TheHelpNamesOnlySwitchesTheLibrariesRead) {
+  auto table = [](char const* readme) {
+    std::ifstream in(std::string(QUIB_SOURCE_DIR) + "/" + readme);
+    std::stringstream ss;
+    ss << in.rdbuf();
+    return ss.str();
+  };
+  std::string const disp = table("platform/disp/README.md"),
+                    sound = table("platform/sound/README.md");
+  ASSERT_FALSE(disp.empty());
+  ASSERT_FALSE(sound.empty());
+  std::string help = parse({"--help"}).out;
+  std::regex libswitch("(DISP|SOUND)_[A-Z_]+");
+  int named = 0;
+  for (std::sregex_iterator it(help.begin(), help.end(), libswitch), end; it != end; ++it) {
+    std::string const& readme = it->str()[0] == 'D' ? disp : sound;
+    std::string const row = "| `" + it->str();  // then "`" or "=VALUE`"
+    bool const found =
+        readme.find(row + "`") != std::string::npos || readme.find(row + "=") != std::string::npos;
+    EXPECT_TRUE(found) << it->str() << " is in --help but in no row of its library's switch table";
+    ++named;
+  }
+  EXPECT_GE(named, 4);
 }
 
 TEST(CommandLine, OptionsWithTheirFiles) {
