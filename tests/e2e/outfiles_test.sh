@@ -59,7 +59,9 @@ grep -q "SaveBMP" <<<"$err" || fail "last frame into a directory: nothing said: 
 # A path of 100 KB is named cut short.
 QUIB_STATS="$work/$(head -c 100000 /dev/zero | tr '\0' x)" play
 expect "statistics into a 100 KB path" 4 "File name too long"
-[ "${#err}" -lt 400 ] || fail "a 100 KB path named at length: ${#err} bytes"
+# Our one line is measured, not all of stderr: a loaded machine may add a library's note.
+ours=$(grep 'quib:' <<<"$err")
+[ "${#ours}" -lt 400 ] || fail "a 100 KB path named at length: ${#ours} bytes: ${err:0:600}"
 
 # Standard output that cannot take --version.
 status=0
