@@ -840,7 +840,7 @@ inline void freshfps() { FreshFPS33(); }
 // function does nothing with an unknown handle. Call `initaudio()` once first. WAV, MP3,
 // FLAC and Ogg files load.
 
-// Opens the sound output once; false when the game runs silent.
+// Opens the sound output once; false when there is no device (sounds then play silently).
 inline bool initaudio() { return InitAudio1(); }
 
 // Loads a sound file into a new handle; 0 when it does not load.
@@ -982,6 +982,16 @@ inline unsigned long getsounderror() { return sound_geterror(); }
 
 // Text of this thread's last sound failure ("" when none).
 inline mystring getsounderrortext() { return sound_errortext(); }
+
+// Has `fn(user, code, text)` called on the failing thread at each libsound failure; null stops it
+// (the facade's `lasterror()` uses it).
+inline void watchsounderrors(void (*fn)(void*, unsigned long, char const*), void* user) {
+  sound_seterrorwatch(fn, user);
+}
+
+// Sends libsound's diagnostic lines ("sound: ...") to `fn(user, line)` instead of stderr; null
+// gives them back to stderr.
+inline void setsoundlog(void (*fn)(void*, char const*), void* user) { sound_setlog(fn, user); }
 
 // A beep of freq Hz for 200 ms; does not wait.
 inline void sound(unsigned long freq) { Sound32(freq); }
@@ -1340,6 +1350,16 @@ inline unsigned long geterror() { return GetError38(); }
 // Text of this thread's last failure ("" when none).
 inline mystring geterrortext() { return disp_errortext(); }
 
+// Has `fn(user, code, text)` called on the failing thread at each libdisp failure (and with code 0
+// when an extension entry then succeeds); null stops it (the facade's `lasterror()` uses it).
+inline void watchdisplayerrors(void (*fn)(void*, unsigned long, char const*), void* user) {
+  disp_seterrorwatch(fn, user);
+}
+
+// Sends libdisp's diagnostic lines ("disp: ...") to `fn(user, line)` instead of stderr; null gives
+// them back to stderr.
+inline void setdisplaylog(void (*fn)(void*, char const*), void* user) { disp_setlog(fn, user); }
+
 // Shows a message box with an OK button and waits.
 inline unsigned long msgbox(char const* text) { return MsgBox27(text); }
 
@@ -1437,6 +1457,9 @@ inline bool stopthread(unsigned long id) { return StopThread21(id); }
 // Calls with plain int arguments (clear(0), sound(440, 200), drawbmp(b, 0, 0), i2hs(5)).
 #include "facade/overloads.h"
 
+// One channel for the failures of both libraries: lasterror(), lasterrortext(), setlog().
+#include "facade/errors.h"
+
 // In-tree C++20 code built from the entry table also gets the facade's types by its codes.
 #ifdef QUIB_DISP_ENTRIES
 typedef void qf_v;
@@ -1454,6 +1477,8 @@ typedef bitbuf* qf_bb;
 typedef void* qf_p;
 typedef void const* qf_cp;
 typedef void (*qf_pu)(void*);
+typedef void (*qf_lf)(void*, char const*);
+typedef void (*qf_ef)(void*, unsigned long, char const*);
 typedef mystring qf_ms;
 #endif
 

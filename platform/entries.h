@@ -367,7 +367,13 @@
 
 // The text of the calling thread's last error, kept after GetError38 clears the code until
 // the next failure ("" before any).
-#define QUIB_DISP_EXT_ERRORS(X) X(disp_errortext, geterrortext, ms, ())
+#define QUIB_DISP_EXT_ERRORS(X) X(disp_errortext, geterrortext, ms, ()) QUIB_DISP_EXT_HOOKS(X)
+
+// Who is told of each failure as it happens; where the library's diagnostic lines go
+// (stderr unless a program says otherwise).
+#define QUIB_DISP_EXT_HOOKS(X)                          \
+  X(disp_seterrorwatch, watchdisplayerrors, v, (ef, p)) \
+  X(disp_setlog, setdisplaylog, v, (lf, p))
 
 // Desktop full screen on or off; whether it is on; whether the display connection was
 // lost (the window is then gone for good); whether the mouse pointer hides while the
@@ -418,10 +424,14 @@
 #define QUIB_SOUND_EXTENSIONS(X) QUIB_SOUND_EXT_ERRORS(X)
 
 // The code of the calling thread's last libsound error (cleared by reading it, as
-// GetError38 is), and its text ("" when there is none).
+// GetError38 is), and its text ("" when there is none); who is told of each failure; where
+// the library's diagnostic lines go.
 #define QUIB_SOUND_EXT_ERRORS(X)          \
   X(sound_geterror, getsounderror, u, ()) \
-  X(sound_errortext, getsounderrortext, ms, ())
+  X(sound_errortext, getsounderrortext, ms, ()) QUIB_SOUND_EXT_HOOKS(X)
+#define QUIB_SOUND_EXT_HOOKS(X)                        \
+  X(sound_seterrorwatch, watchsounderrors, v, (ef, p)) \
+  X(sound_setlog, setsoundlog, v, (lf, p))
 
 // ---- Expansion helpers -------------------------------------------------------------
 
@@ -490,6 +500,8 @@ typedef bitbuf* qe_bb;
 typedef void* qe_p;
 typedef void const* qe_cp;
 typedef void (*qe_pu)(void*);
+typedef void (*qe_lf)(void* user, char const* line);  // a log line, without its newline
+typedef void (*qe_ef)(void* user, unsigned long code, char const* text);  // a failure
 // ... and result types of the entries.
 typedef void qr_v;
 typedef double qr_d;

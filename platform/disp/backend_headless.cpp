@@ -27,7 +27,7 @@ bool dsp_hlopen(unsigned long x, unsigned long y, unsigned long) {
   }
   dsp_hlsetpos(x, y);
   if (dsp_hlattach()) return true;
-  dsp_seterror(dsp_enomem);
+  dsp_seterror(dsp_enomem, "createwin: no memory for the window's picture");
   return false;
 }
 

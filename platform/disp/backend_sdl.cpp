@@ -273,7 +273,7 @@ void dsp_cover(bool on) {
     SDL_Rect screen;
     int const index = SDL_GetWindowDisplayIndex(w);
     if (index < 0 || SDL_GetDisplayBounds(index, &screen) != 0) {
-      dsp_seterror(dsp_edevice);
+      dsp_fail(dsp_edevice, "setfullscreen", "the screen's size is unknown: %s", SDL_GetError());
       return;
     }
     SDL_GetWindowPosition(w, &dsp_coverfs.back.x, &dsp_coverfs.back.y);
@@ -404,7 +404,7 @@ void dsp_sdlsetfullscreen(bool on) {
       ((SDL_GetWindowFlags(dsp.win.sdl) & SDL_WINDOW_FULLSCREEN) == 0 && dsp_x11nowm(dsp.win.sdl)))
     dsp_cover(on);
   else if (SDL_SetWindowFullscreen(dsp.win.sdl, on ? SDL_WINDOW_FULLSCREEN_DESKTOP : 0) != 0)
-    dsp_seterror(dsp_edevice);
+    dsp_fail(dsp_edevice, "setfullscreen", "the desktop refused: %s", SDL_GetError());
   dsp_syncsize();  // where the desktop already obeyed; else at its resize message
   dsp_cursorsync();
 }

@@ -59,7 +59,7 @@ void dsp_tone(unsigned long freq, unsigned long ms) {
   dsp_setup();
   if (ms == 0 || !dsp_be().events) return;  // headless: silent
   if (!dsp_beepopen()) {
-    dsp_seterror(dsp_edevice);
+    dsp_fail(dsp_edevice, "sound", "no sound device for the tone");
     return;
   }
   if (ms > dsp_beepcap) ms = dsp_beepcap;
@@ -77,7 +77,7 @@ void dsp_tone(unsigned long freq, unsigned long ms) {
     }
   }
   if (SDL_QueueAudio(dsp_beep.dev, wave.data(), Uint32(n * sizeof(float))) != 0)
-    dsp_seterror(dsp_edevice);
+    dsp_fail(dsp_edevice, "sound", "the tone cannot be queued: %s", SDL_GetError());
 }
 
 }  // namespace
@@ -89,7 +89,7 @@ qr_v Sound30(qe_u freq, qe_u ms) { dsp_tone(freq, ms); }
 // The length in seconds; 0 or less: nothing (and an error unless 0), as for a NaN.
 qr_v Sound31(qe_u freq, qe_d seconds) {
   if (!(seconds > 0)) {
-    if (seconds != 0) dsp_seterror(dsp_earg);
+    if (seconds != 0) dsp_fail(dsp_earg, __func__, "length %g s is not a usable time", seconds);
     return;
   }
   double ms = std::round(seconds * 1000.0);

@@ -14,8 +14,12 @@ dsp_pixels dsp_pixelsof(bitbuf& bb) { return {bb.px.data(), bb.w, bb.h, bb.w}; }
 
 // The buffer's bitmap, when both still live; the area the two have in common then goes
 // in `w`, `h` (the window's picture may have changed size since the buffer was made).
-bitmap* dsp_bitmapof(bitbuf* bb, int& w, int& h) {
-  if (!dsp_isbitbuf(bb) || !bb->from || !dsp_isbitmap(bb->from)) return nullptr;
+bitmap* dsp_bitmapof(bitbuf* bb, int& w, int& h, char const* entry) {
+  if (!dsp_bblive(bb, entry)) return nullptr;
+  if (!bb->from || !dsp_isbitmap(bb->from)) {
+    dsp_fail(dsp_earg, entry, "the bit buffer's bitmap was released");
+    return nullptr;
+  }
   bitmap* b = const_cast<bitmap*>(bb->from);
   w = std::min(bb->w, b->w);
   h = std::min(bb->h, b->h);
@@ -32,7 +36,7 @@ bool dsp_isbitbuf(bitbuf const* bb) {
 // when memory runs out.
 qr_bb CreateBB233(qe_b b) {
   dsp_setup();
-  if (!dsp_isbitmap(b)) return nullptr;
+  if (!dsp_islive(b)) return nullptr;
   bitbuf* bb = nullptr;
   try {
     bb = new bitbuf;
@@ -52,7 +56,7 @@ qr_bb CreateBB233(qe_b b) {
 
 qr_v ReleaseBB234(qe_bb bb) {
   dsp_setup();
-  if (!dsp_isbitbuf(bb)) return;
+  if (!dsp_isbblive(bb)) return;
   dsp_pictures& reg = dsp.pictures;
   reg.bufs.erase(bb);
   bb->from = nullptr;
@@ -69,7 +73,7 @@ qr_v ReleaseBB234(qe_bb bb) {
 qr_v GetBB235(qe_bb bb) {
   dsp_setup();
   int w, h;
-  bitmap* b = dsp_bitmapof(bb, w, h);
+  bitmap* b = dsp_bitmapof(bb, w, h, __func__);
   if (!b) return;
   dsp_pixels const s = dsp_pixelsof(*b);
   for (int y = 0; y < h; ++y) {
@@ -83,7 +87,7 @@ qr_v GetBB235(qe_bb bb) {
 qr_v SetBB236(qe_bb bb) {
   dsp_setup();
   int w, h;
-  bitmap* b = dsp_bitmapof(bb, w, h);
+  bitmap* b = dsp_bitmapof(bb, w, h, __func__);
   if (!b) return;
   dsp_pixels const d = dsp_pixelsof(*b);
   uint32_t const opaque = dsp_opaque(*b);  // a buffer holds colours: they come back opaque
@@ -101,7 +105,7 @@ qr_v SetBB236(qe_bb bb) {
 // dest = the mean of a and b, over the area the three have in common.
 qr_v MixBB237(qe_bb dest, qe_bb a, qe_bb b) {
   dsp_setup();
-  if (!dsp_isbitbuf(dest) || !dsp_isbitbuf(a) || !dsp_isbitbuf(b)) return;
+  if (!dsp_isbblive(dest) || !dsp_isbblive(a) || !dsp_isbblive(b)) return;
   int const w = std::min({dest->w, a->w, b->w}), h = std::min({dest->h, a->h, b->h});
   dsp_pixels pd = dsp_pixelsof(*dest), pa = dsp_pixelsof(*a), pb = dsp_pixelsof(*b);
   pd.w = pa.w = pb.w = w;
@@ -111,7 +115,7 @@ qr_v MixBB237(qe_bb dest, qe_bb a, qe_bb b) {
 
 qr_v BlurBBBox238(qe_bb bb, qe_u rx, qe_u ry) {
   dsp_setup();
-  if (!dsp_isbitbuf(bb)) return;
+  if (!dsp_isbblive(bb)) return;
   try {
     dsp_boxblur(dsp_pixelsof(*bb), rx, ry);
   } catch (std::bad_alloc const&) {
@@ -121,7 +125,7 @@ qr_v BlurBBBox238(qe_bb bb, qe_u rx, qe_u ry) {
 
 qr_v BlurBBGau239(qe_bb bb, qe_d sigma) {
   dsp_setup();
-  if (!dsp_isbitbuf(bb)) return;
+  if (!dsp_isbblive(bb)) return;
   try {
     dsp_gaussblur(dsp_pixelsof(*bb), sigma);
   } catch (std::bad_alloc const&) {
@@ -131,12 +135,12 @@ qr_v BlurBBGau239(qe_bb bb, qe_d sigma) {
 
 qr_u GetBBPixel152(qe_bb bb, qe_u x, qe_u y) {
   dsp_setup();
-  if (!dsp_isbitbuf(bb) || x >= qe_u(bb->w) || y >= qe_u(bb->h)) return 0;
+  if (!dsp_isbblive(bb) || x >= qe_u(bb->w) || y >= qe_u(bb->h)) return 0;
   return bb->px[y * qe_u(bb->w) + x];
 }
 
 qr_v SetBBPixel153(qe_bb bb, qe_u x, qe_u y, qe_u colour) {
   dsp_setup();
-  if (!dsp_isbitbuf(bb) || x >= qe_u(bb->w) || y >= qe_u(bb->h)) return;
+  if (!dsp_isbblive(bb) || x >= qe_u(bb->w) || y >= qe_u(bb->h)) return;
   bb->px[y * qe_u(bb->w) + x] = uint32_t(colour & 0xFFFFFF);
 }

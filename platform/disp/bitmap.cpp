@@ -203,9 +203,10 @@ void dsp_copymapped(bitmap* dest, bitmap* src, dsp_blit const& b, std::vector<in
 // natural value: the source rectangle's size, or, when only the other side is given, the
 // size that keeps the rectangle's proportions. Each destination pixel takes the source pixel
 // under its centre (nearest neighbour), so unscaled draws copy exactly.
-void dsp_drawbmp(bitmap* dest, bitmap* src, std::initializer_list<unsigned long> args) {
+void dsp_drawbmpof(char const* entry, bitmap* dest, bitmap* src,
+                   std::initializer_list<unsigned long> args) {
   dsp_setup();
-  if (!dsp_isbitmap(dest) || !dsp_isbitmap(src)) return;
+  if (!dsp_liveof(dest, entry) || !dsp_liveof(src, entry)) return;
   dsp_blit b;
   if (!dsp_blitof(src, args, b)) return;
   // Destination pixels X with dx <= X < dx + dw, clipped to the destination, each mapped to
@@ -226,6 +227,9 @@ void dsp_drawbmp(bitmap* dest, bitmap* src, std::initializer_list<unsigned long>
   }
 }
 
+// The entry's own name goes with it, for its failures.
+#define dsp_drawbmp(dest, src, ...) dsp_drawbmpof(__func__, dest, src, __VA_ARGS__)
+
 }  // namespace
 
 // ---- Registry ------------------------------------------------------------------------
@@ -234,6 +238,16 @@ bool dsp_isbitmap(bitmap const* b) {
   if (!b) return false;
   if (b == &dsp.canvas) return dsp.canvas.surface && dsp.canvas.cr;
   return dsp.pictures.bitmaps.count(const_cast<bitmap*>(b)) != 0;
+}
+
+dsp_picture* dsp_newpictureof(unsigned long w, unsigned long h, bool alpha, char const* entry) {
+  if (w < 1 || h < 1 || w > dsp_maxside || h > dsp_maxside) {
+    dsp_fail(dsp_earg, entry, "size %lu x %lu is outside 1..%lu", w, h, dsp_maxside);
+    return nullptr;
+  }
+  dsp_picture* p = dsp_newpicture(w, h, alpha);
+  if (!p) dsp_fail(dsp_enomem, entry, "no memory for a %lu x %lu bitmap", w, h);
+  return p;
 }
 
 dsp_picture* dsp_newpicture(unsigned long w, unsigned long h, bool alpha) {
@@ -302,7 +316,7 @@ qr_b GetWin72() {
 // only when the window's size changed or the old one was released).
 qr_b GetScr73() {
   dsp_setup();
-  bitmap* win = dsp_window();
+  bitmap* win = dsp_win();
   if (!win) return nullptr;
   dsp_picture*& scr = dsp.pictures.screen;
   if (scr && (scr->w != win->w || scr->h != win->h)) dsp_release(scr);
@@ -326,7 +340,7 @@ qr_p GetHwnd75() { return GetHwnd74(&dsp.canvas); }
 // so it sets them afresh at its next drawing call.
 qr_p GetDraw76(qe_b b) {
   dsp_setup();
-  if (!dsp_isbitmap(b)) return nullptr;
+  if (!dsp_islive(b)) return nullptr;
   b->source = ~0ul;
   b->fontoncr = nullptr;
   return b->cr;
@@ -339,8 +353,8 @@ qr_p GetDraw77() { return GetDraw76(&dsp.canvas); }
 // A new bitmap filled with `colour`, which is also its background; pen and brush as b's.
 qr_b CreateBMP189(qe_b b, qe_u w, qe_u h, qe_u colour) {
   dsp_setup();
-  if (!dsp_isbitmap(b)) return nullptr;
-  dsp_picture* p = dsp_newpicture(w, h);
+  if (!dsp_islive(b)) return nullptr;
+  dsp_picture* p = dsp_newpictureof(w, h, false, __func__);
   if (!p) return nullptr;
   dsp_copysettings(*p, *b);
   p->bg = colour & 0xFFFFFF;
@@ -351,7 +365,7 @@ qr_b CreateBMP189(qe_b b, qe_u w, qe_u h, qe_u colour) {
 
 qr_b CreateBMP190(qe_b b) {
   dsp_setup();
-  if (!dsp_isbitmap(b)) return nullptr;
+  if (!dsp_islive(b)) return nullptr;
   dsp_picture* p = dsp_newpicture(qe_u(b->w), qe_u(b->h), dsp_hasalpha(*b));
   if (!p) return nullptr;
   dsp_copysettings(*p, *b);
@@ -362,7 +376,7 @@ qr_b CreateBMP190(qe_b b) {
 
 qr_b CreateBMP191(qe_u w, qe_u h, qe_u colour) {
   dsp_setup();
-  dsp_picture* p = dsp_newpicture(w, h);
+  dsp_picture* p = dsp_newpictureof(w, h, false, __func__);
   if (!p) return nullptr;
   p->bg = colour & 0xFFFFFF;
   dsp_fill(*p, colour);
@@ -375,19 +389,24 @@ qr_b CreateBMP192(qe_u w, qe_u h) { return CreateBMP191(w, h, 0x000000); }
 // antialiased edge blends when the bitmap is drawn.
 qr_b disp_createbmpalpha(qe_u w, qe_u h) {
   dsp_setup();
-  return dsp_made(dsp_newpicture(w, h, true));
+  dsp_picture* p = dsp_newpictureof(w, h, true, __func__);
+  if (p) dsp_succeeded();
+  return dsp_made(p);
 }
 
 qr_b CreateBMP193() {
   dsp_setup();
-  bitmap* win = dsp_window();
+  bitmap* win = dsp_win();
   return win ? CreateBMP190(win) : nullptr;
 }
 
 // The window's picture belongs to the window: CloseWin46 drops it, ReleaseBMP ignores it.
 qr_v ReleaseBMP194(qe_b b) {
   dsp_setup();
-  if (dsp_picture* p = dsp_picof(b)) dsp_release(p);
+  if (dsp_picture* p = dsp_picof(b))
+    dsp_release(p);
+  else if (b != &dsp.canvas)
+    dsp_failbitmap(__func__, b);
 }
 
 qr_v ReleaseBMP195() {
@@ -423,51 +442,51 @@ qr_v DrawBMP208(qe_b d, qe_b s) { dsp_drawbmp(d, s, {}); }
 
 // Onto the window's picture.
 qr_v DrawBMP209(qe_b s, qe_u a, qe_u b, qe_u c, qe_u e, qe_u f, qe_u g, qe_u h, qe_u i, qe_u k) {
-  dsp_drawbmp(dsp_window(), s, {a, b, c, e, f, g, h, i, k});
+  dsp_drawbmp(&dsp.canvas, s, {a, b, c, e, f, g, h, i, k});
 }
 qr_v DrawBMP210(qe_b s, qe_u a, qe_u b, qe_u c, qe_u e, qe_u f, qe_u g, qe_u h, qe_u i) {
-  dsp_drawbmp(dsp_window(), s, {a, b, c, e, f, g, h, i});
+  dsp_drawbmp(&dsp.canvas, s, {a, b, c, e, f, g, h, i});
 }
 qr_v DrawBMP211(qe_b s, qe_u a, qe_u b, qe_u c, qe_u e, qe_u f, qe_u g, qe_u h) {
-  dsp_drawbmp(dsp_window(), s, {a, b, c, e, f, g, h});
+  dsp_drawbmp(&dsp.canvas, s, {a, b, c, e, f, g, h});
 }
 qr_v DrawBMP212(qe_b s, qe_u a, qe_u b, qe_u c, qe_u e, qe_u f, qe_u g) {
-  dsp_drawbmp(dsp_window(), s, {a, b, c, e, f, g});
+  dsp_drawbmp(&dsp.canvas, s, {a, b, c, e, f, g});
 }
 qr_v DrawBMP213(qe_b s, qe_u a, qe_u b, qe_u c, qe_u e, qe_u f) {
-  dsp_drawbmp(dsp_window(), s, {a, b, c, e, f});
+  dsp_drawbmp(&dsp.canvas, s, {a, b, c, e, f});
 }
 qr_v DrawBMP214(qe_b s, qe_u a, qe_u b, qe_u c, qe_u e) {
-  dsp_drawbmp(dsp_window(), s, {a, b, c, e});
+  dsp_drawbmp(&dsp.canvas, s, {a, b, c, e});
 }
-qr_v DrawBMP215(qe_b s, qe_u a, qe_u b, qe_u c) { dsp_drawbmp(dsp_window(), s, {a, b, c}); }
-qr_v DrawBMP216(qe_b s, qe_u a, qe_u b) { dsp_drawbmp(dsp_window(), s, {a, b}); }
-qr_v DrawBMP217(qe_b s, qe_u a) { dsp_drawbmp(dsp_window(), s, {a}); }
-qr_v DrawBMP218(qe_b s) { dsp_drawbmp(dsp_window(), s, {}); }
+qr_v DrawBMP215(qe_b s, qe_u a, qe_u b, qe_u c) { dsp_drawbmp(&dsp.canvas, s, {a, b, c}); }
+qr_v DrawBMP216(qe_b s, qe_u a, qe_u b) { dsp_drawbmp(&dsp.canvas, s, {a, b}); }
+qr_v DrawBMP217(qe_b s, qe_u a) { dsp_drawbmp(&dsp.canvas, s, {a}); }
+qr_v DrawBMP218(qe_b s) { dsp_drawbmp(&dsp.canvas, s, {}); }
 
 // The last bitmap made by CreateBMP or LoadBMP, onto the window's picture.
 qr_v DrawBMP219(qe_u a, qe_u b, qe_u c, qe_u e, qe_u f, qe_u g, qe_u h, qe_u i, qe_u k) {
-  dsp_drawbmp(dsp_window(), dsp.pictures.last, {a, b, c, e, f, g, h, i, k});
+  dsp_drawbmp(&dsp.canvas, dsp.pictures.last, {a, b, c, e, f, g, h, i, k});
 }
 qr_v DrawBMP220(qe_u a, qe_u b, qe_u c, qe_u e, qe_u f, qe_u g, qe_u h, qe_u i) {
-  dsp_drawbmp(dsp_window(), dsp.pictures.last, {a, b, c, e, f, g, h, i});
+  dsp_drawbmp(&dsp.canvas, dsp.pictures.last, {a, b, c, e, f, g, h, i});
 }
 qr_v DrawBMP221(qe_u a, qe_u b, qe_u c, qe_u e, qe_u f, qe_u g, qe_u h) {
-  dsp_drawbmp(dsp_window(), dsp.pictures.last, {a, b, c, e, f, g, h});
+  dsp_drawbmp(&dsp.canvas, dsp.pictures.last, {a, b, c, e, f, g, h});
 }
 qr_v DrawBMP222(qe_u a, qe_u b, qe_u c, qe_u e, qe_u f, qe_u g) {
-  dsp_drawbmp(dsp_window(), dsp.pictures.last, {a, b, c, e, f, g});
+  dsp_drawbmp(&dsp.canvas, dsp.pictures.last, {a, b, c, e, f, g});
 }
 qr_v DrawBMP223(qe_u a, qe_u b, qe_u c, qe_u e, qe_u f) {
-  dsp_drawbmp(dsp_window(), dsp.pictures.last, {a, b, c, e, f});
+  dsp_drawbmp(&dsp.canvas, dsp.pictures.last, {a, b, c, e, f});
 }
 qr_v DrawBMP224(qe_u a, qe_u b, qe_u c, qe_u e) {
-  dsp_drawbmp(dsp_window(), dsp.pictures.last, {a, b, c, e});
+  dsp_drawbmp(&dsp.canvas, dsp.pictures.last, {a, b, c, e});
 }
-qr_v DrawBMP225(qe_u a, qe_u b, qe_u c) { dsp_drawbmp(dsp_window(), dsp.pictures.last, {a, b, c}); }
-qr_v DrawBMP226(qe_u a, qe_u b) { dsp_drawbmp(dsp_window(), dsp.pictures.last, {a, b}); }
-qr_v DrawBMP227(qe_u a) { dsp_drawbmp(dsp_window(), dsp.pictures.last, {a}); }
-qr_v DrawBMP228() { dsp_drawbmp(dsp_window(), dsp.pictures.last, {}); }
+qr_v DrawBMP225(qe_u a, qe_u b, qe_u c) { dsp_drawbmp(&dsp.canvas, dsp.pictures.last, {a, b, c}); }
+qr_v DrawBMP226(qe_u a, qe_u b) { dsp_drawbmp(&dsp.canvas, dsp.pictures.last, {a, b}); }
+qr_v DrawBMP227(qe_u a) { dsp_drawbmp(&dsp.canvas, dsp.pictures.last, {a}); }
+qr_v DrawBMP228() { dsp_drawbmp(dsp_win(), dsp.pictures.last, {}); }
 
 // ---- Mixing and blurring -------------------------------------------------------------
 
@@ -475,7 +494,7 @@ qr_v DrawBMP228() { dsp_drawbmp(dsp_window(), dsp.pictures.last, {}); }
 // (from the top-left corner). Any of them may be the same bitmap.
 qr_v MixBMP229(qe_b dest, qe_b a, qe_b b) {
   dsp_setup();
-  if (!dsp_isbitmap(dest) || !dsp_isbitmap(a) || !dsp_isbitmap(b)) return;
+  if (!dsp_islive(dest) || !dsp_islive(a) || !dsp_islive(b)) return;
   int const w = std::min({dest->w, a->w, b->w}), h = std::min({dest->h, a->h, b->h});
   dsp_pixels pd = dsp_pixelsof(*dest), pa = dsp_pixelsof(*a), pb = dsp_pixelsof(*b);
   pd.w = pa.w = pb.w = w;
@@ -487,7 +506,7 @@ qr_v MixBMP229(qe_b dest, qe_b a, qe_b b) {
 
 qr_v BlurBMPBox230(qe_b b, qe_u rx, qe_u ry) {
   dsp_setup();
-  if (!dsp_isbitmap(b)) return;
+  if (!dsp_islive(b)) return;
   try {
     dsp_boxblur(dsp_pixelsof(*b), rx, ry);
   } catch (std::bad_alloc const&) {
@@ -501,7 +520,7 @@ qr_v BlurBMPBox231(qe_b b, qe_u r) { BlurBMPBox230(b, r, r); }
 
 qr_v BlurBMPGau232(qe_b b, qe_d sigma) {
   dsp_setup();
-  if (!dsp_isbitmap(b)) return;
+  if (!dsp_islive(b)) return;
   try {
     dsp_gaussblur(dsp_pixelsof(*b), sigma);
   } catch (std::bad_alloc const&) {

@@ -99,7 +99,7 @@ std::u16string dsp_towide(char const* s) {
 // beyond the range of long saturates at LONG_MAX or LONG_MIN.
 qr_l s2i8(qe_s s) {
   if (!s) {
-    dsp_seterror(dsp_earg);
+    dsp_fail(dsp_earg, __func__, "the text is null");
     return 0;
   }
   unsigned char const* p = reinterpret_cast<unsigned char const*>(s);
@@ -107,7 +107,8 @@ qr_l s2i8(qe_s s) {
   bool neg = *p == '-';
   if (*p == '+' || *p == '-') ++p;
   if (*p < '0' || *p > '9') {
-    dsp_seterror(dsp_earg);
+    dsp_fail(dsp_earg, __func__, "%s is not a decimal number",
+             dsp_quote(s, dsp_errquotemax, true).c_str());
     return 0;
   }
   unsigned long const limit = neg ? (unsigned long)LONG_MAX + 1 : (unsigned long)LONG_MAX;
@@ -122,7 +123,8 @@ qr_l s2i8(qe_s s) {
     v = v * 10 + d;
   }
   if (over) {
-    dsp_seterror(dsp_earg);
+    dsp_fail(dsp_earg, __func__, "%s is beyond the range of long",
+             dsp_quote(s, dsp_errquotemax, true).c_str());
     return neg ? LONG_MIN : LONG_MAX;
   }
   return neg ? long(0 - v) : long(v);
@@ -132,7 +134,7 @@ qr_l s2i8(qe_s s) {
 // "AB" is 0x4142. Eight bytes with the top bit set give a negative number.
 qr_l as2i9(qe_s s) {
   if (!s) {
-    dsp_seterror(dsp_earg);
+    dsp_fail(dsp_earg, __func__, "the text is null");
     return 0;
   }
   uint64_t v = 0;
@@ -159,20 +161,22 @@ qr_ms i2hs12(qe_uc v) {
 // than fits an unsigned long saturates at ULONG_MAX.
 qr_u hs2i13(qe_s s) {
   if (!s) {
-    dsp_seterror(dsp_earg);
+    dsp_fail(dsp_earg, __func__, "the text is null");
     return 0;
   }
   unsigned char const* p = reinterpret_cast<unsigned char const*>(s);
   while (dsp_isspace(*p)) ++p;
   if (p[0] == '0' && (p[1] == 'x' || p[1] == 'X') && dsp_hexval(p[2]) >= 0) p += 2;
   if (dsp_hexval(*p) < 0) {
-    dsp_seterror(dsp_earg);
+    dsp_fail(dsp_earg, __func__, "%s is not a hex number",
+             dsp_quote(s, dsp_errquotemax, true).c_str());
     return 0;
   }
   unsigned long v = 0;
   for (int d; (d = dsp_hexval(*p)) >= 0; ++p) {
     if (v > (ULONG_MAX >> 4)) {
-      dsp_seterror(dsp_earg);
+      dsp_fail(dsp_earg, __func__, "%s is beyond the range of unsigned long",
+               dsp_quote(s, dsp_errquotemax, true).c_str());
       return ULONG_MAX;
     }
     v = (v << 4) | unsigned(d);
@@ -185,7 +189,7 @@ qr_u hs2i13(qe_s s) {
 qr_ms as2hs14(qe_s s) {
   char* b = dsp_textbuf();
   if (!s) {
-    dsp_seterror(dsp_earg);
+    dsp_fail(dsp_earg, __func__, "the text is null");
     return b;
   }
   size_t n = 0;
@@ -205,7 +209,7 @@ qr_ms as2hs14(qe_s s) {
 qr_ms hs2as15(qe_s s) {
   char* b = dsp_textbuf();
   if (!s) {
-    dsp_seterror(dsp_earg);
+    dsp_fail(dsp_earg, __func__, "the text is null");
     return b;
   }
   unsigned char const* p = reinterpret_cast<unsigned char const*>(s);

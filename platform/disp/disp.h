@@ -693,6 +693,12 @@ char const* GetString324(unsigned long n);
 unsigned long GetError38(void);
 // Text of this thread's last failure ("" when none).
 char const* disp_errortext(void);
+// Has `fn(user, code, text)` called on the failing thread at each libdisp failure (and with code 0
+// when an extension entry then succeeds); null stops it (the facade's `lasterror()` uses it).
+void disp_seterrorwatch(void (*fn)(void*, unsigned long, char const*), void* user);
+// Sends libdisp's diagnostic lines ("disp: ...") to `fn(user, line)` instead of stderr; null gives
+// them back to stderr.
+void disp_setlog(void (*fn)(void*, char const*), void* user);
 // Shows a message box with an OK button and waits.
 unsigned long MsgBox27(char const* text);
 // The same with a caption.

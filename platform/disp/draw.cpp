@@ -7,7 +7,20 @@
 
 // ---- Targets -------------------------------------------------------------------------
 
-bitmap* dsp_target(bitmap* b) { return dsp_isbitmap(b) ? b : nullptr; }
+bitmap* dsp_targetof(bitmap* b, char const* entry) {
+  if (dsp_isbitmap(b)) return b;
+  if (b == &dsp.canvas)
+    dsp_failnowindow(entry);
+  else
+    dsp_failbitmap(entry, b);
+  return nullptr;
+}
+
+bitmap* dsp_winof(char const* entry) {
+  if (dsp.canvas.cr) return &dsp.canvas;
+  dsp_failnowindow(entry);
+  return nullptr;
+}
 
 void dsp_initcontext(bitmap& t) {
   cairo_t* cr = t.cr;

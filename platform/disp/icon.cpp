@@ -28,7 +28,7 @@ void dsp_iconapply() {
 qr_v disp_seticon(qe_b b) {
   dsp_setup();
   if (!dsp_isbitmap(b) || !b->surface) {
-    dsp_seterror(dsp_earg);
+    dsp_failbitmap(__func__, b);
     return;
   }
   double k = std::min(1.0, double(dsp_iconmax) / std::max(b->w, b->h));
@@ -45,7 +45,7 @@ qr_v disp_seticon(qe_b b) {
   cairo_surface_flush(copy);
   if (cairo_surface_status(copy) != CAIRO_STATUS_SUCCESS) {
     cairo_surface_destroy(copy);
-    dsp_seterror(dsp_enomem);
+    dsp_fail(dsp_enomem, "seticon", "no memory for the icon's copy");
     return;
   }
   unsigned char const* data = cairo_image_surface_get_data(copy);

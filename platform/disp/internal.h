@@ -234,6 +234,25 @@ enum : unsigned {
 // has detail worth telling (what, which file, why), else the code's own line. The text is
 // kept escaped as dsp_quote does (at most 1 KB), whatever it holds.
 void dsp_seterror(unsigned code, char const* text = nullptr);
+// A failure of `entry` (__func__ of the entry: "Line154", "disp_loadpng"), told as the name
+// a program calls it by: "line: ...", "loadpng: ...". The format's arguments are the
+// caller's; texts among them should come through dsp_quote (dsp_errquotemax).
+void dsp_fail(unsigned code, char const* entry, char const* fmt, ...)
+    __attribute__((format(printf, 3, 4)));
+// "Line154" -> "line", "disp_loadpng" -> "loadpng".
+std::string dsp_callname(char const* entry);
+// An extension entry that succeeded clears the failure the error watcher was last told of
+// (the facade's lasterror()); the numbered entries only ever set it.
+void dsp_succeeded();
+// The failures every drawing entry shares: no window open, or a bitmap that is not alive.
+void dsp_failnowindow(char const* entry);
+void dsp_failbitmap(char const* entry, bitmap const* b);
+// Whether b is a live bitmap (or the window's picture while a window is open), telling
+// the entry's failure when it is not; the same for bit buffers.
+bool dsp_liveof(bitmap const* b, char const* entry);
+bool dsp_bblive(bitbuf const* bb, char const* entry);
+#define dsp_islive(b) dsp_liveof((b), __func__)
+#define dsp_isbblive(bb) dsp_bblive((bb), __func__)
 // An argument as an error text (disp_errortext) quotes it: in double quotes, its first 48
 // bytes, escaped as by dsp_quote below and with quotes and backslashes escaped too, "..."
 // when cut; (null) for null.
@@ -308,6 +327,9 @@ bool dsp_isbitbuf(bitbuf const* bb);
 // 1..16384 or memory runs out. With `alpha` it has an alpha channel (cairo's premultiplied
 // ARGB32) and starts transparent.
 dsp_picture* dsp_newpicture(unsigned long w, unsigned long h, bool alpha = false);
+// The same for an entry that makes a bitmap: a size outside 1..16384 sets error 2 and no
+// memory error 4, each naming the entry.
+dsp_picture* dsp_newpictureof(unsigned long w, unsigned long h, bool alpha, char const* entry);
 // Whether b's pixels carry alpha (premultiplied); the window's picture never does.
 inline bool dsp_hasalpha(bitmap const& b) {
   return b.surface && cairo_image_surface_get_format(b.surface) == CAIRO_FORMAT_ARGB32;
@@ -354,7 +376,13 @@ struct dsp_textstyle {
 
 // The target of a drawing entry: b when it is the window's picture while a window is open,
 // or an off-screen bitmap that is alive; else null, and the entry does nothing.
-bitmap* dsp_target(bitmap* b);
+// dsp_target and dsp_win are called by the entries themselves, so a miss is told under the
+// entry's own name: a bitmap that is not alive sets error 2, a window's picture or the
+// window itself while none is open error 1.
+bitmap* dsp_targetof(bitmap* b, char const* entry);
+bitmap* dsp_winof(char const* entry);
+#define dsp_target(b) dsp_targetof((b), __func__)
+#define dsp_win() dsp_winof(__func__)
 // Sets up a new drawing context t.cr on t.surface: tolerance, pen, joins, empty caches.
 // Every target gets it, so drawing comes out the same on each.
 void dsp_initcontext(bitmap& t);

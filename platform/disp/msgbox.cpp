@@ -86,7 +86,8 @@ unsigned dsp_msgbox(std::string const& text, std::string const& caption, unsigne
   dsp_setup();
   unsigned set = flags & 0xF;
   if (set >= std::size(dsp_buttonsets)) {
-    dsp_seterror(dsp_earg);
+    dsp_fail(dsp_earg, "msgbox", "buttons %u are not one of 0..%zu", set,
+             std::size(dsp_buttonsets) - 1);
     return 0;
   }
   dsp_buttonset const& bs = dsp_buttonsets[set];
@@ -113,7 +114,7 @@ unsigned dsp_msgbox(std::string const& text, std::string const& caption, unsigne
       if (hit >= 0) return unsigned(hit);
       return bs.escape ? bs.escape : answer;  // closed without a button
     }
-    dsp_seterror(dsp_edevice);
+    dsp_fail(dsp_edevice, "msgbox", "the desktop shows no message box: %s", SDL_GetError());
   }
   std::string const shown = dsp_boxtext(text);
   if (caption.empty())

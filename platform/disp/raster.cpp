@@ -236,8 +236,8 @@ qr_v disp_setantialias(qe_bool on) {
 
 qr_v disp_setbmpantialias(qe_b b, qe_bool on) {
   dsp_setup();
-  if (bitmap* t = dsp_target(b))
+  if (bitmap* t = dsp_target(b)) {
     dsp_setaa(*t, on);
-  else
-    dsp_seterror(dsp_earg);
+    dsp_succeeded();
+  }
 }

@@ -13,7 +13,7 @@ void dsp_screensize(int& w, int& h) {
   w = h = 0;
   if (!dsp_be().screensize(w, h)) {
     w = h = 0;
-    dsp_seterror(dsp_edevice);
+    dsp_seterror(dsp_edevice, "getscrsize: no display to measure");
   }
 }
 
@@ -37,7 +37,7 @@ dsp_frame dsp_borders() {
   dsp_setup();
   dsp_frame f;
   if (!dsp.win.open) {
-    dsp_seterror(dsp_enowindow);
+    dsp_seterror(dsp_enowindow, "getbordersize: no window is open (createwin opens one)");
     return f;
   }
   if (!dsp_be().borders(f.top, f.left, f.bottom, f.right)) f = {};

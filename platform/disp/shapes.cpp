@@ -260,9 +260,6 @@ bool dsp_sweep(double start, double end, double& from, double& span, bool& whole
   dsp_paintpath(*t, outline, fill);
 }
 
-// The window's picture, or nothing while no window is open.
-inline bitmap* dsp_win() { return dsp.canvas.cr ? &dsp.canvas : nullptr; }
-
 }  // namespace
 
 // ---- Line ----------------------------------------------------------------------------

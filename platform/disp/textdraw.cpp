@@ -216,7 +216,6 @@ void dsp_textbox(bitmap* t, char const* s, long left, long top, unsigned long fg
   t->texty = top;
 }
 
-inline bitmap* dsp_win() { return dsp.canvas.cr ? &dsp.canvas : nullptr; }
 inline unsigned long dsp_fg() { return dsp.draw.fg; }
 
 }  // namespace

@@ -46,6 +46,31 @@ std::string dsp_grouped(uint64_t n) {
 
 void dsp_warnatexit() { dsp_warnsummary(); }
 
+// Where the lines go: a program's own function (disp_setlog), else stderr.
+struct dsp_logto {
+  std::mutex lock;
+  qe_lf fn = nullptr;
+  void* user = nullptr;
+};
+dsp_logto& dsp_logstate() {
+  static auto* l = new dsp_logto;  // never destroyed: lines come from atexit handlers too
+  return *l;
+}
+
+void dsp_sayline(std::string const& line) {
+  dsp_logto& l = dsp_logstate();
+  qe_lf fn;
+  void* user;
+  {
+    std::lock_guard<std::mutex> hold(l.lock);
+    fn = l.fn, user = l.user;
+  }
+  if (fn)
+    fn(user, line.c_str());
+  else
+    fprintf(stderr, "%s\n", line.c_str());
+}
+
 }  // namespace
 
 std::string dsp_quote(char const* s, size_t most, bool quotes) {
@@ -96,7 +121,7 @@ void dsp_warn(char const* fmt, ...) {
     if (w.lines.size() < dsp_causesmax) w.lines.emplace(text, dsp_said{1, 1});
     if (!w.hooked) w.hooked = atexit(dsp_warnatexit) == 0;
   }
-  fprintf(stderr, "disp: %s\n", text.c_str());
+  dsp_sayline("disp: " + text);
 }
 
 void dsp_warnsummary() {
@@ -104,7 +129,15 @@ void dsp_warnsummary() {
   std::lock_guard<std::mutex> hold(w.lock);
   for (auto& [text, said] : w.lines) {
     if (said.times == said.told) continue;
-    fprintf(stderr, "disp: %s (said %s times)\n", text.c_str(), dsp_grouped(said.times).c_str());
+    dsp_sayline("disp: " + text + " (said " + dsp_grouped(said.times) + " times)");
     said.told = said.times;
   }
+}
+
+// ---- Extensions ----------------------------------------------------------------------
+
+qr_v disp_setlog(qe_lf fn, qe_p user) {
+  dsp_logto& l = dsp_logstate();
+  std::lock_guard<std::mutex> hold(l.lock);
+  l.fn = fn, l.user = user;
 }

@@ -98,7 +98,7 @@ void dsp_resize(int w, int h, bool ask) {
   dsp.win.w = w;
   dsp.win.h = h;
   bool const ok = dsp_be().attach();
-  if (!ok) dsp_seterror(dsp_enomem);
+  if (!ok) dsp_seterror(dsp_enomem, "no memory for the window's picture");
   if (ok && old && cairo_surface_status(old) == CAIRO_STATUS_SUCCESS) {
     cairo_t* cr = dsp.canvas.cr;
     cairo_save(cr);
@@ -216,13 +216,15 @@ bool dsp_open(unsigned long w, unsigned long h, unsigned long x, unsigned long y
   return true;
 }
 
-// Entries that act on the window; false (and the error) when none is open.
-bool dsp_needwindow() {
+// Entries that act on the window; false (and the error, naming the entry) when none is
+// open.
+bool dsp_needwindowof(char const* entry) {
   dsp_setup();
   if (dsp.win.open) return true;
-  dsp_seterror(dsp_enowindow);
+  dsp_failnowindow(entry);
   return false;
 }
+#define dsp_needwindow() dsp_needwindowof(__func__)
 
 }  // namespace
 
@@ -331,7 +333,7 @@ qr_ws GetTitleW54() {
 qr_v SetSize55(qe_u w, qe_u h) {
   if (!dsp_needwindow()) return;
   if (w < 1 || h < 1 || w > dsp_maxside || h > dsp_maxside) {
-    dsp_seterror(dsp_earg);
+    dsp_fail(dsp_earg, __func__, "size %lu x %lu is outside 1..%d", w, h, int(dsp_maxside));
     return;
   }
   dsp_resize(int(w), int(h), true);

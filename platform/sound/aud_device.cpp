@@ -302,7 +302,7 @@ void aud_watch() {
         if (s->loaded() && s->state == aud_state::playing) aud_pos(*s);
       return;
     }
-    fprintf(stderr, "sound: the audio device was lost; sounds play on silently\n");
+    aud_say("sound: the audio device was lost; sounds play on silently");
     aud.lost = true;
     aud_movesounds(nullptr, nullptr);
     aud_wantdevice();
@@ -324,9 +324,9 @@ void aud_watch() {
   }
   aud.lost = false;
   if (back)
-    fprintf(stderr, "sound: the audio device is back\n");
+    aud_say("sound: the audio device is back");
   else
-    fprintf(stderr, "sound: an audio device opened; sounds are heard from now on\n");
+    aud_say("sound: an audio device opened; sounds are heard from now on");
 }
 
 // ---- Start-up ------------------------------------------------------------------------
@@ -359,11 +359,10 @@ bool aud_init() {
   if (real) {
     aud.heard = true;
   } else if (aud_opensilent()) {
-    fprintf(stderr, "sound: no audio device (%s); sounds play silently\n", why.c_str());
+    aud_say("sound: no audio device (%s); sounds play silently", why.c_str());
     aud_wantdevice();  // a server that starts later is taken up then
   } else {
-    fprintf(stderr, "sound: no audio device (%s) and no silent stand-in; sounds are off\n",
-            why.c_str());
+    aud_say("sound: no audio device (%s) and no silent stand-in; sounds are off", why.c_str());
   }
   aud_pickresampler();
   aud_latencyopen();
@@ -397,7 +396,7 @@ void aud_pickresampler() {
     if (char const* name = names(AL_RESAMPLER_NAME_SOFT, i)) list += std::string(", ") + name;
   aud.resampler = find(ours);
   aud.fastresampler = find("Cubic");
-  fprintf(stderr, "sound: SOUND_RESAMPLER=%s is not one of %s; using %s\n", aud_quote(want).c_str(),
+  aud_say("sound: SOUND_RESAMPLER=%s is not one of %s; using %s", aud_quote(want).c_str(),
           list.empty() ? "none" : list.c_str() + 2, ours);
 }
 
@@ -438,7 +437,7 @@ FILE* aud_openout(char const* what, char const* path) {
     if (FILE* f = fdopen(fd, "a")) return f;
   if (why.empty()) why = strerror(errno);
   if (fd >= 0) close(fd);
-  fprintf(stderr, "sound: cannot open %s \"%s\": %s\n", what, aud_quote(path).c_str(), why.c_str());
+  aud_say("sound: cannot open %s \"%s\": %s", what, aud_quote(path).c_str(), why.c_str());
   return nullptr;
 }
 
@@ -449,7 +448,7 @@ void aud_closeout(FILE*& f, char const* what, std::string const& path, bool ok) 
   if (fclose(f) != 0 && !err) err = errno;
   f = nullptr;
   if (err)
-    fprintf(stderr, "sound: cannot write %s \"%s\": %s; it stops there\n", what,
+    aud_say("sound: cannot write %s \"%s\": %s; it stops there", what,
             aud_quote(path.c_str()).c_str(), strerror(err));
 }
 

@@ -164,6 +164,9 @@ enum aud_errcode {
   aud_enomem = 4,   // out of memory or of OpenAL sources and buffers
   aud_enodev = 6,   // no audio device
 };
+// Every entry first names itself (aud_enter(__func__)), so that its failures are told as
+// "loadaudio: ...", the name a program calls it by.
+void aud_enter(char const* entry);
 void aud_seterror(int code, std::string text);
 unsigned long aud_takeerror();  // the code, then cleared
 char const* aud_errortext();    // the text of the last error, "" when none
@@ -172,6 +175,8 @@ char const* aud_errortext();    // the text of the last error, "" when none
 std::string aud_quote(char const* name);
 // One line on stderr the first time cause comes up; repeats are counted and said at exit.
 void aud_warn(char const* cause, char const* fmt, ...) __attribute__((format(printf, 2, 3)));
+// One diagnostic line ("sound: ..."), to stderr or where sound_setlog sends it.
+void aud_say(char const* fmt, ...) __attribute__((format(printf, 1, 2)));
 
 // aud_config.cpp: the environment switches, their table and their one parser.
 enum class aud_kind { file, number, integer, name, flag };

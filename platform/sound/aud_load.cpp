@@ -14,14 +14,15 @@
 
 namespace {
 
-// One line on stderr and the thread's error: why a file did not load.
+// The thread's error and the same line on stderr: why a file did not load.
 bool aud_fail(int code, char const* path, std::string why) {
   for (char& c : why)
     if (c == '\n' || c == '\r') c = ' ';
   while (!why.empty() && (why.back() == ' ' || why.back() == '.')) why.pop_back();
-  std::string text = "cannot load " + aud_quote(path) + ": " + why;
-  fprintf(stderr, "sound: %s\n", text.c_str());
+  std::string text = "cannot load \"";
+  text.append(aud_quote(path)).append("\": ").append(why);
   aud_seterror(code, std::move(text));
+  aud_say("sound: %s", aud_errortext());
   return false;
 }
 
@@ -278,9 +279,11 @@ bool aud_load(aud_sound& s, char const* path, bool loop) {
     char secs[80];
     snprintf(secs, sizeof secs, "only %.2f s of its %.2f s decode", double(n->frames) / n->rate,
              double(n->cut) / n->rate);
-    std::string text = aud_quote(path) + " is damaged: " + secs + "; it plays that much and ends";
-    fprintf(stderr, "sound: %s\n", text.c_str());
+    std::string const what = std::string(" is damaged: ") + secs + "; it plays that much and ends";
+    std::string text = "\"";
+    text.append(aud_quote(path)).append("\"").append(what);
     aud_seterror(aud_efile, std::move(text));
+    aud_say("sound: %s", aud_errortext());
   }
   // The new file takes the handle's settings; the old one goes only now, so a file that
   // fails to load leaves the sound that was there playable.

@@ -1,5 +1,6 @@
-// The entries of libsound: each checks its handle and arguments, takes the library lock,
-// and hands over to the internals. An unknown handle or a bad number does nothing.
+// The entries of libsound: each names itself for its error texts, checks its handle and
+// arguments, takes the library lock, and hands over to the internals. An unknown handle or
+// a bad number does nothing but set the error.
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
@@ -18,7 +19,7 @@ namespace {
 aud_sound* aud_find(unsigned long h) {
   auto it = aud.sounds.find(h);
   if (it != aud.sounds.end()) return it->second.get();
-  aud_seterror(aud_ebadarg, "unknown sound handle " + std::to_string(h));
+  aud_seterror(aud_ebadarg, std::to_string(h) + " is not a sound handle (freed, or never made)");
   return nullptr;
 }
 
@@ -26,7 +27,8 @@ aud_sound* aud_find(unsigned long h) {
 aud_sound* aud_findloaded(unsigned long h) {
   aud_sound* s = aud_find(h);
   if (s && !s->loaded())
-    aud_seterror(aud_ebadarg, "sound handle " + std::to_string(h) + " holds no sound");
+    aud_seterror(aud_ebadarg,
+                 "sound " + std::to_string(h) + " holds no sound (load a file into it)");
   return s && s->loaded() ? s : nullptr;
 }
 
@@ -112,6 +114,7 @@ void aud_resume(aud_sound& s) {
 // ---- Loading -------------------------------------------------------------------------
 
 bool InitAudio1() {
+  aud_enter(__func__);
   std::lock_guard lk(aud.mx);
   if (aud_init()) return true;
   aud_seterror(aud_enodev, "no audio device; sounds play silently");
@@ -119,22 +122,34 @@ bool InitAudio1() {
 }
 
 unsigned long NewAudio2() {
+  aud_enter(__func__);
   std::lock_guard lk(aud.mx);
   aud_init();
   return aud_newhandle(std::make_unique<aud_sound>());
 }
 
-unsigned long LoadAudio3(char const* path) { return aud_loadnew(path, false); }
+unsigned long LoadAudio3(char const* path) {
+  aud_enter(__func__);
+  return aud_loadnew(path, false);
+}
 
-unsigned long LoadAudio4(char const* path, int loop) { return aud_loadnew(path, loop != 0); }
+unsigned long LoadAudio4(char const* path, int loop) {
+  aud_enter(__func__);
+  return aud_loadnew(path, loop != 0);
+}
 
-unsigned long LoadAudio5(unsigned long h, char const* path) { return aud_loadinto(h, path, false); }
+unsigned long LoadAudio5(unsigned long h, char const* path) {
+  aud_enter(__func__);
+  return aud_loadinto(h, path, false);
+}
 
 unsigned long LoadAudio6(unsigned long h, char const* path, int loop) {
+  aud_enter(__func__);
   return aud_loadinto(h, path, loop != 0);
 }
 
 unsigned long FreeAudio7(unsigned long h) {
+  aud_enter(__func__);
   std::lock_guard lk(aud.mx);
   auto it = aud.sounds.find(h);
   if (it == aud.sounds.end()) return aud_find(h), 0;
@@ -146,6 +161,7 @@ unsigned long FreeAudio7(unsigned long h) {
 // ---- Playing -------------------------------------------------------------------------
 
 unsigned long PlayAudio8(unsigned long h) {
+  aud_enter(__func__);
   std::lock_guard lk(aud.mx);
   aud_sound* s = aud_findloaded(h);
   if (!s) return 0;
@@ -156,6 +172,7 @@ unsigned long PlayAudio8(unsigned long h) {
 }
 
 unsigned long PlayAudio9(unsigned long h, float pos) {
+  aud_enter(__func__);
   std::lock_guard lk(aud.mx);
   aud_sound* s = aud_findloaded(h);
   if (!s) return 0;
@@ -167,6 +184,7 @@ unsigned long PlayAudio9(unsigned long h, float pos) {
 }
 
 unsigned long PauseAudio10(unsigned long h) {
+  aud_enter(__func__);
   std::lock_guard lk(aud.mx);
   aud_sound* s = aud_findloaded(h);
   if (!s) return 0;
@@ -176,6 +194,7 @@ unsigned long PauseAudio10(unsigned long h) {
 }
 
 unsigned long StopAudio11(unsigned long h) {
+  aud_enter(__func__);
   std::lock_guard lk(aud.mx);
   aud_sound* s = aud_find(h);
   if (!s) return 0;
@@ -188,6 +207,7 @@ unsigned long StopAudio11(unsigned long h) {
 // ---- Reading and setting -------------------------------------------------------------
 
 char const* GetAudioName12(unsigned long h) {
+  aud_enter(__func__);
   // Copied out under the lock: the facade copies it at once, and the record may be
   // renamed or freed by then.
   thread_local std::string out;
@@ -198,6 +218,7 @@ char const* GetAudioName12(unsigned long h) {
 }
 
 long GetAudioSit13(unsigned long h) {
+  aud_enter(__func__);
   std::lock_guard lk(aud.mx);
   aud_watch();
   aud_sound* s = aud_findquiet(h);
@@ -205,12 +226,14 @@ long GetAudioSit13(unsigned long h) {
 }
 
 double GetAudioLen14(unsigned long h) {
+  aud_enter(__func__);
   std::lock_guard lk(aud.mx);
   aud_sound* s = aud_find(h);
   return s ? s->length() : 0.0;
 }
 
 double GetAudioPos15(unsigned long h) {
+  aud_enter(__func__);
   std::lock_guard lk(aud.mx);
   aud_watch();
   aud_sound* s = aud_findquiet(h);
@@ -218,31 +241,37 @@ double GetAudioPos15(unsigned long h) {
 }
 
 float GetAudioVol16(unsigned long h) {
+  aud_enter(__func__);
   return aud_getmix(h, [](aud_sound& s) { return s.vol; });
 }
 
 float GetAudioSpd17(unsigned long h) {
+  aud_enter(__func__);
   return aud_getmix(h, [](aud_sound& s) { return s.spd; });
 }
 
 float GetAudioPch18(unsigned long h) {
+  aud_enter(__func__);
   return aud_getmix(h, [](aud_sound& s) { return s.pch; });
 }
 
 float GetAudioFrq19(unsigned long h) {
+  aud_enter(__func__);
   return aud_getmix(h, [](aud_sound& s) { return s.frq; });
 }
 
 unsigned long SetAudioName20(unsigned long h, char const* name) {
+  aud_enter(__func__);
   std::lock_guard lk(aud.mx);
   aud_sound* s = aud_find(h);
   if (!s) return 0;
-  if (!name) return aud_seterror(aud_ebadarg, "no name given"), 0;
+  if (!name) return aud_seterror(aud_ebadarg, "the name is null"), 0;
   s->name = name;
   return 1;
 }
 
 unsigned long SetAudioSit21(unsigned long h, long sit) {
+  aud_enter(__func__);
   std::lock_guard lk(aud.mx);
   aud_sound* s = aud_findloaded(h);
   if (!s) return 0;
@@ -255,6 +284,7 @@ unsigned long SetAudioSit21(unsigned long h, long sit) {
 }
 
 unsigned long SetAudioPos22(unsigned long h, float pos) {
+  aud_enter(__func__);
   std::lock_guard lk(aud.mx);
   aud_sound* s = aud_findloaded(h);
   if (!s) return 0;
@@ -265,21 +295,25 @@ unsigned long SetAudioPos22(unsigned long h, float pos) {
 }
 
 unsigned long SetAudioVol23(unsigned long h, float v) {
+  aud_enter(__func__);
   if (!std::isfinite(v)) return aud_badnumber("volume", v);
   return aud_setmix(h, v, "vol", [v](aud_sound& s) { s.vol = std::clamp(v, 0.0f, 1.0f); });
 }
 
 unsigned long SetAudioSpd24(unsigned long h, float v) {
+  aud_enter(__func__);
   if (!std::isfinite(v) || !(v > 0)) return aud_badnumber("speed", v);
   return aud_setmix(h, v, "spd", [v](aud_sound& s) { s.spd = v; });
 }
 
 unsigned long SetAudioPch25(unsigned long h, float v) {
+  aud_enter(__func__);
   if (!std::isfinite(v) || !(v > 0)) return aud_badnumber("pitch", v);
   return aud_setmix(h, v, "pch", [v](aud_sound& s) { s.pch = v; });
 }
 
 unsigned long SetAudioFrq26(unsigned long h, float v) {
+  aud_enter(__func__);
   if (!std::isfinite(v)) return aud_badnumber("frequency", v);
   return aud_setmix(h, v, "frq", [v](aud_sound& s) { s.frq = v; });
 }

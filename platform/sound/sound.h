@@ -15,7 +15,7 @@ extern "C" {
 
 // ---- Sound
 
-// Opens the sound output once; false when the game runs silent.
+// Opens the sound output once; false when there is no device (sounds then play silently).
 bool InitAudio1(void);
 // Loads a sound file into a new handle; 0 when it does not load.
 unsigned long LoadAudio3(char const* path);
@@ -72,6 +72,12 @@ unsigned long SetAudioName20(unsigned long h, char const* name);
 unsigned long sound_geterror(void);
 // Text of this thread's last sound failure ("" when none).
 char const* sound_errortext(void);
+// Has `fn(user, code, text)` called on the failing thread at each libsound failure; null stops it
+// (the facade's `lasterror()` uses it).
+void sound_seterrorwatch(void (*fn)(void*, unsigned long, char const*), void* user);
+// Sends libsound's diagnostic lines ("sound: ...") to `fn(user, line)` instead of stderr; null
+// gives them back to stderr.
+void sound_setlog(void (*fn)(void*, char const*), void* user);
 
 #ifdef __cplusplus
 }  // extern "C"

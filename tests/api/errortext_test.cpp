@@ -37,9 +37,9 @@ TEST(ErrorText, TheTextOutlivesReadingTheCodeUntilTheNextFailure) {
   EXPECT_EQ(lasttext(), "openfile: cannot open \"first-missing\": No such file or directory");
   EXPECT_TRUE(newdir("/tmp"));  // ... and a success leaves both alone
   EXPECT_EQ(lasttext(), "openfile: cannot open \"first-missing\": No such file or directory");
-  s2i(nullptr);  // a failure without detail gives its code's own line
+  s2i(nullptr);  // every failure names its function and what was wrong
   EXPECT_EQ(geterror(), 2u);
-  EXPECT_EQ(lasttext(), "bad argument");
+  EXPECT_EQ(lasttext(), "s2i: the text is null");
 }
 
 TEST(ErrorText, QuotedArgumentsAreEscapedAndCut) {

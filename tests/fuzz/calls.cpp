@@ -390,6 +390,13 @@ qe_pu arg_pu(reader& r) { return pick(pupool, r.byte()); }
 // Bytes to write come with a size the caller vouches for; a drawn size over a real buffer
 // would only read past it, so only the null pointer is tried (refused unless the size is 0).
 qe_cp arg_cp(reader&) { return nullptr; }
+// A log hook and an error watcher: none (the default) or ones that only count, called from
+// wherever the libraries fail or speak.
+unsigned long hooked = 0;
+void counting(void*, char const* line) { hooked += line[0] != 0; }
+void counted(void*, unsigned long code, char const*) { hooked += code; }
+qe_lf arg_lf(reader& r) { return r.byte() & 1 ? nullptr : counting; }
+qe_ef arg_ef(reader& r) { return r.byte() & 1 ? nullptr : counted; }
 
 // ---- Results -------------------------------------------------------------------------
 
@@ -483,6 +490,8 @@ void show(char const* s) {
 void show(short const* s) { fprintf(stderr, s ? "L\"...\"" : "null"); }
 void show(void const* p) { fprintf(stderr, "%p", p); }
 void show(qe_pu p) { fprintf(stderr, p ? "procedure" : "null"); }
+void show(qe_lf p) { fprintf(stderr, p ? "log" : "null"); }
+void show(qe_ef p) { fprintf(stderr, p ? "watch" : "null"); }
 
 template <class Tuple>
 void showcall(char const* name, Tuple const& args) {

@@ -207,11 +207,22 @@ void makecnames() {
 // What the entry takes (bytes and flags widened to 32 bits), as C spells it.
 std::string entryparam(std::string const& t) {
   static std::map<std::string, std::string> const m = {
-      {"d", "double"},        {"f", "float"},           {"l", "long"},
-      {"u", "unsigned long"}, {"uc", "unsigned int"},   {"c", "int"},
-      {"bool", "int"},        {"s", "char const*"},     {"ws", "short const*"},
-      {"b", "bitmap*"},       {"bb", "bitbuf*"},        {"p", "void*"},
-      {"cp", "void const*"},  {"pu", "void (*)(void*)"}};
+      {"d", "double"},
+      {"f", "float"},
+      {"l", "long"},
+      {"u", "unsigned long"},
+      {"uc", "unsigned int"},
+      {"c", "int"},
+      {"bool", "int"},
+      {"s", "char const*"},
+      {"ws", "short const*"},
+      {"b", "bitmap*"},
+      {"bb", "bitbuf*"},
+      {"p", "void*"},
+      {"cp", "void const*"},
+      {"pu", "void (*)(void*)"},
+      {"lf", "void (*)(void*, char const*)"},
+      {"ef", "void (*)(void*, unsigned long, char const*)"}};
   return m.at(t);
 }
 
@@ -400,13 +411,17 @@ void facadeheader() {
   }
   std::cout << "\n// Calls with plain int arguments (clear(0), sound(440, 200), drawbmp(b, 0, 0), "
                "i2hs(5)).\n#include \"facade/overloads.h\"\n\n"
+               "// One channel for the failures of both libraries: lasterror(), lasterrortext(), "
+               "setlog().\n#include \"facade/errors.h\"\n\n"
                "// In-tree C++20 code built from the entry table also gets the facade's types "
                "by its codes.\n#ifdef QUIB_DISP_ENTRIES\n"
                "typedef void qf_v;\ntypedef double qf_d;\ntypedef float qf_f;\ntypedef long "
                "qf_l;\ntypedef unsigned long qf_u;\ntypedef unsigned char qf_uc;\ntypedef char "
                "qf_c;\ntypedef bool qf_bool;\ntypedef char const* qf_s;\ntypedef short const* "
                "qf_ws;\ntypedef bitmap* qf_b;\ntypedef bitbuf* qf_bb;\ntypedef void* qf_p;\n"
-               "typedef void const* qf_cp;\ntypedef void (*qf_pu)(void*);\ntypedef mystring "
+               "typedef void const* qf_cp;\ntypedef void (*qf_pu)(void*);\n"
+               "typedef void (*qf_lf)(void*, char const*);\n"
+               "typedef void (*qf_ef)(void*, unsigned long, char const*);\ntypedef mystring "
                "qf_ms;\n#endif\n\n#endif  // QUIB_FACADE_H\n";
 }
 
@@ -482,7 +497,10 @@ void probe() {
                         : t == "p"  ? "p"
                         : t == "cp" ? "p"
                         : t == "pu" ? "pu"
-                                    : std::to_string(lit);
+                        : t == "lf" ? "static_cast<void (*)(void*, char const*)>(nullptr)"
+                        : t == "ef"
+                            ? "static_cast<void (*)(void*, unsigned long, char const*)>(nullptr)"
+                            : std::to_string(lit);
         args += (i ? ", " : "") + a;
       }
       std::cout << "  " << r.name << "(" << args << ");  // " << r.entry << "\n";
@@ -515,7 +533,10 @@ void namestest() {
                       : t == "p"  ? "static_cast<void*>(nullptr)"
                       : t == "cp" ? "static_cast<void const*>(nullptr)"
                       : t == "pu" ? "static_cast<void (*)(void*)>(nullptr)"
-                                  : "0";
+                      : t == "lf" ? "static_cast<void (*)(void*, char const*)>(nullptr)"
+                      : t == "ef"
+                          ? "static_cast<void (*)(void*, unsigned long, char const*)>(nullptr)"
+                          : "0";
       args += (i ? ", " : "") + a;
     }
     std::vector<std::string> names = docs.at(r.entry).also;
