@@ -30,10 +30,11 @@ case $name in
     set -- --demo
     expect='^5 dots, 2 files$' ;;
   move)
-    printf '0.2 RIGHT\n0.3 RIGHT\n0.5 DOWN\n' > "$keys"
+    # RIGHT held 0.2..0.6 s, DOWN 0.5..0.9 s: the ship thrusts only while a key is down.
+    printf '0.2 down RIGHT\n0.5 down DOWN\n0.6 up RIGHT\n0.9 up DOWN\n' > "$keys"
     export DISP_QUIT_AT=2 DISP_SHOT="0.8:$shot"
     # On the virtual clock every frame takes 16 ms, so the glide ends in one place.
-    expect='^ship at 528 340$' ;;
+    expect='^ship at 472 382$' ;;
   snake)
     # A damaged score file counts as no best: the first apple beats it, and the new best
     # is written over it (a second run below reads it back).
