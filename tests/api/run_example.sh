@@ -146,6 +146,10 @@ if [ "$name" = snake ]; then
   again=$(DISP_QUIT_AT=0.5 DISP_SHOT='' "$exe" "$out/snake.score")
   [ "$again" = "score 0, best $best" ] || { echo "FAIL: second run printed: $again"; exit 1; }
   [ "$(cat "$out/snake.score")" = "$best" ] || { echo "FAIL: the best was overwritten"; exit 1; }
+  # A best that cannot be saved is said so, with the reason, and the game still ends well.
+  lost=$(DISP_QUIT_AT=3 DISP_SHOT='' "$exe" "$out/no-such-dir/snake.score")
+  printf '%s\n' "$lost" | grep -q '^cannot save the best score: writetext: cannot write ".*: No such file' ||
+    { echo "FAIL: an unsaved best: $lost"; exit 1; }
 fi
 [ -s "$shot" ] || { echo "FAIL: no screenshot $shot"; exit 1; }
 echo "screenshot: $shot"
