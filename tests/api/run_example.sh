@@ -74,6 +74,12 @@ v24-bottomup\.bmp: a picture, [1-9][0-9]* x [1-9][0-9]*$
     printf '0.3 UP\n' > "$keys"
     export DISP_QUIT_AT=1 DISP_SHOT="0.5:$shot"
     expect='^strength 4, glow centre [0-9A-F]{6}$' ;;
+  sprites)
+    printf '' > "$keys"
+    export DISP_QUIT_AT=1 DISP_SHOT="0.5:$shot"
+    set -- "$out/sprite.png"
+    # The PNG kept the alpha: the corner is transparent, the middle the opaque body.
+    expect='^loaded .*sprite\.png: corner 0000FF shows through, middle 60C040$' ;;
   clock)
     printf '' > "$keys"
     export DISP_QUIT_AT=2.5 DISP_SHOT="2:$shot"
