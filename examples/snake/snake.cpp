@@ -26,8 +26,7 @@ long read_best(char const* path) {
 void write_best(char const* path, long best) {
   char text[32];
   std::snprintf(text, sizeof text, "%ld\n", best);
-  if (!writetext(path, text))
-    std::printf("cannot save the best score: %s\n", static_cast<char const*>(geterrortext()));
+  if (!writetext(path, text)) std::printf("cannot save the best score: %s\n", geterrortext().text);
 }
 }  // namespace
 

@@ -32,13 +32,13 @@ int main(int argc, char** argv) {
   settitle("sprites");
   bitmap* made = make_sprite(false);
   if (!made || !savepng(made, path)) {
-    std::printf("cannot save %s: %s\n", path, static_cast<char const*>(geterrortext()));
+    std::printf("cannot save %s: %s\n", path, geterrortext().text);
     return 1;
   }
   bitmap* sprite = loadpng(path);
   bitmap* soft = make_sprite(true);
   if (!sprite || !soft) {
-    std::printf("cannot load %s: %s\n", path, static_cast<char const*>(geterrortext()));
+    std::printf("cannot load %s: %s\n", path, geterrortext().text);
     return 1;
   }
   double const start = gettimer();
