@@ -3,9 +3,22 @@
 # game, and an auto-played game in progress with the chasing line cutting through loops.
 # With --window (needs Xvfb, xdotool and evilwm) also the real window under Xvfb: resized by
 # the user to 1280 x 720 (bars beside the picture), and full screen on a 1920 x 1080 screen.
-# Usage: tools/screenshots.sh [--window] [build-dir]   (run from anywhere; writes docs/*.png)
+# With --examples, instead: the examples' pictures in docs/examples, each the frame its
+# headless run in tests/api writes (build the examples first).
+# Usage: tools/screenshots.sh [--window|--examples] [build-dir]   (run from anywhere)
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
+if [ "${1:-}" = "--examples" ]; then
+  build=${2:-$root/build}
+  ctest --test-dir "$build" -R '^api\.example\.' --output-on-failure >/dev/null ||
+    { echo "an example's headless run failed: ctest --test-dir $build -R api.example" >&2; exit 1; }
+  for dir in "$root"/examples/*/; do
+    name=$(basename "$dir")
+    cp "$build/tests/api/example_runs/$name.png" "$root/docs/examples/$name.png"
+  done
+  echo "wrote docs/examples/*.png"
+  exit 0
+fi
 window=0
 if [ "${1:-}" = "--window" ]; then
   window=1

@@ -44,6 +44,8 @@ int main(int argc, char** argv) {
       if (ismousemove() && held >= 0) boxes[held].x = mx - grab_x, boxes[held].y = my - grab_y;
       if (ismousemove() && held == -1) strokes.back().insert(strokes.back().end(), {mx, my});
     }
+    // The window lost the focus mid-drag: no release will come, and the button counts as up.
+    if (!isbuttondown(QUIB_MOUSE_LEFT)) held = -2;
     if (!iswin()) break;
     clear(0xF0F0F0);
     for (box const& b : boxes) bar(b.x, b.y, b.w, b.h, 0x000000, b.colour);

@@ -1,4 +1,4 @@
-/* keycodes: shows the code of every key pressed (a Windows virtual-key code, what IsKey260
+/* keycodes: shows the code of every key pressed (a Windows virtual-key code, what disp_iskey
  * takes) with its QUIB_KEY_ name where one of the common ones fits. Letters come as their
  * upper-case codes; punctuation keys have codes of their own ('[' is 219, not 91), which is
  * what this viewer is for. Esc quits; prints every code seen. */
@@ -54,30 +54,30 @@ int main(void) {
   char seen[512] = "", line[96];
   unsigned long last = 0;
   int count = 0;
-  if (!CreateWin42(560, 240)) return 1;
-  SetTitle51("keycodes");
-  while (IsWin47()) {
-    while (IsNextMsg254()) {
-      unsigned long vk = GetKey262();
+  if (!disp_createwin_w_h(560, 240)) return 1;
+  disp_settitle("keycodes");
+  while (disp_iswin()) {
+    while (disp_isnextmsg()) {
+      unsigned long vk = disp_getkey();
       if (vk == 0) continue; /* not a key press */
-      if (vk == QUIB_KEY_ESC) CloseWin46();
+      if (vk == QUIB_KEY_ESC) disp_closewin();
       last = vk;
       ++count;
       if (strlen(seen) < sizeof seen - 8)
         sprintf(seen + strlen(seen), "%s%lu", *seen ? " " : "", vk);
     }
-    if (!IsWin47()) break;
-    Clear163(0x181818);
-    DrawTextXY121("press any key (Esc quits)", 20, 20, 0xA0A0A0);
-    SetFontSize107(20, 40);
+    if (!disp_iswin()) break;
+    disp_clear_colour(0x181818);
+    disp_drawtextxy_colour("press any key (Esc quits)", 20, 20, 0xA0A0A0);
+    disp_setfontsize(20, 40);
     sprintf(line, "%lu", last);
-    DrawTextXY121(count ? line : "-", 20, 60, 0xFFE060);
-    SetFontSize107(10, 20);
+    disp_drawtextxy_colour(count ? line : "-", 20, 60, 0xFFE060);
+    disp_setfontsize(10, 20);
     sprintf(line, "0x%02lX  %s", last, name_of(last));
-    DrawTextXY121(count ? line : "", 20, 120, 0xFFFFFF);
-    DrawTextXY121(seen, 20, 180, 0x80C080);
-    FreshWin45();
-    Delay28(16);
+    disp_drawtextxy_colour(count ? line : "", 20, 120, 0xFFFFFF);
+    disp_drawtextxy_colour(seen, 20, 180, 0x80C080);
+    disp_freshwin();
+    disp_delay(16);
   }
   printf("keys %s\n", seen);
   return 0;

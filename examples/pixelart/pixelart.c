@@ -35,42 +35,43 @@ static unsigned long paint(char c) {
 }
 
 static bitmap* sprite_of(char const* const* rows) {
-  bitmap* b = CreateBMP192(16, 16);
+  bitmap* b = disp_createbmp(16, 16);
   unsigned long x, y;
   if (!b) return NULL;
   for (y = 0; y < 16; ++y)
-    for (x = 0; x < 16; ++x) SetPixel149(b, x, y, paint(rows[y][x]));
+    for (x = 0; x < 16; ++x) disp_setpixel_on(b, x, y, paint(rows[y][x]));
   return b;
 }
 
 int main(void) {
   bitmap* sprite[2];
   int frame = 0, flips = 0;
-  if (!CreateWin42(640, 400)) return 1;
-  SetTitle51("pixelart");
+  if (!disp_createwin_w_h(640, 400)) return 1;
+  disp_settitle("pixelart");
   sprite[0] = sprite_of(frames[0]);
   sprite[1] = sprite_of(frames[1]);
   if (!sprite[0] || !sprite[1]) {
     printf("no bitmap: %s\n", disp_errortext());
     return 1;
   }
-  while (IsWin47()) {
-    while (IsNextMsg254()) {
-      if (IsKey260(QUIB_KEY_ESC)) CloseWin46();
-      if (IsKey260(QUIB_KEY_SPACE)) frame = !frame, ++flips;
+  while (disp_iswin()) {
+    while (disp_isnextmsg()) {
+      if (disp_iskey(QUIB_KEY_ESC)) disp_closewin();
+      if (disp_iskey(QUIB_KEY_SPACE)) frame = !frame, ++flips;
     }
-    if (!IsWin47()) break;
-    Clear163(0x80B0F0);
-    DrawBMP216(sprite[frame], 40, 60);            /* its own size */
-    DrawBMP214(sprite[frame], 100, 60, 64, 64);   /* four times */
-    DrawBMP214(sprite[frame], 200, 60, 256, 256); /* sixteen times: each pixel a block */
-    DrawBMP214(sprite[!frame], 500, 60, 96, 96);  /* the other frame */
-    DrawTextXY121("SPACE: next frame  Esc: quit", 40, 350, 0x102040);
-    FreshWin45();
-    Delay28(16);
+    if (!disp_iswin()) break;
+    disp_clear_colour(0x80B0F0);
+    disp_drawbmp_dx_dy(sprite[frame], 40, 60);                /* its own size */
+    disp_drawbmp_dx_dy_dw_dh(sprite[frame], 100, 60, 64, 64); /* four times */
+    /* Sixteen times: each pixel a block. */
+    disp_drawbmp_dx_dy_dw_dh(sprite[frame], 200, 60, 256, 256);
+    disp_drawbmp_dx_dy_dw_dh(sprite[!frame], 500, 60, 96, 96); /* the other frame */
+    disp_drawtextxy_colour("SPACE: next frame  Esc: quit", 40, 350, 0x102040);
+    disp_freshwin();
+    disp_delay(16);
   }
-  ReleaseBMP194(sprite[0]);
-  ReleaseBMP194(sprite[1]);
+  disp_releasebmp_on(sprite[0]);
+  disp_releasebmp_on(sprite[1]);
   printf("frame %d after %d flips\n", frame, flips);
   return 0;
 }

@@ -1,6 +1,6 @@
 // snake: a whole small game. The arrows steer, the snake grows at each apple, and the best
-// score is kept in a file between runs (plain stdio). SPACE starts again after a crash,
-// Esc quits. Usage: snake [SCOREFILE] (default snake.score in the working directory).
+// score is kept in a file between runs (written with writetext). SPACE starts again after a
+// crash, Esc quits. Usage: snake [SCOREFILE] (default snake.score in the working directory).
 #include <facade.h>
 
 #include <cstdio>
@@ -22,15 +22,11 @@ long read_best(char const* path) {
   return best;
 }
 
-// Written to a new name and renamed over the old one, so a crash mid-write never loses it.
+// writetext replaces the whole file, or on failure leaves the old best as it was.
 void write_best(char const* path, long best) {
-  char tmp[600];
-  std::snprintf(tmp, sizeof tmp, "%s.new", path);
-  std::FILE* f = std::fopen(tmp, "w");
-  if (!f) return;
-  bool ok = std::fprintf(f, "%ld\n", best) > 0;
-  ok = std::fclose(f) == 0 && ok;
-  if (!ok || std::rename(tmp, path) != 0) std::printf("cannot save the best score to %s\n", path);
+  char text[32];
+  std::snprintf(text, sizeof text, "%ld\n", best);
+  if (!writetext(path, text)) std::printf("cannot save the best score: %s\n", geterrortext().text);
 }
 }  // namespace
 

@@ -21,22 +21,22 @@ int main(void) {
   struct star s[STARS];
   double speed = 0.4, last, flown = 0; /* depth per second */
   int i;
-  if (!CreateWin42(640, 480)) return 1;
-  SetTitle51("stars");
+  if (!disp_createwin_w_h(640, 480)) return 1;
+  disp_settitle("stars");
   for (i = 0; i < STARS; ++i) s[i].x = rnd() * 2 - 1, s[i].y = rnd() * 2 - 1, s[i].z = rnd();
-  last = GetTimeR49();
-  while (IsWin47()) {
-    double now = GetTimeR49(), dt = now - last;
+  last = disp_gettimer();
+  while (disp_iswin()) {
+    double now = disp_gettimer(), dt = now - last;
     char text[64];
     last = now;
-    while (IsNextMsg254()) {
-      if (IsKey260(QUIB_KEY_ESC)) CloseWin46();
-      if (IsKey260(QUIB_KEY_UP)) speed *= 1.5;
-      if (IsKey260(QUIB_KEY_DOWN)) speed /= 1.5;
+    while (disp_isnextmsg()) {
+      if (disp_iskey(QUIB_KEY_ESC)) disp_closewin();
+      if (disp_iskey(QUIB_KEY_UP)) speed *= 1.5;
+      if (disp_iskey(QUIB_KEY_DOWN)) speed /= 1.5;
     }
-    if (!IsWin47()) break;
+    if (!disp_iswin()) break;
     flown += speed * dt;
-    Clear163(0x000008);
+    disp_clear_colour(0x000008);
     for (i = 0; i < STARS; ++i) {
       long px, py, r;
       s[i].z -= speed * dt;
@@ -44,12 +44,13 @@ int main(void) {
       px = 320 + (long)(s[i].x / s[i].z * 160);
       py = 240 + (long)(s[i].y / s[i].z * 160);
       r = (long)((1 - s[i].z) * 3);
-      Circle187(px, py, r, MixColor102(0x303050, 0xFFFFFF, (unsigned long)((1 - s[i].z) * 255)));
+      disp_circle_colour(px, py, r,
+                         disp_mixcolor(0x303050, 0xFFFFFF, (unsigned long)((1 - s[i].z) * 255)));
     }
     sprintf(text, "speed %.2f  UP/DOWN  Esc", speed);
-    DrawTextXY121(text, 10, 10, 0x8080C0);
-    FreshWin45();
-    Delay28(16);
+    disp_drawtextxy_colour(text, 10, 10, 0x8080C0);
+    disp_freshwin();
+    disp_delay(16);
   }
   printf("flew %.1f at speed %.2f\n", flown, speed);
   return 0;

@@ -1,6 +1,6 @@
 // text: the text entries. Sizes, bold, italic, underline and strike-out; text measured to
-// centre it; wrapped text; text in a box. TAB cycles the size of the sample line, Esc
-// quits. (Latin text only for now: the library's font covers Latin, Greek and Cyrillic.)
+// centre it; wrapped text; text in a box; one line in five scripts (Latin, Hangul, Han,
+// Arabic and an emoji), all UTF-8. TAB cycles the size of the sample line, Esc quits.
 #include <facade.h>
 
 #include <cstdio>
@@ -11,6 +11,9 @@ int main() {
   unsigned long const sizes[] = {8, 10, 14, 20};
   unsigned long size = 1;
   char const* sample = "Hello, quib!";
+  // Beyond Latin the library lays text out with Pango: a font for each character, Arabic
+  // joined and written right to left, the emoji in colour.
+  char const* scripts = "Hello  안녕하세요  你好  مرحبا  🙂";
   while (iswin()) {
     while (isnextmsg()) {
       if (iskey(QUIB_KEY_ESC)) closewin();
@@ -50,10 +53,14 @@ int main() {
         "paragraph needs no line breaks of its own. TAB changes the size above; Esc "
         "quits.",
         20, 300, 0x404040);
+    setfontsize(12, 24);
+    drawtextxy(scripts, 20, 400, 0x202020);
     freshwin();
     delay(16);
   }
   setfontsize(sizes[size], sizes[size] * 2);
   std::printf("\"%s\" at %lu: %lu pixels wide\n", sample, sizes[size], getstringwidth(sample));
+  setfontsize(12, 24);
+  std::printf("five scripts: %lu pixels wide\n", getstringwidth(scripts));
   return 0;
 }

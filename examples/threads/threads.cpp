@@ -1,6 +1,7 @@
 // threads: counts the primes below 200 000 on two worker threads while the window stays
 // lively, drawing each worker's progress. The workers take blocks of numbers from a
-// shared counter and report through atomics. Esc quits.
+// shared counter and report through atomics; each is handed its own progress counter as
+// the thread's user pointer. Esc quits.
 #include <facade.h>
 
 #include <atomic>
@@ -10,7 +11,6 @@ namespace {
 constexpr long kLimit = 200000, kBlock = 5000, kBlocks = kLimit / kBlock;
 std::atomic<long> next_block{0}, primes{0}, blocks_done{0}, workers_running{0};
 std::atomic<long> worker_blocks[2];
-std::atomic<int> next_id{0};
 
 bool is_prime(long n) {
   if (n < 2) return false;
@@ -19,14 +19,14 @@ bool is_prime(long n) {
   return true;
 }
 
-// A thread procedure takes nothing and returns nothing: what it needs comes from globals.
-void worker() {
-  int const me = next_id++;
+// newthread(worker, user) runs worker(user): here the worker's own counter of blocks.
+void worker(void* user) {
+  std::atomic<long>& mine = *static_cast<std::atomic<long>*>(user);
   for (long b; (b = next_block++) < kBlocks;) {
     long found = 0;
     for (long n = b * kBlock; n < (b + 1) * kBlock; ++n) found += is_prime(n);
     primes += found;
-    ++worker_blocks[me];
+    ++mine;
     ++blocks_done;
   }
   --workers_running;
@@ -37,8 +37,8 @@ int main() {
   if (!createwin(640, 240)) return 1;
   settitle("threads");
   workers_running = 2;
-  for (int i = 0; i < 2; ++i)
-    if (newthread(reinterpret_cast<void*>(&worker)) == 0) {
+  for (std::atomic<long>& counter : worker_blocks)
+    if (newthread(worker, &counter) == 0) {
       std::printf("no thread: %s\n", geterrortext().text);
       return 1;
     }

@@ -30,10 +30,11 @@ case $name in
     set -- --demo
     expect='^5 dots, 2 files$' ;;
   move)
-    printf '0.2 RIGHT\n0.3 RIGHT\n0.5 DOWN\n' > "$keys"
+    # RIGHT held 0.2..0.6 s, DOWN 0.5..0.9 s: the ship thrusts only while a key is down.
+    printf '0.2 down RIGHT\n0.5 down DOWN\n0.6 up RIGHT\n0.9 up DOWN\n' > "$keys"
     export DISP_QUIT_AT=2 DISP_SHOT="0.8:$shot"
     # On the virtual clock every frame takes 16 ms, so the glide ends in one place.
-    expect='^ship at 528 340$' ;;
+    expect='^ship at 472 382$' ;;
   snake)
     # A damaged score file counts as no best: the first apple beats it, and the new best
     # is written over it (a second run below reads it back).
@@ -45,7 +46,8 @@ case $name in
   text)
     printf '0.3 TAB\n' > "$keys"
     export DISP_QUIT_AT=1 DISP_SHOT="0.5:$shot"
-    expect='^"Hello, quib!" at 14: [1-9][0-9]* pixels wide$' ;;
+    expect='^"Hello, quib!" at 14: [1-9][0-9]* pixels wide$'
+    also='^five scripts: [1-9][0-9]{2,} pixels wide$' ;;
   soundboard)
     printf '0.2 1\n0.4 UP\n0.5 UP\n0.6 2\n0.8 LEFT\n0.9 3\n1.0 4\n' > "$keys"
     export DISP_QUIT_AT=1.5 DISP_SHOT="1.05:$shot"
@@ -72,6 +74,12 @@ v24-bottomup\.bmp: a picture, [1-9][0-9]* x [1-9][0-9]*$
     printf '0.3 UP\n' > "$keys"
     export DISP_QUIT_AT=1 DISP_SHOT="0.5:$shot"
     expect='^strength 4, glow centre [0-9A-F]{6}$' ;;
+  sprites)
+    printf '' > "$keys"
+    export DISP_QUIT_AT=1 DISP_SHOT="0.5:$shot"
+    set -- "$out/sprite.png"
+    # The PNG kept the alpha: the corner is transparent, the middle the opaque body.
+    expect='^loaded .*sprite\.png: corner 0000FF shows through, middle 60C040$' ;;
   clock)
     printf '' > "$keys"
     export DISP_QUIT_AT=2.5 DISP_SHOT="2:$shot"
@@ -145,6 +153,10 @@ if [ "$name" = snake ]; then
   again=$(DISP_QUIT_AT=0.5 DISP_SHOT='' "$exe" "$out/snake.score")
   [ "$again" = "score 0, best $best" ] || { echo "FAIL: second run printed: $again"; exit 1; }
   [ "$(cat "$out/snake.score")" = "$best" ] || { echo "FAIL: the best was overwritten"; exit 1; }
+  # A best that cannot be saved is said so, with the reason, and the game still ends well.
+  lost=$(DISP_QUIT_AT=3 DISP_SHOT='' "$exe" "$out/no-such-dir/snake.score")
+  printf '%s\n' "$lost" | grep -q '^cannot save the best score: writetext: cannot write ".*: No such file' ||
+    { echo "FAIL: an unsaved best: $lost"; exit 1; }
 fi
 [ -s "$shot" ] || { echo "FAIL: no screenshot $shot"; exit 1; }
 echo "screenshot: $shot"

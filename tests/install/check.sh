@@ -48,6 +48,7 @@ share/applications/quib.desktop
 share/doc/quib/LICENSE
 share/doc/quib/README.md
 share/doc/quib/docs/api.md
+share/doc/quib/docs/cheatsheet.md
 share/doc/quib/docs/fresh-game.png
 share/doc/quib/docs/fullscreen.png
 share/doc/quib/docs/in-progress.png

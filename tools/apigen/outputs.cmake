@@ -6,6 +6,7 @@ set(outputs
   facade-h=facade/facade.h
   keys-h=facade/keys.h
   api-md=docs/api.md
+  cheatsheet=docs/cheatsheet.md
   readme=platform/README.md)
 set(stale "")
 foreach(pair IN LISTS outputs)
