@@ -651,7 +651,8 @@ inline unsigned long getkey() { return GetKey262(); }
 inline unsigned long getkeyup() { return disp_getkeyup(); }
 
 // Whether the key is held now: true from its press to its release, as the messages taken so far
-// tell.
+// tell (a press or release the program makes itself with `downkey`, `upkey` or `presskey` counts as
+// soon as it is made).
 inline bool iskeydown(unsigned long key) { return disp_iskeydown(key); }
 
 // Whether the current message is an auto-repeated press of a key already held.
@@ -690,7 +691,8 @@ inline bool ismouse(unsigned long button) { return IsMouse265(button); }
 // The button of the current press, or 0.
 inline unsigned long getmouse() { return GetMouse267(); }
 
-// Whether the mouse button is held now (QUIB_MOUSE_...), as the messages taken so far tell.
+// Whether the mouse button is held now (QUIB_MOUSE_...), as the messages taken so far tell (one the
+// program presses or lets go of itself counts at once).
 inline bool isbuttondown(unsigned long button) { return disp_isbuttondown(button); }
 
 // Waits for a press of any button.

@@ -388,10 +388,9 @@ qr_b CreateBMP192(qe_u w, qe_u h) { return CreateBMP191(w, h, 0x000000); }
 // Transparent until drawn on; what is drawn into it keeps its coverage as alpha, so an
 // antialiased edge blends when the bitmap is drawn.
 qr_b disp_createbmpalpha(qe_u w, qe_u h) {
+  dsp_extension ext;
   dsp_setup();
-  dsp_picture* p = dsp_newpictureof(w, h, true, __func__);
-  if (p) dsp_succeeded();
-  return dsp_made(p);
+  return dsp_made(dsp_newpictureof(w, h, true, __func__));
 }
 
 qr_b CreateBMP193() {

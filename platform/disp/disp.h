@@ -368,7 +368,8 @@ unsigned long GetKey262(void);
 // The key code of the current key release, or 0.
 unsigned long disp_getkeyup(void);
 // Whether the key is held now: true from its press to its release, as the messages taken so far
-// tell.
+// tell (a press or release the program makes itself with `downkey`, `upkey` or `presskey` counts as
+// soon as it is made).
 bool disp_iskeydown(unsigned long key);
 // Whether the current message is an auto-repeated press of a key already held.
 bool disp_isrepeat(void);
@@ -394,7 +395,8 @@ bool IsMouse266(void);
 bool IsMouse265(unsigned long button);
 // The button of the current press, or 0.
 unsigned long GetMouse267(void);
-// Whether the mouse button is held now (QUIB_MOUSE_...), as the messages taken so far tell.
+// Whether the mouse button is held now (QUIB_MOUSE_...), as the messages taken so far tell (one the
+// program presses or lets go of itself counts at once).
 bool disp_isbuttondown(unsigned long button);
 // Waits for a press of any button.
 unsigned long WaitMouse269(void);

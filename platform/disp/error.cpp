@@ -15,8 +15,10 @@ thread_local unsigned dsp_lasterror = dsp_enone;
 // The text stays after GetError38 has cleared the code, so that `if (geterror())` followed
 // by geterrortext() still tells what failed; the next failure replaces it.
 thread_local std::string dsp_lasttext;
-// Whether the watcher was last told of a failure (so a success has something to clear).
+// Whether the watcher was last told of a failure (so a success has something to clear),
+// and how many failures this thread has had.
 thread_local bool dsp_watchdirty = false;
+thread_local unsigned long dsp_failcount = 0;
 
 struct dsp_errorwatch {
   std::mutex lock;
@@ -68,6 +70,7 @@ constexpr size_t dsp_errortextmax = 1024;
 
 void dsp_seterror(unsigned code, char const* text) {
   dsp_lasterror = code;
+  ++dsp_failcount;
   dsp_lasttext = text ? dsp_quote(text, dsp_errortextmax) : dsp_errorline(code);
   dsp_tellwatcher(code, dsp_lasttext.c_str());
 }
@@ -91,6 +94,11 @@ void dsp_fail(unsigned code, char const* entry, char const* fmt, ...) {
 
 void dsp_succeeded() {
   if (dsp_watchdirty) dsp_tellwatcher(0, "");
+}
+
+dsp_extension::dsp_extension() : failures(dsp_failcount) {}
+dsp_extension::~dsp_extension() {
+  if (dsp_failcount == failures) dsp_succeeded();
 }
 
 void dsp_failnowindow(char const* entry) {

@@ -538,19 +538,23 @@ bool dsp_append(char const* who, char const* path, void const* data, unsigned lo
 }  // namespace
 
 qr_bool disp_writefile(qe_s path, qe_cp data, qe_u size) {
+  dsp_extension ext;
   return dsp_replace("writefile", path, data, size);
 }
 
 qr_bool disp_appendfile(qe_s path, qe_cp data, qe_u size) {
+  dsp_extension ext;
   return dsp_append("appendfile", path, data, size);
 }
 
 qr_bool disp_writetext(qe_s path, qe_s text) {
+  dsp_extension ext;
   if (!text) return dsp_writeargs("writetext", path, nullptr, 1);
   return dsp_replace("writetext", path, text, std::strlen(text));
 }
 
 qr_bool disp_appendtext(qe_s path, qe_s text) {
+  dsp_extension ext;
   if (!text) return dsp_writeargs("appendtext", path, nullptr, 1);
   return dsp_append("appendtext", path, text, std::strlen(text));
 }

@@ -26,6 +26,7 @@ void dsp_iconapply() {
 }
 
 qr_v disp_seticon(qe_b b) {
+  dsp_extension ext;
   dsp_setup();
   if (!dsp_isbitmap(b) || !b->surface) {
     dsp_failbitmap(__func__, b);

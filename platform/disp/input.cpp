@@ -504,21 +504,25 @@ qr_u WaitMouseMove281() {
 // Held state follows the messages taken so far, so it agrees with what the program has
 // seen: a press counts once its message was taken, a release likewise.
 qr_bool disp_iskeydown(qe_u vk) {
+  dsp_extension ext;
   dsp_setup();
   return dsp_inputwin() && vk >= 1 && vk <= 255 && dsp.input.state.keydown[vk];
 }
 
 qr_bool disp_isbuttondown(qe_u button) {
+  dsp_extension ext;
   dsp_setup();
   return dsp_inputwin() && dsp_isbutton(button) && (dsp.input.state.buttons >> button & 1);
 }
 
 qr_bool disp_isrepeat() {
+  dsp_extension ext;
   dsp_setup();
   return dsp_iskeydown(dsp_cur()) && dsp_cur().repeat;
 }
 
 qr_u disp_getkeyup() {
+  dsp_extension ext;
   dsp_setup();
   return dsp_cur().code == dsp_wm_keyup ? dsp_cur().vk : 0;
 }

@@ -244,6 +244,15 @@ std::string dsp_callname(char const* entry);
 // An extension entry that succeeded clears the failure the error watcher was last told of
 // (the facade's lasterror()); the numbered entries only ever set it.
 void dsp_succeeded();
+// Opens each extension entry: when the entry returns without a failure, the watcher's last
+// failure is cleared (dsp_succeeded).
+struct dsp_extension {
+  dsp_extension();
+  ~dsp_extension();
+  dsp_extension(dsp_extension const&) = delete;
+  dsp_extension& operator=(dsp_extension const&) = delete;
+  unsigned long failures;  // the thread's count of failures when the entry began
+};
 // The failures every drawing entry shares: no window open, or a bitmap that is not alive.
 void dsp_failnowindow(char const* entry);
 void dsp_failbitmap(char const* entry, bitmap const* b);

@@ -82,6 +82,7 @@ char const* dsp_decodepng(std::vector<uint8_t> const& b, dsp_picture*& p) {
 }  // namespace
 
 qr_b disp_loadpng(qe_s path) {
+  dsp_extension ext;
   dsp_setup();
   if (!path) {
     dsp_seterror(dsp_earg, "loadpng: the path is null");
@@ -103,6 +104,7 @@ qr_b disp_loadpng(qe_s path) {
 // As SaveBMP198: an existing file is replaced, and a write that fails leaves no
 // half-written file behind. A bitmap with alpha keeps it; one without is saved opaque.
 qr_bool disp_savepng(qe_b b, qe_s path) {
+  dsp_extension ext;
   dsp_setup();
   if (!dsp_isbitmap(b) || !path) {
     dsp_seterror(dsp_earg, path ? "savepng: not a live bitmap" : "savepng: the path is null");

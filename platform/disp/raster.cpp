@@ -230,14 +230,13 @@ bool dsp_rastercircle(bitmap& t, long cx, long cy, long r, unsigned long outline
 
 // On the window's picture; kept across windows, as the pen and brush colours are.
 qr_v disp_setantialias(qe_bool on) {
+  dsp_extension ext;
   dsp_setup();
   dsp_setaa(dsp.canvas, on);
 }
 
 qr_v disp_setbmpantialias(qe_b b, qe_bool on) {
+  dsp_extension ext;
   dsp_setup();
-  if (bitmap* t = dsp_target(b)) {
-    dsp_setaa(*t, on);
-    dsp_succeeded();
-  }
+  if (bitmap* t = dsp_target(b)) dsp_setaa(*t, on);
 }

@@ -452,7 +452,7 @@ qr_v Circle186(qe_l x, qe_l y, qe_l r, qe_u outline, qe_u fill) {
 // stays visible. Every colour is drawn, 1 included.
 qr_v Circle187(qe_l x, qe_l y, qe_l r, qe_u colour) {
   dsp_setup();
-  if (!dsp.canvas.cr) return;
+  if (!dsp_win()) return;
   if (!dsp.canvas.aa &&
       dsp_rastercircle(dsp.canvas, x, y, r < 0 ? 0 : r, dsp_nocolour, colour & 0xFFFFFF))
     return;

@@ -112,6 +112,7 @@ qr_u NewThread18(qe_p p) {
 }
 
 qr_u disp_newthreadwith(qe_pu fn, qe_p user) {
+  dsp_extension ext;
   dsp_setup();
   if (!fn) {
     dsp_seterror(dsp_earg, "newthread: the procedure is null");

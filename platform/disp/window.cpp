@@ -274,7 +274,7 @@ qr_v FreshWin45() {
   dsp_setup();
   int64_t start = dsp_steadyns();
   dsp_tick();
-  if (!dsp.win.open) return;
+  if (!dsp.win.open) return dsp_failnowindow(__func__);
   double now = dsp_now();
   dsp_countframe(now);
   if (!dsp.shots.empty()) dsp_shots(now);
@@ -377,11 +377,13 @@ qr_u GetPos71() {
 // Desktop full screen: the window covers the screen without changing the display's mode.
 // A fixed-size canvas is shown scaled; a resizable one takes the screen's size.
 qr_v disp_setfullscreen(qe_bool on) {
+  dsp_extension ext;
   if (!dsp_needwindow()) return;
   dsp_be().setfullscreen(on);
 }
 
 qr_bool disp_isfullscreen() {
+  dsp_extension ext;
   dsp_setup();
   return dsp.win.open && dsp_be().isfullscreen();
 }
@@ -389,12 +391,14 @@ qr_bool disp_isfullscreen() {
 // A game hides the pointer while it is played full screen; a program that wants the
 // pointer there (an editor, a menu) leaves this off.
 qr_v disp_hidecursorinfullscreen(qe_bool on) {
+  dsp_extension ext;
   dsp_setup();
   dsp.win.hidecursorfs = on;
   if (dsp.win.open) dsp_be().cursor();
 }
 
 qr_bool disp_islost() {
+  dsp_extension ext;
   dsp_setup();
   return dsp_be().lost();
 }
