@@ -46,7 +46,11 @@ void aud_vskip(unsigned long long frames) {
     if (!s->loaded() || s->state != aud_state::playing) continue;
     double pos = aud_pos(*s);  // it may turn out to have ended already
     if (s->state != aud_state::playing) continue;
-    double to = pos + secs * aud_rate(*s), len = s->length();
+    // The rate the mixer has, not the one kept: a rate change made by the call that brought
+    // us here counts only from now.
+    ALfloat rate = 1;
+    alGetSourcef(s->source, AL_PITCH, &rate);
+    double to = pos + secs * rate, len = s->length();
     if (to >= len) to = s->loop && len > 0 ? std::fmod(to, len) : len;
     aud_start(*s, to);  // at its length a plain sound ends there
   }
