@@ -87,7 +87,8 @@ double aud_rate(aud_sound const& s) {
 
 void aud_applymix(aud_sound& s) {
   if (!s.source) return;
-  aud_catchup();                        // the old rate holds up to now
+  // On the virtual clock the old rate holds up to now.
+  aud_catchup();
   if (s.state == aud_state::playing) {  // the guess after a loss must use the old rate so far
     s.seenpos = aud_guess(s);
     s.seenat = aud_monons();
