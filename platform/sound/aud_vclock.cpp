@@ -15,7 +15,7 @@ namespace {
 using aud_msclock = unsigned long (*)();
 aud_msclock aud_vms = nullptr;
 unsigned long long aud_vmixed = 0;  // frames of the virtual clock the stand-in has mixed
-bool aud_vinside = false;           // a catch-up is running: the entries it uses must not
+bool aud_vinside = false;           // a catch-up runs: what it calls must not start one
 
 // Frames per mix: 23 ms, so a stream's queue (six buffers of 8192 frames) is topped up long
 // before it could run dry, even at the 16-fold rate.
