@@ -19,6 +19,8 @@ aud_switch const aud_switches[] = {
     {"SOUND_PERIODS", aud_kind::integer, "4", 2, 16, "periods in the device's buffer"},
     {"SOUND_RESAMPLER", aud_kind::name, "11th order Sinc", 0, 0,
      "OpenAL Soft's resampler by name, case ignored"},
+    {"DISP_CLOCK", aud_kind::name, "real", 0, 0,
+     "libdisp's clock; virtual: sounds keep its time, silently, mixed as it moves"},
 };
 size_t const aud_nswitches = sizeof aud_switches / sizeof aud_switches[0];
 
@@ -71,6 +73,11 @@ double aud_cfgnumber(char const* name, bool* given) {
            s->kind == aud_kind::integer ? "a whole number from" : "a number from", s->lo, s->hi,
            s->def);
   return def;
+}
+
+bool aud_cfgvirtual() {
+  char const* v = aud_cfgtext("DISP_CLOCK");
+  return v && !strcasecmp(v, "virtual");
 }
 
 bool aud_cfgflag(char const* name) {

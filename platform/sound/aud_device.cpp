@@ -22,8 +22,6 @@ aud_lib aud;
 
 namespace {
 
-constexpr ALCint aud_silentrate = 44100;
-
 // ---- ALSA's chatter ------------------------------------------------------------------
 // Without a sound card libasound prints half a dozen lines while OpenAL Soft probes it.
 // We take its error handler over (through dlopen: we do not link libasound) and keep the
@@ -75,7 +73,8 @@ void aud_runclock() {
   }
 }
 
-bool aud_opensilent() {
+// thread: render it in real time (without it, aud_mixsilent moves it on the virtual clock).
+bool aud_opensilent(bool thread = true) {
   if (!alcIsExtensionPresent(nullptr, "ALC_SOFT_loopback")) return false;
   auto open = reinterpret_cast<LPALCLOOPBACKOPENDEVICESOFT>(
       alcGetProcAddress(nullptr, "alcLoopbackOpenDeviceSOFT"));
@@ -99,7 +98,7 @@ bool aud_opensilent() {
     aud.dev = nullptr;
     return false;
   }
-  aud.clock = std::thread(aud_runclock);
+  if (thread) aud.clock = std::thread(aud_runclock);
   return true;
 }
 
@@ -284,6 +283,11 @@ bool aud_movesounds(ALCdevice* dev, ALCcontext* ctx) {
 
 }  // namespace
 
+void aud_mixsilent(int n) {
+  static short scratch[2 * 4096];
+  if (aud.dev && !aud.heard && aud_render && n > 0 && n <= 4096) aud_render(aud.dev, scratch, n);
+}
+
 bool aud_gone() {
   if (!aud.heard || !aud.dev) return false;
   ALCint connected = ALC_TRUE;
@@ -345,6 +349,16 @@ bool aud_init() {
   if (aud.quiet) {
     setenv("ALSOFT_LOGLEVEL", "0", 0);
     aud_quietalsa();
+  }
+
+  // On libdisp's virtual clock the sounds keep its time, not the card's: they play silently
+  // on the stand-in, mixed by the entries as that clock moves, and no device is looked for.
+  if (aud_vclockopen()) {
+    if (!aud_opensilent(false))
+      fprintf(stderr, "sound: no silent stand-in for the virtual clock; sounds are off\n");
+    aud_pickresampler();
+    aud_latencyopen();
+    return false;
   }
 
   // The first open waits for the server on the caller's thread: OpenAL Soft looks for its

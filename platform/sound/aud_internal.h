@@ -28,6 +28,7 @@ enum class aud_state { idle, playing, paused, ended };
 constexpr double aud_streamsecs = 10.0;
 constexpr int aud_nbufs = 6;            // buffers in a stream's queue
 constexpr sf_count_t aud_chunk = 8192;  // frames per stream buffer (0.19 s at 44.1 kHz)
+constexpr int aud_silentrate = 44100;   // frames per second of the silent stand-in's mix
 
 // One buffer in a stream's queue and the frames of the sound it holds. A looping stream
 // queues the end of the file and then its start, so each buffer keeps where it begins.
@@ -195,6 +196,16 @@ char const* aud_cfgtext(char const* name);  // the value, or null when unset or 
 // The value, or the default after one line; given: a valid value other than the default.
 double aud_cfgnumber(char const* name, bool* given = nullptr);
 bool aud_cfgflag(char const* name);  // the same for a yes/no switch
+// DISP_CLOCK=virtual, spelt as libdisp takes it (any case); anything else is the real clock,
+// and libdisp says so for a value it does not know.
+bool aud_cfgvirtual();
+
+// aud_vclock.cpp: sound on libdisp's virtual clock. Under DISP_CLOCK=virtual the silent
+// stand-in is mixed on the caller's thread, up to libdisp's virtual now, each time an entry
+// reads or changes a playing sound; nothing runs on the real clock then.
+bool aud_vclockopen();  // at start-up: true if the virtual clock is on (libdisp found)
+bool aud_virtual();     // the virtual clock is on
+void aud_catchup();     // mixes up to the virtual now; does nothing on the real clock
 
 // aud_quirks.cpp: what works around OpenAL Soft 1.19 and libpulse 16 (see the file).
 struct aud_confundo {
@@ -213,6 +224,9 @@ void aud_raisefeeder(std::set<int> const& before);  // after an open: libpulse's
 // it looks at most every 250 ms. Called with aud.mx held.
 void aud_watch();
 bool aud_gone();  // the real device is open but disconnected (asks OpenAL at once)
+// Mixes n frames (at most 4096) of the silent stand-in on the calling thread: the virtual
+// clock's way of moving time, instead of the stand-in's real-time thread.
+void aud_mixsilent(int n);
 
 // aud_load.cpp: fills s from a file, keeping its settings and handle, or prints why not
 // and leaves s exactly as it was. aud_free gives back everything OpenAL and libsndfile

@@ -87,6 +87,8 @@ double aud_rate(aud_sound const& s) {
 
 void aud_applymix(aud_sound& s) {
   if (!s.source) return;
+  // On the virtual clock the old rate holds up to now.
+  aud_catchup();
   if (s.state == aud_state::playing) {  // the guess after a loss must use the old rate so far
     s.seenpos = aud_guess(s);
     s.seenat = aud_monons();
@@ -99,6 +101,7 @@ void aud_applymix(aud_sound& s) {
 }
 
 void aud_start(aud_sound& s, double pos) {
+  aud_catchup();
   sf_count_t frame = aud_frame(s, pos);
   if (frame >= s.frames && s.loop) frame = 0;  // the end of a loop is its start
   s.state = aud_state::playing;
@@ -113,6 +116,7 @@ void aud_start(aud_sound& s, double pos) {
 }
 
 void aud_seek(aud_sound& s, double pos) {
+  aud_catchup();
   if (s.state == aud_state::playing || s.state == aud_state::ended)
     aud_start(s, pos);
   else
@@ -128,6 +132,7 @@ void aud_pause(aud_sound& s) {
 }
 
 void aud_stop(aud_sound& s) {
+  aud_catchup();
   alSourceStop(s.source);
   s.state = aud_state::idle;
   s.hold = 0;
@@ -145,6 +150,7 @@ double aud_guess(aud_sound& s) {
 }
 
 double aud_pos(aud_sound& s) {
+  aud_catchup();
   double pos = aud_readpos(s);
   if (s.state == aud_state::playing) {
     s.seenpos = pos;
@@ -225,5 +231,6 @@ void aud_feed(aud_sound& s, int most) {
 }
 
 void aud_startfeeder() {
-  if (!aud.feeder.joinable()) aud.feeder = std::thread(aud_runfeeder);
+  // On the virtual clock streams are fed as the stand-in is mixed, never on real time.
+  if (!aud.feeder.joinable() && !aud_virtual()) aud.feeder = std::thread(aud_runfeeder);
 }

@@ -48,10 +48,10 @@ TEST(SoundConfig, ABadValueGivesOneLineNamingTheSwitchAndTheDefault) {
 }
 
 // Every switch of the table has its row in the README's table, with the same default, and
-// the README lists no SOUND_ switch the library does not read.
+// the README lists no SOUND_ (or DISP_) switch the library does not read.
 TEST(SoundConfig, TheReadmeListsExactlyTheTablesSwitches) {
   std::string readme = slurp(std::string(QUIB_SOURCE_DIR) + "/platform/sound/README.md");
-  std::regex row(R"(\n\| `(SOUND_[A-Z_]+)[=`][^|]*\|([^\n]*))");
+  std::regex row(R"(\n\| `((?:SOUND|DISP)_[A-Z_]+)[=`][^|]*\|([^\n]*))");
   std::map<std::string, std::string> rows;
   for (std::sregex_iterator it(readme.begin(), readme.end(), row), end; it != end; ++it)
     rows[(*it)[1]] = (*it)[2];
