@@ -355,7 +355,7 @@ bool aud_init() {
   // on the stand-in, mixed by the entries as that clock moves, and no device is looked for.
   if (aud_vclockopen()) {
     if (!aud_opensilent(false))
-      fprintf(stderr, "sound: no silent stand-in for the virtual clock; sounds are off\n");
+      aud_say("sound: no silent stand-in for the virtual clock; sounds are off");
     aud_pickresampler();
     aud_latencyopen();
     return false;

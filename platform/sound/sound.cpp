@@ -117,7 +117,9 @@ bool InitAudio1() {
   aud_enter(__func__);
   std::lock_guard lk(aud.mx);
   if (aud_init()) return true;
-  aud_seterror(aud_enodev, "no audio device; sounds play silently");
+  aud_seterror(aud_enodev, aud_virtual()
+                               ? "sounds play silently on the virtual clock (DISP_CLOCK=virtual)"
+                               : "no audio device; sounds play silently");
   return false;
 }
 
