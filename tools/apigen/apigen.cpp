@@ -67,6 +67,8 @@ struct doc {
   std::string result;             // what it gives back and what a failure does ("" when not stated)
   std::vector<std::string> also;  // further facade names in whole words ("also:" lines)
   std::string cname;              // the readable C name, when the rule's would mislead ("c:")
+  std::vector<std::string> checks;  // "CALL → RESULT, error N" claims a test holds it to
+  std::vector<bool> windowed;       // for each check: whether it runs with a window open
 };
 
 struct family {
@@ -116,6 +118,15 @@ void loaddocs(char const* path) {
       std::string& r = docs[families.back().entries.back()].result;
       if (!r.empty()) fail(where + "a second result");
       r = line.substr(10);
+      continue;
+    }
+    if (line.rfind("  check: ", 0) == 0 || line.rfind("  check window: ", 0) == 0) {
+      if (families.back().entries.empty()) fail(where + "a check before any entry");
+      doc& d = docs[families.back().entries.back()];
+      std::string claim = line.substr(line.find(": ") + 2);
+      if (claim.find(" → ") == std::string::npos) fail(where + "a check is CALL → RESULT");
+      d.checks.push_back(claim);
+      d.windowed.push_back(line[8] == 'w');
       continue;
     }
     if (line.rfind("  also: ", 0) == 0 || line.rfind("  c: ", 0) == 0) {
@@ -548,6 +559,51 @@ void namestest() {
   std::cout << "}\n";
 }
 
+// A test of every check line: each runs in a process of its own (headless, optionally with
+// a 200 x 100 window open), makes its call and holds the result and the error code of the
+// entry's library to what the line claims.
+void claimstest() {
+  std::cout << "// Holds the libraries to the claims the entry table makes (its check lines).\n"
+            << generated
+            << "#include <gtest/gtest.h>\n\n#include <climits>\n#include <cmath>\n#include "
+               "<cstdlib>\n#include <string>\n\n"
+               "#include \"facade/facade.h\"\n\nnamespace {\n\n"
+               "void fresh(bool window) {\n  setenv(\"DISP_HEADLESS\", \"1\", 1);\n"
+               "  setenv(\"DISP_CLOCK\", \"virtual\", 1);\n"
+               "  if (window) ASSERT_TRUE(createwin(200, 100));\n"
+               "  geterror();\n  getsounderror();\n}\n\n"
+               "template <typename T>\nT same(T v) { return v; }\n"
+               "inline std::string same(mystring v) { return v.text; }\n"
+               "inline std::string same(char const* v) { return v ? v : \"(null)\"; }\n\n"
+               "}  // namespace\n";
+  for (family const& f : families) {
+    for (std::string const& e : f.entries) {
+      row const& r = rowof(e);
+      doc const& d = docs.at(e);
+      for (size_t i = 0; i < d.checks.size(); ++i) {
+        std::string const& c = d.checks[i];
+        size_t arrow = c.find(" → ");
+        std::string call = c.substr(0, arrow), want = c.substr(arrow + 5), code;
+        size_t err = want.rfind("error ");
+        if (err != std::string::npos) {
+          code = trim(want.substr(err + 6));
+          want = trim(want.substr(0, err));
+          if (!want.empty() && want.back() == ',') want.pop_back();
+        }
+        if (want == "null") want = "nullptr";
+        std::cout << "\n// " << e << ": " << c << "\nTEST(Claims, " << e << "_" << i + 1
+                  << ") {\n  fresh(" << (d.windowed[i] ? "true" : "false") << ");\n";
+        if (want.empty())
+          std::cout << "  " << call << ";\n";
+        else
+          std::cout << "  EXPECT_EQ(same(" << call << "), same(" << want << "));\n";
+        std::cout << "  EXPECT_EQ(" << (r.lib == "sound" ? "getsounderror()" : "geterror()") << ", "
+                  << (code.empty() ? "0" : code) << "u);\n}\n";
+      }
+    }
+  }
+}
+
 std::string anchor(std::string const& title) {
   std::string a;
   for (char c : title) a += c == ' ' ? '-' : static_cast<char>(std::tolower(c));
@@ -648,6 +704,9 @@ void apimd() {
       row const& r = rowof(e);
       doc const& d = docs.at(e);
       std::string result = d.result.empty() && r.ret == "v" ? "—" : d.result;
+      for (size_t i = 0; i < d.checks.size(); ++i)
+        result += (i ? "; `" : "<br>Checked: `") + d.checks[i] + "`" +
+                  (d.windowed[i] ? " (window open)" : "");
       std::string also;
       for (std::string const& a : d.also) also += (also.empty() ? " Also `" : ", `") + a + "`";
       if (!also.empty()) also += ".";
@@ -765,7 +824,8 @@ int main(int argc, char** argv) {
   if (argc != 3) {
     std::fprintf(
         stderr,
-        "usage: apigen disp-h|sound-h|facade-h|keys-h|api-md|cheatsheet|readme|probe|names-test "
+        "usage: apigen "
+        "disp-h|sound-h|facade-h|keys-h|api-md|cheatsheet|readme|probe|names-test|claims-test "
         "ENTRIES_TXT\n");
     return 2;
   }
@@ -791,6 +851,8 @@ int main(int argc, char** argv) {
     probe();
   } else if (what == "names-test") {
     namestest();
+  } else if (what == "claims-test") {
+    claimstest();
   } else {
     fail("unknown output " + what);
   }
