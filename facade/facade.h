@@ -1447,6 +1447,10 @@ inline unsigned long newthread(void (*fn)(void*), void* user) {
   return disp_newthreadwith(fn, user);
 }
 
+// Sets `fn(user)` as the procedure the library calls when the window needs drawing again, in place
+// of `SetDrawProcedure48`'s; null: none.
+inline void setdrawprocedure(void (*fn)(void*), void* user) { disp_setdrawprocedurewith(fn, user); }
+
 // Refuses (false): wait on a flag of your own instead.
 inline bool pausethread(unsigned long id) { return PauseThread19(id); }
 

@@ -394,9 +394,11 @@
   X(disp_setantialias, setantialias, v, (bool)) \
   X(disp_setbmpantialias, setantialias, v, (b, bool))
 
-// A thread that runs fn(user): the procedure gets the caller's pointer back, and needs no
-// cast from a typed function.
-#define QUIB_DISP_EXT_CALLBACKS(X) X(disp_newthreadwith, newthread, u, (pu, p))
+// A thread that runs fn(user), and the window's draw procedure as fn(user): the procedure
+// gets the caller's pointer back, and needs no cast from a typed function.
+#define QUIB_DISP_EXT_CALLBACKS(X)        \
+  X(disp_newthreadwith, newthread, u, (pu, p)) \
+  X(disp_setdrawprocedurewith, setdrawprocedure, v, (pu, p))
 
 // Writing files: the bytes (or the text) replace what the file held, or are added at its
 // end; true when every byte reached the file.

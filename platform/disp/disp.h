@@ -751,6 +751,9 @@ char const* hs2as15(char const* text);
 unsigned long NewThread18(void* proc);
 // Runs `fn(user)` on a new thread, so the procedure gets your pointer back; returns its id.
 unsigned long disp_newthreadwith(void (*fn)(void*), void* user);
+// Sets `fn(user)` as the procedure the library calls when the window needs drawing again, in place
+// of `SetDrawProcedure48`'s; null: none.
+void disp_setdrawprocedurewith(void (*fn)(void*), void* user);
 // Refuses (false): wait on a flag of your own instead.
 bool PauseThread19(unsigned long id);
 // Refuses (false), as nothing is ever paused.

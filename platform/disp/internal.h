@@ -285,6 +285,8 @@ struct dsp_sys {
   int x = 0, y = 0;              // headless: where the window's picture is on the screen
   unsigned long style = 0;       // dsp_w* flags of the open window
   void (*drawproc)() = nullptr;  // SetDrawProcedure48
+  void (*drawwith)(void*) = nullptr;  // disp_setdrawprocedurewith, called with drawuser
+  void* drawuser = nullptr;
   bool indrawproc = false;       // drawproc is running: no second call from inside it
   dsp_lastsecond fps;            // clock times of the AddFPS34 calls of the last second
   std::u16string widetitle;      // what GetTitleW54 hands out

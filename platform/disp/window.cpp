@@ -181,9 +181,12 @@ namespace {
 
 // The caller's draw procedure, never from inside itself (it may well poll messages).
 void dsp_redraw() {
-  if (!dsp.sys.drawproc || dsp.sys.indrawproc || !dsp.win.open) return;
+  if ((!dsp.sys.drawproc && !dsp.sys.drawwith) || dsp.sys.indrawproc || !dsp.win.open) return;
   dsp.sys.indrawproc = true;
-  dsp.sys.drawproc();
+  if (dsp.sys.drawwith)
+    dsp.sys.drawwith(dsp.sys.drawuser);
+  else
+    dsp.sys.drawproc();
   dsp.sys.indrawproc = false;
 }
 
@@ -299,6 +302,17 @@ qr_bool IsWin47() {
 qr_v SetDrawProcedure48(qe_p p) {
   dsp_setup();
   dsp.sys.drawproc = reinterpret_cast<void (*)()>(p);
+  dsp.sys.drawwith = nullptr;
+}
+
+// The typed form: fn(user) is called where SetDrawProcedure48's procedure would be, and
+// replaces it (null: no procedure).
+qr_v disp_setdrawprocedurewith(qe_pu fn, qe_p user) {
+  dsp_setup();
+  dsp_extension ext;
+  dsp.sys.drawproc = nullptr;
+  dsp.sys.drawwith = fn;
+  dsp.sys.drawuser = user;
 }
 
 qr_v SetTitle51(qe_s title) {

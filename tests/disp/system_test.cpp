@@ -441,6 +441,23 @@ TEST_F(Window, DrawProcedureRunsAfterAResize) {
   EXPECT_EQ(redraws, 1);
 }
 
+// The typed form gets its pointer back, and the two forms replace each other.
+TEST_F(Window, TheTypedDrawProcedureGetsItsUserPointerAndReplacesTheOther) {
+  ASSERT_TRUE(CreateWin42(50, 50));
+  int mine = 0;
+  disp_setdrawprocedurewith([](void* user) { ++*static_cast<int*>(user); }, &mine);
+  redraws = 0;
+  SetSize55(60, 60);
+  EXPECT_EQ(mine, 1);
+  SetDrawProcedure48(reinterpret_cast<void*>(&redraw));
+  SetSize55(70, 70);
+  EXPECT_EQ(mine, 1);
+  EXPECT_EQ(redraws, 1);
+  disp_setdrawprocedurewith(nullptr, nullptr);
+  SetSize55(80, 80);
+  EXPECT_EQ(redraws, 1);
+}
+
 TEST_F(Window, TitleRoundTripsNarrowAndWide) {
   SetTitle51("quib_en");
   SetTitle51(GetTitle53());  // its own text
