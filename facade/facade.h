@@ -1044,6 +1044,10 @@ inline bitmap* createbmpalpha(unsigned long w, unsigned long h) {
   return disp_createbmpalpha(w, h);
 }
 
+// Makes every pixel of bitmap b fully transparent (b made by `createbmpalpha`, or loaded with
+// alpha), to draw a sprite afresh into it.
+inline void cleartransparent(bitmap* b) { disp_cleartransparent(b); }
+
 // Reads a PNG file into a new bitmap, with alpha when the file has any; drawbmp blends it.
 inline bitmap* loadpng(char const* path) { return disp_loadpng(path); }
 

@@ -396,7 +396,7 @@
 
 // A thread that runs fn(user), and the window's draw procedure as fn(user): the procedure
 // gets the caller's pointer back, and needs no cast from a typed function.
-#define QUIB_DISP_EXT_CALLBACKS(X)        \
+#define QUIB_DISP_EXT_CALLBACKS(X)             \
   X(disp_newthreadwith, newthread, u, (pu, p)) \
   X(disp_setdrawprocedurewith, setdrawprocedure, v, (pu, p))
 
@@ -416,11 +416,12 @@
   X(disp_isrepeat, isrepeat, bool, ())          \
   X(disp_getkeyup, getkeyup, u, ())
 
-// Bitmaps with alpha: a new transparent one; PNG files read into a bitmap (with alpha when
-// the file has it) and written from one.
-#define QUIB_DISP_EXT_ALPHA(X)                      \
-  X(disp_createbmpalpha, createbmpalpha, b, (u, u)) \
-  X(disp_loadpng, loadpng, b, (s))                  \
+// Bitmaps with alpha: a new transparent one, or one made transparent again; PNG files read
+// into a bitmap (with alpha when the file has it) and written from one.
+#define QUIB_DISP_EXT_ALPHA(X)                       \
+  X(disp_cleartransparent, cleartransparent, v, (b)) \
+  X(disp_createbmpalpha, createbmpalpha, b, (u, u))  \
+  X(disp_loadpng, loadpng, b, (s))                   \
   X(disp_savepng, savepng, bool, (b, s))
 
 #define QUIB_SOUND_EXTENSIONS(X) QUIB_SOUND_EXT_ERRORS(X)

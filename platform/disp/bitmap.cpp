@@ -50,15 +50,6 @@ void dsp_copysettings(bitmap& to, bitmap const& from) {
   cairo_set_line_width(to.cr, to.pen);
 }
 
-// Mixes and blurs work on the colour channels alone and leave the top byte 0: a bitmap
-// with alpha comes out opaque (as if it had been drawn over black) rather than invisible.
-void dsp_makeopaque(bitmap& b, int w, int h) {
-  if (!dsp_hasalpha(b)) return;
-  dsp_pixels px = dsp_pixelsof(b);
-  for (int y = 0; y < std::min(h, px.h); ++y)
-    for (uint32_t* p = px.row(y); p != px.row(y) + std::min(w, px.w); ++p) *p |= 0xFF000000u;
-}
-
 unsigned long dsp_keyof(bitmap const* b) {
   return b == &dsp.canvas ? dsp_nokey : static_cast<dsp_picture const*>(b)->key;
 }
@@ -498,8 +489,7 @@ qr_v MixBMP229(qe_b dest, qe_b a, qe_b b) {
   dsp_pixels pd = dsp_pixelsof(*dest), pa = dsp_pixelsof(*a), pb = dsp_pixelsof(*b);
   pd.w = pa.w = pb.w = w;
   pd.h = pa.h = pb.h = h;
-  dsp_mixpixels(pd, pa, pb);
-  dsp_makeopaque(*dest, w, h);
+  dsp_mixpixels(pd, pa, pb, {dsp_hasalpha(*dest), dsp_hasalpha(*a), dsp_hasalpha(*b)});
   dsp_changed(*dest);
 }
 
@@ -507,11 +497,10 @@ qr_v BlurBMPBox230(qe_b b, qe_u rx, qe_u ry) {
   dsp_setup();
   if (!dsp_islive(b)) return;
   try {
-    dsp_boxblur(dsp_pixelsof(*b), rx, ry);
+    dsp_boxblur(dsp_pixelsof(*b), rx, ry, dsp_hasalpha(*b));
   } catch (std::bad_alloc const&) {
     dsp_warn("BlurBMPBox: out of memory");
   }
-  dsp_makeopaque(*b, b->w, b->h);
   dsp_changed(*b);
 }
 
@@ -521,10 +510,9 @@ qr_v BlurBMPGau232(qe_b b, qe_d sigma) {
   dsp_setup();
   if (!dsp_islive(b)) return;
   try {
-    dsp_gaussblur(dsp_pixelsof(*b), sigma);
+    dsp_gaussblur(dsp_pixelsof(*b), sigma, dsp_hasalpha(*b));
   } catch (std::bad_alloc const&) {
     dsp_warn("BlurBMPGau: out of memory");
   }
-  dsp_makeopaque(*b, b->w, b->h);
   dsp_changed(*b);
 }

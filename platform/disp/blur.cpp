@@ -18,20 +18,23 @@ constexpr int dsp_kernelbits = 16;
 // Scratch memory kept for the next blur: enough for two 1024 x 1024 pictures.
 constexpr size_t dsp_keepbytes = size_t(32) << 20;
 
-// The picture split into its red, green and blue planes, which the passes work on one at
-// a time, each a row at a time so that every loop runs along memory; `spare` takes a
-// pass's output and then changes places with its input. The memory stays allocated
-// between blurs (up to dsp_keepbytes), so that a blur redone every frame does not fault
-// in fresh pages each time.
+// The picture split into its red, green and blue planes (and its alpha plane, for a
+// bitmap with alpha: premultiplied channels blurred alike stay premultiplied), which the
+// passes work on one at a time, each a row at a time so that every loop runs along memory; `spare`
+// takes a pass's output and then changes places with its input. The memory stays allocated between
+// blurs (up to dsp_keepbytes), so that a blur redone every frame does not fault in fresh pages each
+// time.
 struct dsp_planes {
   int w = 0, h = 0;
-  std::vector<uint32_t> c[3], spare;
-  void load(dsp_pixels p) {
+  int n = 3;  // planes in use: 4 with alpha
+  std::vector<uint32_t> c[4], spare;
+  void load(dsp_pixels p, bool alpha) {
     w = p.w;
     h = p.h;
-    size_t const n = size_t(w) * size_t(h);
-    for (auto& v : c) v.resize(n);
-    spare.resize(n);
+    n = alpha ? 4 : 3;
+    size_t const size = size_t(w) * size_t(h);
+    for (int k = 0; k < n; ++k) c[k].resize(size);
+    spare.resize(size);
     for (int y = 0; y < h; ++y) {
       uint32_t const* s = p.row(y);
       size_t const at = size_t(y) * size_t(w);
@@ -39,6 +42,7 @@ struct dsp_planes {
         c[0][at + size_t(x)] = s[x] >> 16 & 0xFF;
         c[1][at + size_t(x)] = s[x] >> 8 & 0xFF;
         c[2][at + size_t(x)] = s[x] & 0xFF;
+        if (alpha) c[3][at + size_t(x)] = s[x] >> 24;
       }
     }
   }
@@ -47,7 +51,8 @@ struct dsp_planes {
       uint32_t* d = p.row(y);
       size_t const at = size_t(y) * size_t(w);
       for (int x = 0; x < w; ++x)
-        d[x] = c[0][at + size_t(x)] << 16 | c[1][at + size_t(x)] << 8 | c[2][at + size_t(x)];
+        d[x] = c[0][at + size_t(x)] << 16 | c[1][at + size_t(x)] << 8 | c[2][at + size_t(x)] |
+               (n == 4 ? c[3][at + size_t(x)] << 24 : 0);
     }
     if (spare.capacity() * 4 * sizeof(uint32_t) > dsp_keepbytes) *this = dsp_planes();
   }
@@ -117,7 +122,8 @@ void dsp_boxcols(std::vector<uint32_t>& v, std::vector<uint32_t>& spare, int w, 
 }
 
 void dsp_boxplanes(dsp_planes& p, unsigned long rx, unsigned long ry) {
-  for (auto& v : p.c) {
+  for (int k = 0; k < p.n; ++k) {
+    std::vector<uint32_t>& v = p.c[k];
     if (rx > 0) dsp_boxrows(v, p.w, p.h, long(rx));
     if (ry > 0) dsp_boxcols(v, p.spare, p.w, p.h, long(ry));
   }
@@ -174,24 +180,28 @@ void dsp_kernelplane(std::vector<uint32_t>& v, std::vector<uint32_t>& spare, int
 
 }  // namespace
 
-void dsp_mixpixels(dsp_pixels dest, dsp_pixels a, dsp_pixels b) {
+void dsp_mixpixels(dsp_pixels dest, dsp_pixels a, dsp_pixels b, dsp_alphas alphas) {
+  // A picture without alpha is opaque: its top byte counts as 255, whatever it holds.
+  uint32_t const opaquea = alphas.a ? 0 : 0xFF000000u, opaqueb = alphas.b ? 0 : 0xFF000000u;
+  int const top = alphas.dest ? 24 : 16;
   for (int y = 0; y < dest.h; ++y) {
     uint32_t *d = dest.row(y), *pa = a.row(y), *pb = b.row(y);
     for (int x = 0; x < dest.w; ++x) {
+      uint32_t const va = pa[x] | opaquea, vb = pb[x] | opaqueb;
       uint32_t out = 0;
-      for (int sh = 0; sh <= 16; sh += 8)
-        out |= (((pa[x] >> sh & 0xFF) + (pb[x] >> sh & 0xFF) + 1) >> 1) << sh;
+      for (int sh = 0; sh <= top; sh += 8)
+        out |= (((va >> sh & 0xFF) + (vb >> sh & 0xFF) + 1) >> 1) << sh;
       d[x] = out;
     }
   }
 }
 
-void dsp_boxblur(dsp_pixels p, unsigned long rx, unsigned long ry) {
+void dsp_boxblur(dsp_pixels p, unsigned long rx, unsigned long ry, bool alpha) {
   rx = std::min(rx, dsp_maxradius);
   ry = std::min(ry, dsp_maxradius);
   if (rx == 0 && ry == 0) return;
   dsp_planes& planes = dsp_scratch();
-  planes.load(p);
+  planes.load(p, alpha);
   dsp_boxplanes(planes, rx, ry);
   planes.store(p);
 }
@@ -199,13 +209,14 @@ void dsp_boxblur(dsp_pixels p, unsigned long rx, unsigned long ry) {
 // Wide blurs: three box blurs in a row approximate a Gaussian closely; their widths are
 // chosen so that the variances add up to sigma² (the sizes are odd, so some boxes are one
 // step wider than others).
-void dsp_gaussblur(dsp_pixels p, double sigma) {
+void dsp_gaussblur(dsp_pixels p, double sigma, bool alpha) {
   if (!(sigma > 0)) return;  // also NaN
   dsp_planes& planes = dsp_scratch();
-  planes.load(p);
+  planes.load(p, alpha);
   if (sigma <= dsp_exactsigma) {
     std::vector<uint32_t> const q = dsp_kernel(sigma);
-    for (auto& v : planes.c) dsp_kernelplane(v, planes.spare, planes.w, planes.h, q);
+    for (int k = 0; k < planes.n; ++k)
+      dsp_kernelplane(planes.c[k], planes.spare, planes.w, planes.h, q);
   } else {
     sigma = std::min(sigma, double(dsp_maxradius));
     double const ideal = std::sqrt(4 * sigma * sigma + 1);  // 12σ²/3 + 1

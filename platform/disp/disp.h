@@ -524,6 +524,9 @@ bool SaveBMP198(bitmap* b, char const* path);
 // A new transparent w x h bitmap with an alpha channel: what is drawn into it keeps its coverage,
 // and drawbmp blends it.
 bitmap* disp_createbmpalpha(unsigned long w, unsigned long h);
+// Makes every pixel of bitmap b fully transparent (b made by `createbmpalpha`, or loaded with
+// alpha), to draw a sprite afresh into it.
+void disp_cleartransparent(bitmap* b);
 // Reads a PNG file into a new bitmap, with alpha when the file has any; drawbmp blends it.
 bitmap* disp_loadpng(char const* path);
 // Writes bitmap b as a PNG file, with its alpha; an existing file is replaced.

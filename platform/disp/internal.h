@@ -282,14 +282,14 @@ constexpr int dsp_scrw = 1920, dsp_scrh = 1080, dsp_scrdpi = 96;
 
 // State of these entries, kept in dsp.sys.
 struct dsp_sys {
-  int x = 0, y = 0;              // headless: where the window's picture is on the screen
-  unsigned long style = 0;       // dsp_w* flags of the open window
-  void (*drawproc)() = nullptr;  // SetDrawProcedure48
+  int x = 0, y = 0;                   // headless: where the window's picture is on the screen
+  unsigned long style = 0;            // dsp_w* flags of the open window
+  void (*drawproc)() = nullptr;       // SetDrawProcedure48
   void (*drawwith)(void*) = nullptr;  // disp_setdrawprocedurewith, called with drawuser
   void* drawuser = nullptr;
-  bool indrawproc = false;       // drawproc is running: no second call from inside it
-  dsp_lastsecond fps;            // clock times of the AddFPS34 calls of the last second
-  std::u16string widetitle;      // what GetTitleW54 hands out
+  bool indrawproc = false;   // drawproc is running: no second call from inside it
+  dsp_lastsecond fps;        // clock times of the AddFPS34 calls of the last second
+  std::u16string widetitle;  // what GetTitleW54 hands out
 };
 
 // ---- Bitmaps and bit buffers (bitmap.cpp, bmpfile.cpp, bitbuf.cpp, blur.cpp) ----------
@@ -358,10 +358,14 @@ dsp_pixels dsp_pixelsof(bitmap& b);
 void dsp_changed(bitmap& b);
 void dsp_changed(bitmap& b, int x, int y, int w, int h);  // only this rectangle changed
 // Pixel work shared by bitmaps and bit buffers (blur.cpp); all three views of a mix have the
-// same size. Each may throw std::bad_alloc.
-void dsp_mixpixels(dsp_pixels dest, dsp_pixels a, dsp_pixels b);
-void dsp_boxblur(dsp_pixels p, unsigned long rx, unsigned long ry);
-void dsp_gaussblur(dsp_pixels p, double sigma);
+// same size. Each may throw std::bad_alloc. A picture with alpha (premultiplied) has its
+// alpha mixed and blurred with its colours; one without is taken as opaque.
+struct dsp_alphas {
+  bool dest = false, a = false, b = false;
+};
+void dsp_mixpixels(dsp_pixels dest, dsp_pixels a, dsp_pixels b, dsp_alphas alphas = {});
+void dsp_boxblur(dsp_pixels p, unsigned long rx, unsigned long ry, bool alpha = false);
+void dsp_gaussblur(dsp_pixels p, double sigma, bool alpha = false);
 
 // ---- Drawing targets, colours, fonts and text (draw.cpp, shapes.cpp, text.cpp, textdraw.cpp) --
 

@@ -324,6 +324,24 @@ qr_v Clear164() {
   dsp_clear(dsp_win(), dsp.canvas.bg);
 }
 
+// Every pixel of a bitmap with alpha made fully transparent, so a sprite can be drawn
+// afresh into the same bitmap; one without alpha has nothing to make transparent (error 2).
+qr_v disp_cleartransparent(qe_b b) {
+  dsp_setup();
+  dsp_extension ext;
+  bitmap* t = dsp_target(b);
+  if (!t) return;
+  if (!dsp_hasalpha(*t)) {
+    dsp_fail(dsp_earg, __func__, "the bitmap has no alpha channel (createbmpalpha makes one)");
+    return;
+  }
+  dsp_clear(t, 0);
+  cairo_save(t->cr);
+  cairo_set_operator(t->cr, CAIRO_OPERATOR_CLEAR);
+  cairo_paint(t->cr);
+  cairo_restore(t->cr);
+}
+
 // ---- Triangle ------------------------------------------------------------------------
 
 qr_v Triangle165(qe_b b, qe_l x1, qe_l y1, qe_l x2, qe_l y2, qe_l x3, qe_l y3, qe_u outline,

@@ -286,15 +286,48 @@ TEST_F(Alpha, DrawingIntoABitmapWithAlphaKeepsCoverage) {
   DrawBMP208(GetWin72(), a);
   EXPECT_EQ(word(GetWin72(), 1, 1) & 0xFFFFFF, bg);
   EXPECT_EQ(word(GetWin72(), 16, 16) & 0xFFFFFF, 0xFF0000u);
-  // A copy keeps the alpha; blurs and bit buffers, which work on colours, leave it opaque.
+  // A copy keeps the alpha, and so do blurs (a soft shadow stays a shadow); bit buffers,
+  // which hold colours only, leave it opaque.
   bitmap* c = CreateBMP190(a);
   EXPECT_EQ(word(c, 1, 1), 0u);
   BlurBMPBox231(c, 1);
-  EXPECT_EQ(word(c, 1, 1) >> 24, 0xFFu);
+  EXPECT_EQ(word(c, 1, 1), 0u);
   bitbuf* bb = CreateBB233(a);
   SetBB236(bb);
   EXPECT_EQ(word(a, 1, 1), 0xFF000000u);
   ReleaseBB234(bb);
+}
+
+// Blurs and mixes work on premultiplied pixels, alpha included: every result stays a valid
+// premultiplied pixel (no channel above its alpha), the alpha itself is blurred, and an
+// opaque picture mixed in counts as opaque. cleartransparent empties a bitmap with alpha.
+TEST_F(Alpha, BlursAndMixesKeepAlphaAndClearTransparentEmptiesIt) {
+  bitmap* a = disp_createbmpalpha(16, 1);
+  ASSERT_NE(a, nullptr);
+  SetPixel149(a, 8, 0, 0xFF8000);  // one opaque pixel in a transparent row
+  EXPECT_EQ(word(a, 8, 0), 0xFFFF8000u);
+  BlurBMPBox230(a, 2, 0);
+  for (int x = 0; x < 16; ++x) {
+    uint32_t const p = word(a, x, 0), al = p >> 24;
+    EXPECT_EQ(al, x >= 6 && x <= 10 ? 51u : 0u) << x;  // 255 spread over five pixels
+    for (int sh = 0; sh <= 16; sh += 8) EXPECT_LE((p >> sh) & 0xFF, al) << x;
+  }
+  BlurBMPGau232(a, 1.5);
+  EXPECT_GT(word(a, 8, 0) >> 24, 0u);
+  EXPECT_EQ(word(a, 0, 0) >> 24, 0u);
+
+  bitmap* opaque = CreateBMP191(16, 1, 0x000000);
+  bitmap* mixed = disp_createbmpalpha(16, 1);
+  MixBMP229(mixed, a, opaque);
+  EXPECT_EQ(word(mixed, 0, 0), 0x80000000u);  // half of transparent, half of opaque black
+  EXPECT_EQ(GetError38(), 0u);
+
+  disp_cleartransparent(a);
+  EXPECT_EQ(GetError38(), 0u);
+  for (int x = 0; x < 16; ++x) EXPECT_EQ(word(a, x, 0), 0u) << x;
+  disp_cleartransparent(opaque);
+  EXPECT_EQ(GetError38(), 2u);
+  EXPECT_EQ(word(opaque, 0, 0) & 0xFFFFFF, 0u);
 }
 
 }  // namespace

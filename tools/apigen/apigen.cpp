@@ -570,7 +570,7 @@ void claimstest() {
                "#include \"facade/facade.h\"\n\nnamespace {\n\n"
                "void fresh(bool window) {\n  setenv(\"DISP_HEADLESS\", \"1\", 1);\n"
                "  setenv(\"DISP_CLOCK\", \"virtual\", 1);\n"
-               "  if (window) ASSERT_TRUE(createwin(200, 100));\n"
+               "  if (window) {\n    ASSERT_TRUE(createwin(200, 100));\n  }\n"
                "  geterror();\n  getsounderror();\n}\n\n"
                "template <typename T>\nT same(T v) { return v; }\n"
                "inline std::string same(mystring v) { return v.text; }\n"
