@@ -129,6 +129,7 @@ void dsp_readenv() {
   dsp.env.statsfile = dsp_envfile("DISP_STATS");
   dsp.env.keylogfile = dsp_envfile("DISP_KEYLOG");
   dsp.env.cache = dsp_envflag("DISP_CACHE");
+  dsp.env.pumpcheck = dsp_envflag("DISP_PUMP_CHECK");
   if (!dsp.env.statsfile.empty()) {
     dsp.stats.on = true;
     atexit(dsp_atexit);

@@ -44,4 +44,6 @@ inline constexpr dsp_switch dsp_switches[] = {
      "for the latency bench: appends when each key press arrived"},
     {"DISP_CACHE", dsp_kind::flag, dsp_yesno, "1",
      "0 strokes every circle through cairo instead of the ring cache"},
+    {"DISP_PUMP_CHECK", dsp_kind::flag, dsp_yesno, "1",
+     "0 pumps SDL at every look for a message, without asking the display first"},
 };

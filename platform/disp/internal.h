@@ -430,6 +430,7 @@ struct dsp_state {
     bool fullscreen = false;   // DISP_FULLSCREEN: every window opens full screen
     std::string keylogfile;    // DISP_KEYLOG: when each key press arrived, for the bench
     bool cache = true;         // DISP_CACHE: circles blended from the ring cache
+    bool pumpcheck = true;     // DISP_PUMP_CHECK: ask the display before pumping SDL
   } env;
 
   // Window: the SDL window (none when headless) and what the game set for it.

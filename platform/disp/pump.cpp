@@ -16,7 +16,7 @@ int64_t dsp_lastpump = 0;
 // Whether SDL must pump now: the display server says whether anything came; where it
 // cannot say, always. An open gamepad is read by pumping only, so then SDL pumps every time.
 bool dsp_mustpump(int64_t now) {
-  if (now - dsp_lastpump >= dsp_pumpns) return true;
+  if (!dsp.env.pumpcheck || now - dsp_lastpump >= dsp_pumpns) return true;
   if (SDL_WasInit(SDL_INIT_JOYSTICK) && SDL_NumJoysticks() > 0) return true;
   int pending = dsp_x11pending(static_cast<SDL_Window*>(dsp_be().handle()));
   if (pending < 0) pending = dsp_wlpending();

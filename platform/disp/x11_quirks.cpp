@@ -7,7 +7,7 @@
 // - Pumping. SDL 2.26's SDL_PumpEvents does a round of work for every source on every call;
 //   the game asks for a message about a thousand times a second. One non-blocking
 //   XEventsQueued answers whether anything came. Can go when SDL pumps cheaply when idle
-//   (SDL 3 does); build with -DDISP_ALWAYS_PUMP to switch it off.
+//   (SDL 3 does); DISP_PUMP_CHECK=0 switches it off (and Wayland's check with it).
 // - Full screen with no window manager. SDL 2.26 makes a window full screen by asking the
 //   window manager (_NET_WM_STATE); with none (a bare Xvfb, a kiosk X server), SDL takes the
 //   screen's size as the window's while the X window keeps its own, and the picture is
@@ -149,16 +149,11 @@ bool dsp_xlost() { return dsp_x.lost; }
 // already read (replies to the frame's XSync bring events along), so an event is seen
 // wherever it waits.
 int dsp_x11pending(SDL_Window* w) {
-#if defined(DISP_ALWAYS_PUMP)
-  (void)w;
-  return -1;
-#else
   SDL_SysWMinfo info;
   if (!dsp_x11info(w, info)) return -1;
   dsp_xqueuedfn queued = dsp_xqueued();
   if (!queued) return -1;
   return queued(info.info.x11.display, QueuedAfterReading) > 0;
-#endif
 }
 
 bool dsp_x11nowm(SDL_Window* w) {
