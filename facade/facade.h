@@ -839,8 +839,8 @@ inline void freshfps() { FreshFPS33(); }
 
 // ==== Sound ==================================================================
 // A sound is a handle (an unsigned long from 1 up); 0 is what a failed load gives, and every
-// function does nothing with an unknown handle. Call `initaudio()` once first. WAV, MP3,
-// FLAC and Ogg files load.
+// function does nothing with an unknown handle but fail (`getsounderror()`, `lasterror()`).
+// Call `initaudio()` once first. WAV, MP3, FLAC and Ogg files load.
 
 // Opens the sound output once; false when there is no device (sounds then play silently).
 inline bool initaudio() { return InitAudio1(); }
@@ -1008,7 +1008,8 @@ inline void sound(unsigned long freq, double seconds) { Sound31(freq, seconds); 
 // A bitmap is a picture of its own to draw on, off the screen; `drawbmp` copies one onto
 // another or onto the window, scaled if asked. Trailing drawbmp arguments, each of which
 // may be left off from the right: dx, dy, dw, dh, sx, sy, sw, sh, key (0 for a size: the
-// source's own; key 1: none).
+// source's own; key 1: none). dx and dy are read as signed: `drawbmp(b, -8, 20)` hangs b over
+// the left edge.
 
 // A new black w x h bitmap.
 inline bitmap* createbmp(unsigned long w, unsigned long h) { return CreateBMP192(w, h); }
@@ -1039,7 +1040,7 @@ inline bitmap* loadbmp(char const* path, unsigned long key) { return LoadBMP196(
 inline bool savebmp(bitmap* b, char const* path) { return SaveBMP198(b, path); }
 
 // A new transparent w x h bitmap with an alpha channel: what is drawn into it keeps its coverage,
-// and drawbmp blends it.
+// and drawbmp blends it. `clear(b)` paints it opaque; `cleartransparent(b)` empties it again.
 inline bitmap* createbmpalpha(unsigned long w, unsigned long h) {
   return disp_createbmpalpha(w, h);
 }
@@ -1345,8 +1346,11 @@ inline char const* getpchar() { return GetPchar323(); }
 inline mystring getstring(unsigned long n) { return GetString324(n); }
 
 // ==== System =================================================================
-// Errors, numbers, conversions, message boxes and threads. An entry that fails sets this
-// thread's error code (`geterror()`, which also clears it) and its text (`geterrortext()`).
+// Errors, numbers, conversions, message boxes and threads. Every failure of either library
+// is also the facade's `lasterror()` (its code; 0 when none, or once a lower-case function
+// of ours succeeded; reading clears nothing) and `lasterrortext()` (`loadaudio: cannot load
+// "x.wav": why`); `setlog(fn, user)` takes both libraries' diagnostic lines. A display entry
+// that fails sets this thread's `geterror()` (which also clears it) and `geterrortext()`.
 // The facade's own `random(n)` gives 0 .. n - 1 and `randomize()` seeds it.
 
 // Code of this thread's last failure (0 none, 1 no window, 2 bad argument, 3 file, 4 memory, 5

@@ -71,8 +71,10 @@ char const* dsp_readfile(char const* path, std::vector<uint8_t>& bytes) {
 void dsp_loadfailed(char const* who, char const* entry, char const* path, char const* why) {
   std::string text = std::string(entry) + ": cannot load " + dsp_quoted(path) + ": " + why;
   dsp_seterror(std::strcmp(why, "out of memory") == 0 ? dsp_enomem : dsp_efile, text.c_str());
+  // The line says what the error text says, so a failure reads the same wherever it is seen.
+  (void)who;
   if (dsp.pictures.loadfailures++ < dsp_maxreports)
-    dsp_warn("%s: %s: %s%s", who, dsp_quote(path).c_str(), why,
+    dsp_warn("%s%s", text.c_str(),
              dsp.pictures.loadfailures == dsp_maxreports ? " (further failures not reported)" : "");
 }
 

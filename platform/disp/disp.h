@@ -522,7 +522,7 @@ bitmap* LoadBMP196(char const* path, unsigned long key);
 // Writes bitmap b as a 24-bit BMP file, replacing a file of that name.
 bool SaveBMP198(bitmap* b, char const* path);
 // A new transparent w x h bitmap with an alpha channel: what is drawn into it keeps its coverage,
-// and drawbmp blends it.
+// and drawbmp blends it. `clear(b)` paints it opaque; `cleartransparent(b)` empties it again.
 bitmap* disp_createbmpalpha(unsigned long w, unsigned long h);
 // Makes every pixel of bitmap b fully transparent (b made by `createbmpalpha`, or loaded with
 // alpha), to draw a sprite afresh into it.

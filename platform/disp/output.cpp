@@ -94,10 +94,15 @@ bool dsp_outfail(dsp_out& o, char const* who, char const* entry, bool removeit) 
   if (o.fd >= 0) close(o.fd), o.fd = -1;
   // A half-written picture is worse than none: it looks like a result.
   if (removeit && o.made) unlink(o.path.c_str());
-  dsp_warn("%s: cannot write %s: %s", who, dsp_quote(o.path).c_str(), o.why.c_str());
+  std::string const text = std::string(entry ? entry : who) + ": cannot write " +
+                           dsp_quoted(o.path.c_str()) + ": " + o.why;
+  // A switch's file (DISP_SHOT, DISP_STATS) is told under the switch's name; an entry's under
+  // the entry's, in the words of its error text.
+  if (!entry || std::strncmp(who, "DISP_", 5) == 0)
+    dsp_warn("%s: cannot write %s: %s", who, dsp_quote(o.path).c_str(), o.why.c_str());
+  else
+    dsp_warn("%s", text.c_str());
   if (!entry) return false;  // at exit: no entry to tell, and the error state is gone
-  std::string const text =
-      std::string(entry) + ": cannot write " + dsp_quoted(o.path.c_str()) + ": " + o.why;
   dsp_seterror(dsp_efile, text.c_str());
   return false;
 }

@@ -788,7 +788,11 @@ void cheatsheet() {
                "does. What each gives\nback and does on failure: [`api.md`](api.md); the full "
                "contract: [`platform/README.md`](../platform/README.md).\nColours are "
                "`0x00RRGGBB` (1 in an outline or fill place: none); `b` is a bitmap, "
-               "`h` a sound.\n\n";
+               "`h` a sound.\n\n"
+               "Errors, C++ only: `lasterror()` and `lasterrortext()` give the most recent "
+               "failure of either\nlibrary on this thread (`createbmp: size 0 x 10 is outside "
+               "1..16384`); `setlog(fn, user)` takes\nboth libraries' diagnostic lines instead "
+               "of stderr.\n\n";
   std::string toc;
   for (family const& f : families)
     toc += (toc.empty() ? "" : " · ") + ("[" + f.title + "](#" + anchor(f.title) + ")");
