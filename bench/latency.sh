@@ -19,9 +19,9 @@
 #            CI allows a couple, as a shared virtual machine's timer stalls a mixer that is
 #            otherwise fine, while a broken period underruns dozens of times a run).
 #   --tone:  the control run: instead of the game, pacat plays a steady sine with the game's
-#            buffer (four periods of 3 ms, and the same PULSE_PROP floor), so gaps that a
-#            plain client gets too are told from the game's own; prints only the underrun
-#            lines, and --check holds it to --underruns alone.
+#            buffer (four periods of 3 ms, and the same pulse.min.req in PULSE_PROP), so
+#            gaps that a plain client gets too are told from the game's own; prints only the
+#            underrun lines, and --check holds it to --underruns alone.
 # Needs build/quib, pulseaudio, pulseaudio-utils (parec, pactl), xvfb, xdotool, python3;
 # for PipeWire also pipewire, pipewire-pulse, wireplumber and dbus (dbus-run-session).
 set -euo pipefail
@@ -120,7 +120,7 @@ pids+=("$rec")
 if ((tone)); then
   # What the library asks of the server for its default period: 3 ms requests, 12 ms queued.
   sox -n -r 44100 -c 2 -b 16 "$tmp/tone.wav" synth "$((secs + 5))" sine 440 vol 0.1
-  PULSE_PROP="pulse.min.req=144/48000 pulse.min.quantum=144/48000" pacat --playback \
+  PULSE_PROP="pulse.min.req=144/48000" pacat --playback \
     --latency-msec=12 --process-time-msec=3 --file-format=wav "$tmp/tone.wav" 2>"$tmp/game.err" &
   presses=0
 else
