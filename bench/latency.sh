@@ -76,7 +76,8 @@ else
   for prog in pipewire wireplumber pipewire-pulse; do
     debug=2
     [[ $prog == pipewire-pulse ]] && debug=2,mod.protocol-pulse:3
-    HOME="$tmp/home" XDG_RUNTIME_DIR="$tmp/run" PIPEWIRE_DEBUG=$debug "$prog" >"$tmp/$prog.log" 2>&1 &
+    HOME="$tmp/home" XDG_RUNTIME_DIR="$tmp/run" PIPEWIRE_DEBUG=$debug "$prog" \
+      >"$tmp/$prog.log" 2>&1 &
     pids+=("$!")
     [[ $prog == pipewire ]] && for _ in $(seq 100); do
       [[ -S $tmp/run/pipewire-0 ]] && break
