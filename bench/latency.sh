@@ -6,7 +6,10 @@
 #   output_latency_ms        device latency from OpenAL Soft (ALC_DEVICE_LATENCY_SOFT), median
 #   output_latency_pulse_ms  the same as the server reports it for the game's stream, median
 #   key_to_sound_ms_median / _p99   SDL's key event to the first sample out of the mixer,
-#                            plus the device latency
+#                            plus the device latency read at that moment
+#   key_to_sound_run_latency_ms_median / _p99   the same plus the run's median device
+#                            latency instead (steadier through pipewire-pulse, where the
+#                            reading swings and drifts between the server's timing updates)
 #   underruns                gaps or clicks in the null sink's recorded monitor stream, or
 #                            underruns the server counted for the stream (pulse_underruns:
 #                            PulseAudio's debug log; on PipeWire pipewire-pulse's log of the
