@@ -16,7 +16,8 @@ for line in open(f"{tmp}/keys.log") if os.path.exists(f"{tmp}/keys.log") else []
     k, ns, sym = line.split()
     if sym == "32":
         keys.append(int(ns))
-for line in open(f"{tmp}/sound.log"):
+tone = os.environ.get("LATENCY_TONE", "0") == "1"  # the control run: no game, a plain client
+for line in open(f"{tmp}/sound.log") if not tone else []:
     f = line.split()
     if f[0] == "play" and f[1] in ("sj1.wav", "sj2.wav", "sj3.wav"):
         plays.append((int(f[2]), int(f[3]), int(f[4])))
@@ -28,13 +29,14 @@ pulse = [int(x) / 1000 for x in open(f"{tmp}/pulse-latency").read().split()] \
     if os.path.exists(f"{tmp}/pulse-latency") else []
 out_ms = statistics.median(lat) if lat else (statistics.median(pulse) if pulse else float("nan"))
 
-k2s = []
+k2s, k2s_run = [], []
 for k in keys:  # the first effect played after the key, within 100 ms (a restart plays none)
     after = [p for p in plays if 0 <= p[0] - k < 100_000_000]
     if after:
         called, mixed, devlat = after[0]
         dl = devlat / 1e6 if devlat > 0 and devlat != PLACEHOLDER else out_ms
         k2s.append((mixed - k) / 1e6 + dl)
+        k2s_run.append((mixed - k) / 1e6 + out_ms)
 
 # Underruns: inside the music, stretches of exact digital silence of 0.5 ms or more with
 # sound on both sides (a gap: the stream stops and then goes on where it was; a quiet
@@ -54,6 +56,21 @@ for line in open(f"{tmp}/pulse.log", errors="replace") if os.path.exists(f"{tmp}
     elif "underrun" in line and opened is not None and when > opened + 2:
         pulse_underruns += when > last + 0.2
         last = when
+
+# pipewire-pulse logs a stream's underflow, the same event ("[client]: UNDERFLOW"), though
+# no more than about one a second or two: on PipeWire this count is a floor.
+streams = {}
+for line in open(f"{tmp}/pipewire-pulse.log", errors="replace") \
+        if os.path.exists(f"{tmp}/pipewire-pulse.log") else []:
+    if not line.startswith("[") or "] [" not in line:
+        continue
+    when = float(line.split("]")[1].lstrip("["))
+    client = line.split("] [", 1)[1].split("]")[0]
+    if "CREATE_PLAYBACK_STREAM" in line:
+        streams[client] = [when, 0]
+    elif "UNDERFLOW" in line and client in streams and when > streams[client][0] + 2:
+        streams[client][1] += 1
+pulse_underruns += max((n for _, n in streams.values()), default=0)
 
 w = wave.open(f"{tmp}/monitor.wav")
 rate, ch = w.getframerate(), w.getnchannels()
@@ -91,13 +108,20 @@ if loud:
         if j > max(8 * typical, 8000):
             clicks += 1
             where.append(("click", (a + i) / rate, j))
-print(f"output_latency_ms {out_ms:.2f}")
-print(f"output_latency_readings {len(lat)}")
-print(f"output_latency_pulse_ms {statistics.median(pulse) if pulse else float('nan'):.2f}")
-print(f"keys {len(keys)}")
-print(f"keys_with_sound {len(k2s)}")
-print(f"key_to_sound_ms_median {statistics.median(k2s) if k2s else float('nan'):.2f}")
-print(f"key_to_sound_ms_p99 {pct(k2s, 99):.2f}")
+if not tone:
+    print(f"output_latency_ms {out_ms:.2f}")
+    print(f"output_latency_readings {len(lat)}")
+    print(f"output_latency_pulse_ms {statistics.median(pulse) if pulse else float('nan'):.2f}")
+    print(f"keys {len(keys)}")
+    print(f"keys_with_sound {len(k2s)}")
+    print(f"key_to_sound_ms_median {statistics.median(k2s) if k2s else float('nan'):.2f}")
+    print(f"key_to_sound_ms_p99 {pct(k2s, 99):.2f}")
+    # The same with the run's median device latency in place of the reading at each play:
+    # through pipewire-pulse libpulse's reading swings by about 5 ms between the server's
+    # timing updates and drifts for seconds, which these leave out.
+    print(f"key_to_sound_run_latency_ms_median "
+          f"{statistics.median(k2s_run) if k2s_run else float('nan'):.2f}")
+    print(f"key_to_sound_run_latency_ms_p99 {pct(k2s_run, 99):.2f}")
 print(f"music_seconds {(loud[-1] - loud[0]) / rate if loud else 0:.1f}")
 print(f"startup_gaps {early}")
 print(f"underrun_gaps {gaps}")
@@ -107,6 +131,7 @@ print(f"underruns {max(gaps, pulse_underruns) + clicks}")
 for kind, t, size in where[:20]:
     print(f"# {kind} at {t:.3f} s ({size})", file=sys.stderr)
 underruns_allowed = int(os.environ.get("LATENCY_MAX_UNDERRUNS", "0"))
-ok = (out_ms == out_ms and out_ms <= 30 and max(gaps, pulse_underruns) + clicks <= underruns_allowed
-      and len(k2s) > 0)
+ok = max(gaps, pulse_underruns) + clicks <= underruns_allowed and len(loud) > 0
+if not tone:
+    ok = ok and out_ms == out_ms and out_ms <= 30 and len(k2s) > 0
 open(f"{tmp}/verdict", "w").write("ok" if ok else "fail")

@@ -6,22 +6,31 @@
 #   output_latency_ms        device latency from OpenAL Soft (ALC_DEVICE_LATENCY_SOFT), median
 #   output_latency_pulse_ms  the same as the server reports it for the game's stream, median
 #   key_to_sound_ms_median / _p99   SDL's key event to the first sample out of the mixer,
-#                            plus the device latency
+#                            plus the device latency read at that moment
+#   key_to_sound_run_latency_ms_median / _p99   the same plus the run's median device
+#                            latency instead (steadier through pipewire-pulse, where the
+#                            reading swings and drifts between the server's timing updates)
 #   underruns                gaps or clicks in the null sink's recorded monitor stream, or
 #                            underruns the server counted for the stream (pulse_underruns:
-#                            PulseAudio's log, PipeWire's xrun count), the larger; after the
-#                            stream's first two seconds (startup_gaps counts the
-#                            recording's gaps before that)
+#                            PulseAudio's debug log; on PipeWire pipewire-pulse's log of the
+#                            stream's UNDERFLOWs, which it writes at most every two seconds
+#                            or so, so a floor), the larger; after the stream's first two
+#                            seconds (startup_gaps counts the recording's gaps before that)
 # Usage: [STALL_MS=N] bench/latency.sh [--check] [--underruns N] [--server pulseaudio|pipewire]
-#        [SECONDS=30] [PRESSES=40]
+#        [--tone] [SECONDS=30] [PRESSES=40]
 #   --check: exit 1 if output_latency_ms > 30 or underruns > N (0 unless --underruns says;
 #            CI allows a couple, as a shared virtual machine's timer stalls a mixer that is
 #            otherwise fine, while a broken period underruns dozens of times a run).
+#   --tone:  the control run: instead of the game, pacat plays a steady sine with the game's
+#            buffer (four periods of 3 ms, and the same pulse.min.req in PULSE_PROP), so
+#            gaps that a plain client gets too are told from the game's own; prints only the
+#            underrun lines, and --check holds it to --underruns alone.
 # Needs build/quib, pulseaudio, pulseaudio-utils (parec, pactl), xvfb, xdotool, python3;
 # for PipeWire also pipewire, pipewire-pulse, wireplumber and dbus (dbus-run-session).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 check=0
+tone=0
 server=pulseaudio
 args=("$@")
 while [[ ${1:-} == --* ]]; do
@@ -29,6 +38,7 @@ while [[ ${1:-} == --* ]]; do
     --check) check=1 ;;
     --underruns) export LATENCY_MAX_UNDERRUNS=${2:-0}; shift ;;
     --server) server=${2:-}; shift ;;
+    --tone) tone=1 ;;
     *) echo "latency.sh: unknown option $1" >&2; exit 2 ;;
   esac
   shift
@@ -65,8 +75,12 @@ if [[ $server == pulseaudio ]]; then
   harness_pulse || true  # checked below, as PipeWire is
 else
   export PULSE_SERVER="unix:$tmp/run/pulse/native"
+  # pipewire-pulse logs each stream's underflow (at most one a second or two) at level 3.
   for prog in pipewire wireplumber pipewire-pulse; do
-    HOME="$tmp/home" XDG_RUNTIME_DIR="$tmp/run" "$prog" >"$tmp/$prog.log" 2>&1 &
+    debug=2
+    [[ $prog == pipewire-pulse ]] && debug=2,mod.protocol-pulse:3
+    HOME="$tmp/home" XDG_RUNTIME_DIR="$tmp/run" PIPEWIRE_DEBUG=$debug "$prog" \
+      >"$tmp/$prog.log" 2>&1 &
     pids+=("$!")
     [[ $prog == pipewire ]] && for _ in $(seq 100); do
       [[ -S $tmp/run/pipewire-0 ]] && break
@@ -80,9 +94,18 @@ if ! pactl info >/dev/null 2>&1; then
   cat "$tmp"/*.log >&2 || true
   exit 1
 fi
+# pipewire-pulse answers before WirePlumber has set the graph up, and a null sink asked
+# for that early fails ("Not supported"): ask again for up to five seconds.
 if [[ $server == pipewire ]]; then
-  pactl load-module module-null-sink sink_name=quibnull >/dev/null
-  pactl set-default-sink quibnull
+  for _ in $(seq 50); do
+    pactl load-module module-null-sink sink_name=quibnull >/dev/null 2>&1 && break
+    sleep 0.1
+  done
+  if ! pactl set-default-sink quibnull; then
+    echo "pipewire: no null sink" >&2
+    cat "$tmp"/*.log >&2 || true
+    exit 1
+  fi
 fi
 
 # ---- Our own X server -----------------------------------------------------------------
@@ -98,12 +121,22 @@ parec -d quibnull.monitor "${reclatency[@]}" --rate=48000 --channels=2 --format=
 rec=$!
 pids+=("$rec")
 
-SOUND_LATENCY_LOG="$tmp/sound.log" DISP_KEYLOG="$tmp/keys.log" ALSOFT_DRIVERS=pulse \
-  QUIB_SEED=7 build/quib 2>"$tmp/game.err" &
+if ((tone)); then
+  # What the library asks of the server for its default period: 3 ms requests, 12 ms queued.
+  sox -n -r 44100 -c 2 -b 16 "$tmp/tone.wav" synth "$((secs + 5))" sine 440 vol 0.1
+  PULSE_PROP="pulse.min.req=144/48000" pacat --playback \
+    --latency-msec=12 --process-time-msec=3 --file-format=wav "$tmp/tone.wav" 2>"$tmp/game.err" &
+  presses=0
+else
+  SOUND_LATENCY_LOG="$tmp/sound.log" DISP_KEYLOG="$tmp/keys.log" ALSOFT_DRIVERS=pulse \
+    QUIB_SEED=7 build/quib 2>"$tmp/game.err" &
+fi
 game=$!
 pids+=("$game")
-wid=$(timeout 10 xdotool search --sync --name quib_en | head -1)
-xdotool windowfocus --sync "$wid" 2>/dev/null || true
+if ((!tone)); then
+  wid=$(timeout 10 xdotool search --sync --name quib_en | head -1)
+  xdotool windowfocus --sync "$wid" 2>/dev/null || true
+fi
 sleep 2  # the stream has settled and the music is under way before the first press
 
 # SPACE at random moments; PulseAudio's own view of the stream's latency in between.
@@ -132,7 +165,7 @@ wait "$game" 2>/dev/null || true
 kill "$rec"  # parec completes the WAV header when it stops
 wait "$rec" 2>/dev/null || true
 
-python3 bench/latency.py "$tmp"
+LATENCY_TONE=$tone python3 bench/latency.py "$tmp"
 if ((check)) && [[ $(cat "$tmp/verdict") != ok ]]; then
   echo "latency check failed: output latency above 30 ms, more than ${LATENCY_MAX_UNDERRUNS:-0} underruns, or no sound" >&2
   cat "$tmp/game.err" >&2

@@ -11,14 +11,16 @@
 //    the context attributes), or when the configuration can be passed without the
 //    environment.
 // 2. PipeWire's floor under a PulseAudio client's period. pipewire-pulse raises every
-//    client's request and quantum to pulse.min.req and pulse.min.quantum (256/48000, 5.3 ms),
-//    which undoes the short period above: 19 to 23 ms of output latency instead of about
-//    10. Those two are client properties that pipewire-pulse reads from the client's
-//    property list, and libpulse fills that from PULSE_PROP: we add them there, set to our
-//    period, unless the user's PULSE_PROP sets them. PulseAudio ignores them. Off:
-//    SOUND_PERIOD_MS=0, or one's own values in PULSE_PROP. Can go when OpenAL Soft talks to
-//    PipeWire natively (its pipewire backend, 1.22 and later) or pipewire-pulse honours a
-//    client's small request by itself.
+//    client's request to pulse.min.req (256/48000, 5.3 ms), which undoes the short period
+//    above: 19 to 23 ms of output latency instead of about 12. It is a client property
+//    that pipewire-pulse reads from the client's property list, and libpulse fills that
+//    from PULSE_PROP: we add it there, set to our period, unless the user's PULSE_PROP sets
+//    it. PulseAudio ignores it. The graph's quantum is left at the server's own floor
+//    (pulse.min.quantum): lowered to our period as well it drops the whole graph to 128
+//    frames (2.7 ms), which a busy machine misses 10 to 30 times a minute, with any client.
+//    Off: SOUND_PERIOD_MS=0, or one's own values in PULSE_PROP. Can go when OpenAL Soft
+//    talks to PipeWire natively (its pipewire backend, 1.22 and later) or pipewire-pulse
+//    honours a client's small request by itself.
 // 3. The thread that wakes the mixer. On PulseAudio each period passes through libpulse's
 //    mainloop thread ("threaded-ml"), which takes the server's request and wakes OpenAL
 //    Soft's mixer. OpenAL Soft gives real-time priority to its mixer only, so with 3 ms
@@ -137,18 +139,15 @@ int aud_memconf(std::string const& ours, aud_confundo& u) {
 
 // ---- 2. PipeWire's floor -------------------------------------------------------------
 
-// Adds pulse.min.req and pulse.min.quantum for a period of ms to PULSE_PROP, keeping the
-// user's own. Stays for the life of the process: a device opened again after a server
-// restart needs it too, and the opener thread must not touch the environment.
+// Adds pulse.min.req for a period of ms to PULSE_PROP, keeping the user's own. Stays for
+// the life of the process: a device opened again after a server restart needs it too, and
+// the opener thread must not touch the environment.
 void aud_pipewirefloor(double ms) {
   std::string props;
   if (char const* v = getenv("PULSE_PROP"); v && *v) props = v;
-  std::string frames = std::to_string(std::lround(ms * 48000 / 1000)) + "/48000";
-  std::string add;
-  for (char const* key : {"pulse.min.req", "pulse.min.quantum"})
-    if (props.find(key) == std::string::npos) add += std::string(" ") + key + "=" + frames;
-  if (add.empty()) return;
-  setenv("PULSE_PROP", (props + add).c_str() + (props.empty() ? 1 : 0), 1);
+  if (props.find("pulse.min.req") != std::string::npos) return;
+  std::string add = "pulse.min.req=" + std::to_string(std::lround(ms * 48000 / 1000)) + "/48000";
+  setenv("PULSE_PROP", (props.empty() ? add : props + " " + add).c_str(), 1);
 }
 
 // ---- 3. The thread that wakes the mixer ----------------------------------------------
