@@ -55,7 +55,7 @@ expect "recording into /dev/full" 2 "not a regular file"
 # The last frame is saved by the display library, which says why it cannot; the run fails.
 QUIB_LASTFRAME="$work/dir" play
 [ "$status" -eq 4 ] || fail "last frame into a directory: exit status $status ($err)"
-grep -q "SaveBMP" <<<"$err" || fail "last frame into a directory: nothing said: $err"
+grep -q "savebmp: cannot write" <<<"$err" || fail "last frame into a directory: nothing said: $err"
 # A path of 100 KB is named cut short.
 QUIB_STATS="$work/$(head -c 100000 /dev/zero | tr '\0' x)" play
 expect "statistics into a 100 KB path" 4 "File name too long"
