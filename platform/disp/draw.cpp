@@ -7,14 +7,7 @@
 
 // ---- Targets -------------------------------------------------------------------------
 
-bitmap* dsp_targetof(bitmap* b, char const* entry) {
-  if (dsp_isbitmap(b)) return b;
-  if (b == &dsp.canvas)
-    dsp_failnowindow(entry);
-  else
-    dsp_failbitmap(entry, b);
-  return nullptr;
-}
+bitmap* dsp_targetof(bitmap* b, char const* entry) { return dsp_liveof(b, entry) ? b : nullptr; }
 
 bitmap* dsp_winof(char const* entry) {
   if (dsp.canvas.cr) return &dsp.canvas;
