@@ -40,7 +40,7 @@ playfrom() {  # playfrom LABEL BINARY [DATADIR]
 }
 
 # Every relative link of every Markdown file under DOCDIR names a file or folder that is
-# there (anchors and web addresses aside).
+# there (anchors, web addresses and code spans such as `f([](void*) {})` aside).
 doclinks() {  # doclinks LABEL DOCDIR
   local label=$1 doc=$2 md target n=0
   while IFS= read -r md; do
@@ -49,7 +49,7 @@ doclinks() {  # doclinks LABEL DOCDIR
       case $target in '' | http://* | https://* | mailto:*) continue ;; esac
       n=$((n + 1))
       [ -e "$(dirname "$md")/$target" ] || fail "$label: ${md#"$doc"/} links to $target, which is not installed"
-    done < <(grep -o '](\([^)]*\))' "$md" | sed 's/^](\(.*\))$/\1/')
+    done < <(sed 's/`[^`]*`//g' "$md" | grep -o '](\([^)]*\))' | sed 's/^](\(.*\))$/\1/')
   done < <(find "$doc" -name '*.md')
   echo "$label: $n links checked in $(find "$doc" -name '*.md' | wc -l) documents"
 }
