@@ -21,8 +21,10 @@ latency() { bench/latency.sh --check "$@" 20 25 || bench/latency.sh --check "$@"
   bench/latency.sh --check "$@" 20 25; }
 latency --underruns 2
 # The same on PipeWire (through pipewire-pulse), where the bench also reads pipewire-pulse's
-# own count of the stream's underflows.
-latency --underruns 2 --server pipewire
+# own count of the stream's underflows. Its refills come from a thread that is not
+# real-time, and on a loaded 2-core machine a few come late (0 to 10 gaps in 20 s measured,
+# against 13 to 27 with the quantum we used to force, and dozens for a broken period).
+latency --underruns 12 --server pipewire
 
 # System libraries' own leaks at exit are not ours to fix; everything else must be clean.
 export LSAN_OPTIONS="suppressions=$PWD/tools/lsan.supp:print_suppressions=0"
