@@ -13,17 +13,17 @@ cmake --build build -j"$jobs"
 ctest --test-dir build --output-on-failure -j"$jobs" -LE soak
 tests/install/check.sh build  # install tree, pkg-config/find_package programs, the .deb
 tests/install/newcomer.sh     # the README's programmer steps, word for word, in a clean prefix
-# Sound latency on PulseAudio and on PipeWire (through pipewire-pulse): <= 30 ms and at most
+# Sound latency on PulseAudio and on PipeWire: output latency <= 30 ms and at most
 # two underruns in 20 s (~25 s a run). A shared CI machine's timer stalls a sound mixer now
 # and then; a broken period underruns dozens of times in every run, so up to three runs tell
 # the two apart.
 latency() { bench/latency.sh --check "$@" 20 25 || bench/latency.sh --check "$@" 20 25 ||
   bench/latency.sh --check "$@" 20 25; }
 latency --underruns 2
-# The same on PipeWire (through pipewire-pulse), where the bench also reads pipewire-pulse's
-# own count of the stream's underflows. Its refills come from a thread that is not
-# real-time, and on a loaded 2-core machine a few come late (0 to 10 gaps in 20 s measured,
-# against 13 to 27 with the quantum we used to force, and dozens for a broken period).
+# The same on PipeWire, where the library plays to a PipeWire stream of its own: it starts at
+# 2.7 ms cycles and doubles them after missed ones, so a loaded 2-core machine has a few
+# gaps in its first seconds (4 missed cycles, 1 or 2 gaps counted, in quiet 60 s runs), and
+# a broken stream dozens.
 latency --underruns 12 --server pipewire
 
 # System libraries' own leaks at exit are not ours to fix; everything else must be clean.

@@ -11,6 +11,7 @@ def pct(xs, p):
     return xs[min(len(xs) - 1, int(p / 100 * len(xs)))] if xs else float("nan")
 
 keys, plays, lat = [], [], []
+missed = 0
 restarts = -1  # a new game starts the music over, and it opens with 0.12 s of silence
 for line in open(f"{tmp}/keys.log") if os.path.exists(f"{tmp}/keys.log") else []:
     k, ns, sym = line.split()
@@ -23,6 +24,8 @@ for line in open(f"{tmp}/sound.log") if not tone else []:
         plays.append((int(f[2]), int(f[3]), int(f[4])))
     elif f[0] == "play" and f[1] == "bg.mp3":
         restarts += 1
+    elif f[0] == "missed":  # graph cycles the library's own PipeWire stream missed
+        missed = int(f[2])
     elif f[0] == "latency" and int(f[2]) > 0 and int(f[2]) != PLACEHOLDER:
         lat.append(int(f[2]) / 1e6)
 pulse = [int(x) / 1000 for x in open(f"{tmp}/pulse-latency").read().split()] \
@@ -127,6 +130,7 @@ print(f"startup_gaps {early}")
 print(f"underrun_gaps {gaps}")
 print(f"underrun_clicks {clicks}")
 print(f"pulse_underruns {pulse_underruns}")
+print(f"missed_cycles {missed}")
 print(f"underruns {max(gaps, pulse_underruns) + clicks}")
 for kind, t, size in where[:20]:
     print(f"# {kind} at {t:.3f} s ({size})", file=sys.stderr)

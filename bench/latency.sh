@@ -1,9 +1,11 @@
 #!/usr/bin/env bash
 # Key-to-sound latency of the real game on a null sink, under its own Xvfb and its own sound
-# server (PulseAudio, or PipeWire with pipewire-pulse and WirePlumber, which OpenAL Soft
-# reaches through its PulseAudio backend): presses SPACE at random moments, then prints
-# `name value` lines (bench/latency.py works them out):
-#   output_latency_ms        device latency from OpenAL Soft (ALC_DEVICE_LATENCY_SOFT), median
+# server (PulseAudio, which OpenAL Soft's pulse backend plays to; or a desktop's PipeWire,
+# WirePlumber and pipewire-pulse, where the library plays to a PipeWire stream of its own,
+# or with SOUND_PIPEWIRE=0 through pipewire-pulse): presses SPACE at random moments, then
+# prints `name value` lines (bench/latency.py works them out):
+#   output_latency_ms        device latency from OpenAL Soft (ALC_DEVICE_LATENCY_SOFT), or
+#                            on the PipeWire stream from the stream's own timing, median
 #   output_latency_pulse_ms  the same as the server reports it for the game's stream, median
 #   key_to_sound_ms_median / _p99   SDL's key event to the first sample out of the mixer,
 #                            plus the device latency read at that moment
@@ -21,18 +23,18 @@
 #   --check: exit 1 if output_latency_ms > 30 or underruns > N (0 unless --underruns says;
 #            CI allows a couple, as a shared virtual machine's timer stalls a mixer that is
 #            otherwise fine, while a broken period underruns dozens of times a run).
-#   --tone:  the control run: instead of the game, pacat plays a steady sine with the game's
-#            buffer (four periods of 3 ms, and the same pulse.min.req in PULSE_PROP), so
-#            gaps that a plain client gets too are told from the game's own; prints only the
-#            underrun lines, and --check holds it to --underruns alone.
+#   --tone:  the control run: instead of the game, a plain client plays a steady sine with
+#            the game's buffer (pacat: four periods of 3 ms, and the same pulse.min.req in
+#            PULSE_PROP; on PipeWire pw-play, with the game's graph cycle), so gaps that a
+#            plain client gets too are told from the game's own; prints only the underrun
+#            lines, and --check holds it to --underruns alone.
 # Needs build/quib, pulseaudio, pulseaudio-utils (parec, pactl), xvfb, xdotool, python3;
-# for PipeWire also pipewire, pipewire-pulse, wireplumber and dbus (dbus-run-session).
+# for PipeWire also pipewire, pipewire-pulse, wireplumber and dbus.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 check=0
 tone=0
 server=pulseaudio
-args=("$@")
 while [[ ${1:-} == --* ]]; do
   case $1 in
     --check) check=1 ;;
@@ -46,13 +48,7 @@ done
 secs=${1:-30}
 presses=${2:-40}
 case $server in
-  pulseaudio) ;;
-  pipewire)
-    # WirePlumber wants a session bus: a private one, gone with this run.
-    if [[ -z ${QUIB_LATENCY_BUS:-} ]]; then
-      QUIB_LATENCY_BUS=1 exec dbus-run-session -- "$0" "${args[@]}"
-    fi
-    ;;
+  pulseaudio | pipewire) ;;
   *) echo "latency.sh: --server is pulseaudio or pipewire, not $server" >&2; exit 2 ;;
 esac
 
@@ -74,38 +70,13 @@ mkdir -m 700 "$tmp/run" "$tmp/home"
 if [[ $server == pulseaudio ]]; then
   harness_pulse || true  # checked below, as PipeWire is
 else
-  export PULSE_SERVER="unix:$tmp/run/pulse/native"
   # pipewire-pulse logs each stream's underflow (at most one a second or two) at level 3.
-  for prog in pipewire wireplumber pipewire-pulse; do
-    debug=2
-    [[ $prog == pipewire-pulse ]] && debug=2,mod.protocol-pulse:3
-    HOME="$tmp/home" XDG_RUNTIME_DIR="$tmp/run" PIPEWIRE_DEBUG=$debug "$prog" \
-      >"$tmp/$prog.log" 2>&1 &
-    pids+=("$!")
-    [[ $prog == pipewire ]] && for _ in $(seq 100); do
-      [[ -S $tmp/run/pipewire-0 ]] && break
-      sleep 0.05
-    done
-  done
+  PIPEWIRE_DEBUG_PULSE=2,mod.protocol-pulse:3 harness_pipewire || true
 fi
-for _ in $(seq 100); do pactl info >/dev/null 2>&1 && break; sleep 0.05; done
-if ! pactl info >/dev/null 2>&1; then
-  echo "$server did not start" >&2
+if ! pactl info >/dev/null 2>&1 || ! pactl list short sinks | grep -q quibnull; then
+  echo "$server did not start, or has no null sink" >&2
   cat "$tmp"/*.log >&2 || true
   exit 1
-fi
-# pipewire-pulse answers before WirePlumber has set the graph up, and a null sink asked
-# for that early fails ("Not supported"): ask again for up to five seconds.
-if [[ $server == pipewire ]]; then
-  for _ in $(seq 50); do
-    pactl load-module module-null-sink sink_name=quibnull >/dev/null 2>&1 && break
-    sleep 0.1
-  done
-  if ! pactl set-default-sink quibnull; then
-    echo "pipewire: no null sink" >&2
-    cat "$tmp"/*.log >&2 || true
-    exit 1
-  fi
 fi
 
 # ---- Our own X server -----------------------------------------------------------------
@@ -123,12 +94,25 @@ pids+=("$rec")
 
 if ((tone)); then
   # What the library asks of the server for its default period: 3 ms requests, 12 ms queued.
-  sox -n -r 44100 -c 2 -b 16 "$tmp/tone.wav" synth "$((secs + 5))" sine 440 vol 0.1
-  PULSE_PROP="pulse.min.req=144/48000" pacat --playback \
-    --latency-msec=12 --process-time-msec=3 --file-format=wav "$tmp/tone.wav" 2>"$tmp/game.err" &
+  # On PipeWire the plain client is a native one, pw-play, with the graph cycle the library
+  # asks for (SOUND_PERIOD_MS, 3 ms: 144 frames, which PipeWire rounds down to 128).
+  if [[ $server == pipewire && ! ${SOUND_PIPEWIRE:-1} =~ ^(0|no|off|false)$ ]]; then
+    sox -n -r 48000 -c 2 -b 16 "$tmp/tone.wav" synth "$((secs + 5))" sine 440 vol 0.1
+    pw-play --latency="$(awk -v m="${SOUND_PERIOD_MS:-3}" \
+      'BEGIN { printf "%d", m * 48 + 0.5 }')" "$tmp/tone.wav" 2>"$tmp/game.err" &
+  else
+    sox -n -r 44100 -c 2 -b 16 "$tmp/tone.wav" synth "$((secs + 5))" sine 440 vol 0.1
+    PULSE_PROP="pulse.min.req=144/48000" pacat --playback \
+      --latency-msec=12 --process-time-msec=3 --file-format=wav "$tmp/tone.wav" 2>"$tmp/game.err" &
+  fi
   presses=0
 else
-  SOUND_LATENCY_LOG="$tmp/sound.log" DISP_KEYLOG="$tmp/keys.log" ALSOFT_DRIVERS=pulse \
+  # On PulseAudio OpenAL Soft's pulse backend plays; on PipeWire the library's own PipeWire
+  # stream, found as a desktop session finds the server (SOUND_PIPEWIRE=0: OpenAL Soft's
+  # pulse backend through pipewire-pulse, the path before it).
+  how=(ALSOFT_DRIVERS=pulse)
+  [[ $server == pipewire ]] && ! [[ ${SOUND_PIPEWIRE:-1} =~ ^(0|no|off|false)$ ]] && how=()
+  env "${how[@]}" SOUND_LATENCY_LOG="$tmp/sound.log" DISP_KEYLOG="$tmp/keys.log" \
     QUIB_SEED=7 build/quib 2>"$tmp/game.err" &
 fi
 game=$!

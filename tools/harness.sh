@@ -11,6 +11,12 @@
 #   harness_pulse              PulseAudio with the null sink "quibnull", reached only through
 #                              its own socket: exports PULSE_SERVER; returns 1 if it did not
 #                              answer (its log in $work/pulse.log)
+#   harness_pipewire           PipeWire, WirePlumber (on a session bus of its own) and
+#                              pipewire-pulse, with the null sink "quibnull" as the default:
+#                              exports PIPEWIRE_RUNTIME_DIR and PULSE_RUNTIME_PATH, so native
+#                              clients and PulseAudio ones (pactl, parec) both find it, as on
+#                              a desktop; sets $pipewire_pids (the three, PipeWire first);
+#                              returns 1 if it did not start (logs in $work/*.log)
 #   harness_stop               stops what was started so far, at once (the folder stays)
 #   pids                       what is stopped at exit: add a script's own processes to it
 # KEEP=1 keeps the scratch folder, and says where it is.
@@ -72,4 +78,44 @@ harness_pulse() {
   pids+=("$!")
   for _ in $(seq 100); do pactl info >/dev/null 2>&1 && return 0; sleep 0.05; done
   return 1
+}
+
+# The three programs of a desktop's PipeWire, as a session starts them but with no systemd:
+# a private bus for WirePlumber, the sockets in $work/run. PIPEWIRE_DEBUG_PULSE sets
+# pipewire-pulse's log level (bench/latency.sh counts its underflow lines).
+harness_pipewire() {
+  [ -n "${work:-}" ] || harness_scratch harness
+  [ -d "$work/run" ] || mkdir -m 700 "$work/run" "$work/home"
+  rm -f "$work/bus"
+  dbus-daemon --session --nofork --nopidfile --print-address=3 3>"$work/bus" \
+    >"$work/dbus.log" 2>&1 &
+  pids+=("$!")
+  for _ in $(seq 100); do [ -s "$work/bus" ] && break; sleep 0.05; done
+  [ -s "$work/bus" ] || return 1
+  local prog debug
+  pipewire_pids=()
+  for prog in pipewire wireplumber pipewire-pulse; do
+    debug=2
+    [ "$prog" = pipewire-pulse ] && debug=${PIPEWIRE_DEBUG_PULSE:-2}
+    HOME="$work/home" XDG_RUNTIME_DIR="$work/run" PIPEWIRE_DEBUG=$debug \
+      DBUS_SESSION_BUS_ADDRESS="$(head -n1 "$work/bus")" "$prog" >"$work/$prog.log" 2>&1 &
+    pids+=("$!")
+    pipewire_pids+=("$!")
+    [ "$prog" = pipewire ] && for _ in $(seq 100); do
+      [ -S "$work/run/pipewire-0" ] && break
+      sleep 0.05
+    done
+  done
+  # Clients find both servers in $work/run as on a desktop; none may start a PulseAudio.
+  echo "autospawn = no" >"$work/client.conf"
+  export PIPEWIRE_RUNTIME_DIR="$work/run" PULSE_RUNTIME_PATH="$work/run/pulse" \
+    PULSE_CLIENTCONFIG="$work/client.conf"
+  for _ in $(seq 100); do pactl info >/dev/null 2>&1 && break; sleep 0.05; done
+  # pipewire-pulse answers before WirePlumber has set the graph up, and a null sink asked
+  # for that early fails ("Not supported"): ask again for up to five seconds.
+  for _ in $(seq 50); do
+    pactl load-module module-null-sink sink_name=quibnull >/dev/null 2>&1 && break
+    sleep 0.1
+  done
+  pactl set-default-sink quibnull 2>/dev/null
 }

@@ -17,6 +17,9 @@ aud_switch const aud_switches[] = {
     {"SOUND_PERIOD_MS", aud_kind::number, "3", 0, 200,
      "the mixer's period in ms; 0 keeps OpenAL Soft's own (1024 frames)"},
     {"SOUND_PERIODS", aud_kind::integer, "4", 2, 16, "periods in the device's buffer"},
+    {"SOUND_PIPEWIRE", aud_kind::flag, "1", 0, 0,
+     "where PipeWire plays the sound, mix straight into a PipeWire stream; 0: through "
+     "pipewire-pulse"},
     {"SOUND_RESAMPLER", aud_kind::name, "11th order Sinc", 0, 0,
      "OpenAL Soft's resampler by name, case ignored"},
     {"DISP_CLOCK", aud_kind::name, "real", 0, 0,

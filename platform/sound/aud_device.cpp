@@ -120,6 +120,7 @@ char const* aud_alcerror(ALCenum e) {
 // Opens the default output device with its context, not made current. Talks to the sound
 // server and waits for its answers, so after start-up only the opener thread calls it.
 bool aud_openreal(ALCdevice*& dev, ALCcontext*& ctx, std::string& why) {
+  if (aud_pwopen(dev, ctx, why, aud.quiet)) return true;
   aud_alsamsg[0] = 0;
   std::set<int> before = aud_threads();
   dev = alcOpenDevice(nullptr);
@@ -144,8 +145,7 @@ bool aud_openreal(ALCdevice*& dev, ALCcontext*& ctx, std::string& why) {
 // Makes an opened device the library's own.
 bool aud_takedevice(ALCdevice* dev, ALCcontext* ctx) {
   if (!alcMakeContextCurrent(ctx)) {
-    alcDestroyContext(ctx);
-    alcCloseDevice(dev);
+    aud_closereal(dev, ctx);
     return false;
   }
   aud.dev = dev;
@@ -183,8 +183,7 @@ void aud_runopener() {
     }
     if (opened) {  // no longer wanted
       lk.unlock();
-      alcDestroyContext(ctx);
-      alcCloseDevice(dev);
+      aud_closereal(dev, ctx);
       lk.lock();
       continue;
     }
@@ -222,8 +221,7 @@ void aud_stopopener() {
     aud.opener.detach();
   else
     aud.opener.join();
-  if (ctx) alcDestroyContext(ctx);
-  if (dev) alcCloseDevice(dev);
+  aud_closereal(dev, ctx);
 }
 
 // ---- Losing the device and getting it back -------------------------------------------
@@ -240,8 +238,7 @@ void aud_closedevice() {
     aud.clockquit = false;
   }
   alcMakeContextCurrent(nullptr);
-  if (aud.ctx) alcDestroyContext(aud.ctx);
-  if (aud.dev) alcCloseDevice(aud.dev);
+  aud_closereal(aud.dev, aud.ctx);
   aud.ctx = nullptr;
   aud.dev = nullptr;
 }
@@ -288,8 +285,15 @@ void aud_mixsilent(int n) {
   if (aud.dev && !aud.heard && aud_render && n > 0 && n <= 4096) aud_render(aud.dev, scratch, n);
 }
 
+void aud_closereal(ALCdevice* dev, ALCcontext* ctx) {
+  aud_pwrelease(dev);
+  if (ctx) alcDestroyContext(ctx);
+  if (dev) alcCloseDevice(dev);
+}
+
 bool aud_gone() {
   if (!aud.heard || !aud.dev) return false;
+  if (aud_pwowns(aud.dev)) return aud_pwgone(aud.dev);
   ALCint connected = ALC_TRUE;
   alcGetIntegerv(aud.dev, ALC_CONNECTED, 1, &connected);
   return connected == ALC_FALSE;
@@ -489,10 +493,7 @@ aud_lib::~aud_lib() {
   if (clock.joinable()) clock.join();
   for (auto& [h, s] : sounds) aud_free(*s);
   sounds.clear();
-  if (ctx) {
-    alcMakeContextCurrent(nullptr);
-    alcDestroyContext(ctx);
-  }
-  if (dev) alcCloseDevice(dev);
+  alcMakeContextCurrent(nullptr);
+  aud_closereal(dev, ctx);
   aud_closeout(log, "SOUND_LOG", logpath, true);
 }

@@ -228,6 +228,20 @@ bool aud_gone();  // the real device is open but disconnected (asks OpenAL at on
 // clock's way of moving time, instead of the stand-in's real-time thread.
 void aud_mixsilent(int n);
 
+// aud_pipewire.cpp: where PipeWire plays the sound, a loopback device mixed in a native
+// PipeWire stream's real-time callback instead of OpenAL Soft's path through pipewire-pulse.
+bool aud_pwwanted();  // SOUND_PIPEWIRE on, no backend or server named, a PipeWire socket
+// Opens one (dev and ctx, the context not made current); false: not PipeWire, or why says.
+// quiet: PipeWire's own log is off unless PIPEWIRE_DEBUG asks for it.
+bool aud_pwopen(ALCdevice*& dev, ALCcontext*& ctx, std::string& why, bool quiet);
+bool aud_pwowns(ALCdevice* dev);          // dev is such a device
+bool aud_pwgone(ALCdevice* dev);          // its server went away or its stream failed
+long long aud_pwlatency(ALCdevice* dev);  // ns from a sample mixed now to the output; -1
+int aud_pwmissed(ALCdevice* dev);         // graph cycles its stream missed (each one a gap heard)
+void aud_pwrelease(ALCdevice* dev);       // stops its stream; before dev's context is destroyed
+// Closes a real device of either kind with its context (either may be null).
+void aud_closereal(ALCdevice* dev, ALCcontext* ctx);
+
 // aud_load.cpp: fills s from a file, keeping its settings and handle, or prints why not
 // and leaves s exactly as it was. aud_free gives back everything OpenAL and libsndfile
 // hold for s and leaves it empty.

@@ -1,6 +1,7 @@
 // SOUND_LATENCY_LOG=FILE: for each play, the moment of the call, the moment the mixer took
-// its first sample and the device latency OpenAL Soft reports then; and the device latency
-// every 20 ms. bench/latency.sh adds these to the key times of DISP_KEYLOG.
+// its first sample and the device latency OpenAL Soft reports then; the device latency
+// every 20 ms; on the library's own PipeWire stream, the cycles it missed. bench/latency.sh adds
+// these to the key times of DISP_KEYLOG.
 #include <AL/alext.h>
 #include <time.h>
 
@@ -14,6 +15,7 @@ namespace {
 LPALCGETINTEGER64VSOFT aud_get64 = nullptr;
 
 long long aud_devlatency() {
+  if (aud_pwowns(aud.dev)) return aud_pwlatency(aud.dev);
   if (!aud_get64 || !aud.dev) return -1;
   ALCint64SOFT ns = -1;
   aud_get64(aud.dev, ALC_DEVICE_LATENCY_SOFT, 1, &ns);
@@ -24,6 +26,7 @@ long long aud_devlatency() {
 void aud_runlatency() {
   std::unique_lock lk(aud.mx);
   long long lastsample = 0;
+  int missed = 0;
   while (!aud.quit) {
     long long now = aud_monons();
     for (size_t i = 0; i < aud.latpending.size();) {
@@ -45,6 +48,9 @@ void aud_runlatency() {
     }
     if (now - lastsample >= 20000000LL && aud.latlog) {
       fprintf(aud.latlog, "latency %lld %lld\n", now, aud_devlatency());
+      // On the library's PipeWire stream: the graph cycles it has missed, when that changes.
+      if (int m = aud_pwmissed(aud.dev); m != missed)
+        fprintf(aud.latlog, "missed %lld %d\n", now, missed = m);
       lastsample = now;
     }
     if (aud.latlog && (fflush(aud.latlog) != 0 || ferror(aud.latlog)))

@@ -18,9 +18,11 @@
 //    it. PulseAudio ignores it. The graph's quantum is left at the server's own floor
 //    (pulse.min.quantum): lowered to our period as well it drops the whole graph to 128
 //    frames (2.7 ms), which a busy machine misses 10 to 30 times a minute, with any client.
-//    Off: SOUND_PERIOD_MS=0, or one's own values in PULSE_PROP. Can go when OpenAL Soft
-//    talks to PipeWire natively (its pipewire backend, 1.22 and later) or pipewire-pulse
-//    honours a client's small request by itself.
+//    Only for the path through pipewire-pulse: where PipeWire plays the sound, the library
+//    plays to it directly (aud_pipewire.cpp) unless SOUND_PIPEWIRE=0, ALSOFT_DRIVERS or
+//    PULSE_SERVER says otherwise. Off: SOUND_PERIOD_MS=0, or one's own values in PULSE_PROP.
+//    Can go with aud_pipewire.cpp, when OpenAL Soft talks to PipeWire natively (its pipewire
+//    backend, 1.22 and later), or when pipewire-pulse honours a client's small request.
 // 3. The thread that wakes the mixer. On PulseAudio each period passes through libpulse's
 //    mainloop thread ("threaded-ml"), which takes the server's request and wakes OpenAL
 //    Soft's mixer. OpenAL Soft gives real-time priority to its mixer only, so with 3 ms

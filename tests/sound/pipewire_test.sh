@@ -1,0 +1,83 @@
+#!/usr/bin/env bash
+# The game on a desktop's PipeWire (its own PipeWire, WirePlumber and pipewire-pulse, with a
+# null sink): it plays through a PipeWire stream of its own, mixed on a real-time thread,
+# and is heard; the server dies and the game plays on silently, then the server comes back
+# and so does the sound; with SOUND_PIPEWIRE=0 it plays through pipewire-pulse instead.
+# Skips (77) without PipeWire. Usage: pipewire_test.sh REPO BUILD
+set -u
+repo=$1
+build=$2
+for p in pipewire wireplumber pipewire-pulse pw-dump pactl parec dbus-daemon python3; do
+  command -v "$p" >/dev/null || { echo "no $p: skipped"; exit 77; }
+done
+# shellcheck source=tools/harness.sh
+. "$repo/tools/harness.sh"
+harness_scratch pipewire_test
+fail() {
+  echo "FAIL: $*"
+  cat "$work"/game*.err
+  exit 1
+}
+harness_pipewire || { cat "$work"/*.log; fail "PipeWire did not start"; }
+
+# The loudest sample of the null sink's monitor over 1.5 s (0 to 32767).
+peak() {
+  timeout 1.5 parec -d quibnull.monitor --raw --latency-msec=20 --rate=48000 --channels=2 --format=s16le \
+    >"$work/rec.raw" 2>/dev/null
+  python3 -c 'import array, sys
+a = array.array("h", open(sys.argv[1], "rb").read())
+print(max(map(abs, a), default=0))' "$work/rec.raw"
+}
+# Waits up to 10 s for a line of the game's stderr.
+said() {
+  for _ in $(seq 100); do grep -q "$1" "$work/$2" && return 0; sleep 0.1; done
+  return 1
+}
+# A playback stream made through libpipewire itself, not by pipewire-pulse for a client.
+ours() {
+  pw-dump 2>/dev/null | python3 -c 'import json, sys
+for o in json.load(sys.stdin):
+    p = (o.get("info") or {}).get("props") or {}
+    if p.get("media.class") == "Stream/Output/Audio" and p.get("client.api") != "pipewire-pulse":
+        sys.exit(0)
+sys.exit(1)'
+}
+
+DISP_HEADLESS=1 DISP_QUIT_AT=60 QUIB_SEED=7 "$build/quib" 2>"$work/game.err" &
+game=$!
+pids+=("$game")
+sleep 1.5  # the music is under way
+ours || fail "no PipeWire stream of the library's own"
+[ "$(peak)" -gt 1000 ] || fail "the game is not heard through its PipeWire stream"
+if [ "$(id -u)" = 0 ]; then  # where real-time priority is ours to take
+  ps -L -o cls= -p "$game" | grep -q FF || fail "no real-time thread mixes the sound"
+fi
+
+# The server dies: one line, and the game plays on.
+kill -KILL "${pipewire_pids[0]}"
+said "the audio device was lost" game.err || fail "the loss was not noticed"
+sleep 1
+kill -0 "$game" 2>/dev/null || fail "the game did not outlive its sound server"
+# ... and comes back: the game takes it up by itself, and is heard again.
+for p in "${pipewire_pids[@]}"; do kill "$p" 2>/dev/null; wait "$p" 2>/dev/null; done
+harness_pipewire || fail "PipeWire did not start again"
+said "the audio device is back" game.err || fail "the server's return was not noticed"
+sleep 0.5
+[ "$(peak)" -gt 1000 ] || fail "the game is not heard after the server came back"
+kill "$game"
+wait "$game"
+status=$?
+[ "$status" = 0 ] || fail "the game did not end cleanly on SIGTERM (status $status)"
+
+# Switched off: OpenAL Soft's own path, through pipewire-pulse.
+SOUND_PIPEWIRE=0 DISP_HEADLESS=1 DISP_QUIT_AT=60 QUIB_SEED=7 "$build/quib" \
+  2>"$work/game-off.err" &
+game=$!
+pids+=("$game")
+sleep 1.5
+ours && fail "SOUND_PIPEWIRE=0 still made a PipeWire stream"
+[ "$(peak)" -gt 1000 ] || fail "with SOUND_PIPEWIRE=0 the game is not heard"
+grep -q "no audio device" "$work"/game*.err && fail "a game had no audio device"
+kill "$game"
+wait "$game" || fail "the game did not end cleanly on SIGTERM (status $?)"
+echo "PASS"
