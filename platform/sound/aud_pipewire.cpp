@@ -41,16 +41,16 @@ struct aud_pwout {
   pw_registry_events registryevents{};
   int syncseq = -1;
   bool synced = false;
-  bool sinks = false;              // the server has an audio output
+  bool sinks = false;  // the server has an audio output
   pw_stream_state state = PW_STREAM_STATE_UNCONNECTED;
-  std::atomic<bool> gone{false};   // the server went away or the stream failed
+  std::atomic<bool> gone{false};       // the server went away or the stream failed
   std::atomic<long long> latency{-1};  // ns from a sample mixed now to the output
   // Cycles of the graph that went by without us (our thread woke too late: a gap heard),
   // counted on the data thread; the loop thread then asks for a longer cycle.
   uint64_t lastticks = 0, lastframes = 0;
   std::atomic<int> missed{0};
-  int missedseen = 0;   // at the last change of cycle (loop thread)
-  long cycle = 0;       // the cycle asked for, in frames
+  int missedseen = 0;  // at the last change of cycle (loop thread)
+  long cycle = 0;      // the cycle asked for, in frames
   spa_source* raise = nullptr;
 };
 
@@ -126,8 +126,8 @@ void aud_pwprocess(void* data) {
   b->size = frames;
   pw_time t{};
   if (pw_stream_get_time_n(o->stream, &t, sizeof t) == 0 && t.rate.denom) {
-    o->latency = (t.delay + int64_t(t.buffered) + int64_t(frames)) * 1000000000LL *
-                 t.rate.num / t.rate.denom;
+    o->latency = (t.delay + int64_t(t.buffered) + int64_t(frames)) * 1000000000LL * t.rate.num /
+                 t.rate.denom;
     if (o->lastticks && o->lastframes && t.ticks > o->lastticks + o->lastframes) {
       o->missed += int((t.ticks - o->lastticks) / o->lastframes) - 1;
       pw_loop_signal_event(pw_thread_loop_get_loop(o->loop), o->raise);
@@ -212,9 +212,9 @@ bool aud_pwconnect(aud_pwout* o, std::string& why) {
     o->raise = pw_loop_add_event(pw_thread_loop_get_loop(o->loop), aud_pwraise, o);
     if (!o->raise) return why = "PipeWire: no event source", false;
     std::string latency = std::to_string(o->cycle) + "/" + std::to_string(aud_pwrate);
-    pw_properties* props = pw_properties_new(
-        PW_KEY_MEDIA_TYPE, "Audio", PW_KEY_MEDIA_CATEGORY, "Playback", PW_KEY_MEDIA_ROLE,
-        "Game", PW_KEY_NODE_LATENCY, latency.c_str(), nullptr);
+    pw_properties* props =
+        pw_properties_new(PW_KEY_MEDIA_TYPE, "Audio", PW_KEY_MEDIA_CATEGORY, "Playback",
+                          PW_KEY_MEDIA_ROLE, "Game", PW_KEY_NODE_LATENCY, latency.c_str(), nullptr);
     o->stream = pw_stream_new(o->core, "libsound", props);
     if (!o->stream) return why = std::string("PipeWire: no stream: ") + strerror(errno), false;
     o->streamevents.version = PW_VERSION_STREAM_EVENTS;
@@ -286,8 +286,12 @@ bool aud_pwopen(ALCdevice*& dev, ALCcontext*& ctx, std::string& why, bool quiet)
   if (!open || !render) return false;
   ALCdevice* d = open(nullptr);
   if (!d) return false;
-  ALCint attrs[] = {ALC_FORMAT_CHANNELS_SOFT, ALC_STEREO_SOFT, ALC_FORMAT_TYPE_SOFT,
-                    ALC_FLOAT_SOFT,           ALC_FREQUENCY,   aud_pwrate,
+  ALCint attrs[] = {ALC_FORMAT_CHANNELS_SOFT,
+                    ALC_STEREO_SOFT,
+                    ALC_FORMAT_TYPE_SOFT,
+                    ALC_FLOAT_SOFT,
+                    ALC_FREQUENCY,
+                    aud_pwrate,
                     0};
   ALCcontext* c = alcCreateContext(d, attrs);
   if (!c) {
