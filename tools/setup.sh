@@ -16,6 +16,7 @@ if [ "${1:-}" = "--test" ]; then
     evilwm  # a small window manager: full screen under Xvfb needs one
     libxfixes-dev  # reads the pointer's image: hidden while full screen
     weston libegl1 libgl1-mesa-dri  # native Wayland: a compositor, GL for SDL's renderer
+    libdecor-0-plugin-1-cairo  # the frame libdecor draws for a window on such a compositor
     sox libsox-fmt-mp3 lame
     clang libclang-rt-14-dev valgrind linux-perf
     pulseaudio pulseaudio-utils python3

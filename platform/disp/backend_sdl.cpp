@@ -3,6 +3,8 @@
 // one display server needs lives beside it: x11_quirks.cpp and wayland_watch.cpp.
 #include <SDL2/SDL.h>
 #include <dlfcn.h>
+#include <dirent.h>
+#include <link.h>
 
 #include <cstdlib>
 #include <cstring>
@@ -202,12 +204,29 @@ bool dsp_fail(char const* why) {
 }
 
 // Whether SDL's Wayland driver can give the window a frame of its own: compositors that
-// draw none (GNOME's) leave it to libdecor, which SDL loads when it is installed.
+// draw none (GNOME's) leave it to libdecor, which SDL loads when it is installed. libdecor
+// draws nothing by itself: a plugin does (Debian's libdecor-0-plugin-1-cairo, only
+// recommended), in LIBDECOR_PLUGIN_DIR or beside the library in libdecor/plugins-1.
 bool dsp_havelibdecor() {
   void* lib = dlopen("libdecor-0.so.0", RTLD_LAZY | RTLD_LOCAL);
   if (!lib) return false;
+  std::string dir;
+  if (char const* own = getenv("LIBDECOR_PLUGIN_DIR"); own && *own) {
+    dir = own;
+  } else if (link_map* map = nullptr; dlinfo(lib, RTLD_DI_LINKMAP, &map) == 0 && map) {
+    dir = map->l_name;
+    dir = dir.substr(0, dir.rfind('/') + 1) + "libdecor/plugins-1";
+  }
   dlclose(lib);
-  return true;
+  bool plugin = false;
+  if (DIR* d = dir.empty() ? nullptr : opendir(dir.c_str())) {
+    while (dirent* e = readdir(d)) {
+      std::string name = e->d_name;
+      plugin = plugin || (name.size() > 3 && name.compare(name.size() - 3, 3, ".so") == 0);
+    }
+    closedir(d);
+  }
+  return plugin;
 }
 
 // Left to itself, SDL falls back to its invisible "offscreen" driver when there is no

@@ -73,6 +73,31 @@ for scale in 1 2; do
   for _ in $(seq 100); do [ "$(jobs -r | wc -l)" -le 2 ] && break; sleep 0.05; done
 done
 
+# Which driver, left to the library: with both displays, native Wayland where libdecor can
+# frame the window (weston, like GNOME, draws no frames itself), and X11 where libdecor has
+# no plugin to draw one.
+compositor 800 600 1
+for plugins in installed none; do
+  [ "$plugins" = installed ] && ! ls /usr/lib/*/libdecor/plugins-1/*.so >/dev/null 2>&1 && continue
+  mkdir -p "$work/noplugins"
+  how=(-u SDL_VIDEODRIVER)
+  [ "$plugins" = none ] && how+=(LIBDECOR_PLUGIN_DIR="$work/noplugins")
+  out=$work/out.choice.$plugins
+  env "${how[@]}" "$probe" >"$out" 2>&1 &
+  probe_pid=$!
+  pids+=("$probe_pid")
+  waitfor "$out" "^driver" || fail "libdecor $plugins: no first frame: $(head -n3 "$out")"
+  if [ "$plugins" = installed ]; then
+    grep -q '^driver wayland$' "$out" || fail "both displays and libdecor, but: $(head -n1 "$out")"
+    grep -q 'libdecor/plugins-1/' "/proc/$probe_pid/maps" || fail "no libdecor plugin frames the window"
+  else
+    grep -q '^driver x11$' "$out" || fail "libdecor without a plugin, but: $(head -n1 "$out")"
+  fi
+  echo "both displays, libdecor's plugin $plugins: $(grep "^driver" "$out")"
+  kill "$probe_pid"
+  wait "$probe_pid" 2>/dev/null
+done
+
 # Pumping: the game wakes SDL no more often on Wayland than on X11 (the Xvfb below), though
 # the compositor answers every frame on the same connection.
 compositor 800 600 1
