@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # The game on a desktop's PipeWire (its own PipeWire, WirePlumber and pipewire-pulse, with a
 # null sink): it plays through a PipeWire stream of its own, mixed on a real-time thread,
-# and is heard; the server dies and the game plays on silently, then the server comes back
+# and is heard; missed cycles make it ask for longer ones; the server dies and the game plays on silently, then the server comes back
 # and so does the sound; with SOUND_PIPEWIRE=0 it plays through pipewire-pulse instead.
 # Skips (77) without PipeWire. Usage: pipewire_test.sh REPO BUILD
 set -u
@@ -33,15 +33,18 @@ said() {
   for _ in $(seq 100); do grep -q "$1" "$work/$2" && return 0; sleep 0.1; done
   return 1
 }
-# A playback stream made through libpipewire itself, not by pipewire-pulse for a client.
-ours() {
+# The node.latency of the playback stream made through libpipewire itself (not one that
+# pipewire-pulse made for a client); fails if there is none.
+cycle() {
   pw-dump 2>/dev/null | python3 -c 'import json, sys
 for o in json.load(sys.stdin):
     p = (o.get("info") or {}).get("props") or {}
     if p.get("media.class") == "Stream/Output/Audio" and p.get("client.api") != "pipewire-pulse":
+        print(p.get("node.latency"))
         sys.exit(0)
 sys.exit(1)'
 }
+ours() { cycle >/dev/null; }
 
 DISP_HEADLESS=1 DISP_QUIT_AT=60 QUIB_SEED=7 "$build/quib" 2>"$work/game.err" &
 game=$!
@@ -52,6 +55,16 @@ ours || fail "no PipeWire stream of the library's own"
 if [ "$(id -u)" = 0 ]; then  # where real-time priority is ours to take
   ps -L -o cls= -p "$game" | grep -q FF || fail "no real-time thread mixes the sound"
 fi
+
+# Frozen for 100 ms, a few times: the stream misses cycles, and asks for longer ones each
+# time, up to 1024 frames (21 ms), and no longer.
+for _ in 1 2 3 4 5; do
+  kill -STOP "$game"
+  sleep 0.1
+  kill -CONT "$game"
+  sleep 0.3
+done
+[ "$(cycle)" = 1024/48000 ] || fail "after missed cycles the stream's cycle is $(cycle)"
 
 # The server dies: one line, and the game plays on.
 kill -KILL "${pipewire_pids[0]}"
