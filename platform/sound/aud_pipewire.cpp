@@ -128,8 +128,12 @@ void aud_pwprocess(void* data) {
   if (pw_stream_get_time_n(o->stream, &t, sizeof t) == 0 && t.rate.denom) {
     o->latency = (t.delay + int64_t(t.buffered) + int64_t(frames)) * 1000000000LL * t.rate.num /
                  t.rate.denom;
-    if (o->lastticks && o->lastframes && t.ticks > o->lastticks + o->lastframes) {
-      o->missed += int((t.ticks - o->lastticks) / o->lastframes) - 1;
+    // The graph's clock counts at the graph's rate, our frames at ours (a card may run at
+    // 44.1 or 96 kHz): compare the time since the last cycle with that cycle's length.
+    double since = double(t.ticks - o->lastticks) * t.rate.num / t.rate.denom;
+    double cycle = double(o->lastframes) / aud_pwrate;
+    if (o->lastticks && o->lastframes && since > 1.5 * cycle) {
+      o->missed += int(std::lround(since / cycle)) - 1;
       pw_loop_signal_event(pw_thread_loop_get_loop(o->loop), o->raise);
     }
     o->lastticks = t.ticks;
