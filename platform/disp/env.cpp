@@ -13,7 +13,7 @@
 #include <SDL2/SDL_gamecontroller.h>
 
 #include "platform/disp/internal.h"
-#include "platform/disp/keys.h"
+#include "platform/disp/input/keys.h"
 
 dsp_state dsp;
 

@@ -11,7 +11,7 @@
 #include <string>
 
 #include "platform/disp/disp.h"
-#include "platform/disp/keys.h"
+#include "platform/disp/input/keys.h"
 
 namespace {
 

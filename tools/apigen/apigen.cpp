@@ -14,7 +14,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/disp/keys.h"
+#include "platform/disp/input/keys.h"
 #include "platform/entries.h"
 
 namespace {

@@ -1,6 +1,6 @@
 // DISP_KEYLOG=FILE: one line per key press, `key NS SYM`, NS being the moment SDL queued the
 // event on CLOCK_MONOTONIC, so bench/latency.sh can match it against libsound's play times.
-#include "platform/disp/keylog.h"
+#include "platform/disp/input/keylog.h"
 
 #include <time.h>
 

@@ -5,7 +5,7 @@
 #include <cmath>
 
 #include "platform/disp/internal.h"
-#include "platform/disp/raster.h"
+#include "platform/disp/draw/raster.h"
 
 namespace {
 

@@ -8,8 +8,8 @@
 #include <limits>
 
 #include "platform/disp/internal.h"
-#include "platform/disp/keylog.h"
-#include "platform/disp/keys.h"
+#include "platform/disp/input/keylog.h"
+#include "platform/disp/input/keys.h"
 
 namespace {
 

@@ -1,7 +1,7 @@
 // Plain drawing without antialiasing, straight into a target's pixels: Bresenham lines,
 // midpoint circles and span fills, each cut exactly at the target's edges; and the switch
 // that turns a target's antialiasing off (disp_setantialias).
-#include "platform/disp/raster.h"
+#include "platform/disp/draw/raster.h"
 
 #include <algorithm>
 #include <cstdint>
