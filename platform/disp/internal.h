@@ -51,6 +51,7 @@ struct dsp_msg {
   long delta = 0;         // wheel messages: 120 per notch, positive away from the user
   bool repeat = false;    // a key press of a key already down
   std::string file = {};  // a dropped file's path
+  long pad = -1;          // pad messages: the pad's index
 };
 
 // Durations in milliseconds, kept as a histogram of 0.01 ms bins up to 1 s (longer ones
@@ -192,30 +193,28 @@ long dsp_sumxy(long a, long b);
 void dsp_winpos(long& x, long& y);
 void dsp_borders(long& left, long& top);
 
-// Gamepads (pad.cpp): SDL game controllers whose buttons become key messages. The
-// subsystem runs while a window is open (headless: only with DISP_PAD_SCRIPT).
-// DISP_PAD_SCRIPT lines, read by env.cpp: at `at` seconds, press or release a button of the
-// virtual controller, or plug it in or out.
-struct dsp_padline {
-  enum kind { down, up, plug, unplug };
-  double at;
-  kind what;
-  int button = -1;  // SDL_GameControllerButton for down and up
+// Gamepads (input/pad.cpp, the drivers of input/pad.h): the pads of the open window by
+// index, their messages, and the keys the program maps their buttons to. The drivers run
+// while a window is open: SDL's game controllers with the window, the scripted pads of
+// DISP_PAD_SCRIPT on either backend. A pad message carries the pad's index in `pad` and a
+// button (1..21) in `button`.
+enum : unsigned {
+  dsp_wm_paddown = 0x480,  // our own codes, in the range Windows leaves to a program
+  dsp_wm_padup = 0x481,
+  dsp_wm_padadded = 0x482,
+  dsp_wm_padremoved = 0x483,
 };
-struct dsp_padplan {
-  bool given = false;  // DISP_PAD_SCRIPT named a readable file
-  std::deque<dsp_padline> lines;
-};
-dsp_padplan& dsp_padscript();
 void dsp_padopen();
 void dsp_padclose();
+// Whether SDL's game controllers run (SDL's queue then has pads to pump).
 bool dsp_padon();
-// Applies the scripted lines due by now (each followed by a joystick update).
+// Has the drivers read what came (scripted lines due by now).
 void dsp_padpump();
 double dsp_padnextdue();  // when the next scripted line falls due (infinity: none)
-// Takes an SDL event if it belongs to the controllers: 0 it does not, 1 taken, 2 taken and
-// key messages were queued for it.
-int dsp_padevent(union SDL_Event const& ev);
+// Takes an SDL event if it belongs to the controllers (sdl/pad_sdl.cpp): 0 it does not,
+// 1 taken, 2 taken and messages were queued for it.
+int dsp_sdlpadevent(union SDL_Event const& ev);
+inline int dsp_padevent(union SDL_Event const& ev) { return dsp_sdlpadevent(ev); }
 
 // ---- System (numbers, conversions, threads, message boxes, beep, fps, errors, window) --
 
