@@ -7,9 +7,30 @@
 #include <vector>
 
 #include "platform/disp/input/pad.h"
+#include "platform/disp/input/padnames.h"
 #include "platform/disp/internal.h"
 
 namespace {
+
+// Our button and axis numbers are SDL's plus one (0 is "none" for us, A for SDL).
+enum : int {
+#define QUIB_FROM0(name, word, n) dsp_sdl_##name = n - 1,
+  QUIB_PAD_BUTTONS(QUIB_FROM0) QUIB_PAD_AXES(QUIB_FROM0)
+#undef QUIB_FROM0
+};
+static_assert(dsp_sdl_A == int(SDL_CONTROLLER_BUTTON_A) &&
+                  dsp_sdl_START == int(SDL_CONTROLLER_BUTTON_START) &&
+                  dsp_sdl_RIGHTSHOULDER == int(SDL_CONTROLLER_BUTTON_RIGHTSHOULDER) &&
+                  dsp_sdl_DPUP == int(SDL_CONTROLLER_BUTTON_DPAD_UP) &&
+                  dsp_sdl_DPRIGHT == int(SDL_CONTROLLER_BUTTON_DPAD_RIGHT) &&
+                  dsp_sdl_TOUCHPAD == int(SDL_CONTROLLER_BUTTON_TOUCHPAD) &&
+                  dsp_padbuttons == int(SDL_CONTROLLER_BUTTON_MAX),
+              "buttons");
+static_assert(dsp_sdl_LEFTX == int(SDL_CONTROLLER_AXIS_LEFTX) &&
+                  dsp_sdl_RIGHTY == int(SDL_CONTROLLER_AXIS_RIGHTY) &&
+                  dsp_sdl_LEFTTRIGGER == int(SDL_CONTROLLER_AXIS_TRIGGERLEFT) &&
+                  dsp_padaxes == int(SDL_CONTROLLER_AXIS_MAX),
+              "axes");
 
 struct dsp_sdlpad {
   SDL_GameController* gc;
