@@ -48,25 +48,12 @@ int dsp_wordof(char const* w, char const* const* words, int n) {
   return 0;
 }
 
-int dsp_buttonofword(char const* w) {
-  static char const* const words[] = {
 #define QUIB_WORD(name, word, n) word,
-      QUIB_PAD_BUTTONS(QUIB_WORD)
+char const* const dsp_buttonwords[] = {QUIB_PAD_BUTTONS(QUIB_WORD)};
+char const* const dsp_axiswords[] = {QUIB_PAD_AXES(QUIB_WORD)};
 #undef QUIB_WORD
-  };
-  return dsp_wordof(w, words, dsp_padbuttons);
-}
 
-int dsp_axisofword(char const* w) {
-  static char const* const words[] = {
-#define QUIB_WORD(name, word, n) word,
-      QUIB_PAD_AXES(QUIB_WORD)
-#undef QUIB_WORD
-  };
-  return dsp_wordof(w, words, dsp_padaxes);
-}
-
-// A whole decimal number 0..15 (the pad) or a finite number (an axis value), nothing else.
+// A pad: a whole decimal number 0..15. An axis's value: a finite number, nothing after it.
 bool dsp_padnumber(char const* s, int& out) {
   if (!s || !*s || strspn(s, "0123456789") != strlen(s) || strlen(s) > 2) return false;
   out = atoi(s);
@@ -103,11 +90,12 @@ char const* dsp_padparse(char* text, dsp_padline& l) {
   int const fields = at + (l.what == dsp_padline::axis ? 3 : l.what <= dsp_padline::up ? 2 : 1);
   if (l.what <= dsp_padline::up) {
     if (!t[at + 1]) return "a button is missing";
-    if ((l.number = dsp_buttonofword(t[at + 1])) == 0) return "unknown button";
+    if ((l.number = dsp_wordof(t[at + 1], dsp_buttonwords, dsp_padbuttons)) == 0)
+      return "unknown button";
   } else if (l.what == dsp_padline::axis) {
     if (!t[at + 1] || !t[at + 2]) return "an axis or its value is missing";
-    if ((l.number = dsp_axisofword(t[at + 1])) == 0) return "unknown axis";
-    bool const trigger = l.number >= 5;
+    if ((l.number = dsp_wordof(t[at + 1], dsp_axiswords, dsp_padaxes)) == 0) return "unknown axis";
+    bool const trigger = l.number >= 5;  // axes 5 and 6 rest at 0
     if (!dsp_value(t[at + 2], l.value) || l.value > 1 || l.value < (trigger ? 0 : -1))
       return trigger ? "a trigger's value is a number 0..1" : "a stick's value is a number -1..1";
   }
