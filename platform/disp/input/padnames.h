@@ -39,4 +39,3 @@
 
 inline constexpr int dsp_padbuttons = 21;  // the highest button number
 inline constexpr int dsp_padaxes = 6;      // the highest axis number
-
