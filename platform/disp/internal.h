@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <deque>
 #include <memory>
+#include <mutex>
 #include <string>
 #include <unordered_set>
 #include <vector>
@@ -310,8 +311,10 @@ struct bitbuf {
 // Every off-screen bitmap and bit buffer handed out and not yet released, so that an entry
 // can tell a live pointer from a released or foreign one without touching it. Released
 // records wait in `retired` before their memory is freed, so a stale pointer is not soon
-// handed out again for a new bitmap.
+// handed out again for a new bitmap. Threads make and release bitmaps of their own, so the
+// sets and the retired lists are changed and read under `lock` only.
 struct dsp_pictures {
+  std::mutex lock;
   std::unordered_set<bitmap*> bitmaps;
   std::unordered_set<bitbuf*> bufs;
   std::deque<dsp_picture*> retiredbmp;
