@@ -471,8 +471,11 @@ struct dsp_state {
 
   dsp_drawsettings draw;  // foreground colour and font style
 
-  // Text: the current face and the scaled fonts cached for it.
+  // Text: the current face and the scaled fonts cached for it. Threads draw text on bitmaps
+  // of their own, so the font settings and the cache are read and changed under `lock`,
+  // held through a whole text draw (the sizes it uses may not be dropped meanwhile).
   struct {
+    std::recursive_mutex lock;
     std::string name = "Consolas";
     cairo_font_face_t* face = nullptr;
     std::string family;                        // the family of the face found

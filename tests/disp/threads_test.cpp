@@ -14,14 +14,16 @@ namespace {
 
 constexpr int kW = 96, kH = 64;
 
-// One scene: shapes through cairo and the ring cache, plain lines, both blurs. Returns a
-// hash of the final pixels.
+// One scene: shapes through cairo and the ring cache, plain lines, text through cairo and
+// through Pango (the shared font cache), both blurs. Returns a hash of the final pixels.
 uint64_t scene(int variant) {
   bitmap* b = CreateBMP192(kW, kH);
   if (!b) return 0;
   Circle185(b, 40, 30, 10 + variant % 16, 0xFF2020, 0x20FF20);
   Bar157(b, 5, 5, 30, 12, 0xFFFFFF, 0x2040C0);
   Line154(b, 0, 0, kW - 1, kH - 1, 0x123456);
+  DrawTextXY119(b, "12:34", 2, 40, 0xFFFF00);
+  DrawTextXY119(b, "안녕 مرحبا", 40, 2, 0xFFFFFF);
   BlurBMPBox230(b, 3, 2);
   BlurBMPGau232(b, 1.5);
   uint64_t h = 1469598103934665603ull;
@@ -63,6 +65,7 @@ TEST(Threads, WorkersDrawingOnTheirOwnBitmapsGetWhatOneThreadGets) {
   for (int frame = 0; running > 0; ++frame) {
     if (IsWin47()) {
       Circle186(80, 60, 20 + frame % 20, 0xFFFFFF, 0x404040);
+      DrawTextXY121("main 안녕", 4, 4, 0xFFFFFF);
       FreshWin45();
       if (frame == 3) CloseWin46();
     }
