@@ -34,9 +34,8 @@ struct dsp_scriptpad {
 };
 
 struct {
-  bool given = false;  // DISP_PAD_SCRIPT named a readable file
-  std::deque<dsp_padline> lines;
-  std::deque<dsp_padline> left;  // the lines still to play for the open window
+  bool given = false;             // DISP_PAD_SCRIPT named a readable file
+  std::deque<dsp_padline> lines;  // still to play; a line played is gone, also for a later window
   dsp_scriptpad pads[dsp_scriptmax];
 } dsp_script;
 
@@ -144,11 +143,9 @@ void dsp_scriptapply(dsp_padline const& l) {
   }
 }
 
-// Every pad the script speaks of (pad 0 always) is plugged in, in order, and its lines
-// play from the start.
+// Every pad the script speaks of (pad 0 always) is plugged in, in order.
 bool dsp_scriptopen() {
   if (!dsp_script.given) return false;
-  dsp_script.left = dsp_script.lines;
   dsp_script.pads[0].named = true;
   for (int n = 0; n < dsp_scriptmax; ++n)
     if (dsp_script.pads[n].named) dsp_scriptplug(n);
@@ -157,20 +154,19 @@ bool dsp_scriptopen() {
 
 void dsp_scriptclose() {
   for (dsp_scriptpad& p : dsp_script.pads) p.plugged = false;
-  dsp_script.left.clear();
 }
 
 void dsp_scriptpump() {
-  auto& left = dsp_script.left;
-  if (left.empty()) return;
+  auto& lines = dsp_script.lines;
+  if (lines.empty()) return;
   double const now = dsp_now();
-  while (!left.empty() && left.front().at <= now) {
-    dsp_scriptapply(left.front());
-    left.pop_front();
+  while (!lines.empty() && lines.front().at <= now) {
+    dsp_scriptapply(lines.front());
+    lines.pop_front();
   }
 }
 
-double dsp_scriptdue() { return dsp_script.left.empty() ? HUGE_VAL : dsp_script.left.front().at; }
+double dsp_scriptdue() { return dsp_script.lines.empty() ? HUGE_VAL : dsp_script.lines.front().at; }
 
 double dsp_scriptaxis(int dev, int axis) {
   return dev >= 0 && dev < dsp_scriptmax ? dsp_script.pads[dev].axes[axis] : 0;
