@@ -209,7 +209,7 @@ void dsp_padopen();
 void dsp_padclose();
 // Whether SDL's game controllers run (SDL's queue then has pads to pump).
 bool dsp_padon();
-// Has the drivers read what came (scripted lines due by now).
+// Lets each open pad driver read what came (scripted lines due by now).
 void dsp_padpump();
 double dsp_padnextdue();  // when the next scripted line falls due (infinity: none)
 // Takes an SDL event if it belongs to the controllers (sdl/pad_sdl.cpp): 0 it does not,
