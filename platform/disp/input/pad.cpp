@@ -45,8 +45,9 @@ struct {
   dsp_padkeymap keys[dsp_padbuttons + 1];
   std::vector<dsp_padchord> chords;
   double deadzone = 0.1;
-  std::string name;  // what disp_padname hands out
 } dsp_pads;
+
+thread_local std::string dsp_padnametext;  // what disp_padname hands out, per thread
 
 bool dsp_isbuttonno(qe_u b) { return b >= 1 && b <= qe_u(dsp_padbuttons); }
 bool dsp_held(dsp_padslot const& p, int b) { return (p.held >> b) & 1; }
@@ -247,8 +248,8 @@ qr_ms disp_padname(qe_u pad) {
   dsp_extension ext;
   dsp_setup();
   dsp_padslot const* p = dsp_slotat(pad);
-  dsp_pads.name = p ? p->name : "";
-  return dsp_pads.name.c_str();
+  dsp_padnametext = p ? p->name : "";
+  return dsp_padnametext.c_str();
 }
 
 qr_bool disp_ispadbuttondown(qe_u pad, qe_u button) {
