@@ -100,8 +100,47 @@ int pads() {
   return 0;
 }
 
+// SDL's driver with a controller of SDL's own (a virtual one, plugged in by this program):
+// its arrival, a button with a stick pushed, the release, its removal, as the entries
+// report them.
+int sdlpad() {
+  if (!CreateWin42(80, 60)) return 1;
+  SDL_VirtualJoystickDesc d;
+  SDL_zero(d);
+  d.version = SDL_VIRTUAL_JOYSTICK_DESC_VERSION;
+  d.type = SDL_JOYSTICK_TYPE_GAMECONTROLLER;
+  d.naxes = SDL_CONTROLLER_AXIS_MAX;
+  d.nbuttons = SDL_CONTROLLER_BUTTON_MAX;
+  d.name = "virtual test pad";
+  int const index = SDL_JoystickAttachVirtualEx(&d);
+  SDL_Joystick* j = index >= 0 ? SDL_JoystickOpen(index) : nullptr;
+  if (!j) return 2;
+  for (int step = 0; step < 40 && IsWin47(); ++step) {
+    if (step == 10) {
+      SDL_JoystickSetVirtualAxis(j, SDL_CONTROLLER_AXIS_LEFTX, 16384);
+      SDL_JoystickSetVirtualButton(j, SDL_CONTROLLER_BUTTON_B, 1);
+    }
+    if (step == 20) SDL_JoystickSetVirtualButton(j, SDL_CONTROLLER_BUTTON_B, 0);
+    if (step == 30) {
+      SDL_JoystickClose(j);
+      SDL_JoystickDetachVirtual(index);
+    }
+    while (IsNextMsg254()) {
+      long const pad = disp_getpad();
+      if (IsMsg257(0x482)) printf("added %ld \"%s\"\n", pad, disp_padname(pad));
+      if (IsMsg257(0x480) || IsMsg257(0x481))
+        printf("%s %ld %lu held %d axis %.3f rumble %d\n", IsMsg257(0x480) ? "down" : "up", pad,
+               disp_getpadbutton(), int(disp_ispadbuttondown(pad, disp_getpadbutton())),
+               disp_getpadaxis(pad, 1), int(disp_rumblepad(pad, 1, 1, 10)));
+      if (IsMsg257(0x483)) printf("removed %ld of %lu\n", pad, disp_padcount());
+    }
+    Delay28(2);
+  }
+  return 0;
+}
+
 std::map<std::string, std::function<int()>> const scenarios = {
-    {"keys", keys}, {"nosdl", nosdl}, {"pads", pads}};
+    {"keys", keys}, {"nosdl", nosdl}, {"pads", pads}, {"sdlpad", sdlpad}};
 
 // ---- Fixture --------------------------------------------------------------------------
 
@@ -307,6 +346,18 @@ TEST_F(Pad, BadPadAxisAndValueLinesAreReported) {
     EXPECT_NE(r.out.find("0.200 down 0 3 held 1\n"), std::string::npos) << c.line << r.out;
     EXPECT_EQ(r.err, "disp: " + dir + "/pad.txt:1: " + c.why + "; line skipped\n") << c.line;
   }
+}
+
+// SDL's game controllers through their driver, in a window of SDL's dummy video driver:
+// buttons numbered from 1 (SDL's B is 2), the stick past the default dead zone, no rumble
+// where the device has no motors.
+TEST_F(Pad, SdlControllersArriveWithButtonsAxesAndLeave) {
+  result r = run("sdlpad", {"SDL_VIDEODRIVER=dummy", "SDL_JOYSTICK_ALLOW_BACKGROUND_EVENTS=1",
+                            "DISP_CLOCK=virtual"});
+  ASSERT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(r.out,
+            "added 0 \"virtual test pad\"\ndown 0 2 held 1 axis 0.444 rumble 0\n"
+            "up 0 2 held 0 axis 0.444 rumble 0\nremoved 0 of 0\n");
 }
 
 // A scripted pad needs no SDL: headless stays free of it with a script too.
