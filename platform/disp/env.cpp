@@ -6,11 +6,10 @@
 #include <cstdio>
 #include <cstring>
 #include <fcntl.h>
+#include <iterator>
 #include <strings.h>
 #include <sys/stat.h>
 #include <unistd.h>
-
-#include <SDL2/SDL_gamecontroller.h>
 
 #include "platform/disp/internal.h"
 #include "platform/disp/input/keys.h"
@@ -20,6 +19,35 @@ dsp_state dsp;
 namespace {
 
 constexpr char dsp_blanks[] = " \t\r\n";
+
+// A controller button by the name SDL's game-controller layout gives it (any case): its
+// number in that layout, -1 for an unknown name.
+int dsp_padbuttonofname(char const* name) {
+  static constexpr char const* names[] = {"a",
+                                          "b",
+                                          "x",
+                                          "y",
+                                          "back",
+                                          "guide",
+                                          "start",
+                                          "leftstick",
+                                          "rightstick",
+                                          "leftshoulder",
+                                          "rightshoulder",
+                                          "dpup",
+                                          "dpdown",
+                                          "dpleft",
+                                          "dpright",
+                                          "misc1",
+                                          "paddle1",
+                                          "paddle2",
+                                          "paddle3",
+                                          "paddle4",
+                                          "touchpad"};
+  for (int i = 0; i < int(std::size(names)); ++i)
+    if (strcasecmp(names[i], name) == 0) return i;
+  return -1;
+}
 
 // A key of a script: a name of the key table or a decimal virtual-key code 1..255.
 unsigned dsp_keyof(char const* tok) {
@@ -85,7 +113,7 @@ void dsp_padscriptline(dsp_padplan& plan, char const* file, int lineno, char* te
   bool const plug = t2 && (strcasecmp(t2, "plug") == 0 || strcasecmp(t2, "unplug") == 0);
   if (press) {
     l.what = strcasecmp(t2, "down") == 0 ? dsp_padline::down : dsp_padline::up;
-    l.button = t3 ? SDL_GameControllerGetButtonFromString(t3) : SDL_CONTROLLER_BUTTON_INVALID;
+    l.button = t3 ? dsp_padbuttonofname(t3) : -1;
   } else if (plug) {
     l.what = strcasecmp(t2, "plug") == 0 ? dsp_padline::plug : dsp_padline::unplug;
   }

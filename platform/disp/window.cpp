@@ -150,7 +150,6 @@ void dsp_layout(int outw, int outh) {
   dsp.win.scale = grow ? fit : 1;
   dsp.win.cw = grow ? dw : w;
   dsp.win.ch = grow ? dh : h;
-  dsp.win.fb = nullptr;
   dsp.win.bars = ~0ul;
   std::vector<uint32_t>().swap(dsp.win.view);
   std::vector<uint32_t>().swap(dsp.win.seen);

@@ -3,6 +3,8 @@
 // (DISP_KEYS, DISP_PAD_SCRIPT) and from the program's own synthesised messages.
 #include "platform/disp/internal.h"
 
+bool dsp_hlmsgbox(dsp_box const& box, unsigned& answer);  // msgbox.cpp
+
 namespace {
 
 bool dsp_hlattach() {
@@ -49,8 +51,8 @@ void dsp_hlsetfullscreen(bool on) {
   dsp_setcanvassize(w, h);
 }
 
-// Only a scripted controller feeds SDL's queue here.
-bool dsp_hlpoll(SDL_Event* ev) { return dsp_padon() && dsp_pollsdl(ev); }
+// Only a scripted controller brings events here.
+bool dsp_hlpoll(dsp_event& ev) { return dsp_padpoll(ev); }
 
 bool dsp_hlscreen(int& w, int& h) {
   w = dsp_scrw;
@@ -70,7 +72,7 @@ dsp_backend const dsp_headlessbackend = {
     dsp_hlattach,
     [] {},
     dsp_hlpoll,
-    [](SDL_Event*, int) { return false; },
+    [](dsp_event&, int) { return false; },
     dsp_hlsetfullscreen,
     [] { return dsp.win.fullscreen; },
     [](uint32_t const*, int, int) {},
@@ -87,4 +89,6 @@ dsp_backend const dsp_headlessbackend = {
     [] {},
     [] { return false; },
     []() -> void* { return nullptr; },
+    dsp_hlmsgbox,
+    [](unsigned long, unsigned long) {},  // silence
 };
