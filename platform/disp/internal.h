@@ -172,9 +172,6 @@ bool dsp_padon();
 // Applies the scripted lines due by now (each followed by a joystick update).
 void dsp_padpump();
 double dsp_padnextdue();  // when the next scripted line falls due (infinity: none)
-// Takes an SDL event if it belongs to the controllers: 0 it does not, 1 taken, 2 taken and
-// key messages were queued for it.
-int dsp_padevent(union SDL_Event const& ev);
 
 // ---- System (numbers, conversions, threads, message boxes, beep, fps, errors, window) --
 

@@ -204,6 +204,29 @@ TEST_F(Input, ButtonsAreHeldEachOnItsOwn) {
   EXPECT_FALSE(disp_isbuttondown(4));
 }
 
+// Each named button, X buttons included, is held from its press to its release and by
+// itself; pressed, it is the current message's button and what the waits report.
+TEST_F(Input, EveryNamedButtonIsHeldByItself) {
+  for (unsigned b : {1u, 2u, 4u, 5u, 6u}) {
+    SCOPED_TRACE(b);
+    DownMouse246(qe_uc(b));
+    ASSERT_TRUE(GetNextMsg255());
+    EXPECT_EQ(GetMouse267(), b);
+    EXPECT_TRUE(IsMouse265(b));
+    for (unsigned other : {1u, 2u, 4u, 5u, 6u}) EXPECT_EQ(disp_isbuttondown(other), other == b);
+    UpMouse247(qe_uc(b));
+    drain();
+    EXPECT_FALSE(disp_isbuttondown(b));
+    PressMouse244(qe_uc(b), 10);
+    EXPECT_EQ(WaitMouse268(b), b);
+    EXPECT_TRUE(disp_isbuttondown(b));
+    EXPECT_EQ(WaitMouse269(), 0u);  // only its release is left
+    EXPECT_FALSE(disp_isbuttondown(b));
+  }
+  EXPECT_FALSE(disp_isbuttondown(3));
+  EXPECT_FALSE(disp_isbuttondown(7));
+}
+
 TEST_F(Input, AClosedWindowForgetsWhatWasHeld) {
   DownMouse246(6);
   DownKey242(255);
@@ -388,6 +411,18 @@ int holds() {
   return 0;
 }
 
+// A synthesised release and a scripted press fall due at the same moment: prints the
+// messages in the order they come.
+int tie() {
+  if (!CreateWin42(320, 200)) return 1;
+  PressKey240(66, 1000);  // B: pressed now, released at 1 s
+  while (unsigned long code = WaitNextMsg256()) {
+    unsigned long vk = code == wm_keyup ? disp_getkeyup() : GetKey262();
+    printf("%.3f %s %lu\n", GetTimeR49(), code == wm_keyup ? "up" : "down", vk);
+  }
+  return 0;
+}
+
 using child::result;
 using child::slurp;
 
@@ -453,6 +488,22 @@ TEST_F(Script, DownAndUpLinesHoldAKey) {
   EXPECT_NE(r.err.find("keys.txt:8: unknown key"), std::string::npos) << r.err;
 }
 
+// At a tie, a scripted line comes before a synthesised message due at the same time,
+// whichever was queued first; each still waits for its own time.
+TEST_F(Script, ScriptedLineComesBeforeSynthesisedMessageAtATie) {
+  std::ofstream(dir + "/keys.txt") << "1 A\n"
+                                      "1 C\n"
+                                      "2 D\n";
+  result r = run("tie", {"DISP_KEYS=" + dir + "/keys.txt"});
+  ASSERT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(r.out,
+            "0.000 down 66\n"
+            "1.000 down 65\n"
+            "1.000 down 67\n"
+            "1.000 up 66\n"
+            "2.000 down 68\n");
+}
+
 TEST_F(Script, WaitEndsWhenQuitAtCloses) {
   result r = run("quitwait", {"DISP_QUIT_AT=1.25"});
   ASSERT_EQ(r.status, 0) << r.err;
@@ -466,6 +517,7 @@ int main(int argc, char** argv) {
     if (std::strcmp(argv[2], "drops") == 0) return drops();
     if (std::strcmp(argv[2], "quitwait") == 0) return quitwait();
     if (std::strcmp(argv[2], "holds") == 0) return holds();
+    if (std::strcmp(argv[2], "tie") == 0) return tie();
     return 2;
   }
   setenv("DISP_HEADLESS", "1", 1);
