@@ -85,6 +85,14 @@ struct dsp_backend {
   bool (*lost)();
   // The native window for entries that hand it out.
   void* (*handle)();
+  // Typed text: text and composition messages come while it is on; the program's text box
+  // at (x, y), w x h in window coordinates, so the candidate window sits beside it.
+  void (*textinput)(bool on);
+  void (*textrect)(int x, int y, int w, int h);
+  // The clipboard (primary false) or the primary selection (true) as UTF-8 text: false,
+  // with the error set, where the desktop has none to give or take.
+  bool (*getclip)(bool primary, std::string& text);
+  bool (*setclip)(bool primary, char const* utf8);
   // Shows a message box and waits for its answer (over the window when one is open);
   // false when none can be shown, and the box then goes where a headless run puts it:
   // stderr, the default answer.

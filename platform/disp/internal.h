@@ -30,6 +30,9 @@ struct dsp_scriptkey {
   unsigned vk;
   std::string drop = {};  // a "DROP path" line: the dropped file's path, vk 0
   int hold = 0;           // 1: a "down" line, held until its "up" line (-1); 0: a tap
+  // A "TEXT" line (typed text, 1) or a "COMPOSE" line (the composition so far, 2), vk 0.
+  int typing = 0;
+  std::string text = {};
 };
 
 // A frame to save as PNG: the first one shown at or after `at` seconds.
@@ -142,6 +145,9 @@ void dsp_inputreset();
 // Lets go of every key and button (the window lost the keyboard focus or closed): their
 // releases would go to another window.
 void dsp_releaseall();
+// Typed text (text.cpp): the backend told whether text input is on and where the text box
+// is, as the program last set them (when a window opens, or they change).
+void dsp_textinputsync();
 // Whether a window is open to take input; when none is, its queue and state are forgotten.
 bool dsp_inputwin();
 // Mouse: a coordinate kept within dsp_xymax, the sum of two such, the window's position on
@@ -440,6 +446,11 @@ struct dsp_state {
     std::deque<dsp_scriptkey> script;
     dsp_msg current = {false, 0};
     dsp_inputstate state;
+    // Typed text: whether it is on (disp_starttextinput), and where the program's text box
+    // is on the canvas (w 0: not told), for the input method's candidate window.
+    bool texton = false;
+    long textx = 0, texty = 0, textw = 0, texth = 0;
+    std::string clipboard;  // what disp_getclipboard last handed out
   } input;
 
   // Clock: the real clock counts from the first entry call; the virtual one counts the
@@ -511,6 +522,8 @@ inline std::string dsp_quoted(char const* s) { return dsp_quote(s, dsp_errquotem
 // character at p of valid text, moving p past it.
 int dsp_u8len(unsigned char const* p);
 uint32_t dsp_u8next(unsigned char const*& p);
+// The characters of valid UTF-8 text.
+long dsp_u8count(std::string const& s);
 
 // Clock: the steady clock in nanoseconds; the library's clock (real or virtual) in seconds.
 int64_t dsp_steadyns();

@@ -213,6 +213,7 @@ bool dsp_open(unsigned long w, unsigned long h, unsigned long x, unsigned long y
   dsp.win.fullscreen = (style & dsp_wfullscreen) || dsp.env.fullscreen;
   if (!dsp_be().open(x, y, style)) return false;
   dsp.win.open = true;
+  if (dsp.input.texton) dsp_textinputsync();  // typed text, asked for before the window
   dsp_padopen();  // pad: game controllers, plugged in now or later (headless: scripted)
   dsp_be().present();
   return true;

@@ -7,6 +7,21 @@ bool dsp_hlmsgbox(dsp_box const& box, unsigned& answer);  // msgbox.cpp
 
 namespace {
 
+// The clipboard and the primary selection of a run with no desktop: the process's own.
+struct {
+  std::string clipboard, primary;
+} dsp_hlclip;
+
+bool dsp_hlgetclip(bool primary, std::string& text) {
+  text = primary ? dsp_hlclip.primary : dsp_hlclip.clipboard;
+  return true;
+}
+
+bool dsp_hlsetclip(bool primary, char const* utf8) {
+  (primary ? dsp_hlclip.primary : dsp_hlclip.clipboard) = utf8;
+  return true;
+}
+
 bool dsp_hlattach() {
   int ow = 0, oh = 0;
   dsp_headlessout(ow, oh);
@@ -89,6 +104,10 @@ dsp_backend const dsp_headlessbackend = {
     [] {},
     [] { return false; },
     []() -> void* { return nullptr; },
+    [](bool) {},  // only scripts type here
+    [](int, int, int, int) {},
+    dsp_hlgetclip,
+    dsp_hlsetclip,
     dsp_hlmsgbox,
     [](unsigned long, unsigned long) {},  // silence
 };

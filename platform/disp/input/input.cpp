@@ -47,6 +47,31 @@ void dsp_take(dsp_event& ev) {
   dsp_cur() = std::move(m);
 }
 
+// Makes the first line of the script the current message: a key, a dropped file, typed
+// text or the composition so far.
+void dsp_takescripted() {
+  dsp_scriptkey& line = dsp.input.script.front();
+  dsp_msg& m = dsp_cur();
+  int const hold = line.hold;
+  m.live = true;
+  m.code = line.typing == 1     ? dsp_wm_char
+           : line.typing == 2   ? dsp_wm_imecomposition
+           : !line.drop.empty() ? dsp_wm_dropfiles
+           : hold < 0           ? dsp_wm_keyup
+                                : dsp_wm_keydown;
+  m.vk = line.vk;
+  m.file = std::move(line.drop);
+  m.text = std::move(line.text);
+  m.caret = m.code == dsp_wm_imecomposition ? dsp_u8count(m.text) : 0;
+  m.x = dsp.input.state.x;
+  m.y = dsp.input.state.y;
+  dsp.input.script.pop_front();
+  if (hold) {  // a tap holds nothing; a down line holds its key until its up line
+    m.repeat = hold > 0 && dsp.input.state.keydown[m.vk];
+    dsp_applyinput(m);
+  }
+}
+
 // The first scripted line or synthesised message to fall due, as a clock time (infinity
 // when none is left).
 double dsp_nextdue() {
@@ -161,21 +186,11 @@ bool dsp_next() {
   bool scripted = !script.empty() && script.front().at <= now;
   bool synthesised = !posted.empty() && posted.front().at <= now;
   if (scripted && (!synthesised || script.front().at <= posted.front().at)) {
-    dsp_msg& m = dsp_cur();
-    int const hold = script.front().hold;
-    m.live = true;
-    m.code = !script.front().drop.empty() ? dsp_wm_dropfiles
-             : hold < 0                   ? dsp_wm_keyup
-                                          : dsp_wm_keydown;
-    m.vk = script.front().vk;
-    m.file = std::move(script.front().drop);
-    m.x = dsp.input.state.x;
-    m.y = dsp.input.state.y;
-    script.pop_front();
-    if (hold) {  // a tap holds nothing; a down line holds its key until its up line
-      m.repeat = hold > 0 && dsp.input.state.keydown[m.vk];
-      dsp_applyinput(m);
+    if (script.front().typing && !dsp.input.texton) {  // nothing is typed while text input is off
+      script.pop_front();
+      return dsp_next();
     }
+    dsp_takescripted();
     return true;
   }
   if (synthesised) {

@@ -15,6 +15,8 @@ enum dsp_wm : unsigned {
   dsp_wm_showwindow = 0x018,
   dsp_wm_keydown = 0x100,
   dsp_wm_keyup = 0x101,
+  dsp_wm_char = 0x102,            // text typed (text input on): the UTF-8 text in `text`
+  dsp_wm_imecomposition = 0x10F,  // the input method's composition changed: `text`, `caret`
   dsp_wm_mousemove = 0x200,
   dsp_wm_lbuttondown = 0x201,
   dsp_wm_lbuttonup = 0x202,
@@ -42,6 +44,8 @@ struct dsp_msg {
   long delta = 0;         // wheel messages: 120 per notch, positive away from the user
   bool repeat = false;    // a key press of a key already down
   std::string file = {};  // a dropped file's path
+  std::string text = {};  // typed text, or the composition (empty: none, or it ended)
+  long caret = 0;         // composition: the caret, in characters from its start
 };
 
 // Physical keys (scancodes) are numbered below this.

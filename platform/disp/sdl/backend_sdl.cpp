@@ -358,7 +358,7 @@ bool dsp_sdlopen(unsigned long x, unsigned long y, unsigned long style) {
     dsp_dropcanvas();
     return dsp_fail(why.empty() ? "no framebuffer" : why.c_str());
   }
-  SDL_StopTextInput();  // key presses only, no text events doubling them
+  SDL_StopTextInput();  // key presses only, unless the program asked for typed text
   dsp_cursorshown = true;
   dsp_iconapply();
   dsp_xwatch(dsp_sdl.window);  // display loss: closes the window instead of the process
@@ -489,12 +489,13 @@ void* dsp_sdlhandle() { return dsp_sdl.window; }
 }  // namespace
 
 dsp_backend const dsp_sdlbackend = {
-    "sdl",          true,           dsp_sdlopen,          dsp_sdlclose,
-    dsp_sdlsetsize, dsp_sdlsize,    dsp_sdlattach,        dsp_sdlpresent,
-    dsp_sdlpoll,    dsp_sdlwait,    dsp_sdlsetfullscreen, dsp_sdlisfullscreen,
-    dsp_sdlseticon, dsp_sdlcursor,  dsp_sdlsettitle,      dsp_sdlsetpos,
-    dsp_sdlgetpos,  dsp_sdlborders, dsp_sdlscreensize,    dsp_sdlscreendpi,
-    dsp_xcheck,     dsp_xlost,      dsp_sdlhandle,        dsp_sdlmsgbox,
+    "sdl",           true,           dsp_sdlopen,          dsp_sdlclose,
+    dsp_sdlsetsize,  dsp_sdlsize,    dsp_sdlattach,        dsp_sdlpresent,
+    dsp_sdlpoll,     dsp_sdlwait,    dsp_sdlsetfullscreen, dsp_sdlisfullscreen,
+    dsp_sdlseticon,  dsp_sdlcursor,  dsp_sdlsettitle,      dsp_sdlsetpos,
+    dsp_sdlgetpos,   dsp_sdlborders, dsp_sdlscreensize,    dsp_sdlscreendpi,
+    dsp_xcheck,      dsp_xlost,      dsp_sdlhandle,        dsp_sdltextinput,
+    dsp_sdltextrect, dsp_sdlgetclip, dsp_sdlsetclip,       dsp_sdlmsgbox,
     dsp_sdltone,
 };
 

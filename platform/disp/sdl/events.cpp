@@ -3,6 +3,7 @@
 // sees the result (input/input.cpp acts on the window's messages and keeps the held state).
 #include <time.h>
 
+#include <algorithm>
 #include <cmath>
 
 #include "platform/disp/input/keylog.h"
@@ -111,6 +112,15 @@ void dsp_keymsg(SDL_KeyboardEvent const& key, dsp_event& out) {
   out.scan = sc > SDL_SCANCODE_UNKNOWN && sc < SDL_NUM_SCANCODES ? unsigned(sc) : 0;
 }
 
+// Typed text or the composition so far (the caret counted in characters); text that is
+// not UTF-8 (an input method's fault) is repaired rather than handed on.
+void dsp_textmsg(unsigned code, char const* text, int caret, dsp_msg& m) {
+  std::string buf;
+  m.code = code;
+  m.text = dsp_utf8(text, buf);
+  m.caret = std::clamp(long(caret), 0L, dsp_u8count(m.text));
+}
+
 // An SDL event as our message (code 0 for one of no interest), the pointer where it was.
 void dsp_translate(SDL_Event& ev, dsp_event& out) {
   out = {};
@@ -137,6 +147,17 @@ void dsp_translate(SDL_Event& ev, dsp_event& out) {
       break;
     case SDL_DROPTEXT:  // text, not a file; SDL hands it over all the same
       SDL_free(ev.drop.file);
+      break;
+    case SDL_TEXTINPUT:
+      if (dsp.input.texton) dsp_textmsg(dsp_wm_char, ev.text.text, 0, m);
+      break;
+    case SDL_TEXTEDITING:
+      if (dsp.input.texton) dsp_textmsg(dsp_wm_imecomposition, ev.edit.text, ev.edit.start, m);
+      break;
+    case SDL_TEXTEDITING_EXT:  // a composition too long for SDL_TEXTEDITING
+      if (dsp.input.texton && ev.editExt.text)
+        dsp_textmsg(dsp_wm_imecomposition, ev.editExt.text, ev.editExt.start, m);
+      SDL_free(ev.editExt.text);
       break;
     case SDL_QUIT:
       m.code = dsp_wm_close;

@@ -45,6 +45,12 @@ void dsp_wlwatch(void* display);
 bool dsp_wlbroken();
 int dsp_wlpending();
 
+// Typed text and the clipboard (text.cpp).
+void dsp_sdltextinput(bool on);
+void dsp_sdltextrect(int x, int y, int w, int h);
+bool dsp_sdlgetclip(bool primary, std::string& text);
+bool dsp_sdlsetclip(bool primary, char const* utf8);
+
 // The message box and the tone (msgbox.cpp, beep.cpp).
 bool dsp_sdlmsgbox(dsp_box const& box, unsigned& answer);
 void dsp_sdltone(unsigned long freq, unsigned long ms);

@@ -1,0 +1,28 @@
+#!/usr/bin/env bash
+# Typed text and the clipboard in a real window under Xvfb: text one program puts on the
+# clipboard and the primary selection is read back by another; a key typed through XTEST
+# arrives as a text message with its UTF-8 text. Skips (77) where Xvfb or xdotool is missing.
+set -u
+probe=$1
+. "$(dirname "$0")/xvfb_lib.sh"
+
+text='héllo wörld ✓ 한'
+"$probe" own "$text" >"$work/out1" 2>&1 &
+owner=$!
+pids+=("$owner")
+waitfor "$work/out1" "^owned" || fail "the owner did not take the clipboard"
+grep -q "^no window yet: error 1" "$work/out1" || fail "the clipboard was taken without a window"
+grep -qF "owned [$text]" "$work/out1" || fail "the owner reads back another text"
+"$probe" read >"$work/out2" 2>&1 || fail "the reader exited with $?"
+grep -qF "clipboard [$text]" "$work/out2" || fail "another program reads another clipboard"
+grep -qF "primary [$text!]" "$work/out2" || fail "another program reads another primary selection"
+
+wid=$(xdotool search --sync --name '^text_probe$' | head -n1)
+[ -n "$wid" ] || fail "no window titled text_probe"
+xdotool windowfocus --sync "$wid"
+xdotool type --delay 50 'aé'
+waitfor "$work/out1" "^text \[é\]" || fail "typed text did not arrive"
+grep -q "^text \[a\]" "$work/out1" || fail "the a typed did not arrive as text"
+xdotool key Escape
+wait "$owner" || fail "the owner exited with $?"
+echo "PASS"
