@@ -1,7 +1,8 @@
-// A small program on libdisp for the typed-text and clipboard test under Xvfb. "own TEXT":
-// puts TEXT on the clipboard and TEXT! as the primary selection, then prints the text
-// messages typed into it until Esc (or 20 s), keeping both for other programs meanwhile.
-// "read": prints the clipboard and the primary selection another program holds.
+// A small program on libdisp for the typed-text and clipboard tests under Xvfb and weston.
+// "own TEXT": puts TEXT on the clipboard and TEXT! as the primary selection, then prints the
+// text messages typed into it until Esc (or 20 s), keeping both for other programs meanwhile.
+// "read": prints the clipboard and the primary selection another program holds. The window
+// is titled text_probe (SetTitle51) on X11 and Wayland alike.
 #include <cstdio>
 #include <cstring>
 #include <string>
@@ -26,14 +27,26 @@ int own(char const* text) {
     unsigned long code = GetNextMsg255();
     if (code == 0x102) printf("text [%s]\n", disp_gettypedtext());
     if (code == 0x100 && GetKey262() == 27) break;
+    // A Wayland compositor takes the clipboard from a window that had input: set again
+    // on SPACE.
+    if (code == 0x100 && GetKey262() == 32 && disp_setclipboard(text)) printf("set again\n");
     fflush(stdout);
     if (!code) Delay28(5);
   }
   return 0;
 }
 
+// A compositor offers the clipboard once the window has the keyboard: messages are taken
+// for up to 3 s until it has come.
 int read() {
   if (!CreateWin42(320, 200)) return 1;
+  Clear164();
+  FreshWin45();
+  for (double end = GetTimeR49() + 3; !*disp_getclipboard() && GetTimeR49() < end;) {
+    while (GetNextMsg255()) {
+    }
+    Delay28(10);
+  }
   printf("clipboard [%s]\n", disp_getclipboard());
   printf("primary [%s]\n", disp_getprimaryselection());
   return 0;

@@ -1,13 +1,15 @@
 #!/usr/bin/env bash
 # Typed text and the clipboard in a real window under Xvfb: text one program puts on the
-# clipboard and the primary selection is read back by another; a key typed through XTEST
-# arrives as a text message with its UTF-8 text. Skips (77) where Xvfb or xdotool is missing.
+# clipboard and the primary selection is read back by another; keys typed through XTEST
+# arrive as text messages with their UTF-8 text, a dead key and a Compose sequence giving
+# one accented letter. Skips (77) where Xvfb or xdotool is missing.
 set -u
 probe=$1
 . "$(dirname "$0")/xvfb_lib.sh"
 
 text='héllo wörld ✓ 한'
-"$probe" own "$text" >"$work/out1" 2>&1 &
+# A UTF-8 locale, whose compose table Xlib reads for dead keys and Compose.
+LC_ALL=C.UTF-8 "$probe" own "$text" >"$work/out1" 2>&1 &
 owner=$!
 pids+=("$owner")
 waitfor "$work/out1" "^owned" || fail "the owner did not take the clipboard"
@@ -23,6 +25,11 @@ xdotool windowfocus --sync "$wid"
 xdotool type --delay 50 'aé'
 waitfor "$work/out1" "^text \[é\]" || fail "typed text did not arrive"
 grep -q "^text \[a\]" "$work/out1" || fail "the a typed did not arrive as text"
+xdotool key dead_acute e
+waitfor "$work/out1" "^text \[é\]" || fail "a dead key and e did not type é"
+xdotool key Multi_key o slash
+waitfor "$work/out1" "^text \[ø\]" || fail "Compose o / did not type ø"
+[ "$(grep -c '^text \[é\]' "$work/out1")" = 2 ] || fail "the dead key typed more than é"
 xdotool key Escape
 wait "$owner" || fail "the owner exited with $?"
 echo "PASS"
