@@ -98,8 +98,12 @@ qr_u MsgBoxW22(qe_ws text, qe_ws caption, qe_u flags) {
 qr_u MsgBox23(qe_s text, qe_s caption, qe_u flags) {
   return dsp_msgbox(dsp_narrow(text), dsp_narrow(caption), flags);
 }
-qr_u MsgBoxW24(qe_ws text, qe_ws caption) { return MsgBoxW22(text, caption, 0); }
-qr_u MsgBox25(qe_s text, qe_s caption) { return MsgBox23(text, caption, 0); }
+qr_u MsgBoxW24(qe_ws text, qe_ws caption) {
+  return dsp_msgbox(dsp_fromwide(text), dsp_fromwide(caption), 0);
+}
+qr_u MsgBox25(qe_s text, qe_s caption) {
+  return dsp_msgbox(dsp_narrow(text), dsp_narrow(caption), 0);
+}
 // Without a caption: the window's title.
 qr_u MsgBoxW26(qe_ws text) {
   dsp_setup();

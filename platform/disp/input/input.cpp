@@ -110,6 +110,17 @@ bool dsp_ismove(dsp_msg const& m, qe_u = 0) { return m.code == dsp_wm_mousemove;
 // Buttons that have a code: 1 left, 2 right, 4 middle, 5 and 6 the X buttons.
 bool dsp_isbutton(qe_u b) { return b == 1 || b == 2 || b == 4 || b == 5 || b == 6; }
 
+// Waits for a press of any key the table knows; its code, 0 when the wait ended.
+qr_u dsp_waitanykey() { return dsp_wait(dsp_isknownkey, 0) ? dsp_cur().vk : 0; }
+
+// Waits for a press of that button (0: any); its number, 0 when the wait ended or there
+// is no such button.
+qr_u dsp_waitmouse(qe_u button) {
+  if (button == 0) return dsp_wait(dsp_isbuttondown, 0) ? dsp_cur().button : 0;
+  if (!dsp_isbutton(button)) return 0;  // no such button: nothing to wait for
+  return dsp_wait(dsp_isthatbutton, button) ? button : 0;
+}
+
 // Takes waiting messages until one passes `want`; none passing leaves no message current.
 bool dsp_get(dsp_want want, qe_u arg = 0) {
   while (dsp_next())
@@ -313,21 +324,21 @@ qr_u GetKey262() {
 
 qr_u WaitKey263(qe_u vk) {
   dsp_setup();
-  if (vk == 0) return WaitKey264();
+  if (vk == 0) return dsp_waitanykey();
   if (vk > 255) return 0;  // no such key: nothing to wait for
   return dsp_wait(dsp_isthatkey, vk) ? vk : 0;
 }
 
 qr_u WaitKey264() {
   dsp_setup();
-  return dsp_wait(dsp_isknownkey, 0) ? dsp_cur().vk : 0;
+  return dsp_waitanykey();
 }
 
 // ---- Entries: mouse buttons, wheel and moves ------------------------------------------
 
 qr_bool IsMouse265(qe_u button) {
   dsp_setup();
-  return dsp_isbuttondown(dsp_cur()) && dsp_cur().button == button;
+  return dsp_isthatbutton(dsp_cur(), button);
 }
 
 qr_bool IsMouse266() {
@@ -342,22 +353,38 @@ qr_u GetMouse267() {
 
 qr_u WaitMouse268(qe_u button) {
   dsp_setup();
-  if (button == 0) return WaitMouse269();
-  if (!dsp_isbutton(button)) return 0;  // no such button: nothing to wait for
-  return dsp_wait(dsp_isthatbutton, button) ? button : 0;
+  return dsp_waitmouse(button);
 }
 
 qr_u WaitMouse269() {
   dsp_setup();
-  return dsp_wait(dsp_isbuttondown, 0) ? dsp_cur().button : 0;
+  return dsp_waitmouse(0);
 }
 
-qr_bool IsMouseLeft270() { return IsMouse265(1); }
-qr_v WaitMouseLeft271() { WaitMouse268(1); }
-qr_bool IsMouseMiddle272() { return IsMouse265(4); }
-qr_v WaitMouseMiddle273() { WaitMouse268(4); }
-qr_bool IsMouseRight274() { return IsMouse265(2); }
-qr_v WaitMouseRight275() { WaitMouse268(2); }
+qr_bool IsMouseLeft270() {
+  dsp_setup();
+  return dsp_isthatbutton(dsp_cur(), 1);
+}
+qr_v WaitMouseLeft271() {
+  dsp_setup();
+  dsp_waitmouse(1);
+}
+qr_bool IsMouseMiddle272() {
+  dsp_setup();
+  return dsp_isthatbutton(dsp_cur(), 4);
+}
+qr_v WaitMouseMiddle273() {
+  dsp_setup();
+  dsp_waitmouse(4);
+}
+qr_bool IsMouseRight274() {
+  dsp_setup();
+  return dsp_isthatbutton(dsp_cur(), 2);
+}
+qr_v WaitMouseRight275() {
+  dsp_setup();
+  dsp_waitmouse(2);
+}
 
 qr_bool IsMouseWheel276() {
   dsp_setup();
