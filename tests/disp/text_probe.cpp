@@ -3,6 +3,8 @@
 // text messages typed into it until Esc (or 20 s), keeping both for other programs meanwhile.
 // "read": prints the clipboard and the primary selection another program holds. The window
 // is titled text_probe (SetTitle51) on X11 and Wayland alike.
+#include <time.h>
+
 #include <cstdio>
 #include <cstring>
 #include <string>
@@ -20,7 +22,9 @@ int own(char const* text) {
   disp_settextrect(10, 10, 100, 20);
   Clear164();
   FreshWin45();
-  printf("owned [%s]\n", disp_getclipboard());
+  timespec now{};
+  clock_gettime(CLOCK_MONOTONIC, &now);
+  printf("owned [%s]\nat %lld\n", disp_getclipboard(), now.tv_sec * 1000000000LL + now.tv_nsec);
   fflush(stdout);
   double const end = GetTimeR49() + 20;
   while (IsWin47() && GetTimeR49() < end) {

@@ -9,7 +9,8 @@ probe=$1
 
 text='héllo wörld ✓ 한'
 # A UTF-8 locale, whose compose table Xlib reads for dead keys and Compose.
-LC_ALL=C.UTF-8 "$probe" own "$text" >"$work/out1" 2>&1 &
+# DISP_KEYLOG is written as SDL's key events are turned into messages.
+LC_ALL=C.UTF-8 DISP_KEYLOG="$work/keys.log" "$probe" own "$text" >"$work/out1" 2>&1 &
 owner=$!
 pids+=("$owner")
 waitfor "$work/out1" "^owned" || fail "the owner did not take the clipboard"
@@ -32,4 +33,11 @@ waitfor "$work/out1" "^text \[ø\]" || fail "Compose o / did not type ø"
 [ "$(grep -c '^text \[é\]' "$work/out1")" = 2 ] || fail "the dead key typed more than é"
 xdotool key Escape
 wait "$owner" || fail "the owner exited with $?"
+# Each press is logged once with SDL's key symbol (a is 97) and when it was queued, on the
+# monotonic clock: after the window was ready, within the run.
+ready=$(sed -n 's/^at //p' "$work/out1")
+[ -n "$ready" ] || fail "the owner did not tell when it was ready"
+awk -v t="$ready" '$1 != "key" || $2 < t || $2 > t + 60e9 { exit 1 }' \
+  "$work/keys.log" || fail "a key log line is not 'key NS SYM' of now: $(cat "$work/keys.log")"
+[ "$(grep -c ' 97$' "$work/keys.log")" = 1 ] || fail "the a press is not logged once: $(cat "$work/keys.log")"
 echo "PASS"
