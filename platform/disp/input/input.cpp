@@ -27,14 +27,15 @@ bool dsp_heldbyanother(unsigned vk) {
 }
 
 // The window's own messages acted on: a closed window closes, an uncovered one is shown
-// again, a resized one takes its new size (so GetWidth56 tells it while this is handled).
+// again, a resized one takes its new size (so GetWidth56 tells it while this is handled)
+// and tells the input method where the text box now is.
 void dsp_actonwindow(dsp_msg const& m) {
   if (m.code == dsp_wm_close)
     dsp_close();
   else if (m.code == dsp_wm_paint)
     dsp_present();
-  else if (m.code == dsp_wm_size)
-    dsp_syncsize();
+  else if (m.code == dsp_wm_size && dsp_syncsize() && dsp.input.texton)
+    dsp_textinputsync();  // the text box moved in the window with the canvas
 }
 
 // Makes a message from outside the current one, acting on those that concern the window.
