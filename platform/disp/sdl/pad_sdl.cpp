@@ -1,14 +1,12 @@
 // The desktop's gamepads: SDL's game controllers, plugged in and out while the window is
 // open, told to pad.cpp as they come. The only pad file that includes SDL. Sticks and
 // triggers are read when asked, so a drifting stick queues nothing.
-#include <SDL2/SDL.h>
-
 #include <cmath>
 #include <vector>
 
 #include "platform/disp/input/pad.h"
 #include "platform/disp/input/padnames.h"
-#include "platform/disp/internal.h"
+#include "platform/disp/sdl/sdl.h"
 
 namespace {
 
@@ -40,10 +38,10 @@ struct dsp_sdlpad {
 struct {
   bool on = false;  // SDL's game-controller subsystem runs for the open window
   std::vector<dsp_sdlpad> pads;
-} dsp_sdl;
+} dsp_controllers;
 
 dsp_sdlpad* dsp_sdlpadof(SDL_JoystickID id) {
-  for (dsp_sdlpad& p : dsp_sdl.pads)
+  for (dsp_sdlpad& p : dsp_controllers.pads)
     if (p.id == id) return &p;
   return nullptr;
 }
@@ -54,13 +52,13 @@ void dsp_sdladd(int index) {
   if (id < 0 || dsp_sdlpadof(id) || !SDL_IsGameController(index)) return;
   SDL_GameController* gc = SDL_GameControllerOpen(index);
   if (!gc) return;
-  dsp_sdl.pads.push_back({gc, id});
+  dsp_controllers.pads.push_back({gc, id});
   char const* name = SDL_GameControllerName(gc);
   dsp_padarrived(&dsp_sdlpads, id, name ? name : "");
 }
 
 void dsp_sdlremove(SDL_JoystickID id) {
-  auto& v = dsp_sdl.pads;
+  auto& v = dsp_controllers.pads;
   for (auto it = v.begin(); it != v.end(); ++it)
     if (it->id == id) {
       dsp_padleft(&dsp_sdlpads, id);
@@ -71,24 +69,24 @@ void dsp_sdlremove(SDL_JoystickID id) {
 }
 
 bool dsp_sdlopen() {
-  if (dsp_sdl.on) return true;
+  if (dsp_controllers.on) return true;
   if (SDL_InitSubSystem(SDL_INIT_GAMECONTROLLER) != 0) return false;  // no pads; keys work
   // Sticks and triggers are read on demand; touchpads and sensors are not offered.
   for (Uint32 t :
        {SDL_CONTROLLERAXISMOTION, SDL_CONTROLLERTOUCHPADDOWN, SDL_CONTROLLERTOUCHPADMOTION,
         SDL_CONTROLLERTOUCHPADUP, SDL_CONTROLLERSENSORUPDATE})
     SDL_EventState(t, SDL_IGNORE);
-  dsp_sdl.on = true;
+  dsp_controllers.on = true;
   return true;
 }
 
 void dsp_sdlclose() {
-  if (!dsp_sdl.on) return;
-  for (dsp_sdlpad& p : dsp_sdl.pads) SDL_GameControllerClose(p.gc);
-  dsp_sdl.pads.clear();
+  if (!dsp_controllers.on) return;
+  for (dsp_sdlpad& p : dsp_controllers.pads) SDL_GameControllerClose(p.gc);
+  dsp_controllers.pads.clear();
   SDL_QuitSubSystem(SDL_INIT_GAMECONTROLLER);
   SDL_FlushEvents(SDL_JOYAXISMOTION, SDL_FINGERDOWN - 1);
-  dsp_sdl.on = false;
+  dsp_controllers.on = false;
 }
 
 double dsp_sdlaxis(int dev, int axis) {
@@ -110,12 +108,12 @@ dsp_paddriver const dsp_sdlpads = {
     "sdl", dsp_sdlopen, dsp_sdlclose, [] {}, [] { return HUGE_VAL; }, dsp_sdlaxis, dsp_sdlrumble,
 };
 
-bool dsp_padon() { return dsp_sdl.on; }
+bool dsp_padon() { return dsp_controllers.on; }
 
 // 0: not a controller's event; 1: taken; 2: taken, and messages were queued for it.
 int dsp_sdlpadevent(SDL_Event const& ev) {
   if (ev.type < SDL_JOYAXISMOTION || ev.type >= SDL_FINGERDOWN) return 0;
-  if (!dsp_sdl.on) return 1;
+  if (!dsp_controllers.on) return 1;
   size_t before = dsp.input.state.posted.size();
   switch (ev.type) {
     case SDL_CONTROLLERDEVICEADDED:
