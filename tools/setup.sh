@@ -13,6 +13,7 @@ if [ "${1:-}" = "--test" ]; then
   packages+=(
     git libgtest-dev libbenchmark-dev
     xvfb xauth xdotool x11-utils libx11-dev
+    x11-xkb-utils  # setxkbmap: a layout with dead keys and Compose for the typed-text test
     evilwm  # a small window manager: full screen under Xvfb needs one
     libxfixes-dev  # reads the pointer's image: hidden while full screen
     weston libegl1 libgl1-mesa-dri  # native Wayland: a compositor, GL for SDL's renderer
