@@ -240,9 +240,7 @@ bool dsp_havelibdecor() {
 
 // Whether SDL's Wayland driver may be let near the compositor it would reach: this SDL
 // dies by a signal on one with no seat (wayland_seatcheck.cpp).
-bool dsp_wlseatless() {
-  return dsp_sdlcrasheswithoutseat() && dsp_wlseat() == dsp_seat::missing;
-}
+bool dsp_wlseatless() { return dsp_sdlcrasheswithoutseat() && dsp_wlseat() == dsp_seat::missing; }
 
 // Left to itself, SDL falls back to its invisible "offscreen" driver when there is no
 // display, and the game would run unseen. Unless SDL_VIDEODRIVER names a driver, only the

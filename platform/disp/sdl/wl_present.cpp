@@ -46,23 +46,23 @@ struct dsp_wlbuf {
   wl_buffer* buffer = nullptr;
   unsigned char* pixels = nullptr;  // our mapping of its memory
   size_t size = 0;
-  bool busy = false;                // attached, and not yet released
-  unsigned long bars = ~0ul;        // the colour its bars are painted in (~0: not yet)
-  std::vector<dsp_span> stale;      // per band: what it lacks of the picture since it was shown
+  bool busy = false;            // attached, and not yet released
+  unsigned long bars = ~0ul;    // the colour its bars are painted in (~0: not yet)
+  std::vector<dsp_span> stale;  // per band: what it lacks of the picture since it was shown
 };
 
 struct {
   bool on = false;
   wl_display* display = nullptr;
-  wl_surface* surface = nullptr;     // SDL's: never destroyed here
-  wl_event_queue* queue = nullptr;   // our events (releases), kept out of SDL's queue
+  wl_surface* surface = nullptr;    // SDL's: never destroyed here
+  wl_event_queue* queue = nullptr;  // our events (releases), kept out of SDL's queue
   wl_registry* registry = nullptr;
   wl_shm* shm = nullptr;
-  int w = 0, h = 0, scale = 1;       // the buffers' size (the output's) and buffer scale
+  int w = 0, h = 0, scale = 1;  // the buffers' size (the output's) and buffer scale
   dsp_wlbuf buf[dsp_wlbuffers];
-  int shown = -1;                    // the buffer last attached, whose picture is shown
-  bool fresh = true;                 // laid out anew: the next frame replaces all
-  std::vector<dsp_span> changed;     // this frame's, per band
+  int shown = -1;                 // the buffer last attached, whose picture is shown
+  bool fresh = true;              // laid out anew: the next frame replaces all
+  std::vector<dsp_span> changed;  // this frame's, per band
 } dsp_wls;
 
 void dsp_wlglobal(void*, wl_registry* r, uint32_t name, char const* interface, uint32_t) {
@@ -100,8 +100,8 @@ bool dsp_wlmakebuf(dsp_wlbuf& b) {
     return false;
   }
   wl_shm_pool* pool = wl_shm_create_pool(dsp_wls.shm, fd, int32_t(size));
-  b.buffer = wl_shm_pool_create_buffer(pool, 0, dsp_wls.w, dsp_wls.h, stride,
-                                       WL_SHM_FORMAT_XRGB8888);
+  b.buffer =
+      wl_shm_pool_create_buffer(pool, 0, dsp_wls.w, dsp_wls.h, stride, WL_SHM_FORMAT_XRGB8888);
   wl_shm_pool_destroy(pool);  // the buffer keeps the memory
   close(fd);
   wl_buffer_add_listener(b.buffer, &dsp_wlbuflistener, &b);
@@ -181,8 +181,8 @@ void dsp_wlbars(dsp_wlbuf& b, unsigned long bg) {
 // else its stale columns and those changed now copied over.
 void dsp_wlfill(cairo_surface_t* cs, dsp_wlbuf& b, bool shrunk) {
   if (shrunk) {
-    cairo_surface_t* to = cairo_image_surface_create_for_data(
-        b.pixels, CAIRO_FORMAT_RGB24, dsp_wls.w, dsp_wls.h, dsp_wls.w * 4);
+    cairo_surface_t* to = cairo_image_surface_create_for_data(b.pixels, CAIRO_FORMAT_RGB24,
+                                                              dsp_wls.w, dsp_wls.h, dsp_wls.w * 4);
     if (cairo_surface_status(to) == CAIRO_STATUS_SUCCESS) dsp_shrink(to);
     cairo_surface_destroy(to);
     return;
@@ -335,8 +335,7 @@ void dsp_wlshmpresent() {
   else
     dsp_wldiff(cs, dsp_wls.buf[dsp_wls.shown]);
   unsigned long const bg = dsp.canvas.bg;
-  bool const newbars =
-      dsp_wls.fresh || dsp_wls.shown < 0 || dsp_wls.buf[dsp_wls.shown].bars != bg;
+  bool const newbars = dsp_wls.fresh || dsp_wls.shown < 0 || dsp_wls.buf[dsp_wls.shown].bars != bg;
   dsp_wlfill(cs, to, shrunk);
   if (to.bars != bg) dsp_wlbars(to, bg);
   for (dsp_wlbuf& b : dsp_wls.buf)
