@@ -121,6 +121,23 @@ if [ -z "$px" ] || [ -z "$pw" ]; then fail "no pump counts in the statistics"; f
 [ $((pw * 100)) -le $((px * 115)) ] || fail "SDL pumped $pw times on Wayland, $px on X11"
 echo "pumps in 4 s: $pw on Wayland, $px on X11"
 
+# A compositor that stops (SIGSTOP: no releases, no frame callbacks, nothing read) for
+# 3 s: the game goes on by its own clock and ends on time, frames shown before and after.
+compositor 800 600 1
+DISP_QUIT_AT=6 DISP_STATS="$work/stopped.stats" DISP_KEYS=<(printf '0.5 F12\n') "$quib" 2>/dev/null &
+game=$!
+pids+=("$game")
+sleep 2
+kill -STOP "$weston_pid"
+sleep 3
+kill -CONT "$weston_pid"
+for _ in $(seq 60); do kill -0 "$game" 2>/dev/null || break; sleep 0.05; done
+kill -0 "$game" 2>/dev/null && fail "the game did not end on time while the compositor stopped"
+wait "$game" || fail "the game exited with $? after the compositor stopped"
+frames=$(awk '/^frames /{print $2}' "$work/stopped.stats")
+[ "${frames:-0}" -ge 180 ] || fail "only ${frames:-no} frames in 6 s around a stopped compositor"
+echo "compositor stopped for 3 s: the game went on and ended on time ($frames frames)"
+
 # The game: SPACE flips the ball; then the compositor goes away under it.
 compositor 1280 720 1
 QUIB_STATS="$work/stats" SOUND_LOG="$work/sound.log" "$quib" 2>"$work/out.game" &
