@@ -25,10 +25,10 @@ mkdir -m 700 "$work/run"
 export XDG_RUNTIME_DIR=$work/run WAYLAND_DISPLAY=wl-quib-test
 
 weston_pid=
-compositor() {  # width height scale: a fresh weston whose window is `wid`
+compositor() {  # width height scale [shell]: a fresh weston whose window is `wid`
   [ -n "$weston_pid" ] && { kill "$weston_pid" 2>/dev/null; wait "$weston_pid" 2>/dev/null; }
   rm -f "$XDG_RUNTIME_DIR/$WAYLAND_DISPLAY" "$XDG_RUNTIME_DIR/$WAYLAND_DISPLAY.lock"
-  weston --backend=x11-backend.so --shell=kiosk-shell.so --use-pixman --no-config \
+  weston --backend=x11-backend.so --shell="${4:-kiosk-shell.so}" --use-pixman --no-config \
     --socket="$WAYLAND_DISPLAY" --width="$1" --height="$2" --scale="$3" \
     >"$work/weston.log" 2>&1 &
   weston_pid=$!
@@ -83,6 +83,28 @@ for scale in 1 2; do
   xdotool key Escape
   for _ in $(seq 100); do [ "$(jobs -r | wc -l)" -le 2 ] && break; sleep 0.05; done
 done
+
+# A desktop shell: libdecor draws the window's frame on surfaces of its own around ours, and
+# inside that frame the compositor shows the headless frame of an 800x600 output exactly.
+if ls /usr/lib/*/libdecor/plugins-1/*.so >/dev/null 2>&1; then
+  DISP_HEADLESS=1 DISP_QUIT_AT=2.5 DISP_SHOT=2:"$work/headless800.png" "$probe" >/dev/null 2>&1 ||
+    fail "the headless probe failed"
+  compositor 1200 760 1 desktop-shell.so
+  out=$work/out.desktop
+  "$probe" >"$out" 2>&1 &
+  probe_pid=$!
+  pids+=("$probe_pid")
+  xdotool mousemove --window "$wid" 1150 740  # in a corner of the output, off the window
+  waitfor "$out" "^settled" || fail "desktop shell: the picture did not settle"
+  grep -q 'libdecor/plugins-1/' "/proc/$probe_pid/maps" || fail "desktop shell: no libdecor frame"
+  sleep 0.3
+  "$xgrab" "$wid" "$work/desktop.png" || fail "cannot read the compositor's output"
+  where=$("$pngdiff" --inside "$work/desktop.png" "$work/headless800.png") ||
+    fail "desktop shell: the headless frame is not inside the framed window ($where)"
+  echo "desktop shell: inside libdecor's frame, the headless frame pixel for pixel ($where)"
+  kill "$probe_pid"
+  wait "$probe_pid" 2>/dev/null
+fi
 
 # Which driver, left to the library: with both displays, native Wayland where libdecor can
 # frame the window (weston, like GNOME, draws no frames itself), and X11 where libdecor has
