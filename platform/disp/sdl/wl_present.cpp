@@ -359,14 +359,5 @@ void dsp_wlshmclose(bool lost) {
     if (dsp_wls.registry) wl_registry_destroy(dsp_wls.registry);
     if (dsp_wls.queue) wl_event_queue_destroy(dsp_wls.queue);
   }
-  dsp_wls.on = false;
-  dsp_wls.display = nullptr;
-  dsp_wls.surface = nullptr;
-  dsp_wls.queue = nullptr;
-  dsp_wls.registry = nullptr;
-  dsp_wls.shm = nullptr;
-  dsp_wls.w = dsp_wls.h = 0;
-  dsp_wls.shown = -1;
-  dsp_wls.fresh = true;
-  std::vector<dsp_span>().swap(dsp_wls.changed);
+  dsp_wls = {};
 }
