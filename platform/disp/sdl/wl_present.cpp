@@ -143,42 +143,18 @@ unsigned char* dsp_wlat(dsp_wlbuf const& b, int x, int y) {
          (std::ptrdiff_t(dsp.win.ox) + x) * 4;
 }
 
-// Pixels compared at once before looking at single ones: a row that changed only in the
-// middle is passed over in steps of this many.
-constexpr int dsp_step = 16;
-
-// The first pixel in [lo, end) where rows a and b differ; end when none does.
-int dsp_firstdiff(uint32_t const* a, uint32_t const* b, int lo, int end) {
-  while (lo + dsp_step <= end && memcmp(a + lo, b + lo, dsp_step * 4) == 0) lo += dsp_step;
-  while (lo < end && a[lo] == b[lo]) ++lo;
-  return lo;
-}
-
-// One past the last pixel in [stop, hi) where rows a and b differ; stop when none does.
-int dsp_lastdiff(uint32_t const* a, uint32_t const* b, int hi, int stop) {
-  while (hi - dsp_step >= stop && memcmp(a + hi - dsp_step, b + hi - dsp_step, dsp_step * 4) == 0)
-    hi -= dsp_step;
-  while (hi > stop && a[hi - 1] == b[hi - 1]) --hi;
-  return hi;
-}
-
-// Where the canvas differs from the shown buffer, per band: the first and last pixel that
-// changed in each row. Once a band has changed columns only those outside them are read,
-// so a band that changed across its width is not read further.
+// Where the canvas differs from the shown buffer: the bands with a changed row, across the
+// whole width (finding the changed columns too cost more than copying them: a row that
+// changed is told apart at its first changed pixel, an unchanged one is read through).
+// A band found changed is not read further.
 void dsp_wldiff(cairo_surface_t* cs, dsp_wlbuf const& shown) {
   unsigned char const* from = cairo_image_surface_get_data(cs);
   int const stride = cairo_image_surface_get_stride(cs), w = dsp.win.dw;
   for (int y = 0; y < dsp.win.dh; ++y) {
     dsp_span& s = dsp_wls.changed[size_t(y / dsp_band)];
     if (s.lo == 0 && s.hi == w) continue;
-    auto const* a = reinterpret_cast<uint32_t const*>(from + std::ptrdiff_t(y) * stride);
-    auto const* b = reinterpret_cast<uint32_t const*>(dsp_wlat(shown, 0, y));
-    if (s.empty()) {
-      int const lo = dsp_firstdiff(a, b, 0, w);
-      if (lo < w) s = {lo, dsp_lastdiff(a, b, w, lo + 1)};
-    } else {
-      s = {dsp_firstdiff(a, b, 0, s.lo), dsp_lastdiff(a, b, w, s.hi)};
-    }
+    if (memcmp(from + std::ptrdiff_t(y) * stride, dsp_wlat(shown, 0, y), size_t(w) * 4) != 0)
+      s = {0, w};
   }
 }
 
