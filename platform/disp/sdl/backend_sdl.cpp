@@ -247,18 +247,19 @@ bool dsp_wlseatless() { return dsp_sdlcrasheswithoutseat() && dsp_wlseat() == ds
 // desktop's own are tried. With both displays, native Wayland wins where the window gets
 // its frame there (libdecor): the compositor then scales our picture as drawn for its
 // output instead of stretching an X window through XWayland. A compositor SDL cannot serve
-// (no seat) is left for XWayland, or for nothing. Null when a driver can be tried, else why
-// none can.
-char const* dsp_nodriver() {
+// (no seat) is left for XWayland, or for nothing. Empty when a driver can be tried, else
+// why none can.
+std::string dsp_nodriver() {
   char const* x = getenv("DISPLAY");
   char const* wl = getenv("WAYLAND_DISPLAY");
   bool const hasx = x && *x;
-  static char const seatless[] =
+  std::string const seatless =
       "the Wayland compositor has no seat (no keyboard or pointer), which this SDL cannot run "
       "without";
   if (char const* forced = getenv("SDL_VIDEODRIVER")) {
     bool const wlfirst = strncasecmp(forced, "wayland", 7) == 0 && strchr(",", forced[7]);
-    return wlfirst && dsp_wlseatless() ? seatless : nullptr;
+    return wlfirst && dsp_wlseatless() ? seatless + ", and SDL_VIDEODRIVER asks for Wayland first"
+                                       : "";
   }
   bool haswl = wl && *wl;
   if (!hasx && !haswl) return "no display (DISPLAY is not set)";
@@ -271,7 +272,7 @@ char const* dsp_nodriver() {
                       : dsp_havelibdecor() ? "wayland,x11"
                                            : "x11,wayland";
   SDL_SetHintWithPriority(SDL_HINT_VIDEODRIVER, order, SDL_HINT_DEFAULT);
-  return nullptr;
+  return "";
 }
 
 // The window's own framebuffer, not one emulated through a GPU texture: the canvas is
@@ -293,7 +294,7 @@ bool dsp_isdriver(char const* name) {
 }
 
 bool dsp_videostart() {
-  if (dsp_nodriver() || !dsp_xguard()) return false;
+  if (!dsp_nodriver().empty() || !dsp_xguard()) return false;
   if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) return false;
   dsp_framebufferhint();
   return true;
@@ -336,7 +337,7 @@ void dsp_cover(bool on) {
 }
 
 bool dsp_sdlopen(unsigned long x, unsigned long y, unsigned long style) {
-  if (char const* why = dsp_nodriver()) return dsp_fail(why);
+  if (std::string const why = dsp_nodriver(); !why.empty()) return dsp_fail(why.c_str());
   if (!dsp_xguard()) return dsp_fail("the display connection was lost");  // display loss
   if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
     std::string why = SDL_GetError();
