@@ -4,7 +4,7 @@
 #include <poll.h>
 #include <wayland-client.h>
 
-#include "platform/disp/internal.h"
+#include "platform/disp/sdl/sdl.h"
 
 namespace {
 

@@ -290,8 +290,8 @@ bool dsp_wlshmon() { return dsp_wls.on; }
 
 bool dsp_wlshmattach() {
   int w = 0, h = 0, pw = 0, ph = 0;
-  SDL_GetWindowSize(dsp.win.sdl, &w, &h);
-  SDL_GetWindowSizeInPixels(dsp.win.sdl, &pw, &ph);
+  SDL_GetWindowSize(dsp_sdl.window, &w, &h);
+  SDL_GetWindowSizeInPixels(dsp_sdl.window, &pw, &ph);
   if (w < 1 || h < 1 || pw < 1 || ph < 1) return false;
   dsp_layout(pw, ph);
   dsp.win.direct = false;

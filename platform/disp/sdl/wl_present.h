@@ -2,9 +2,8 @@
 // shared-memory buffers on the window's surface (wl_present.cpp), and the question put to a
 // compositor before SDL meets it (wayland_seatcheck.cpp).
 #pragma once
-#include "platform/disp/internal.h"
+#include "platform/disp/sdl/sdl.h"
 
-struct SDL_Window;
 struct wl_display;
 struct wl_event_queue;
 
