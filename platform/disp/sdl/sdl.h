@@ -32,7 +32,8 @@ int dsp_sdlpadevent(SDL_Event const& ev);
 // window; closing it once its loss was noticed; whether the last one was lost; whether
 // Xlib has events for SDL (-1: not on X11); whether the window is on X11 with no window
 // manager to make it full screen. Wayland (wayland_watch.cpp): the display to watch;
-// whether its connection broke; whether it has events for SDL (-1: not on Wayland).
+// whether its connection broke; whether SDL must pump for what came, which is otherwise
+// dispatched there (-1: not on Wayland).
 bool dsp_xguard();
 void dsp_xwatch(SDL_Window* w);
 void dsp_xcheck();
