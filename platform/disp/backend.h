@@ -100,6 +100,8 @@ struct dsp_backend {
   // Queues ms (at most dsp_tonemax) of a tone of freq Hz and returns at once; headless
   // nothing sounds.
   void (*tone)(unsigned long freq, unsigned long ms);
+  // The desktop's own gamepads (a driver of input/pad.h); null where there is no desktop.
+  struct dsp_paddriver const* pads;
 };
 
 // The longest tone, and the most queued at once, in ms.

@@ -110,4 +110,5 @@ dsp_backend const dsp_headlessbackend = {
     dsp_hlsetclip,
     dsp_hlmsgbox,
     [](unsigned long, unsigned long) {},  // silence
+    nullptr,                              // no desktop, no pads but scripted ones
 };

@@ -203,13 +203,12 @@ bool dsp_padknown(dsp_paddriver const* d, int dev) { return dsp_slotof(d, dev) !
 
 // ---- For the rest of the library -------------------------------------------------------
 
-// The desktop's pads come with a backend that takes input from outside (the window); the
-// scripted ones wherever a script names them.
+// The desktop's pads come with the backend (none headless); the scripted ones wherever a
+// script names them.
 void dsp_padopen() {
   if (!dsp_pads.open.empty()) return;
-  for (dsp_paddriver const* d : {&dsp_sdlpads, &dsp_scriptpads}) {
-    if (d == &dsp_sdlpads && !dsp_be().events) continue;
-    if (d == &dsp_scriptpads && !dsp_padscripted()) continue;
+  for (dsp_paddriver const* d : {dsp_be().pads, &dsp_scriptpads}) {
+    if (!d || (d == &dsp_scriptpads && !dsp_padscripted())) continue;
     if (d->open()) dsp_pads.open.push_back(d);
   }
 }

@@ -24,7 +24,7 @@ struct dsp_paddriver {
   bool (*rumble)(int dev, double low, double high, unsigned ms);
 };
 
-extern dsp_paddriver const dsp_sdlpads;     // sdl/pad_sdl.cpp: only with the SDL backend
+extern dsp_paddriver const dsp_sdlpads;     // sdl/pad_sdl.cpp: the SDL backend's `pads`
 extern dsp_paddriver const dsp_scriptpads;  // input/pad_script.cpp: DISP_PAD_SCRIPT
 
 // Reports. A pad that arrived gets the lowest free index, kept until it leaves; -1 when the

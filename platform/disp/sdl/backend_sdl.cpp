@@ -11,6 +11,7 @@
 #include <cstring>
 #include <string>
 
+#include "platform/disp/input/pad.h"
 #include "platform/disp/sdl/sdl.h"
 #include "platform/disp/sdl/wl_present.h"
 
@@ -530,7 +531,7 @@ dsp_backend const dsp_sdlbackend = {
     dsp_sdlgetpos,   dsp_sdlborders, dsp_sdlscreensize,    dsp_sdlscreendpi,
     dsp_xcheck,      dsp_xlost,      dsp_sdlhandle,        dsp_sdltextinput,
     dsp_sdltextrect, dsp_sdlgetclip, dsp_sdlsetclip,       dsp_sdlmsgbox,
-    dsp_sdltone,
+    dsp_sdltone,     &dsp_sdlpads,
 };
 
 // F11, or Enter with Alt held: the desktop games' full-screen keys. Press and release are
