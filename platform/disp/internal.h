@@ -17,7 +17,9 @@
 #include "platform/disp/disp.h"
 #pragma GCC visibility pop
 
+#include "platform/core/quote.h"
 #include "platform/disp/backend.h"
+#include "platform/disp/config.h"
 
 struct SDL_Window;
 struct dsp_fontpin;
@@ -419,19 +421,7 @@ bool dsp_cachedcircle(bitmap& t, long x, long y, long r, unsigned long colour);
 // ---- State ---------------------------------------------------------------------------
 
 struct dsp_state {
-  // Environment switches (config.h), read once at the first entry call.
-  struct {
-    bool headless = false;
-    bool virtualclock = false;
-    double quitat = -1;  // < 0: never
-    std::string keysfile;
-    std::string statsfile;
-    int sizew = 0, sizeh = 0;  // DISP_SIZE: the headless output's size (0: the canvas's)
-    bool fullscreen = false;   // DISP_FULLSCREEN: every window opens full screen
-    std::string keylogfile;    // DISP_KEYLOG: when each key press arrived, for the bench
-    bool cache = true;         // DISP_CACHE: circles blended from the ring cache
-    bool pumpcheck = true;     // DISP_PUMP_CHECK: ask the display before pumping SDL
-  } env;
+  dsp_env env;  // the environment switches (config.h), read once at the first entry call
 
   // Window: the SDL window (none when headless) and what the game set for it.
   struct {
@@ -547,7 +537,7 @@ void dsp_warnsummary();
 // as \xNN; with `quotes`, in double quotes with quotes and backslashes escaped. Every line
 // that repeats a name or value it was given passes it through here, so a 1 MiB file name
 // stays a short, printable line.
-inline constexpr size_t dsp_quotemax = 80;
+inline constexpr size_t dsp_quotemax = core_quotemax;
 std::string dsp_quote(char const* s, size_t most = dsp_quotemax, bool quotes = false);
 inline std::string dsp_quote(std::string const& s) { return dsp_quote(s.c_str()); }
 inline std::string dsp_quoted(char const* s) { return dsp_quote(s, dsp_errquotemax, true); }
