@@ -85,6 +85,10 @@ void core_record(core_errors& e, unsigned long code, std::string_view text) {
 }
 
 void core_tell(core_errors& e, core_hook<core_errorfn>& watch) {
+  if (e.holding) {
+    e.pending = true;
+    return;
+  }
   auto [fn, user] = watch.get();
   e.told = e.code != 0;
   if (!fn || e.telling) return;
@@ -99,6 +103,15 @@ void core_fail(core_errors& e, core_hook<core_errorfn>& watch, unsigned long cod
                std::string_view text) {
   core_record(e, code, text);
   core_tell(e, watch);
+}
+
+void core_hold(core_errors& e) { ++e.holding; }
+
+void core_release(core_errors& e, core_hook<core_errorfn>& watch) {
+  if (--e.holding == 0 && e.pending) {
+    e.pending = false;
+    core_tell(e, watch);
+  }
 }
 
 void core_succeeded(core_errors& e, core_hook<core_errorfn>& watch) {

@@ -79,17 +79,25 @@ struct core_errors {
   unsigned long fails;         // failures this thread has had
   bool told;                   // the watcher was last told of a failure (a success may clear it)
   bool telling;                // the watcher runs on this thread now
+  unsigned holding;            // core_hold scopes open on this thread
+  bool pending;                // a failure recorded inside them waits to be told
   char text[core_errtextmax];  // kept after the code is taken, until the next failure
 };
 
 // Records a failure (the text cut on a whole character where too long).
 void core_record(core_errors& e, unsigned long code, std::string_view text);
 // Tells the watcher the record's failure, from a copy of its text: call it with no lock of
-// the library held. A watcher failing again is recorded, not told again.
+// the library held (or inside core_hold). A watcher failing again is recorded, not told
+// again.
 void core_tell(core_errors& e, core_hook<core_errorfn>& watch);
 // Both, for a library whose failing entries hold no lock of their own.
 void core_fail(core_errors& e, core_hook<core_errorfn>& watch, unsigned long code,
                std::string_view text);
+// Opened before the guard of a library lock, closed after it has let go: a failure recorded
+// in between is told (the latest one) at the close, so the watcher may call back into the
+// library, that lock's entries included.
+void core_hold(core_errors& e);
+void core_release(core_errors& e, core_hook<core_errorfn>& watch);
 // Clears the failure the watcher was last told of (code 0, text ""), if it was.
 void core_succeeded(core_errors& e, core_hook<core_errorfn>& watch);
 // The code of the latest failure, then 0.

@@ -70,6 +70,9 @@ dsp_extension::~dsp_extension() {
   if (dsp_errors.fails == failures) dsp_succeeded();
 }
 
+dsp_holdtell::dsp_holdtell() { core_hold(dsp_errors); }
+dsp_holdtell::~dsp_holdtell() { core_release(dsp_errors, dsp_watch()); }
+
 void dsp_failnowindow(char const* entry) {
   dsp_fail(dsp_enowindow, entry, "no window is open (createwin opens one)");
 }

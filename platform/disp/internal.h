@@ -255,6 +255,14 @@ struct dsp_extension {
   dsp_extension& operator=(dsp_extension const&) = delete;
   unsigned long failures;  // the thread's count of failures when the entry began
 };
+// Declared before the guard of a library lock: a failure recorded while the lock is held
+// is told to the watcher once the guard has let go, so the watcher may call back in.
+struct dsp_holdtell {
+  dsp_holdtell();
+  ~dsp_holdtell();
+  dsp_holdtell(dsp_holdtell const&) = delete;
+  dsp_holdtell& operator=(dsp_holdtell const&) = delete;
+};
 // The failures every drawing entry shares: no window open, or a bitmap that is not alive.
 void dsp_failnowindow(char const* entry);
 void dsp_failbitmap(char const* entry, bitmap const* b);
