@@ -16,6 +16,12 @@ constexpr std::size_t core_causesmax = 1024;
 // The log hook runs on this thread now: a line it causes goes to stderr, not back to it.
 thread_local bool core_inlog = false;
 
+// Lines said inside core_hold scopes on this thread, said when the last one closes. A plain
+// pointer (made when needed, freed when emptied), so nothing waits to be destroyed at exit.
+thread_local unsigned core_lineholds = 0;
+using core_heldline = std::pair<core_hook<core_logfn>*, std::string>;
+thread_local std::vector<core_heldline>* core_heldlines = nullptr;
+
 // 3594 as "3,594".
 std::string core_grouped(unsigned long long n) {
   std::string digits = std::to_string(n), out;
@@ -36,6 +42,11 @@ std::string core_vformat(char const* fmt, va_list ap, std::size_t most) {
 }
 
 void core_say(core_hook<core_logfn>& log, std::string const& line) {
+  if (core_lineholds) {
+    if (!core_heldlines) core_heldlines = new std::vector<core_heldline>;
+    core_heldlines->emplace_back(&log, line);
+    return;
+  }
   auto [fn, user] = log.get();
   if (!fn || core_inlog) {
     std::fprintf(stderr, "%s\n", line.c_str());
@@ -105,9 +116,18 @@ void core_fail(core_errors& e, core_hook<core_errorfn>& watch, unsigned long cod
   core_tell(e, watch);
 }
 
-void core_hold(core_errors& e) { ++e.holding; }
+void core_hold(core_errors& e) {
+  ++e.holding;
+  ++core_lineholds;
+}
 
 void core_release(core_errors& e, core_hook<core_errorfn>& watch) {
+  if (--core_lineholds == 0 && core_heldlines) {
+    std::vector<core_heldline>* lines = core_heldlines;
+    core_heldlines = nullptr;
+    for (auto const& [log, line] : *lines) core_say(*log, line);
+    delete lines;
+  }
   if (--e.holding == 0 && e.pending) {
     e.pending = false;
     core_tell(e, watch);

@@ -94,8 +94,9 @@ void core_tell(core_errors& e, core_hook<core_errorfn>& watch);
 void core_fail(core_errors& e, core_hook<core_errorfn>& watch, unsigned long code,
                std::string_view text);
 // Opened before the guard of a library lock, closed after it has let go: a failure recorded
-// in between is told (the latest one) at the close, so the watcher may call back into the
-// library, that lock's entries included.
+// in between is told (the latest one) at the close, and lines said in between are said
+// then, in order; so a watcher or log hook may call back into the library, that lock's
+// entries included.
 void core_hold(core_errors& e);
 void core_release(core_errors& e, core_hook<core_errorfn>& watch);
 // Clears the failure the watcher was last told of (code 0, text ""), if it was.

@@ -55,6 +55,9 @@ void aud_recorderror(int code, std::string const& text) {
 
 void aud_tellerror() { core_tell(aud_errors, aud_watcher()); }
 
+aud_holdtell::aud_holdtell() { core_hold(aud_errors); }
+aud_holdtell::~aud_holdtell() { core_release(aud_errors, aud_watcher()); }
+
 void aud_seterror(int code, std::string text) {
   aud_recorderror(code, text);
   aud_tellerror();

@@ -10,8 +10,10 @@
 #include <cstring>
 #include <functional>
 #include <map>
+#include <mutex>
 #include <string>
 
+#include "platform/core/report.h"
 #include "platform/disp/disp.h"
 #include "tests/disp/child.h"
 
@@ -132,6 +134,53 @@ TEST(Hooks, ALogHookThatFailsAtExitWritesToNoDestroyedStorage) {
   child::result r = runchild("exithook");
   EXPECT_EQ(r.status, 0) << r.err.substr(0, 3000);
   EXPECT_NE(r.err.find("(said 3 times)"), std::string::npos) << r.err.substr(0, 3000);
+}
+
+// What libsound's entries do under their lock: the hooks are told once the lock is let go,
+// the latest failure and every line in order, each hook free to take the lock itself.
+TEST(Hooks, WhatALockedEntrySaysIsToldOnceItsLockIsLetGo) {
+  static std::mutex lock;
+  static std::string heard;
+  static thread_local core_errors errors;
+  core_hook<core_errorfn> watch;
+  core_hook<core_logfn> log;
+  watch.set(
+      [](void*, unsigned long code, char const* text) {
+        bool const free = lock.try_lock();
+        if (free) lock.unlock();
+        heard += "fail " + std::to_string(code) + " " + text + (free ? "" : " LOCKED") + "\n";
+      },
+      nullptr);
+  log.set(
+      [](void*, char const* line) {
+        bool const free = lock.try_lock();
+        if (free) lock.unlock();
+        heard += std::string(line) + (free ? "" : " LOCKED") + "\n";
+      },
+      nullptr);
+  struct {
+    int fails, lines;
+    std::string heard;
+  } const cases[] = {
+      {0, 0, ""},
+      {1, 0, "fail 1 first\n"},
+      {2, 2, "line 1\nline 2\nfail 2 second\n"},
+      {0, 1, "line 1\n"},
+  };
+  for (auto const& c : cases) {
+    heard.clear();
+    {
+      core_hold(errors);
+      {
+        std::lock_guard hold(lock);
+        char const* texts[] = {"first", "second"};
+        for (int i = 0; i < c.fails; ++i) core_fail(errors, watch, unsigned(i + 1), texts[i]);
+        for (int i = 0; i < c.lines; ++i) core_say(log, "line " + std::to_string(i + 1));
+      }
+      core_release(errors, watch);
+    }
+    EXPECT_EQ(heard, c.heard);
+  }
 }
 
 }  // namespace
