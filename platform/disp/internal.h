@@ -220,11 +220,9 @@ struct dsp_extension {
 };
 // Declared before the guard of a library lock: a failure recorded while the lock is held
 // is told to the watcher once the guard has let go, so the watcher may call back in.
-struct dsp_holdtell {
+struct dsp_holdtell {  // a scope: not to be copied
   dsp_holdtell();
   ~dsp_holdtell();
-  dsp_holdtell(dsp_holdtell const&) = delete;
-  dsp_holdtell& operator=(dsp_holdtell const&) = delete;
 };
 // The failures every drawing entry shares: no window open, or a bitmap that is not alive.
 void dsp_failnowindow(char const* entry);

@@ -179,11 +179,9 @@ void aud_recorderror(int code, std::string const& text);
 void aud_tellerror();
 // Or, declared before the lock's guard: the failure and the lines of the scope are told
 // once the guard has let go, so the hooks may call any entry back.
-struct aud_holdtell {
+struct aud_holdtell {  // a scope: not to be copied
   aud_holdtell();
   ~aud_holdtell();
-  aud_holdtell(aud_holdtell const&) = delete;
-  aud_holdtell& operator=(aud_holdtell const&) = delete;
 };
 unsigned long aud_takeerror();  // the code, then cleared
 char const* aud_errortext();    // the text of the last error, "" when none
