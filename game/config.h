@@ -1,28 +1,13 @@
-// The game's environment switches: one table (name, kind, default, help), read in one
-// place with one parser, and the one quoting function for every message that echoes
-// something the user gave us.
+// The game's environment switches: one table of the core's rows (name, kind, what it takes,
+// default, help, the setting it fills), read in one place by the core's parsers, and the
+// game's name for the one quoting function of every message that echoes what a user gave.
 #pragma once
 
 #include <cstdio>
 #include <string>
 
-enum class switchkind {
-  seed,  // a whole number from 0 to 4294967295
-  flag,  // yes or no: 1/0, yes/no, on/off, true/false, in any case
-  file,  // a file the game writes
-  dir,   // a directory the game reads from
-};
-
-struct switchinfo {
-  char const* name;
-  switchkind kind;
-  char const* value;     // what the help shows after "NAME="
-  char const* fallback;  // what an unset or empty switch means
-  char const* help;      // one line
-};
-
-// Every switch the game reads, in the order --help lists them.
-extern switchinfo const gameswitches[5];
+#include "platform/core/quote.h"
+#include "platform/core/switches.h"
 
 // What the switches say, once read.
 struct gamesettings {
@@ -33,6 +18,11 @@ struct gamesettings {
   bool check = false;               // QUIB_CHECK
   char const* lastframe = nullptr;  // QUIB_LASTFRAME, or null
 };
+
+using switchinfo = core_switch<gamesettings>;
+
+// Every switch the game reads, in the order --help lists them.
+extern switchinfo const gameswitches[5];
 
 // Reads the switches from `lookup` (getenv by default). A bad value leaves its default
 // in `s` and puts one line naming the switch in `error` (the first bad value only).
@@ -48,13 +38,8 @@ gamesettings freshsettings();
 // holds a value the game does not understand.
 bool checksettings(std::FILE* err);
 
-// Strict parsers, shared with every other place that reads such values.
-bool parseflag(char const* s, bool& v);
-bool parseseed(char const* s, unsigned& v);
-
 // The help lines of the switches ("  NAME=VALUE   help").
 std::string switchhelp();
 
-// `s` fit for one line of a message: non-printable bytes as \xNN, quotes and backslashes
-// escaped, cut to about `max` characters with "..." where longer.
-std::string quoted(char const* s, std::size_t max = 60);
+// `s` fit for one line of a message, in single quotes (see core_quote).
+std::string quoted(char const* s, std::size_t max = core_quotemax);

@@ -1,49 +1,58 @@
-// The environment switches of libdisp, in one table: name, kind, the values it takes (as
-// the README's table shows them), default and one line of help. config.cpp reads them
-// from it; a test checks the README's table against it.
+// The environment switches of libdisp, in one table of the core's rows: name, kind, the
+// values it takes (as the README's table shows them), default, one line of help and the
+// member of dsp_env it sets. config.cpp reads them all in one loop; a test checks the
+// README's table against this one.
 #pragma once
 
-enum class dsp_kind {
-  flag,     // yes/no: 1/0, yes/no, on/off, true/false, any case
-  clock,    // virtual or real
-  seconds,  // a number of seconds >= 0
-  file,     // a file name
-  shots,    // SECONDS:FILE.png items, comma separated
-  size,     // WIDTHxHEIGHT
-};
+#include <cmath>
+#include <string>
 
-struct dsp_switch {
-  char const* name;
-  dsp_kind kind;
-  char const* values;  // what it takes, as the README writes it
-  char const* def;     // its value when unset or empty
-  char const* help;
+#include "platform/core/switches.h"
+
+// What the switches say, read once at the first entry call (dsp.env).
+struct dsp_env {
+  bool headless = false;
+  bool virtualclock = false;
+  double quitat = -1;  // < 0: never
+  std::string keysfile;
+  std::string shots;         // DISP_SHOT's list, read by env.cpp
+  int sizew = 0, sizeh = 0;  // DISP_SIZE: the headless output's size (0: the canvas's)
+  bool fullscreen = false;   // DISP_FULLSCREEN: every window opens full screen
+  std::string statsfile;
+  std::string padscript;   // DISP_PAD_SCRIPT, read by env.cpp
+  std::string keylogfile;  // DISP_KEYLOG: when each key press arrived, for the bench
+  bool cache = true;       // DISP_CACHE: circles blended from the ring cache
+  bool pumpcheck = true;   // DISP_PUMP_CHECK: ask the display before pumping SDL
 };
 
 inline constexpr char dsp_yesno[] = "`1` / `0` (also yes/no, on/off, true/false, any case)";
 
-inline constexpr dsp_switch dsp_switches[] = {
-    {"DISP_HEADLESS", dsp_kind::flag, dsp_yesno, "0",
-     "no SDL at all: the window is a canvas in memory"},
-    {"DISP_CLOCK", dsp_kind::clock, "`virtual`, `real`", "real",
-     "virtual: the clock moves only through Delay28, without sleeping"},
-    {"DISP_KEYS", dsp_kind::file, "file name", "",
-     "input script: lines SECONDS KEY or SECONDS DROP PATH"},
-    {"DISP_QUIT_AT", dsp_kind::seconds, "seconds ≥ 0", "",
-     "the window closes once the clock reaches this time"},
-    {"DISP_SHOT", dsp_kind::shots, "`SECONDS:FILE.png[,SECONDS:FILE.png...]`", "",
-     "writes the first frame shown at or after each time as PNG"},
-    {"DISP_SIZE", dsp_kind::size, "`WIDTHxHEIGHT`, each 1..16384", "",
-     "headless: the output's size; the canvas is scaled to fit"},
-    {"DISP_FULLSCREEN", dsp_kind::flag, dsp_yesno, "0", "every window opens full screen"},
-    {"DISP_STATS", dsp_kind::file, "file name", "",
-     "frame and pass times, written when the window closes and at exit"},
-    {"DISP_PAD_SCRIPT", dsp_kind::file, "file name", "",
-     "for tests: drives a virtual game controller from a script"},
-    {"DISP_KEYLOG", dsp_kind::file, "file name", "",
-     "for the latency bench: appends when each key press arrived"},
-    {"DISP_CACHE", dsp_kind::flag, dsp_yesno, "1",
-     "0 strokes every circle through cairo instead of the ring cache"},
-    {"DISP_PUMP_CHECK", dsp_kind::flag, dsp_yesno, "1",
-     "0 pumps SDL at every look for a message, without asking the display first"},
+inline constexpr core_switch<dsp_env> dsp_switches[] = {
+    {"DISP_HEADLESS", core_kind::flag, dsp_yesno, "0",
+     "no SDL at all: the window is a canvas in memory", &dsp_env::headless},
+    {"DISP_CLOCK", core_kind::choice, "`virtual`, `real`", "real",
+     "virtual: the clock moves only through Delay28, without sleeping", &dsp_env::virtualclock, 0,
+     0, "real|virtual"},
+    {"DISP_KEYS", core_kind::text, "file name", "",
+     "input script: lines SECONDS KEY or SECONDS DROP PATH", &dsp_env::keysfile},
+    {"DISP_QUIT_AT", core_kind::number, "seconds ≥ 0", "",
+     "the window closes once the clock reaches this time", &dsp_env::quitat, 0, INFINITY},
+    {"DISP_SHOT", core_kind::text, "`SECONDS:FILE.png[,SECONDS:FILE.png...]`", "",
+     "writes the first frame shown at or after each time as PNG", &dsp_env::shots},
+    {"DISP_SIZE", core_kind::size, "`WIDTHxHEIGHT`, each 1..16384", "",
+     "headless: the output's size; the canvas is scaled to fit",
+     core_sides<dsp_env>{&dsp_env::sizew, &dsp_env::sizeh}, 1, 16384},
+    {"DISP_FULLSCREEN", core_kind::flag, dsp_yesno, "0", "every window opens full screen",
+     &dsp_env::fullscreen},
+    {"DISP_STATS", core_kind::text, "file name", "",
+     "frame and pass times, written when the window closes and at exit", &dsp_env::statsfile},
+    {"DISP_PAD_SCRIPT", core_kind::text, "file name", "",
+     "for tests: drives a virtual game controller from a script", &dsp_env::padscript},
+    {"DISP_KEYLOG", core_kind::text, "file name", "",
+     "for the latency bench: appends when each key press arrived", &dsp_env::keylogfile},
+    {"DISP_CACHE", core_kind::flag, dsp_yesno, "1",
+     "0 strokes every circle through cairo instead of the ring cache", &dsp_env::cache},
+    {"DISP_PUMP_CHECK", core_kind::flag, dsp_yesno, "1",
+     "0 pumps SDL at every look for a message, without asking the display first",
+     &dsp_env::pumpcheck},
 };

@@ -4,61 +4,35 @@
 #include <cctype>
 #include <cstdarg>
 #include <cstdio>
-#include <mutex>
 #include <string>
 
+#include "platform/core/report.h"
 #include "platform/disp/internal.h"
 
 namespace {
 
-thread_local unsigned dsp_lasterror = dsp_enone;
-// The text stays after GetError38 has cleared the code, so that `if (geterror())` followed
-// by geterrortext() still tells what failed; the next failure replaces it.
-thread_local std::string dsp_lasttext;
-// Whether the watcher was last told of a failure (so a success has something to clear),
-// and how many failures this thread has had.
-thread_local bool dsp_watchdirty = false;
-thread_local unsigned long dsp_failcount = 0;
+// This thread's record: the code GetError38 takes, and the text kept after it has cleared
+// the code, so that `if (geterror())` followed by geterrortext() still tells what failed.
+thread_local core_errors dsp_errors;
 
-struct dsp_errorwatch {
-  std::mutex lock;
-  qe_ef fn = nullptr;
-  void* user = nullptr;
-};
-dsp_errorwatch& dsp_watch() {
-  static auto* w = new dsp_errorwatch;  // never destroyed: failures may come at exit
+core_hook<core_errorfn>& dsp_watch() {
+  static auto* w = new core_hook<core_errorfn>;  // never destroyed: failures may come at exit
   return *w;
 }
 
-void dsp_tellwatcher(unsigned long code, char const* text) {
-  dsp_errorwatch& w = dsp_watch();
-  qe_ef fn;
-  void* user;
-  {
-    std::lock_guard<std::mutex> hold(w.lock);
-    fn = w.fn, user = w.user;
-  }
-  dsp_watchdirty = code != 0;
-  if (fn) fn(user, code, text);
-}
+// Each code's own line, for a failure that has no detail worth telling.
+constexpr char const* dsp_errorlines[] = {
+    "",
+    "no window is open",
+    "bad argument",
+    "file error",
+    "out of memory",
+    "not supported",
+    "device unavailable",
+};
 
 char const* dsp_errorline(unsigned code) {
-  switch (code) {
-    case dsp_enowindow:
-      return "no window is open";
-    case dsp_earg:
-      return "bad argument";
-    case dsp_efile:
-      return "file error";
-    case dsp_enomem:
-      return "out of memory";
-    case dsp_eunsupported:
-      return "not supported";
-    case dsp_edevice:
-      return "device unavailable";
-    default:
-      return "";
-  }
+  return code < std::size(dsp_errorlines) ? dsp_errorlines[code] : "";
 }
 
 }  // namespace
@@ -69,10 +43,8 @@ char const* dsp_errorline(unsigned code) {
 constexpr size_t dsp_errortextmax = 1024;
 
 void dsp_seterror(unsigned code, char const* text) {
-  dsp_lasterror = code;
-  ++dsp_failcount;
-  dsp_lasttext = text ? dsp_quote(text, dsp_errortextmax) : dsp_errorline(code);
-  dsp_tellwatcher(code, dsp_lasttext.c_str());
+  core_fail(dsp_errors, dsp_watch(), code,
+            text ? dsp_quote(text, dsp_errortextmax) : dsp_errorline(code));
 }
 
 std::string dsp_callname(char const* entry) {
@@ -84,22 +56,22 @@ std::string dsp_callname(char const* entry) {
 }
 
 void dsp_fail(unsigned code, char const* entry, char const* fmt, ...) {
-  char what[dsp_errortextmax];
   va_list ap;
   va_start(ap, fmt);
-  vsnprintf(what, sizeof what, fmt, ap);
+  std::string const what = core_vformat(fmt, ap, dsp_errortextmax);
   va_end(ap);
   dsp_seterror(code, (dsp_callname(entry) + ": " + what).c_str());
 }
 
-void dsp_succeeded() {
-  if (dsp_watchdirty) dsp_tellwatcher(0, "");
+void dsp_succeeded() { core_succeeded(dsp_errors, dsp_watch()); }
+
+dsp_extension::dsp_extension() : failures(dsp_errors.fails) {}
+dsp_extension::~dsp_extension() {
+  if (dsp_errors.fails == failures) dsp_succeeded();
 }
 
-dsp_extension::dsp_extension() : failures(dsp_failcount) {}
-dsp_extension::~dsp_extension() {
-  if (dsp_failcount == failures) dsp_succeeded();
-}
+dsp_holdtell::dsp_holdtell() { core_hold(dsp_errors); }
+dsp_holdtell::~dsp_holdtell() { core_release(dsp_errors, dsp_watch()); }
 
 void dsp_failnowindow(char const* entry) {
   dsp_fail(dsp_enowindow, entry, "no window is open (createwin opens one)");
@@ -135,20 +107,12 @@ bool dsp_bblive(bitbuf const* bb, char const* entry) {
 // ---- Entries -------------------------------------------------------------------------
 
 // The code of the latest failure on this thread since the previous call, then 0.
-qr_u GetError38() {
-  unsigned e = dsp_lasterror;
-  dsp_lasterror = dsp_enone;
-  return e;
-}
+qr_u GetError38() { return unsigned(core_takecode(dsp_errors)); }
 
 // ---- Extensions ----------------------------------------------------------------------
 
 // The text of this thread's last failure, kept until the next one; "" before any.
-qr_ms disp_errortext() { return dsp_lasttext.c_str(); }
+qr_ms disp_errortext() { return dsp_errors.text; }
 
 // Who is told of each failure, on the failing thread: fn(user, code, text); null: no one.
-qr_v disp_seterrorwatch(qe_ef fn, qe_p user) {
-  dsp_errorwatch& w = dsp_watch();
-  std::lock_guard<std::mutex> hold(w.lock);
-  w.fn = fn, w.user = user;
-}
+qr_v disp_seterrorwatch(qe_ef fn, qe_p user) { dsp_watch().set(fn, user); }

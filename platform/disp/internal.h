@@ -18,7 +18,9 @@
 #include "platform/disp/disp.h"
 #pragma GCC visibility pop
 
+#include "platform/core/quote.h"
 #include "platform/disp/backend.h"
+#include "platform/disp/config.h"
 
 struct dsp_fontpin;
 struct _PangoFontDescription;
@@ -213,6 +215,12 @@ struct dsp_extension {
   dsp_extension& operator=(dsp_extension const&) = delete;
   unsigned long failures;  // the thread's count of failures when the entry began
 };
+// Declared before the guard of a library lock: a failure recorded while the lock is held
+// is told to the watcher once the guard has let go, so the watcher may call back in.
+struct dsp_holdtell {  // a scope: not to be copied
+  dsp_holdtell();
+  ~dsp_holdtell();
+};
 // The failures every drawing entry shares: no window open, or a bitmap that is not alive.
 void dsp_failnowindow(char const* entry);
 void dsp_failbitmap(char const* entry, bitmap const* b);
@@ -381,19 +389,7 @@ bool dsp_cachedcircle(bitmap& t, long x, long y, long r, unsigned long colour);
 // ---- State ---------------------------------------------------------------------------
 
 struct dsp_state {
-  // Environment switches (config.h), read once at the first entry call.
-  struct {
-    bool headless = false;
-    bool virtualclock = false;
-    double quitat = -1;  // < 0: never
-    std::string keysfile;
-    std::string statsfile;
-    int sizew = 0, sizeh = 0;  // DISP_SIZE: the headless output's size (0: the canvas's)
-    bool fullscreen = false;   // DISP_FULLSCREEN: every window opens full screen
-    std::string keylogfile;    // DISP_KEYLOG: when each key press arrived, for the bench
-    bool cache = true;         // DISP_CACHE: circles blended from the ring cache
-    bool pumpcheck = true;     // DISP_PUMP_CHECK: ask the display before pumping SDL
-  } env;
+  dsp_env env;  // the environment switches (config.h), read once at the first entry call
 
   // Window: what the program set for it and how the canvas is laid out in the backend's
   // output (the native window itself is the backend's own).
@@ -515,7 +511,7 @@ void dsp_warnsummary();
 // as \xNN; with `quotes`, in double quotes with quotes and backslashes escaped. Every line
 // that repeats a name or value it was given passes it through here, so a 1 MiB file name
 // stays a short, printable line.
-inline constexpr size_t dsp_quotemax = 80;
+inline constexpr size_t dsp_quotemax = core_quotemax;
 std::string dsp_quote(char const* s, size_t most = dsp_quotemax, bool quotes = false);
 inline std::string dsp_quote(std::string const& s) { return dsp_quote(s.c_str()); }
 inline std::string dsp_quoted(char const* s) { return dsp_quote(s, dsp_errquotemax, true); }

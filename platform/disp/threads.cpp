@@ -54,8 +54,12 @@ void* dsp_runthread(void* arg) {
 bool dsp_refuse(unsigned long id) {
   dsp_setup();
   dsp_threads& r = dsp_registry();
-  std::lock_guard<std::mutex> g(r.lock);
-  bool known = id >= 1 && id <= r.state.size() && r.state[id - 1] != dsp_tnone;
+  bool known;
+  {
+    std::lock_guard<std::mutex> g(r.lock);
+    known = id >= 1 && id <= r.state.size() && r.state[id - 1] != dsp_tnone;
+  }
+  // Told with the registry let go: the error watcher may start or ask after threads.
   if (known) {
     dsp_seterror(dsp_eunsupported, "threads cannot be paused, resumed or stopped from outside");
   } else {
@@ -86,8 +90,10 @@ unsigned long dsp_startthread(dsp_start* start) {
   }
   if (err != 0) {
     delete start;
-    std::lock_guard<std::mutex> g(r.lock);
-    r.state[id - 1] = dsp_tnone;
+    {
+      std::lock_guard<std::mutex> g(r.lock);
+      r.state[id - 1] = dsp_tnone;
+    }
     char why[128];
     dsp_seterror(dsp_enomem, (std::string("newthread: cannot start a thread: ") +
                               strerror_r(err, why, sizeof why))

@@ -1,54 +1,52 @@
-// libsound's environment switches: one table (name, kind, default, one line of help) and one
-// parser, so every switch is read by the same rules and the README's table is checked
-// against this one (tests/sound/config_test.cpp).
-#include <cerrno>
+// libsound's environment switches: one table of the core's rows (name, kind, what it takes,
+// default, one line of help, the variable it sets), each read through the core's one parser
+// of its kind when the library needs it; the README's table is checked against this one
+// (tests/sound/config_test.cpp).
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
-#include <strings.h>
+#include <mutex>
+#include <string>
 
 #include "platform/sound/aud_internal.h"
 
+namespace {
+
+// What the switches say, as last read. Switches are read when the library needs them
+// (opening an output, a device after a loss), from whichever thread does; `aud_cfglock`
+// keeps two readers from writing here at once.
+aud_settings aud_cfg;
+std::mutex aud_cfglock;
+
+char const* aud_getenv(char const* name) { return getenv(name); }
+
+}  // namespace
+
 aud_switch const aud_switches[] = {
-    {"SOUND_LOG", aud_kind::file, "", 0, 0,
-     "appends one line per call that changes a loaded sound (play, pause, seek, volume ...)"},
-    {"SOUND_LATENCY_LOG", aud_kind::file, "", 0, 0,
-     "appends when each play's first sample left the mixer, and the device latency"},
-    {"SOUND_PERIOD_MS", aud_kind::number, "3", 0, 200,
-     "the mixer's period in ms; 0 keeps OpenAL Soft's own (1024 frames)"},
-    {"SOUND_PERIODS", aud_kind::integer, "4", 2, 16, "periods in the device's buffer"},
-    {"SOUND_PIPEWIRE", aud_kind::flag, "1", 0, 0,
+    {"SOUND_LOG", core_kind::text, "FILE", "",
+     "appends one line per call that changes a loaded sound (play, pause, seek, volume ...)",
+     &aud_settings::log},
+    {"SOUND_LATENCY_LOG", core_kind::text, "FILE", "",
+     "appends when each play's first sample left the mixer, and the device latency",
+     &aud_settings::latencylog},
+    {"SOUND_PERIOD_MS", core_kind::number, "MS", "3",
+     "the mixer's period in ms; 0 keeps OpenAL Soft's own (1024 frames)", &aud_settings::periodms,
+     0, 200},
+    {"SOUND_PERIODS", core_kind::whole, "N", "4", "periods in the device's buffer",
+     &aud_settings::periods, 2, 16},
+    {"SOUND_PIPEWIRE", core_kind::flag, "0", "1",
      "where PipeWire plays the sound, mix straight into a PipeWire stream; 0: through "
-     "pipewire-pulse"},
-    {"SOUND_RESAMPLER", aud_kind::name, "11th order Sinc", 0, 0,
-     "OpenAL Soft's resampler by name, case ignored"},
-    {"DISP_CLOCK", aud_kind::name, "real", 0, 0,
-     "libdisp's clock; virtual: sounds keep its time, silently, mixed as it moves"},
+     "pipewire-pulse",
+     &aud_settings::pipewire},
+    {"SOUND_RESAMPLER", core_kind::text, "NAME", "11th order Sinc",
+     "OpenAL Soft's resampler by name, case ignored", &aud_settings::resampler},
 };
 size_t const aud_nswitches = sizeof aud_switches / sizeof aud_switches[0];
 
-bool aud_parseflag(char const* v, bool& out) {
-  static char const* const yes[] = {"1", "yes", "on", "true"};
-  static char const* const no[] = {"0", "no", "off", "false"};
-  for (int i = 0; i < 4; ++i) {
-    if (!strcasecmp(v, yes[i])) return out = true, true;
-    if (!strcasecmp(v, no[i])) return out = false, true;
-  }
-  return false;
-}
+bool aud_parseflag(char const* v, bool& out) { return core_parseflag(v, out); }
 
-// Strict: the whole text is one finite decimal number (an integer where asked) in range;
-// no trailing bytes, no hex, no "inf", no leading space.
 bool aud_parsenumber(char const* v, double lo, double hi, bool integer, double& out) {
-  if (!*v || strchr(" \t\n", *v) || strpbrk(v, "xXpP")) return false;
-  errno = 0;
-  char* end = nullptr;
-  double x = strtod(v, &end);
-  if (end == v || *end || errno == ERANGE || !std::isfinite(x)) return false;
-  if (integer && x != std::floor(x)) return false;
-  if (x < lo || x > hi) return false;
-  out = x;
-  return true;
+  return core_parsenumber(v, lo, hi, integer, out);
 }
 
 aud_switch const* aud_findswitch(char const* name) {
@@ -57,39 +55,44 @@ aud_switch const* aud_findswitch(char const* name) {
   return nullptr;
 }
 
+// Reads `s` now into its variable and hands `take` the variable while the lock is held; a
+// bad value is said (once per switch) after the lock is let go.
+template <class Take>
+auto aud_read(aud_switch const& s, Take take) {
+  std::string complaint;
+  bool good;
+  decltype(take()) out;
+  {
+    std::lock_guard hold(aud_cfglock);
+    good = core_readswitch(s, aud_cfg, aud_getenv, complaint);
+    out = take();
+  }
+  if (!good) aud_warn(s.name, "sound: %s%s", complaint.c_str(), core_goingon(s.def).c_str());
+  return out;
+}
+
 char const* aud_cfgtext(char const* name) {
-  char const* v = getenv(name);
+  aud_switch const& s = *aud_findswitch(name);
+  char const* v =
+      aud_read(s, [&] { return aud_cfg.*std::get<char const * aud_settings::*>(s.to); });
   return v && *v ? v : nullptr;
 }
 
 double aud_cfgnumber(char const* name, bool* given) {
-  aud_switch const* s = aud_findswitch(name);
-  double def = atof(s->def), x = def;
-  char const* v = aud_cfgtext(name);
-  if (given) *given = false;
-  if (!v) return def;
-  if (aud_parsenumber(v, s->lo, s->hi, s->kind == aud_kind::integer, x)) {
-    if (given) *given = x != def;
-    return x;
-  }
-  aud_warn(name, "sound: %s=%s is not %s %g to %g; using %s", name, aud_quote(v).c_str(),
-           s->kind == aud_kind::integer ? "a whole number from" : "a number from", s->lo, s->hi,
-           s->def);
-  return def;
-}
-
-bool aud_cfgvirtual() {
-  char const* v = aud_cfgtext("DISP_CLOCK");
-  return v && !strcasecmp(v, "virtual");
+  aud_switch const& s = *aud_findswitch(name);
+  double const x = aud_read(s, [&] { return aud_cfg.*std::get<double aud_settings::*>(s.to); });
+  if (given) *given = x != atof(s.def);
+  return x;
 }
 
 bool aud_cfgflag(char const* name) {
-  aud_switch const* s = aud_findswitch(name);
-  bool def = false, x = false;
-  aud_parseflag(s->def, def);
-  char const* v = aud_cfgtext(name);
-  if (!v || aud_parseflag(v, x)) return v ? x : def;
-  aud_warn(name, "sound: %s=%s is not yes or no (1/0, on/off, true/false); using %s", name,
-           aud_quote(v).c_str(), s->def);
-  return def;
+  aud_switch const& s = *aud_findswitch(name);
+  return aud_read(s, [&] { return aud_cfg.*std::get<bool aud_settings::*>(s.to); });
+}
+
+// libdisp's own switch, read through the same rule until the facade hands libsound the
+// clock itself; libdisp names a bad value, so nothing is said here.
+bool aud_cfgvirtual() {
+  char const* v = getenv("DISP_CLOCK");
+  return v && core_parsechoice(v, "real|virtual") == 1;
 }

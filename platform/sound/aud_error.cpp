@@ -1,12 +1,9 @@
-// The last error of each thread (code and text), the quoting of names in messages (so a
-// hostile or huge name never turns into a huge or garbled stderr line), and warnings said
-// once per cause.
+// libsound's errors and lines on the core: the calling thread's last error (code and text),
+// the quoting of names in messages, warnings said once per cause, and the hooks a program
+// sets (sound_seterrorwatch, sound_setlog).
 #include <cstdarg>
 #include <cstdio>
-#include <map>
-#include <mutex>
 #include <string>
-#include <utility>
 
 #pragma GCC visibility push(default)
 #include "platform/sound/sound.h"
@@ -16,38 +13,25 @@
 namespace {
 
 // Per thread, like errno: a failure on one thread never shows on another.
-thread_local int aud_errcodenow = 0;
-thread_local std::string aud_errtextnow;
+thread_local core_errors aud_errors;
 thread_local char const* aud_entrynow = nullptr;
 
-using aud_logfn = void (*)(void*, char const*);
-using aud_errorfn = void (*)(void*, unsigned long, char const*);
-
-// A hook (a function and its pointer) a program sets from any thread.
-struct aud_hook {
-  std::mutex mx;
-  void* fn = nullptr;
-  void* user = nullptr;
-  template <class Fn>
-  std::pair<Fn, void*> get() {
-    std::lock_guard lk(mx);
-    return {reinterpret_cast<Fn>(fn), user};
-  }
-  template <class Fn>
-  void set(Fn f, void* u) {
-    std::lock_guard lk(mx);
-    fn = reinterpret_cast<void*>(f), user = u;
-  }
-};
 // Never destroyed: lines and failures may come while the process exits.
-aud_hook& aud_watcher() {
-  static auto* h = new aud_hook;
+core_hook<core_errorfn>& aud_watcher() {
+  static auto* h = new core_hook<core_errorfn>;
   return *h;
 }
-aud_hook& aud_logger() {
-  static auto* h = new aud_hook;
+core_hook<core_logfn>& aud_logger() {
+  static auto* h = new core_hook<core_logfn>;
   return *h;
 }
+
+void aud_warnatexit();
+core_warnings& aud_warnings() {
+  static auto* w = new core_warnings(aud_logger(), aud_warnatexit);
+  return *w;
+}
+void aud_warnatexit() { aud_warnings().summary(); }
 
 // "LoadAudio3" -> "loadaudio".
 std::string aud_callname(char const* entry) {
@@ -58,94 +42,52 @@ std::string aud_callname(char const* entry) {
   return name;
 }
 
-void aud_sayline(std::string const& line) {
-  auto [fn, user] = aud_logger().get<aud_logfn>();
-  if (fn)
-    fn(user, line.c_str());
-  else
-    fprintf(stderr, "%s\n", line.c_str());
-}
-
-// Enough of a path to recognise it; the rest is cut and marked.
-constexpr size_t aud_quotemax = 96;
-
 }  // namespace
 
 void aud_enter(char const* entry) { aud_entrynow = entry; }
 
+// Recording and telling apart: an entry that holds the library's lock records under it and
+// tells (aud_tellerror) once it has let go, so the watcher may call the library back.
+void aud_recorderror(int code, std::string const& text) {
+  core_record(aud_errors, static_cast<unsigned long>(code),
+              aud_entrynow ? aud_callname(aud_entrynow) + ": " + text : text);
+}
+
+void aud_tellerror() { core_tell(aud_errors, aud_watcher()); }
+
+aud_holdtell::aud_holdtell() { core_hold(aud_errors); }
+aud_holdtell::~aud_holdtell() { core_release(aud_errors, aud_watcher()); }
+
 void aud_seterror(int code, std::string text) {
-  aud_errcodenow = code;
-  aud_errtextnow = aud_entrynow ? aud_callname(aud_entrynow) + ": " + text : std::move(text);
-  auto [fn, user] = aud_watcher().get<aud_errorfn>();
-  if (fn) fn(user, static_cast<unsigned long>(code), aud_errtextnow.c_str());
+  aud_recorderror(code, text);
+  aud_tellerror();
 }
 
-unsigned long aud_takeerror() {
-  int code = aud_errcodenow;
-  aud_errcodenow = 0;
-  return static_cast<unsigned long>(code);
-}
+unsigned long aud_takeerror() { return core_takecode(aud_errors); }
 
-char const* aud_errortext() { return aud_errtextnow.c_str(); }
+char const* aud_errortext() { return aud_errors.text; }
 
-std::string aud_quote(char const* name) {
-  if (!name) return "(null)";
-  std::string out;
-  size_t i = 0;
-  for (; name[i] && i < aud_quotemax; ++i) {
-    auto c = static_cast<unsigned char>(name[i]);
-    if (c >= 0x20 && c < 0x7f && c != '\\') {
-      out += char(c);
-    } else {
-      char hex[8];
-      snprintf(hex, sizeof hex, "\\x%02X", c);
-      out += hex;
-    }
-  }
-  if (name[i]) out += "...";
-  return out;
-}
+std::string aud_quote(char const* name) { return core_quote(name); }
 
-// ---- Warnings ------------------------------------------------------------------------
-// A warning is said once per cause; its repeats are only counted, and the count is said
-// at exit, so a cause that comes up every frame cannot flood stderr.
-
-namespace {
-
-struct aud_said {
-  std::mutex mx;
-  std::map<std::string, std::pair<std::string, long>> causes;  // cause: first line, times
-  ~aud_said() {
-    for (auto& [cause, seen] : causes)
-      if (seen.second > 1)
-        aud_sayline(seen.first + " (said " + std::to_string(seen.second) + " times)");
-  }
-};
-aud_said aud_saidlines;
-
-}  // namespace
+// ---- Lines ---------------------------------------------------------------------------
 
 void aud_warn(char const* cause, char const* fmt, ...) {
-  char line[512];
   va_list ap;
   va_start(ap, fmt);
-  vsnprintf(line, sizeof line, fmt, ap);
+  std::string const line = core_vformat(fmt, ap, 512);
   va_end(ap);
-  std::lock_guard lk(aud_saidlines.mx);
-  auto [it, fresh] = aud_saidlines.causes.try_emplace(cause, line, 0);
-  if (++it->second.second == 1) aud_sayline(line);
+  aud_warnings().warn(cause, line);
 }
 
 void aud_say(char const* fmt, ...) {
-  char line[1024];
   va_list ap;
   va_start(ap, fmt);
-  vsnprintf(line, sizeof line, fmt, ap);
+  std::string const line = core_vformat(fmt, ap, 1024);
   va_end(ap);
-  aud_sayline(line);
+  core_say(aud_logger(), line);
 }
 
 // ---- Extensions ----------------------------------------------------------------------
 
-void sound_seterrorwatch(aud_errorfn fn, void* user) { aud_watcher().set(fn, user); }
-void sound_setlog(aud_logfn fn, void* user) { aud_logger().set(fn, user); }
+void sound_seterrorwatch(core_errorfn fn, void* user) { aud_watcher().set(fn, user); }
+void sound_setlog(core_logfn fn, void* user) { aud_logger().set(fn, user); }

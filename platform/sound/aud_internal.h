@@ -18,6 +18,10 @@
 #include <unordered_map>
 #include <vector>
 
+#include "platform/core/quote.h"
+#include "platform/core/report.h"
+#include "platform/core/switches.h"
+
 // ---- Types ---------------------------------------------------------------------------
 
 // What the sound is doing as the entries see it. ended: it played to its last frame by
@@ -169,25 +173,36 @@ enum aud_errcode {
 // "loadaudio: ...", the name a program calls it by.
 void aud_enter(char const* entry);
 void aud_seterror(int code, std::string text);
+// The same in two steps, for an entry holding the library's lock: record under it, tell
+// the watcher once it is let go.
+void aud_recorderror(int code, std::string const& text);
+void aud_tellerror();
+// Or, declared before the lock's guard: the failure and the lines of the scope are told
+// once the guard has let go, so the hooks may call any entry back.
+struct aud_holdtell {  // a scope: not to be copied
+  aud_holdtell();
+  ~aud_holdtell();
+};
 unsigned long aud_takeerror();  // the code, then cleared
 char const* aud_errortext();    // the text of the last error, "" when none
-// The one quoting function for names echoed in messages: at most 96 bytes, bytes outside
-// printable ASCII (and \) as \xNN, "..." after a cut.
+// The core's one quoting function (bare): at most core_quotemax bytes, control bytes and
+// bytes that are not UTF-8 as \xNN, "..." after a cut.
 std::string aud_quote(char const* name);
 // One line on stderr the first time cause comes up; repeats are counted and said at exit.
 void aud_warn(char const* cause, char const* fmt, ...) __attribute__((format(printf, 2, 3)));
 // One diagnostic line ("sound: ..."), to stderr or where sound_setlog sends it.
 void aud_say(char const* fmt, ...) __attribute__((format(printf, 1, 2)));
 
-// aud_config.cpp: the environment switches, their table and their one parser.
-enum class aud_kind { file, number, integer, name, flag };
-struct aud_switch {
-  char const* name;
-  aud_kind kind;
-  char const* def;  // as text; "" for none
-  double lo, hi;    // the range of a number
-  char const* help;
+// aud_config.cpp: the environment switches, their table (the core's rows) and the one parser.
+struct aud_settings {
+  char const* log = nullptr;         // SOUND_LOG
+  char const* latencylog = nullptr;  // SOUND_LATENCY_LOG
+  double periodms = 3;               // SOUND_PERIOD_MS
+  double periods = 4;                // SOUND_PERIODS
+  bool pipewire = true;              // SOUND_PIPEWIRE
+  char const* resampler = nullptr;   // SOUND_RESAMPLER
 };
+using aud_switch = core_switch<aud_settings>;
 extern aud_switch const aud_switches[];
 extern size_t const aud_nswitches;
 bool aud_parseflag(char const* v, bool& out);  // 1/0, yes/no, on/off, true/false, any case

@@ -95,10 +95,10 @@ TEST(Switches, HelpManualAndReadmeFollowTheTable) {
   std::string readme = readtext("README.md");
   for (switchinfo const& sw : gameswitches) {
     std::string name = sw.name;
-    EXPECT_NE(help.find("  " + name + "=" + sw.value), std::string::npos) << name;
+    EXPECT_NE(help.find("  " + name + "=" + sw.values), std::string::npos) << name;
     EXPECT_NE(help.find(sw.help), std::string::npos) << name;
     EXPECT_NE(man.find(".B " + name + "\n"), std::string::npos) << name << " not in the manual";
-    std::string row = "| `" + name + "=" + sw.value + "` | " + sw.fallback + " | " + sw.help + " |";
+    std::string row = "| `" + name + "=" + sw.values + "` | " + sw.def + " | " + sw.help + " |";
     EXPECT_NE(readme.find(row), std::string::npos) << "README lacks the row\n" << row;
   }
   std::regex quibswitch("QUIB_[A-Z_]+");

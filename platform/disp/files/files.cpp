@@ -184,6 +184,7 @@ void dsp_closereader() {
 // Regular files only: anything else would have the reader read a directory, block on a
 // pipe, or read a device without end.
 bool dsp_openreader(char const* path) {
+  dsp_holdtell tell;  // the watcher is told after the lock is let go
   std::lock_guard lock(dsp_readerlock);
   dsp_closereader();
   if (dsp_badpath(path)) return dsp_filefail(ENOENT);
@@ -384,6 +385,7 @@ qr_bool OpenFileW314(qe_ws path) {
   bool ok = !path || dsp_utf16to8(path, narrow);
   dsp_fileopscope scope("openfilew: cannot open", path ? narrow.c_str() : nullptr);
   if (!ok) {
+    dsp_holdtell tell;
     std::lock_guard lock(dsp_readerlock);
     dsp_closereader();  // as any failed open does
     return dsp_filefail(EILSEQ);

@@ -5,26 +5,8 @@
 
 #include "platform/disp/internal.h"
 
-int dsp_u8len(unsigned char const* p) {
-  unsigned char const c = p[0];
-  int const n = c < 0x80             ? 1
-                : (c & 0xE0) == 0xC0 ? 2
-                : (c & 0xF0) == 0xE0 ? 3
-                : (c & 0xF8) == 0xF0 ? 4
-                                     : 0;
-  if (n <= 1) return n;
-  // Stops at the first byte that does not continue the character, so a terminating zero
-  // is never read past.
-  uint32_t v = n == 2 ? (c & 0x1Fu) : n == 3 ? (c & 0x0Fu) : (c & 0x07u);
-  for (int i = 1; i < n; ++i) {
-    if ((p[i] & 0xC0) != 0x80) return 0;
-    v = (v << 6) | (p[i] & 0x3Fu);
-  }
-  // Overlong forms, surrogates and values past U+10FFFF are not characters.
-  static constexpr uint32_t least[5] = {0, 0, 0x80, 0x800, 0x10000};
-  if (v < least[n] || v > 0x10FFFF || (v >= 0xD800 && v <= 0xDFFF)) return 0;
-  return n;
-}
+// The core's rule, which the quoting of warnings follows too.
+int dsp_u8len(unsigned char const* p) { return core_u8len(p); }
 
 uint32_t dsp_u8next(unsigned char const*& p) {
   int const n = dsp_u8len(p);
