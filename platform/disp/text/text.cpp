@@ -14,6 +14,8 @@
 namespace {
 
 constexpr size_t dsp_maxsizes = 8;
+// The widest em a font is scaled to, in pixels.
+constexpr double dsp_maxem = 16384;
 // The longest font family name passed on to fontconfig, in bytes.
 constexpr size_t dsp_fontnamemax = 255;
 
@@ -110,7 +112,17 @@ dsp_sized const* dsp_sizedfont() {
       return dsp.font.current = &sizes[0];
     }
   }
-  double sx = dsp.font.w / dsp.font.advance, sy = dsp.font.h / dsp.font.cell;
+  // Width 0 is the face's own proportions at that height. The stretch is kept within what
+  // FreeType can scale to (65,535 pixels to the em), which only a face whose '0' is a
+  // sliver of its em could reach.
+  double sy = dsp.font.h / dsp.font.cell;
+  double sx = dsp.font.w ? dsp.font.w / dsp.font.advance : sy;
+  if (sx > dsp_maxem) {
+    dsp_warn("font size %u x %u: the width is kept to %.0f pixels to the em", dsp.font.w,
+             dsp.font.h, dsp_maxem);
+    sx = dsp_maxem;
+  }
+  double sx2 = dsp.font.h / 2.0 / dsp.font.advance;  // the width of a 1:2 cell
   cairo_matrix_t fm, ctm;
   cairo_matrix_init_scale(&fm, sx, sy);
   cairo_matrix_init_identity(&ctm);
@@ -124,8 +136,8 @@ dsp_sized const* dsp_sizedfont() {
     if (dsp.canvas.fontoncr == sizes.back().font) dsp.canvas.fontoncr = nullptr;
     sizes.pop_back();
   }
-  sizes.insert(sizes.begin(),
-               dsp_sized{dsp.font.w, dsp.font.h, sf, dsp.font.ascent * sy, dsp_shapedfor(sx, sy)});
+  sizes.insert(sizes.begin(), dsp_sized{dsp.font.w, dsp.font.h, sf, dsp.font.ascent * sy,
+                                        dsp_shapedfor(sx, sy, sx2)});
   return dsp.font.current = &sizes[0];
 }
 
@@ -210,9 +222,10 @@ qr_v SetFontHeight106(qe_u h) {
   dsp_fontsize(dsp.font.w, dsp_fontclamp(h));
 }
 
+// Width 0 is the face's own proportions at that height (SetFontWidth105 keeps 0 as 1).
 qr_v SetFontSize107(qe_u w, qe_u h) {
   dsp_setup();
-  dsp_fontsize(dsp_fontclamp(w), dsp_fontclamp(h));
+  dsp_fontsize(w == 0 ? 0 : dsp_fontclamp(w), dsp_fontclamp(h));
 }
 
 // Weights as in CSS and OpenType: 100 thin .. 400 regular .. 700 bold .. 900 black. 0 is
