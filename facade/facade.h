@@ -513,7 +513,15 @@ inline void drawtextlnw(char const* text, unsigned long colour, unsigned long bo
 // Font family ("Consolas" by default).
 inline void setfontname(char const* name) { SetFontName113(name); }
 
-// Character width and cell height in pixels (default 10 x 20).
+// Adds a .ttf or .otf font file for this run and gives the family name it holds, for `setfontname`.
+inline mystring loadfont(char const* path) { return disp_loadfont(path); }
+
+// Language of the text from now on ("zh-Hans", "ja", "sr"): picks regional forms such as Han
+// punctuation or Serbian Cyrillic; null or "" for none.
+inline void setfontlanguage(char const* tag) { disp_setfontlanguage(tag); }
+
+// Character width and cell height in pixels (default 10 x 20); width 0 keeps the face's own
+// proportions.
 inline void setfontsize(unsigned long w, unsigned long h) { SetFontSize107(w, h); }
 
 // Character width.

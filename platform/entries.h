@@ -363,7 +363,8 @@
   QUIB_DISP_EXT_CALLBACKS(X)    \
   QUIB_DISP_EXT_WRITE(X)        \
   QUIB_DISP_EXT_INPUT(X)        \
-  QUIB_DISP_EXT_ALPHA(X)
+  QUIB_DISP_EXT_ALPHA(X)        \
+  QUIB_DISP_EXT_TEXT(X)
 
 // The text of the calling thread's last error, kept after GetError38 clears the code until
 // the next failure ("" before any).
@@ -423,6 +424,12 @@
   X(disp_createbmpalpha, createbmpalpha, b, (u, u))  \
   X(disp_loadpng, loadpng, b, (s))                   \
   X(disp_savepng, savepng, bool, (b, s))
+
+// Fonts from files: a .ttf or .otf added for the run, giving the family name it holds
+// (for setfontname); the language of text from now on, as a tag ("zh-Hans", "sr").
+#define QUIB_DISP_EXT_TEXT(X)             \
+  X(disp_loadfont, loadfont, ms, (s)) \
+  X(disp_setfontlanguage, setfontlanguage, v, (s))
 
 #define QUIB_SOUND_EXTENSIONS(X) QUIB_SOUND_EXT_ERRORS(X)
 

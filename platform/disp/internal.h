@@ -404,6 +404,9 @@ bitmap* dsp_winof(char const* entry);
 // Sets up a new drawing context t.cr on t.surface: tolerance, pen, joins, empty caches.
 // Every target gets it, so drawing comes out the same on each.
 void dsp_initcontext(bitmap& t);
+// After a draw on t by `entry`: false, the failure told and t given a fresh context, when
+// its context went into an error state; else true.
+bool dsp_checkcontext(bitmap& t, char const* entry);
 // Sets t's drawing colour, skipping repeats.
 inline void dsp_colour(bitmap& t, unsigned long rgb) {
   rgb &= 0xFFFFFF;
@@ -577,6 +580,15 @@ void dsp_colour(unsigned long rgb);  // sets the drawing colour, skipping repeat
 // Text: makes sure the face is loaded. dsp_utf8() gives the text as valid UTF-8, either
 // `s` itself or a repaired copy in `buf`.
 void dsp_loadface();
+// A draw failed: the cached sizes are dropped when one of them is in an error state.
+void dsp_fontfailed();
+// Fonts from files and language hints (fontfile.cpp): whether fontconfig has a family (or
+// it is a generic name, or the library's default); fontconfig's set of fonts grew, so the
+// face is found again and Pango told; the language hint of text from now on.
+bool dsp_knownfamily(std::string const& name);
+void dsp_fontschanged();
+void dsp_pangochanged();
+void dsp_setlanguage(std::string const& tag);
 char const* dsp_utf8(char const* s, std::string& buf);
 
 // Text measured and drawn in a font, valid UTF-8 on one line: through cairo directly when

@@ -39,8 +39,9 @@ struct dsp_line {
   double inktop = 0, inkbottom = 0;  // rows inked, from the baseline
 };
 
+dsp_line line;
+
 dsp_line& dsp_layout(dsp_shapedfont const& sf, char const* s) {
-  static dsp_line line;
   if (!line.ctx) {
     // A font map of our own: the default one belongs to the thread that first asks for it.
     PangoFontMap* map = pango_cairo_font_map_new();
@@ -94,6 +95,15 @@ dsp_line& dsp_layout(dsp_shapedfont const& sf, char const* s) {
 }
 
 }  // namespace
+
+// A font map keeps what it found in fontconfig's fonts: after a font file was added, the
+// next line is laid out with a new one.
+void dsp_pangochanged() {
+  if (line.layout) g_object_unref(line.layout);
+  if (line.ctx) g_object_unref(line.ctx);
+  if (line.desc) pango_font_description_free(line.desc);
+  line = dsp_line{};
+}
 
 std::shared_ptr<dsp_shapedfont const> dsp_shapedfor(double sx, double sy, double sx2) {
   auto sf = std::make_shared<dsp_shapedfont>();

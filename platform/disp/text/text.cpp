@@ -149,6 +149,14 @@ void dsp_loadface() {
   if (dsp.font.face) dsp_measureface();
 }
 
+void dsp_fontfailed() {
+  for (dsp_sized const& s : dsp.font.sizes)
+    if (cairo_scaled_font_status(s.font) != CAIRO_STATUS_SUCCESS) {
+      dsp_dropsizes();
+      return;
+    }
+}
+
 dsp_fontpin::~dsp_fontpin() {
   if (sized.font) cairo_scaled_font_destroy(sized.font);
 }
@@ -179,6 +187,17 @@ void dsp_fontsize(unsigned w, unsigned h) {
 }
 
 }  // namespace
+
+void dsp_fontschanged() {
+  dsp_dropface();
+  dsp_pangochanged();
+}
+
+void dsp_setlanguage(std::string const& tag) {
+  if (tag == dsp.font.language) return;
+  dsp_dropsizes();  // the Pango side of each size holds the hint
+  dsp.font.language = tag;
+}
 
 // ---- Entries -------------------------------------------------------------------------
 
@@ -270,6 +289,12 @@ qr_v SetFontName113(qe_s name) {
     while (cut > 0 && (static_cast<unsigned char>(want[cut]) & 0xC0) == 0x80) --cut;
     want.resize(cut);
   }
+  // A family fontconfig does not have is told (the text still shows, in the fallback).
+  if (!dsp_knownfamily(want))
+    dsp_fail(dsp_efile, __func__,
+             "no font of the family %s is installed or loaded (loadfont); text falls back to "
+             "the monospace face",
+             dsp_quoted(want.c_str()).c_str());
   if (dsp.font.face && want == dsp.font.name) return;
   dsp_dropface();
   dsp.font.name = want;
