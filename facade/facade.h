@@ -516,7 +516,7 @@ inline void setfontname(char const* name) { SetFontName113(name); }
 // Adds a .ttf or .otf font file for this run and gives the family name it holds, for `setfontname`.
 inline mystring loadfont(char const* path) { return disp_loadfont(path); }
 
-// Language of the text from now on ("zh-Hans", "ja", "sr"): picks regional forms such as Han
+// Language of the text from now on ("zh-CN", "zh-TW", "ja", "sr"): picks regional forms such as Han
 // punctuation or Serbian Cyrillic; null or "" for none.
 inline void setfontlanguage(char const* tag) { disp_setfontlanguage(tag); }
 

@@ -287,7 +287,7 @@ void DrawTextlnw144(char const* text, unsigned long colour, unsigned long box);
 void SetFontName113(char const* name);
 // Adds a .ttf or .otf font file for this run and gives the family name it holds, for `setfontname`.
 char const* disp_loadfont(char const* path);
-// Language of the text from now on ("zh-Hans", "ja", "sr"): picks regional forms such as Han
+// Language of the text from now on ("zh-CN", "zh-TW", "ja", "sr"): picks regional forms such as Han
 // punctuation or Serbian Cyrillic; null or "" for none.
 void disp_setfontlanguage(char const* tag);
 // Character width and cell height in pixels (default 10 x 20); width 0 keeps the face's own

@@ -51,7 +51,7 @@ std::string dsp_familyin(char const* path) {
   return name;
 }
 
-// A tag of letters, digits, '-' and '_' ("zh-Hans", "sr", "ja_JP"), as Pango takes them.
+// A tag of letters, digits, '-' and '_' ("zh-TW", "sr", "ja_JP"), as Pango takes them.
 bool dsp_languagetag(std::string const& tag) {
   if (tag.size() > dsp_langmax) return false;
   for (char c : tag)
@@ -110,7 +110,7 @@ qr_v disp_setfontlanguage(qe_s tag) {
   dsp_setup();
   std::string want = tag ? std::string(tag, strnlen(tag, dsp_langmax + 1)) : "";
   if (!dsp_languagetag(want)) {
-    dsp_fail(dsp_earg, __func__, "%s is not a language tag (such as \"zh-Hans\" or \"sr\")",
+    dsp_fail(dsp_earg, __func__, "%s is not a language tag (such as \"zh-CN\" or \"sr\")",
              dsp_quoted(tag).c_str());
     return;
   }

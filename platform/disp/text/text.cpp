@@ -227,6 +227,7 @@ qr_v SetFont104() {
     dsp.draw.italic = false;
   }
   dsp_fontsize(10, 20);
+  dsp_setlanguage("");
   dsp.draw.underline = dsp.draw.strikeout = false;
   dsp.canvas.fontpin.reset();
 }
