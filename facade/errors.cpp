@@ -1,6 +1,6 @@
 // The facade's one error channel: both libraries tell it of each failure on the failing
 // thread, and it keeps the most recent.
-#include "facade/errors.h"
+#include "facade/detail.h"
 
 #include <string>
 
@@ -11,8 +11,10 @@ namespace {
 
 thread_local unsigned long lastcode = 0;
 thread_local std::string lasttext;
+thread_local unsigned long failures = 0;  // told on this thread so far
 
 void remember(void*, unsigned long code, char const* text) {
+  if (code) ++failures;
   lastcode = code;
   lasttext = code && text ? text : "";
 }
@@ -27,13 +29,20 @@ bool watcherrors() {
   return once;
 }
 
-}  // namespace quib_detail
-
 unsigned long lasterror() { return lastcode; }
 
-mystring lasterrortext() { return lasttext.c_str(); }
+char const* lasterrortext() { return lasttext.c_str(); }
+
+unsigned long failcount() { return failures; }
+
+void succeeded() {
+  lastcode = 0;
+  lasttext.clear();
+}
 
 void setlog(void (*fn)(void* user, char const* line), void* user) {
   disp_setlog(fn, user);
   sound_setlog(fn, user);
 }
+
+}  // namespace quib_detail
