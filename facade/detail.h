@@ -14,26 +14,11 @@
 namespace quib_detail {
 
 // The error channel (errors.cpp): hands both libraries' failures to it (true); the most
-// recent failure on this thread and its text; how many failures this thread has had; the
-// last failure cleared, after a call that had none; where diagnostic lines go.
+// recent failure on this thread and its text; where diagnostic lines go.
 bool watcherrors();
 unsigned long lasterror();
 char const* lasterrortext();
-unsigned long failcount();
-void succeeded();
 void setlog(void (*fn)(void* user, char const* line), void* user);
-
-// Wraps every facade call that may fail: when the call added no failure, the channel's
-// last failure is cleared, so lasterror() tells of the latest call that could fail.
-struct settle {
-  unsigned long before;
-  settle() : before(failcount()) {}
-  ~settle() {
-    if (failcount() == before) succeeded();
-  }
-  settle(settle const&) = delete;
-  settle& operator=(settle const&) = delete;
-};
 
 // The 15-bit generator (random.cpp).
 int rand15();

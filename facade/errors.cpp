@@ -11,10 +11,8 @@ namespace {
 
 thread_local unsigned long lastcode = 0;
 thread_local std::string lasttext;
-thread_local unsigned long failures = 0;  // told on this thread so far
 
 void remember(void*, unsigned long code, char const* text) {
-  if (code) ++failures;
   lastcode = code;
   lasttext = code && text ? text : "";
 }
@@ -32,13 +30,6 @@ bool watcherrors() {
 unsigned long lasterror() { return lastcode; }
 
 char const* lasterrortext() { return lasttext.c_str(); }
-
-unsigned long failcount() { return failures; }
-
-void succeeded() {
-  lastcode = 0;
-  lasttext.clear();
-}
 
 void setlog(void (*fn)(void* user, char const* line), void* user) {
   disp_setlog(fn, user);

@@ -19,9 +19,12 @@ __attribute__((unused)) bool const errorswatched = ::quib_detail::watcherrors();
 
 // The code of this thread's most recent failure in either library (the codes geterror()
 // and getsounderror() use: 1 no window, 2 bad argument, 3 file, 4 memory, 5 unsupported,
-// 6 device; QUIB_ERR_... in <keys.h>); 0 when none, or when a facade function that can
-// fail has succeeded since (the functions that only read the libraries' own error codes
-// and texts, and these three, leave it). Reading it clears nothing.
+// 6 device; QUIB_ERR_... in <keys.h>); 0 when none, or when one of the functions our
+// extensions add to the libraries (the ones whose C name is disp_... or sound_...:
+// loadpng, writefile, iskeydown, loadfont, ...) has succeeded since. The functions of the
+// classic numbered set (createbmp, loadaudio, line, ...) never clear it: like geterror(),
+// their failure stays until something newer replaces it, so read it right after the call
+// that may fail. Reading it clears nothing.
 inline unsigned long lasterror() { return ::quib_detail::lasterror(); }
 // Its text, e.g. `createbmp: size 0 x 10 is outside 1..16384`; "" when lasterror() is 0.
 inline mystring lasterrortext() { return ::quib_detail::lasterrortext(); }

@@ -20,149 +20,140 @@
 // the usual game loop is `while (iswin()) { ...; freshwin(); }`.
 
 // Opens the 800 x 600 window, centred; false when it cannot.
-inline bool createwin() { ::quib_detail::settle ok; return CreateWin44(); }
+inline bool createwin() { return CreateWin44(); }
 
 // Opens a w-wide window of 4:3 shape, centred.
-inline bool createwin(unsigned long w) { ::quib_detail::settle ok; return CreateWin43(w); }
+inline bool createwin(unsigned long w) { return CreateWin43(w); }
 
 // Opens a w x h window, centred, fixed size.
-inline bool createwin(unsigned long w, unsigned long h) {
-  ::quib_detail::settle ok;
-  return CreateWin42(w, h);
-}
+inline bool createwin(unsigned long w, unsigned long h) { return CreateWin42(w, h); }
 
 // Opens a w x h window, centred, with style bits (1 resizable, 2 borderless, 4 full screen, 8 on
 // top).
 inline bool createwin(unsigned long w, unsigned long h, unsigned long style) {
-  ::quib_detail::settle ok;
   return CreateWin41(w, h, style);
 }
 
 // Opens a w x h window at (x, y) on the screen.
 inline bool createwin(unsigned long w, unsigned long h, unsigned long x, unsigned long y) {
-  ::quib_detail::settle ok;
   return CreateWin40(w, h, x, y);
 }
 
 // Opens a w x h window at (x, y) with style bits.
 inline bool createwin(unsigned long w, unsigned long h, unsigned long x, unsigned long y,
                       unsigned long style) {
-  ::quib_detail::settle ok;
   return CreateWin39(w, h, x, y, style);
 }
 
 // Shows everything drawn since the last call; counts the frame.
-inline void freshwin() { ::quib_detail::settle ok; FreshWin45(); }
+inline void freshwin() { FreshWin45(); }
 
 // Whether the window is open (false once the user closed it).
-inline bool iswin() { ::quib_detail::settle ok; return IsWin47(); }
+inline bool iswin() { return IsWin47(); }
 
 // Closes the window.
-inline void closewin() { ::quib_detail::settle ok; CloseWin46(); }
+inline void closewin() { CloseWin46(); }
 
 // Sets the window's caption.
-inline void settitle(char const* title) { ::quib_detail::settle ok; SetTitle51(title); }
+inline void settitle(char const* title) { SetTitle51(title); }
 
 // Sets the caption from UTF-16 text.
-inline void settitlew(short const* title) { ::quib_detail::settle ok; SetTitleW52(title); }
+inline void settitlew(short const* title) { SetTitleW52(title); }
 
 // The caption.
-inline mystring gettitle() { ::quib_detail::settle ok; return GetTitle53(); }
+inline mystring gettitle() { return GetTitle53(); }
 
 // The caption as UTF-16 text (the library's buffer).
-inline short const* gettitlew() { ::quib_detail::settle ok; return GetTitleW54(); }
+inline short const* gettitlew() { return GetTitleW54(); }
 
 // Resizes the window and its picture.
-inline void setsize(unsigned long w, unsigned long h) { ::quib_detail::settle ok; SetSize55(w, h); }
+inline void setsize(unsigned long w, unsigned long h) { SetSize55(w, h); }
 
 // Width of the window's picture.
-inline unsigned long getwidth() { ::quib_detail::settle ok; return GetWidth56(); }
+inline unsigned long getwidth() { return GetWidth56(); }
 
 // Height of the window's picture.
-inline unsigned long getheight() { ::quib_detail::settle ok; return GetHeight57(); }
+inline unsigned long getheight() { return GetHeight57(); }
 
 // Both, packed: width | height << 16.
-inline unsigned long getsize() { ::quib_detail::settle ok; return GetSize58(); }
+inline unsigned long getsize() { return GetSize58(); }
 
 // Moves the window's picture to (x, y) on the screen.
-inline void setpos(unsigned long x, unsigned long y) { ::quib_detail::settle ok; SetPos68(x, y); }
+inline void setpos(unsigned long x, unsigned long y) { SetPos68(x, y); }
 
 // x of the picture's top-left corner on the screen.
-inline long getposx() { ::quib_detail::settle ok; return GetPosX69(); }
+inline long getposx() { return GetPosX69(); }
 
 // y of the picture's top-left corner on the screen.
-inline long getposy() { ::quib_detail::settle ok; return GetPosY70(); }
+inline long getposy() { return GetPosY70(); }
 
 // Both, packed as 16-bit numbers: x | y << 16.
-inline unsigned long getpos() { ::quib_detail::settle ok; return GetPos71(); }
+inline unsigned long getpos() { return GetPos71(); }
 
 // Sets a `void proc(void)` the library calls when the window needs drawing again.
-inline void setdrawprocedure(void* proc) { ::quib_detail::settle ok; SetDrawProcedure48(proc); }
+inline void setdrawprocedure(void* proc) { SetDrawProcedure48(proc); }
 
 // Switches desktop full screen on or off.
-inline void setfullscreen(bool on) { ::quib_detail::settle ok; disp_setfullscreen(on); }
+inline void setfullscreen(bool on) { disp_setfullscreen(on); }
 
 // Whether the window is full screen.
-inline bool isfullscreen() { ::quib_detail::settle ok; return disp_isfullscreen(); }
+inline bool isfullscreen() { return disp_isfullscreen(); }
 
 // Whether the display connection was lost (the window is gone for good).
-inline bool isdisplaylost() { ::quib_detail::settle ok; return disp_islost(); }
+inline bool isdisplaylost() { return disp_islost(); }
 
 // Hides the mouse pointer over the window while it is full screen (on), or shows it always (off,
 // the default).
-inline void hidecursorinfullscreen(bool on) {
-  ::quib_detail::settle ok;
-  disp_hidecursorinfullscreen(on);
-}
+inline void hidecursorinfullscreen(bool on) { disp_hidecursorinfullscreen(on); }
 
 // Sets the window's icon from a bitmap (scaled down past 256 pixels); also for windows opened
 // later.
-inline void seticon(bitmap* icon) { ::quib_detail::settle ok; disp_seticon(icon); }
+inline void seticon(bitmap* icon) { disp_seticon(icon); }
 
 // Width of the screen.
-inline unsigned long getscrwidth() { ::quib_detail::settle ok; return GetScrWidth59(); }
+inline unsigned long getscrwidth() { return GetScrWidth59(); }
 
 // Height of the screen.
-inline unsigned long getscrheight() { ::quib_detail::settle ok; return GetScrHeight60(); }
+inline unsigned long getscrheight() { return GetScrHeight60(); }
 
 // Both, packed: width | height << 16.
-inline unsigned long getscrsize() { ::quib_detail::settle ok; return GetScrSize61(); }
+inline unsigned long getscrsize() { return GetScrSize61(); }
 
 // Pixels per inch across.
-inline unsigned long getscrcapsx() { ::quib_detail::settle ok; return GetScrCapsX62(); }
+inline unsigned long getscrcapsx() { return GetScrCapsX62(); }
 
 // Pixels per inch down.
-inline unsigned long getscrcapsy() { ::quib_detail::settle ok; return GetScrCapsY63(); }
+inline unsigned long getscrcapsy() { return GetScrCapsY63(); }
 
 // Height of the frame above the picture (title bar and top border).
-inline unsigned long getbordertitle() { ::quib_detail::settle ok; return GetBorderTitle64(); }
+inline unsigned long getbordertitle() { return GetBorderTitle64(); }
 
 // What the frame adds to the width.
-inline unsigned long getborderwidth() { ::quib_detail::settle ok; return GetBorderWidth65(); }
+inline unsigned long getborderwidth() { return GetBorderWidth65(); }
 
 // What the frame adds to the height.
-inline unsigned long getborderheight() { ::quib_detail::settle ok; return GetBorderHeight66(); }
+inline unsigned long getborderheight() { return GetBorderHeight66(); }
 
 // Both, packed: width | height << 16.
-inline unsigned long getbordersize() { ::quib_detail::settle ok; return GetBorderSize67(); }
+inline unsigned long getbordersize() { return GetBorderSize67(); }
 
 // The window's picture as a bitmap, for the `b` forms.
-inline bitmap* getwin() { ::quib_detail::settle ok; return GetWin72(); }
+inline bitmap* getwin() { return GetWin72(); }
 
 // A bitmap holding a copy of what the window shows.
-inline bitmap* getscr() { ::quib_detail::settle ok; return GetScr73(); }
+inline bitmap* getscr() { return GetScr73(); }
 
 // The native window behind bitmap b (an SDL_Window*), or null.
-inline void* gethwnd(bitmap* b) { ::quib_detail::settle ok; return GetHwnd74(b); }
+inline void* gethwnd(bitmap* b) { return GetHwnd74(b); }
 
 // The native window (an SDL_Window*), or null headless.
-inline void* gethwnd() { ::quib_detail::settle ok; return GetHwnd75(); }
+inline void* gethwnd() { return GetHwnd75(); }
 
 // The cairo_t* of bitmap b, for drawing with cairo directly.
-inline void* getdraw(bitmap* b) { ::quib_detail::settle ok; return GetDraw76(b); }
+inline void* getdraw(bitmap* b) { return GetDraw76(b); }
 
 // The cairo_t* of the window's picture.
-inline void* getdraw() { ::quib_detail::settle ok; return GetDraw77(); }
+inline void* getdraw() { return GetDraw77(); }
 
 // ==== Drawing ================================================================
 // Coordinates are pixels, origin top-left, y downward; colours are 0x00RRGGBB. In an
@@ -170,129 +161,103 @@ inline void* getdraw() { ::quib_detail::settle ok; return GetDraw77(); }
 // draw on it; the others on the window's picture.
 
 // Paints the window's picture in its background colour.
-inline void clear() { ::quib_detail::settle ok; Clear164(); }
+inline void clear() { Clear164(); }
 
 // Paints the window's picture in a colour.
-inline void clear(unsigned long colour) { ::quib_detail::settle ok; Clear163(colour); }
+inline void clear(unsigned long colour) { Clear163(colour); }
 
 // Paints bitmap b in its background colour.
-inline void clear(bitmap* b) { ::quib_detail::settle ok; Clear162(b); }
+inline void clear(bitmap* b) { Clear162(b); }
 
 // Paints bitmap b in a colour.
-inline void clear(bitmap* b, unsigned long colour) {
-  ::quib_detail::settle ok;
-  Clear161(b, colour);
-}
+inline void clear(bitmap* b, unsigned long colour) { Clear161(b, colour); }
 
 // Line from (x, y) to (x + dx, y + dy).
 inline void line(long x, long y, long dx, long dy, unsigned long colour) {
-  ::quib_detail::settle ok;
   Line155(x, y, dx, dy, colour);
 }
 
 // The same in the pen colour.
-inline void line(long x, long y, long dx, long dy) {
-  ::quib_detail::settle ok;
-  Line156(x, y, dx, dy);
-}
+inline void line(long x, long y, long dx, long dy) { Line156(x, y, dx, dy); }
 
 // The same on bitmap b.
 inline void line(bitmap* b, long x, long y, long dx, long dy, unsigned long colour) {
-  ::quib_detail::settle ok;
   Line154(b, x, y, dx, dy, colour);
 }
 
 // Circle around (x, y).
 inline void circle(long x, long y, long r, unsigned long outline, unsigned long fill) {
-  ::quib_detail::settle ok;
   Circle186(x, y, r, outline, fill);
 }
 
 // Filled disc; r <= 0 still sets the one pixel (x, y).
-inline void circle(long x, long y, long r, unsigned long colour) {
-  ::quib_detail::settle ok;
-  Circle187(x, y, r, colour);
-}
+inline void circle(long x, long y, long r, unsigned long colour) { Circle187(x, y, r, colour); }
 
 // Circle in the pen and brush colours.
-inline void circle(long x, long y, long r) { ::quib_detail::settle ok; Circle188(x, y, r); }
+inline void circle(long x, long y, long r) { Circle188(x, y, r); }
 
 // Circle on bitmap b.
 inline void circle(bitmap* b, long x, long y, long r, unsigned long outline, unsigned long fill) {
-  ::quib_detail::settle ok;
   Circle185(b, x, y, r, outline, fill);
 }
 
 // Rectangle with corner (x, y), w wide and h high.
 inline void bar(long x, long y, long w, long h, unsigned long outline, unsigned long fill) {
-  ::quib_detail::settle ok;
   Bar158(x, y, w, h, outline, fill);
 }
 
 // Filled rectangle.
 inline void bar(long x, long y, long w, long h, unsigned long colour) {
-  ::quib_detail::settle ok;
   Bar159(x, y, w, h, colour);
 }
 
 // Rectangle in the pen and brush colours.
-inline void bar(long x, long y, long w, long h) { ::quib_detail::settle ok; Bar160(x, y, w, h); }
+inline void bar(long x, long y, long w, long h) { Bar160(x, y, w, h); }
 
 // Rectangle on bitmap b.
 inline void bar(bitmap* b, long x, long y, long w, long h, unsigned long outline,
                 unsigned long fill) {
-  ::quib_detail::settle ok;
   Bar157(b, x, y, w, h, outline, fill);
 }
 
 // Ellipse around (x, y) with radii rx, ry.
 inline void ellipse(long x, long y, long rx, long ry, unsigned long outline, unsigned long fill) {
-  ::quib_detail::settle ok;
   Ellipse182(x, y, rx, ry, outline, fill);
 }
 
 // Filled ellipse.
 inline void ellipse(long x, long y, long rx, long ry, unsigned long colour) {
-  ::quib_detail::settle ok;
   Ellipse183(x, y, rx, ry, colour);
 }
 
 // Ellipse in the pen and brush colours.
-inline void ellipse(long x, long y, long rx, long ry) {
-  ::quib_detail::settle ok;
-  Ellipse184(x, y, rx, ry);
-}
+inline void ellipse(long x, long y, long rx, long ry) { Ellipse184(x, y, rx, ry); }
 
 // Ellipse on bitmap b.
 inline void ellipse(bitmap* b, long x, long y, long rx, long ry, unsigned long outline,
                     unsigned long fill) {
-  ::quib_detail::settle ok;
   Ellipse181(b, x, y, rx, ry, outline, fill);
 }
 
 // Triangle of three points.
 inline void triangle(long x1, long y1, long x2, long y2, long x3, long y3, unsigned long outline,
                      unsigned long fill) {
-  ::quib_detail::settle ok;
   Triangle166(x1, y1, x2, y2, x3, y3, outline, fill);
 }
 
 // Filled triangle.
 inline void triangle(long x1, long y1, long x2, long y2, long x3, long y3, unsigned long colour) {
-  ::quib_detail::settle ok;
   Triangle167(x1, y1, x2, y2, x3, y3, colour);
 }
 
 // Triangle in the pen and brush colours.
 inline void triangle(long x1, long y1, long x2, long y2, long x3, long y3) {
-  ::quib_detail::settle ok;
   Triangle168(x1, y1, x2, y2, x3, y3);
 }
 
 // Triangle on bitmap b.
 inline void triangle(bitmap* b, long x1, long y1, long x2, long y2, long x3, long y3,
                      unsigned long outline, unsigned long fill) {
-  ::quib_detail::settle ok;
   Triangle165(b, x1, y1, x2, y2, x3, y3, outline, fill);
 }
 
@@ -300,143 +265,110 @@ inline void triangle(bitmap* b, long x1, long y1, long x2, long y2, long x3, lon
 // the slice.
 inline void arc(long x, long y, long rx, long ry, double start, double end, unsigned long outline,
                 unsigned long fill) {
-  ::quib_detail::settle ok;
   Arc170(x, y, rx, ry, start, end, outline, fill);
 }
 
 // Arc curve in one colour.
 inline void arc(long x, long y, long rx, long ry, double start, double end, unsigned long colour) {
-  ::quib_detail::settle ok;
   Arc171(x, y, rx, ry, start, end, colour);
 }
 
 // Arc in the pen and brush colours.
 inline void arc(long x, long y, long rx, long ry, double start, double end) {
-  ::quib_detail::settle ok;
   Arc172(x, y, rx, ry, start, end);
 }
 
 // Arc on bitmap b.
 inline void arc(bitmap* b, long x, long y, long rx, long ry, double start, double end,
                 unsigned long outline, unsigned long fill) {
-  ::quib_detail::settle ok;
   Arc169(b, x, y, rx, ry, start, end, outline, fill);
 }
 
 // Pie slice, outlined along the curve and both radii.
 inline void pie(long x, long y, long rx, long ry, double start, double end, unsigned long outline,
                 unsigned long fill) {
-  ::quib_detail::settle ok;
   Pie174(x, y, rx, ry, start, end, outline, fill);
 }
 
 // Filled pie slice.
 inline void pie(long x, long y, long rx, long ry, double start, double end, unsigned long colour) {
-  ::quib_detail::settle ok;
   Pie175(x, y, rx, ry, start, end, colour);
 }
 
 // Pie slice in the pen and brush colours.
 inline void pie(long x, long y, long rx, long ry, double start, double end) {
-  ::quib_detail::settle ok;
   Pie176(x, y, rx, ry, start, end);
 }
 
 // Pie slice on bitmap b.
 inline void pie(bitmap* b, long x, long y, long rx, long ry, double start, double end,
                 unsigned long outline, unsigned long fill) {
-  ::quib_detail::settle ok;
   Pie173(b, x, y, rx, ry, start, end, outline, fill);
 }
 
 // Arc closed by the straight line between its ends.
-inline void chord(long x, long y, long rx, long ry, double start, double end,
-                  unsigned long outline, unsigned long fill) {
-  ::quib_detail::settle ok;
+inline void chord(long x, long y, long rx, long ry, double start, double end, unsigned long outline,
+                  unsigned long fill) {
   Chord178(x, y, rx, ry, start, end, outline, fill);
 }
 
 // Filled chord.
 inline void chord(long x, long y, long rx, long ry, double start, double end,
                   unsigned long colour) {
-  ::quib_detail::settle ok;
   Chord179(x, y, rx, ry, start, end, colour);
 }
 
 // Chord in the pen and brush colours.
 inline void chord(long x, long y, long rx, long ry, double start, double end) {
-  ::quib_detail::settle ok;
   Chord180(x, y, rx, ry, start, end);
 }
 
 // Chord on bitmap b.
 inline void chord(bitmap* b, long x, long y, long rx, long ry, double start, double end,
                   unsigned long outline, unsigned long fill) {
-  ::quib_detail::settle ok;
   Chord177(b, x, y, rx, ry, start, end, outline, fill);
 }
 
 // Width of outlines and lines, for every target.
-inline void setpenwidth(unsigned long w) { ::quib_detail::settle ok; SetPenWidth82(w); }
+inline void setpenwidth(unsigned long w) { SetPenWidth82(w); }
 
 // Outline colour of the window's forms without colours (1: none).
-inline void setpencolor(unsigned long colour) { ::quib_detail::settle ok; SetPenColor84(colour); }
+inline void setpencolor(unsigned long colour) { SetPenColor84(colour); }
 
 // The same for bitmap b.
-inline void setpencolor(bitmap* b, unsigned long colour) {
-  ::quib_detail::settle ok;
-  SetPenColor83(b, colour);
-}
+inline void setpencolor(bitmap* b, unsigned long colour) { SetPenColor83(b, colour); }
 
 // Fill colour of the window's forms without colours (1: none).
-inline void setbrushcolor(unsigned long colour) {
-  ::quib_detail::settle ok;
-  SetBrushColor86(colour);
-}
+inline void setbrushcolor(unsigned long colour) { SetBrushColor86(colour); }
 
 // The same for bitmap b.
-inline void setbrushcolor(bitmap* b, unsigned long colour) {
-  ::quib_detail::settle ok;
-  SetBrushColor85(b, colour);
-}
+inline void setbrushcolor(bitmap* b, unsigned long colour) { SetBrushColor85(b, colour); }
 
 // Antialiased shapes on the window's picture (the default) or hard-edged ones, drawn straight into
 // its pixels where plain.
-inline void setantialias(bool on) { ::quib_detail::settle ok; disp_setantialias(on); }
+inline void setantialias(bool on) { disp_setantialias(on); }
 
 // The same for bitmap b.
-inline void setantialias(bitmap* b, bool on) {
-  ::quib_detail::settle ok;
-  disp_setbmpantialias(b, on);
-}
+inline void setantialias(bitmap* b, bool on) { disp_setbmpantialias(b, on); }
 
 // Colour of the window's picture at (x, y).
-inline unsigned long getpixel(unsigned long x, unsigned long y) {
-  ::quib_detail::settle ok;
-  return GetPixel148(x, y);
-}
+inline unsigned long getpixel(unsigned long x, unsigned long y) { return GetPixel148(x, y); }
 
 // Colour of bitmap b at (x, y).
 inline unsigned long getpixel(bitmap* b, unsigned long x, unsigned long y) {
-  ::quib_detail::settle ok;
   return GetPixel147(b, x, y);
 }
 
 // Sets one pixel of the window's picture exactly.
 inline void setpixel(unsigned long x, unsigned long y, unsigned long colour) {
-  ::quib_detail::settle ok;
   SetPixel150(x, y, colour);
 }
 
 // Sets one pixel in the foreground colour.
-inline void setpixel(unsigned long x, unsigned long y) {
-  ::quib_detail::settle ok;
-  SetPixel151(x, y);
-}
+inline void setpixel(unsigned long x, unsigned long y) { SetPixel151(x, y); }
 
 // Sets one pixel of bitmap b.
 inline void setpixel(bitmap* b, unsigned long x, unsigned long y, unsigned long colour) {
-  ::quib_detail::settle ok;
   SetPixel149(b, x, y, colour);
 }
 
@@ -447,255 +379,192 @@ inline void setpixel(bitmap* b, unsigned long x, unsigned long y, unsigned long 
 
 // Draws text with its top-left at (x, y).
 inline void drawtextxy(char const* text, long x, long y, unsigned long colour) {
-  ::quib_detail::settle ok;
   DrawTextXY121(text, x, y, colour);
 }
 
 // The same with a box colour.
 inline void drawtextxy(char const* text, long x, long y, unsigned long colour, unsigned long box) {
-  ::quib_detail::settle ok;
   DrawTextXY120(text, x, y, colour, box);
 }
 
 // Draws text at (x, y) in the foreground colour.
 inline void drawtextxy(char const* text, unsigned long x, unsigned long y) {
-  ::quib_detail::settle ok;
   DrawTextXY122(text, x, y);
 }
 
 // Draws text on bitmap b.
 inline void drawtextxy(bitmap* b, char const* text, long x, long y, unsigned long colour) {
-  ::quib_detail::settle ok;
   DrawTextXY119(b, text, x, y, colour);
 }
 
 // The same with a box colour.
 inline void drawtextxy(bitmap* b, char const* text, long x, long y, unsigned long colour,
                        unsigned long box) {
-  ::quib_detail::settle ok;
   DrawTextXY118(b, text, x, y, colour, box);
 }
 
 // Text centred in a boxw x boxh box on bitmap b.
 inline void drawtextxy(bitmap* b, char const* text, long x, long y, unsigned long colour,
                        unsigned long box, unsigned long boxw, unsigned long boxh) {
-  ::quib_detail::settle ok;
   DrawTextXY117(b, text, x, y, colour, box, boxw, boxh);
 }
 
 // Draws text at the cursor in the foreground colour.
-inline void drawtext(char const* text) { ::quib_detail::settle ok; DrawText125(text); }
+inline void drawtext(char const* text) { DrawText125(text); }
 
 // Draws text at the cursor.
-inline void drawtext(char const* text, unsigned long colour) {
-  ::quib_detail::settle ok;
-  DrawText124(text, colour);
-}
+inline void drawtext(char const* text, unsigned long colour) { DrawText124(text, colour); }
 
 // The same with a box colour.
 inline void drawtext(char const* text, unsigned long colour, unsigned long box) {
-  ::quib_detail::settle ok;
   DrawText123(text, colour, box);
 }
 
 // Draws a line of text at (x, y), then moves to the next line.
 inline void drawtextlnxy(char const* text, unsigned long x, unsigned long y) {
-  ::quib_detail::settle ok;
   DrawTextlnXY128(text, x, y);
 }
 
 // The same in a colour.
 inline void drawtextlnxy(char const* text, long x, long y, unsigned long colour) {
-  ::quib_detail::settle ok;
   DrawTextlnXY127(text, x, y, colour);
 }
 
 // The same with a box colour.
 inline void drawtextlnxy(char const* text, long x, long y, unsigned long colour,
                          unsigned long box) {
-  ::quib_detail::settle ok;
   DrawTextlnXY126(text, x, y, colour, box);
 }
 
 // Draws text at the cursor, then moves to the next line.
-inline void drawtextln(char const* text) { ::quib_detail::settle ok; DrawTextln131(text); }
+inline void drawtextln(char const* text) { DrawTextln131(text); }
 
 // The same in a colour.
-inline void drawtextln(char const* text, unsigned long colour) {
-  ::quib_detail::settle ok;
-  DrawTextln130(text, colour);
-}
+inline void drawtextln(char const* text, unsigned long colour) { DrawTextln130(text, colour); }
 
 // The same with a box colour.
 inline void drawtextln(char const* text, unsigned long colour, unsigned long box) {
-  ::quib_detail::settle ok;
   DrawTextln129(text, colour, box);
 }
 
 // Moves the cursor to the next line.
-inline void drawtextln() { ::quib_detail::settle ok; DrawTextln132(); }
+inline void drawtextln() { DrawTextln132(); }
 
 // Draws wrapped text at (x, y).
 inline void drawtextxyw(char const* text, unsigned long x, unsigned long y) {
-  ::quib_detail::settle ok;
   DrawTextXYw137(text, x, y);
 }
 
 // The same in a colour.
 inline void drawtextxyw(char const* text, long x, long y, unsigned long colour) {
-  ::quib_detail::settle ok;
   DrawTextXYw136(text, x, y, colour);
 }
 
 // The same with a box colour.
 inline void drawtextxyw(char const* text, long x, long y, unsigned long colour, unsigned long box) {
-  ::quib_detail::settle ok;
   DrawTextXYw135(text, x, y, colour, box);
 }
 
 // Draws wrapped text on bitmap b.
 inline void drawtextxyw(bitmap* b, char const* text, long x, long y, unsigned long colour) {
-  ::quib_detail::settle ok;
   DrawTextXYw134(b, text, x, y, colour);
 }
 
 // The same with a box colour.
 inline void drawtextxyw(bitmap* b, char const* text, long x, long y, unsigned long colour,
                         unsigned long box) {
-  ::quib_detail::settle ok;
   DrawTextXYw133(b, text, x, y, colour, box);
 }
 
 // Draws wrapped text at the cursor.
-inline void drawtextw(char const* text) { ::quib_detail::settle ok; DrawTextw140(text); }
+inline void drawtextw(char const* text) { DrawTextw140(text); }
 
 // The same in a colour.
-inline void drawtextw(char const* text, unsigned long colour) {
-  ::quib_detail::settle ok;
-  DrawTextw139(text, colour);
-}
+inline void drawtextw(char const* text, unsigned long colour) { DrawTextw139(text, colour); }
 
 // The same with a box colour.
 inline void drawtextw(char const* text, unsigned long colour, unsigned long box) {
-  ::quib_detail::settle ok;
   DrawTextw138(text, colour, box);
 }
 
 // Draws wrapped text at (x, y), then moves to the next line.
 inline void drawtextlnxyw(char const* text, unsigned long x, unsigned long y) {
-  ::quib_detail::settle ok;
   DrawTextlnXYw143(text, x, y);
 }
 
 // The same in a colour.
 inline void drawtextlnxyw(char const* text, long x, long y, unsigned long colour) {
-  ::quib_detail::settle ok;
   DrawTextlnXYw142(text, x, y, colour);
 }
 
 // The same with a box colour.
 inline void drawtextlnxyw(char const* text, long x, long y, unsigned long colour,
                           unsigned long box) {
-  ::quib_detail::settle ok;
   DrawTextlnXYw141(text, x, y, colour, box);
 }
 
 // Draws wrapped text at the cursor, then moves to the next line.
-inline void drawtextlnw(char const* text) { ::quib_detail::settle ok; DrawTextlnw146(text); }
+inline void drawtextlnw(char const* text) { DrawTextlnw146(text); }
 
 // The same in a colour.
-inline void drawtextlnw(char const* text, unsigned long colour) {
-  ::quib_detail::settle ok;
-  DrawTextlnw145(text, colour);
-}
+inline void drawtextlnw(char const* text, unsigned long colour) { DrawTextlnw145(text, colour); }
 
 // The same with a box colour.
 inline void drawtextlnw(char const* text, unsigned long colour, unsigned long box) {
-  ::quib_detail::settle ok;
   DrawTextlnw144(text, colour, box);
 }
 
 // Font family ("Consolas" by default).
-inline void setfontname(char const* name) { ::quib_detail::settle ok; SetFontName113(name); }
+inline void setfontname(char const* name) { SetFontName113(name); }
 
 // Adds a .ttf or .otf font file for this run and gives the family name it holds, for `setfontname`.
-inline mystring loadfont(char const* path) { ::quib_detail::settle ok; return disp_loadfont(path); }
+inline mystring loadfont(char const* path) { return disp_loadfont(path); }
 
 // Language of the text from now on ("zh-CN", "zh-TW", "ja", "sr"): picks regional forms such as Han
 // punctuation or Serbian Cyrillic; null or "" for none.
-inline void setfontlanguage(char const* tag) {
-  ::quib_detail::settle ok;
-  disp_setfontlanguage(tag);
-}
+inline void setfontlanguage(char const* tag) { disp_setfontlanguage(tag); }
 
 // Character width and cell height in pixels (default 10 x 20); width 0 keeps the face's own
 // proportions.
-inline void setfontsize(unsigned long w, unsigned long h) {
-  ::quib_detail::settle ok;
-  SetFontSize107(w, h);
-}
+inline void setfontsize(unsigned long w, unsigned long h) { SetFontSize107(w, h); }
 
 // Character width.
-inline void setfontwidth(unsigned long w) { ::quib_detail::settle ok; SetFontWidth105(w); }
+inline void setfontwidth(unsigned long w) { SetFontWidth105(w); }
 
 // Cell height.
-inline void setfontheight(unsigned long h) { ::quib_detail::settle ok; SetFontHeight106(h); }
+inline void setfontheight(unsigned long h) { SetFontHeight106(h); }
 
 // Weight: 400 regular, 700 bold.
-inline void setfontweight(unsigned long weight) {
-  ::quib_detail::settle ok;
-  SetFontWeight108(weight);
-}
+inline void setfontweight(unsigned long weight) { SetFontWeight108(weight); }
 
 // Italic for non-zero.
-inline void setfontltalic(unsigned long on) { ::quib_detail::settle ok; SetFontLtalic109(on); }
+inline void setfontltalic(unsigned long on) { SetFontLtalic109(on); }
 // The same as setfontltalic().
-inline void setfontitalic(unsigned long on) {
-  ::quib_detail::settle ok;
-  SetFontLtalic109(on);
-}
+inline void setfontitalic(unsigned long on) { SetFontLtalic109(on); }
 
 // Underlined for non-zero.
-inline void setfontunderline(unsigned long on) {
-  ::quib_detail::settle ok;
-  SetFontUnderLine110(on);
-}
+inline void setfontunderline(unsigned long on) { SetFontUnderLine110(on); }
 
 // Struck out for non-zero.
-inline void setfontstrikeout(unsigned long on) {
-  ::quib_detail::settle ok;
-  SetFontStrikeOut111(on);
-}
+inline void setfontstrikeout(unsigned long on) { SetFontStrikeOut111(on); }
 
 // Accepted and ignored (text is always UTF-8).
-inline void setfontcharset(unsigned long charset) {
-  ::quib_detail::settle ok;
-  SetFontCharSet112(charset);
-}
+inline void setfontcharset(unsigned long charset) { SetFontCharSet112(charset); }
 
 // Gives bitmap b the font settings of this moment.
-inline void setfont(bitmap* b) { ::quib_detail::settle ok; SetFont103(b); }
+inline void setfont(bitmap* b) { SetFont103(b); }
 
 // Returns every font setting to its default.
-inline void setfont() { ::quib_detail::settle ok; SetFont104(); }
+inline void setfont() { SetFont104(); }
 
 // Width of the text in pixels.
-inline unsigned long getstringwidth(char const* text) {
-  ::quib_detail::settle ok;
-  return GetStringWidth115(text);
-}
+inline unsigned long getstringwidth(char const* text) { return GetStringWidth115(text); }
 
 // Height of a line of text.
-inline unsigned long getstringheight(char const* text) {
-  ::quib_detail::settle ok;
-  return GetStringHeight116(text);
-}
+inline unsigned long getstringheight(char const* text) { return GetStringHeight116(text); }
 
 // Both, packed: width | height << 16.
-inline unsigned long getstringsize(char const* text) {
-  ::quib_detail::settle ok;
-  return GetStringSize114(text);
-}
+inline unsigned long getstringsize(char const* text) { return GetStringSize114(text); }
 
 // ==== Colour =================================================================
 // Colours are 0x00RRGGBB. The hue models pack hue, saturation and the third quantity into
@@ -703,103 +572,72 @@ inline unsigned long getstringsize(char const* text) {
 
 // The colour 0x00RRGGBB of three components.
 inline unsigned long getrgb(unsigned char r, unsigned char g, unsigned char b) {
-  ::quib_detail::settle ok;
   return GetRGB92(r, g, b);
 }
 
 // The colour 0xAARRGGBB of four components.
 inline unsigned long getrgba(unsigned char r, unsigned char g, unsigned char b, unsigned char a) {
-  ::quib_detail::settle ok;
   return GetRGBA91(r, g, b, a);
 }
 
 // The red component.
-inline unsigned long getred(unsigned long colour) {
-  ::quib_detail::settle ok;
-  return GetRed90(colour);
-}
+inline unsigned long getred(unsigned long colour) { return GetRed90(colour); }
 
 // The green component.
-inline unsigned long getgreen(unsigned long colour) {
-  ::quib_detail::settle ok;
-  return GetGreen89(colour);
-}
+inline unsigned long getgreen(unsigned long colour) { return GetGreen89(colour); }
 
 // The blue component.
-inline unsigned long getblue(unsigned long colour) {
-  ::quib_detail::settle ok;
-  return GetBlue88(colour);
-}
+inline unsigned long getblue(unsigned long colour) { return GetBlue88(colour); }
 
 // The top byte.
-inline unsigned long getalpha(unsigned long colour) {
-  ::quib_detail::settle ok;
-  return GetAlpha87(colour);
-}
+inline unsigned long getalpha(unsigned long colour) { return GetAlpha87(colour); }
 
 // Mixes c1 and c2: weight 0 gives c1, 255 gives c2.
 inline unsigned long mixcolor(unsigned long c1, unsigned long c2, unsigned long weight) {
-  ::quib_detail::settle ok;
   return MixColor102(c1, c2, weight);
 }
 
 // The same, mixing channel^gamma (2.2 mixes as light does).
 inline unsigned long mixcolor(unsigned long c1, unsigned long c2, unsigned long weight,
                               double gamma) {
-  ::quib_detail::settle ok;
   return MixColor101(c1, c2, weight, gamma);
 }
 
 // The window's background colour, what `clear()` paints.
-inline void setbgcolor(unsigned long colour) { ::quib_detail::settle ok; SetBGColor79(colour); }
+inline void setbgcolor(unsigned long colour) { SetBGColor79(colour); }
 
 // The window's background colour.
-inline unsigned long getbgcolor() { ::quib_detail::settle ok; return GetBGColor78(); }
+inline unsigned long getbgcolor() { return GetBGColor78(); }
 
 // The foreground colour of text drawn without a colour.
-inline void setfgcolor(unsigned long colour) { ::quib_detail::settle ok; SetFGColor81(colour); }
+inline void setfgcolor(unsigned long colour) { SetFGColor81(colour); }
 
 // The foreground colour.
-inline unsigned long getfgcolor() { ::quib_detail::settle ok; return GetFGColor80(); }
+inline unsigned long getfgcolor() { return GetFGColor80(); }
 
 // Colour of a packed hue, saturation and value.
-inline unsigned long hsv2rgb(unsigned long hsv) { ::quib_detail::settle ok; return HSV2RGB98(hsv); }
+inline unsigned long hsv2rgb(unsigned long hsv) { return HSV2RGB98(hsv); }
 
 // Packed hue, saturation and value of a colour.
-inline unsigned long rgb2hsv(unsigned long colour) {
-  ::quib_detail::settle ok;
-  return RGB2HSV94(colour);
-}
+inline unsigned long rgb2hsv(unsigned long colour) { return RGB2HSV94(colour); }
 
 // Colour of a packed hue, saturation and lightness.
-inline unsigned long hsl2rgb(unsigned long hsl) { ::quib_detail::settle ok; return HSL2RGB97(hsl); }
+inline unsigned long hsl2rgb(unsigned long hsl) { return HSL2RGB97(hsl); }
 
 // Packed hue, saturation and lightness.
-inline unsigned long rgb2hsl(unsigned long colour) {
-  ::quib_detail::settle ok;
-  return RGB2HSL93(colour);
-}
+inline unsigned long rgb2hsl(unsigned long colour) { return RGB2HSL93(colour); }
 
 // Colour of a packed hue, saturation and intensity.
-inline unsigned long hsi2rgb(unsigned long hsi) { ::quib_detail::settle ok; return HSI2RGB99(hsi); }
+inline unsigned long hsi2rgb(unsigned long hsi) { return HSI2RGB99(hsi); }
 
 // Packed hue, saturation and intensity.
-inline unsigned long rgb2hsi(unsigned long colour) {
-  ::quib_detail::settle ok;
-  return RGB2HSI95(colour);
-}
+inline unsigned long rgb2hsi(unsigned long colour) { return RGB2HSI95(colour); }
 
 // Colour of the game's model: HSV with dark blues lifted.
-inline unsigned long hsn2rgb(unsigned long hsn) {
-  ::quib_detail::settle ok;
-  return HSN2RGB100(hsn);
-}
+inline unsigned long hsn2rgb(unsigned long hsn) { return HSN2RGB100(hsn); }
 
 // Packed value of the game's model nearest to a colour.
-inline unsigned long rgb2hsn(unsigned long colour) {
-  ::quib_detail::settle ok;
-  return RGB2HSN96(colour);
-}
+inline unsigned long rgb2hsn(unsigned long colour) { return RGB2HSN96(colour); }
 
 // ==== Input ==================================================================
 // Everything from outside comes as messages, one at a time: `isnextmsg()` takes the next
@@ -808,227 +646,206 @@ inline unsigned long rgb2hsn(unsigned long colour) {
 // constants of <keys.h> (letters are their upper-case codes: 'P', never 'p', which is F1).
 
 // Takes the next waiting message; false when none is waiting.
-inline bool isnextmsg() { ::quib_detail::settle ok; return IsNextMsg254(); }
+inline bool isnextmsg() { return IsNextMsg254(); }
 
 // Whether the current message is a press of that key.
-inline bool iskey(unsigned long key) { ::quib_detail::settle ok; return IsKey260(key); }
+inline bool iskey(unsigned long key) { return IsKey260(key); }
 
 // Whether the current message is a press of any key.
-inline bool iskey() { ::quib_detail::settle ok; return IsKey261(); }
+inline bool iskey() { return IsKey261(); }
 
 // The key code of the current key press, or 0.
-inline unsigned long getkey() { ::quib_detail::settle ok; return GetKey262(); }
+inline unsigned long getkey() { return GetKey262(); }
 
 // The key code of the current key release, or 0.
-inline unsigned long getkeyup() { ::quib_detail::settle ok; return disp_getkeyup(); }
+inline unsigned long getkeyup() { return disp_getkeyup(); }
 
 // Whether the key is held now: true from its press to its release, as the messages taken so far
 // tell (a press or release the program makes itself with `downkey`, `upkey` or `presskey` counts as
 // soon as it is made).
-inline bool iskeydown(unsigned long key) { ::quib_detail::settle ok; return disp_iskeydown(key); }
+inline bool iskeydown(unsigned long key) { return disp_iskeydown(key); }
 
 // Whether the current message is an auto-repeated press of a key already held.
-inline bool isrepeat() { ::quib_detail::settle ok; return disp_isrepeat(); }
+inline bool isrepeat() { return disp_isrepeat(); }
 
 // Waits for any key press and returns its code.
-inline unsigned long waitkey() { ::quib_detail::settle ok; return WaitKey264(); }
+inline unsigned long waitkey() { return WaitKey264(); }
 
 // Waits for a press of that key.
-inline unsigned long waitkey(unsigned long key) {
-  ::quib_detail::settle ok;
-  return WaitKey263(key);
-}
+inline unsigned long waitkey(unsigned long key) { return WaitKey263(key); }
 
 // Whether the current message has that code (QUIB_MSG_...).
-inline bool ismsg(unsigned long code) { ::quib_detail::settle ok; return IsMsg257(code); }
+inline bool ismsg(unsigned long code) { return IsMsg257(code); }
 
 // Takes the next message and returns its code; 0 when none is waiting.
-inline unsigned long getnextmsg() { ::quib_detail::settle ok; return GetNextMsg255(); }
+inline unsigned long getnextmsg() { return GetNextMsg255(); }
 
 // Waits for the next message and returns its code.
-inline unsigned long waitnextmsg() { ::quib_detail::settle ok; return WaitNextMsg256(); }
+inline unsigned long waitnextmsg() { return WaitNextMsg256(); }
 
 // Takes messages until one of that code; 0 when none was waiting.
-inline unsigned long getmsg(unsigned long code) {
-  ::quib_detail::settle ok;
-  return GetMsg258(code);
-}
+inline unsigned long getmsg(unsigned long code) { return GetMsg258(code); }
 
 // Waits for a message of that code.
-inline unsigned long waitmsg(unsigned long code) {
-  ::quib_detail::settle ok;
-  return WaitMsg259(code);
-}
+inline unsigned long waitmsg(unsigned long code) { return WaitMsg259(code); }
 
 // Posts an empty QUIB_MSG_USER message to the program's own window.
-inline void sendmsg() { ::quib_detail::settle ok; SendMsg253(); }
+inline void sendmsg() { SendMsg253(); }
 
 // Whether the current message is a press of any mouse button.
-inline bool ismouse() { ::quib_detail::settle ok; return IsMouse266(); }
+inline bool ismouse() { return IsMouse266(); }
 
 // Whether it is a press of that button (QUIB_MOUSE_...).
-inline bool ismouse(unsigned long button) { ::quib_detail::settle ok; return IsMouse265(button); }
+inline bool ismouse(unsigned long button) { return IsMouse265(button); }
 
 // The button of the current press, or 0.
-inline unsigned long getmouse() { ::quib_detail::settle ok; return GetMouse267(); }
+inline unsigned long getmouse() { return GetMouse267(); }
 
 // Whether the mouse button is held now (QUIB_MOUSE_...), as the messages taken so far tell (one the
 // program presses or lets go of itself counts at once).
-inline bool isbuttondown(unsigned long button) {
-  ::quib_detail::settle ok;
-  return disp_isbuttondown(button);
-}
+inline bool isbuttondown(unsigned long button) { return disp_isbuttondown(button); }
 
 // Waits for a press of any button.
-inline unsigned long waitmouse() { ::quib_detail::settle ok; return WaitMouse269(); }
+inline unsigned long waitmouse() { return WaitMouse269(); }
 
 // Waits for a press of that button.
-inline unsigned long waitmouse(unsigned long button) {
-  ::quib_detail::settle ok;
-  return WaitMouse268(button);
-}
+inline unsigned long waitmouse(unsigned long button) { return WaitMouse268(button); }
 
 // Whether the current message is a left-button press.
-inline bool ismouseleft() { ::quib_detail::settle ok; return IsMouseLeft270(); }
+inline bool ismouseleft() { return IsMouseLeft270(); }
 
 // Waits for a left-button press.
-inline void waitmouseleft() { ::quib_detail::settle ok; WaitMouseLeft271(); }
+inline void waitmouseleft() { WaitMouseLeft271(); }
 
 // Whether it is a middle-button press.
-inline bool ismousemiddle() { ::quib_detail::settle ok; return IsMouseMiddle272(); }
+inline bool ismousemiddle() { return IsMouseMiddle272(); }
 
 // Waits for a middle-button press.
-inline void waitmousemiddle() { ::quib_detail::settle ok; WaitMouseMiddle273(); }
+inline void waitmousemiddle() { WaitMouseMiddle273(); }
 
 // Whether it is a right-button press.
-inline bool ismouseright() { ::quib_detail::settle ok; return IsMouseRight274(); }
+inline bool ismouseright() { return IsMouseRight274(); }
 
 // Waits for a right-button press.
-inline void waitmouseright() { ::quib_detail::settle ok; WaitMouseRight275(); }
+inline void waitmouseright() { WaitMouseRight275(); }
 
 // Whether the current message is a wheel turn.
-inline bool ismousewheel() { ::quib_detail::settle ok; return IsMouseWheel276(); }
+inline bool ismousewheel() { return IsMouseWheel276(); }
 
 // Its delta: 120 a notch, positive away from the user.
-inline long getmousewheel() { ::quib_detail::settle ok; return GetMouseWheel277(); }
+inline long getmousewheel() { return GetMouseWheel277(); }
 
 // Waits for a wheel turn and returns its delta.
-inline long waitmousewheel() { ::quib_detail::settle ok; return WaitMouseWheel278(); }
+inline long waitmousewheel() { return WaitMouseWheel278(); }
 
 // Whether the current message is a pointer move.
-inline bool ismousemove() { ::quib_detail::settle ok; return IsMouseMove279(); }
+inline bool ismousemove() { return IsMouseMove279(); }
 
 // Where it went, packed as 16-bit numbers: x | y << 16.
-inline unsigned long getmousemove() { ::quib_detail::settle ok; return GetMouseMove280(); }
+inline unsigned long getmousemove() { return GetMouseMove280(); }
 
 // Waits for a pointer move.
-inline unsigned long waitmousemove() { ::quib_detail::settle ok; return WaitMouseMove281(); }
+inline unsigned long waitmousemove() { return WaitMouseMove281(); }
 
 // Pointer x in the window.
-inline long getmousewinx() { ::quib_detail::settle ok; return GetMouseWinX288(); }
+inline long getmousewinx() { return GetMouseWinX288(); }
 
 // Pointer y in the window.
-inline long getmousewiny() { ::quib_detail::settle ok; return GetMouseWinY289(); }
+inline long getmousewiny() { return GetMouseWinY289(); }
 
 // Pointer x on the screen.
-inline long getmouseabsx() { ::quib_detail::settle ok; return GetMouseAbsX286(); }
+inline long getmouseabsx() { return GetMouseAbsX286(); }
 
 // Pointer y on the screen.
-inline long getmouseabsy() { ::quib_detail::settle ok; return GetMouseAbsY287(); }
+inline long getmouseabsy() { return GetMouseAbsY287(); }
 
 // Pointer x from the outer window's corner, frame included.
-inline long getmouseposx() { ::quib_detail::settle ok; return GetMousePosX290(); }
+inline long getmouseposx() { return GetMousePosX290(); }
 
 // Pointer y from the outer window's corner, frame included.
-inline long getmouseposy() { ::quib_detail::settle ok; return GetMousePosY291(); }
+inline long getmouseposy() { return GetMousePosY291(); }
 
 // Whether the current message is a file dropped on the window.
-inline bool isdropfile() { ::quib_detail::settle ok; return IsDropFile282(); }
+inline bool isdropfile() { return IsDropFile282(); }
 
 // The dropped file's path.
-inline mystring getdropfile() { ::quib_detail::settle ok; return GetDropFile283(); }
+inline mystring getdropfile() { return GetDropFile283(); }
 
 // The dropped file's path as UTF-16 text.
-inline short const* getdropfilew() { ::quib_detail::settle ok; return GetDropFileW284(); }
+inline short const* getdropfilew() { return GetDropFileW284(); }
 
 // Waits for a dropped file and returns its path.
-inline mystring waitdropfile() { ::quib_detail::settle ok; return WaitDropFile285(); }
+inline mystring waitdropfile() { return WaitDropFile285(); }
 
 // Posts a press and release of a key to the program's own window.
-inline void presskey(unsigned char key) { ::quib_detail::settle ok; PressKey241(key); }
+inline void presskey(unsigned char key) { PressKey241(key); }
 
 // The same, releasing ms milliseconds later.
-inline void presskey(unsigned char key, unsigned long ms) {
-  ::quib_detail::settle ok;
-  PressKey240(key, ms);
-}
+inline void presskey(unsigned char key, unsigned long ms) { PressKey240(key, ms); }
 
 // Posts a key press alone.
-inline void downkey(unsigned char key) { ::quib_detail::settle ok; DownKey242(key); }
+inline void downkey(unsigned char key) { DownKey242(key); }
 
 // Posts a key release alone.
-inline void upkey(unsigned char key) { ::quib_detail::settle ok; UpKey243(key); }
+inline void upkey(unsigned char key) { UpKey243(key); }
 
 // Posts a press and release of a mouse button.
-inline void pressmouse(unsigned char button) { ::quib_detail::settle ok; PressMouse245(button); }
+inline void pressmouse(unsigned char button) { PressMouse245(button); }
 
 // The same, releasing ms milliseconds later.
-inline void pressmouse(unsigned char button, unsigned long ms) {
-  ::quib_detail::settle ok;
-  PressMouse244(button, ms);
-}
+inline void pressmouse(unsigned char button, unsigned long ms) { PressMouse244(button, ms); }
 
 // Posts a button press alone.
-inline void downmouse(unsigned char button) { ::quib_detail::settle ok; DownMouse246(button); }
+inline void downmouse(unsigned char button) { DownMouse246(button); }
 
 // Posts a button release alone.
-inline void upmouse(unsigned char button) { ::quib_detail::settle ok; UpMouse247(button); }
+inline void upmouse(unsigned char button) { UpMouse247(button); }
 
 // Posts a wheel turn.
-inline void wheelmouse(long delta) { ::quib_detail::settle ok; WheelMouse248(delta); }
+inline void wheelmouse(long delta) { WheelMouse248(delta); }
 
 // Moves the program's pointer by (dx, dy).
-inline void movemouse(long dx, long dy) { ::quib_detail::settle ok; MoveMouse249(dx, dy); }
+inline void movemouse(long dx, long dy) { MoveMouse249(dx, dy); }
 
 // Moves the pointer to (x, y) in the window.
-inline void movemousewin(long x, long y) { ::quib_detail::settle ok; MoveMouseWin251(x, y); }
+inline void movemousewin(long x, long y) { MoveMouseWin251(x, y); }
 
 // Moves the pointer to (x, y) on the screen.
-inline void movemouseabs(long x, long y) { ::quib_detail::settle ok; MoveMouseAbs250(x, y); }
+inline void movemouseabs(long x, long y) { MoveMouseAbs250(x, y); }
 
 // Moves the pointer to (x, y) from the outer window's corner.
-inline void movemousepos(long x, long y) { ::quib_detail::settle ok; MoveMousePos252(x, y); }
+inline void movemousepos(long x, long y) { MoveMousePos252(x, y); }
 
 // ==== Timing =================================================================
 // One clock, in seconds since the library was first called; `DISP_CLOCK=virtual` makes it
 // a virtual one that only waits move.
 
 // Seconds on the library's steady clock.
-inline double gettimer() { ::quib_detail::settle ok; return GetTimeR49(); }
+inline double gettimer() { return GetTimeR49(); }
 
 // Whole milliseconds of the same clock.
-inline unsigned long gettime() { ::quib_detail::settle ok; return GetTime50(); }
+inline unsigned long gettime() { return GetTime50(); }
 
 // Pauses ms milliseconds.
-inline void delay(unsigned long ms) { ::quib_detail::settle ok; Delay28(ms); }
+inline void delay(unsigned long ms) { Delay28(ms); }
 
 // Pauses 1 ms, the short pause of a waiting loop.
-inline void delay() { ::quib_detail::settle ok; Delay29(); }
+inline void delay() { Delay29(); }
 
 // Frames shown by `freshwin()` in the last second.
-inline unsigned long getfps() { ::quib_detail::settle ok; return GetFPS37(); }
+inline unsigned long getfps() { return GetFPS37(); }
 
 // Counts one frame of your own counter.
-inline void addfps() { ::quib_detail::settle ok; AddFPS34(); }
+inline void addfps() { AddFPS34(); }
 
 // Frames of your counter in the last second.
-inline unsigned long getfpsl() { ::quib_detail::settle ok; return GetFPSL35(); }
+inline unsigned long getfpsl() { return GetFPSL35(); }
 
 // Your counter's frame rate as a real number.
-inline double getfpsr() { ::quib_detail::settle ok; return GetFPSR36(); }
+inline double getfpsr() { return GetFPSR36(); }
 
 // Resets your counter.
-inline void freshfps() { ::quib_detail::settle ok; FreshFPS33(); }
+inline void freshfps() { FreshFPS33(); }
 
 // ==== Sound ==================================================================
 // A sound is a handle (an unsigned long from 1 up); 0 is what a failed load gives, and every
@@ -1036,188 +853,117 @@ inline void freshfps() { ::quib_detail::settle ok; FreshFPS33(); }
 // Call `initaudio()` once first. WAV, MP3, FLAC and Ogg files load.
 
 // Opens the sound output once; false when there is no device (sounds then play silently).
-inline bool initaudio() { ::quib_detail::settle ok; return InitAudio1(); }
+inline bool initaudio() { return InitAudio1(); }
 
 // Loads a sound file into a new handle; 0 when it does not load.
-inline unsigned long loadaudio(char const* path) {
-  ::quib_detail::settle ok;
-  return LoadAudio3(path);
-}
+inline unsigned long loadaudio(char const* path) { return LoadAudio3(path); }
 
 // The same; loop true plays it over and over.
-inline unsigned long loadaudio(char const* path, bool loop) {
-  ::quib_detail::settle ok;
-  return LoadAudio4(path, loop);
-}
+inline unsigned long loadaudio(char const* path, bool loop) { return LoadAudio4(path, loop); }
 
 // Loads a file into handle h, replacing its sound.
-inline unsigned long loadaudio(unsigned long h, char const* path) {
-  ::quib_detail::settle ok;
-  return LoadAudio5(h, path);
-}
+inline unsigned long loadaudio(unsigned long h, char const* path) { return LoadAudio5(h, path); }
 
 // The same with the loop flag.
 inline unsigned long loadaudio(unsigned long h, char const* path, bool loop) {
-  ::quib_detail::settle ok;
   return LoadAudio6(h, path, loop);
 }
 
 // A handle with no sound yet.
-inline unsigned long newaudio() { ::quib_detail::settle ok; return NewAudio2(); }
+inline unsigned long newaudio() { return NewAudio2(); }
 
 // Stops and releases a sound.
-inline unsigned long freeaudio(unsigned long h) { ::quib_detail::settle ok; return FreeAudio7(h); }
+inline unsigned long freeaudio(unsigned long h) { return FreeAudio7(h); }
 
 // Plays from the beginning.
-inline unsigned long playaudio(unsigned long h) { ::quib_detail::settle ok; return PlayAudio8(h); }
+inline unsigned long playaudio(unsigned long h) { return PlayAudio8(h); }
 
 // Plays from pos seconds.
-inline unsigned long playaudio(unsigned long h, float pos) {
-  ::quib_detail::settle ok;
-  return PlayAudio9(h, pos);
-}
+inline unsigned long playaudio(unsigned long h, float pos) { return PlayAudio9(h, pos); }
 
 // Pauses where it is.
-inline unsigned long pauseaudio(unsigned long h) {
-  ::quib_detail::settle ok;
-  return PauseAudio10(h);
-}
+inline unsigned long pauseaudio(unsigned long h) { return PauseAudio10(h); }
 
 // Stops and goes back to 0.
-inline unsigned long stopaudio(unsigned long h) { ::quib_detail::settle ok; return StopAudio11(h); }
+inline unsigned long stopaudio(unsigned long h) { return StopAudio11(h); }
 
 // 0 stopped, 1 playing, 2 paused.
-inline long getaudiosit(unsigned long h) { ::quib_detail::settle ok; return GetAudioSit13(h); }
+inline long getaudiosit(unsigned long h) { return GetAudioSit13(h); }
 // The same as getaudiosit().
-inline long getaudiostate(unsigned long h) {
-  ::quib_detail::settle ok;
-  return GetAudioSit13(h);
-}
+inline long getaudiostate(unsigned long h) { return GetAudioSit13(h); }
 
 // 0 stops, 1 plays on, 2 pauses.
-inline unsigned long setaudiosit(unsigned long h, long state) {
-  ::quib_detail::settle ok;
-  return SetAudioSit21(h, state);
-}
+inline unsigned long setaudiosit(unsigned long h, long state) { return SetAudioSit21(h, state); }
 // The same as setaudiosit().
-inline unsigned long setaudiostate(unsigned long h, long state) {
-  ::quib_detail::settle ok;
-  return SetAudioSit21(h, state);
-}
+inline unsigned long setaudiostate(unsigned long h, long state) { return SetAudioSit21(h, state); }
 
 // Length in seconds.
-inline double getaudiolen(unsigned long h) { ::quib_detail::settle ok; return GetAudioLen14(h); }
+inline double getaudiolen(unsigned long h) { return GetAudioLen14(h); }
 // The same as getaudiolen().
-inline double getaudiolength(unsigned long h) {
-  ::quib_detail::settle ok;
-  return GetAudioLen14(h);
-}
+inline double getaudiolength(unsigned long h) { return GetAudioLen14(h); }
 
 // Position in seconds.
-inline double getaudiopos(unsigned long h) { ::quib_detail::settle ok; return GetAudioPos15(h); }
+inline double getaudiopos(unsigned long h) { return GetAudioPos15(h); }
 // The same as getaudiopos().
-inline double getaudioposition(unsigned long h) {
-  ::quib_detail::settle ok;
-  return GetAudioPos15(h);
-}
+inline double getaudioposition(unsigned long h) { return GetAudioPos15(h); }
 
 // Moves the position.
-inline unsigned long setaudiopos(unsigned long h, float pos) {
-  ::quib_detail::settle ok;
-  return SetAudioPos22(h, pos);
-}
+inline unsigned long setaudiopos(unsigned long h, float pos) { return SetAudioPos22(h, pos); }
 // The same as setaudiopos().
-inline unsigned long setaudioposition(unsigned long h, float pos) {
-  ::quib_detail::settle ok;
-  return SetAudioPos22(h, pos);
-}
+inline unsigned long setaudioposition(unsigned long h, float pos) { return SetAudioPos22(h, pos); }
 
 // Volume, 0 to 1.
-inline float getaudiovol(unsigned long h) { ::quib_detail::settle ok; return GetAudioVol16(h); }
+inline float getaudiovol(unsigned long h) { return GetAudioVol16(h); }
 // The same as getaudiovol().
-inline float getaudiovolume(unsigned long h) {
-  ::quib_detail::settle ok;
-  return GetAudioVol16(h);
-}
+inline float getaudiovolume(unsigned long h) { return GetAudioVol16(h); }
 
 // Sets the volume.
-inline unsigned long setaudiovol(unsigned long h, float volume) {
-  ::quib_detail::settle ok;
-  return SetAudioVol23(h, volume);
-}
+inline unsigned long setaudiovol(unsigned long h, float volume) { return SetAudioVol23(h, volume); }
 // The same as setaudiovol().
 inline unsigned long setaudiovolume(unsigned long h, float volume) {
-  ::quib_detail::settle ok;
   return SetAudioVol23(h, volume);
 }
 
 // Speed factor.
-inline float getaudiospd(unsigned long h) { ::quib_detail::settle ok; return GetAudioSpd17(h); }
+inline float getaudiospd(unsigned long h) { return GetAudioSpd17(h); }
 // The same as getaudiospd().
-inline float getaudiospeed(unsigned long h) {
-  ::quib_detail::settle ok;
-  return GetAudioSpd17(h);
-}
+inline float getaudiospeed(unsigned long h) { return GetAudioSpd17(h); }
 
 // Sets the speed factor (2: twice as fast and an octave up).
-inline unsigned long setaudiospd(unsigned long h, float speed) {
-  ::quib_detail::settle ok;
-  return SetAudioSpd24(h, speed);
-}
+inline unsigned long setaudiospd(unsigned long h, float speed) { return SetAudioSpd24(h, speed); }
 // The same as setaudiospd().
-inline unsigned long setaudiospeed(unsigned long h, float speed) {
-  ::quib_detail::settle ok;
-  return SetAudioSpd24(h, speed);
-}
+inline unsigned long setaudiospeed(unsigned long h, float speed) { return SetAudioSpd24(h, speed); }
 
 // Pitch factor (it changes the speed with the pitch).
-inline float getaudiopch(unsigned long h) { ::quib_detail::settle ok; return GetAudioPch18(h); }
+inline float getaudiopch(unsigned long h) { return GetAudioPch18(h); }
 // The same as getaudiopch().
-inline float getaudiopitch(unsigned long h) {
-  ::quib_detail::settle ok;
-  return GetAudioPch18(h);
-}
+inline float getaudiopitch(unsigned long h) { return GetAudioPch18(h); }
 
 // Sets the pitch factor, which also sets the speed (one resample: 2 plays twice as fast and an
 // octave up).
-inline unsigned long setaudiopch(unsigned long h, float pitch) {
-  ::quib_detail::settle ok;
-  return SetAudioPch25(h, pitch);
-}
+inline unsigned long setaudiopch(unsigned long h, float pitch) { return SetAudioPch25(h, pitch); }
 // The same as setaudiopch().
-inline unsigned long setaudiopitch(unsigned long h, float pitch) {
-  ::quib_detail::settle ok;
-  return SetAudioPch25(h, pitch);
-}
+inline unsigned long setaudiopitch(unsigned long h, float pitch) { return SetAudioPch25(h, pitch); }
 
 // Frequency shift in semitones.
-inline float getaudiofrq(unsigned long h) { ::quib_detail::settle ok; return GetAudioFrq19(h); }
+inline float getaudiofrq(unsigned long h) { return GetAudioFrq19(h); }
 // The same as getaudiofrq().
-inline float getaudiofrequency(unsigned long h) {
-  ::quib_detail::settle ok;
-  return GetAudioFrq19(h);
-}
+inline float getaudiofrequency(unsigned long h) { return GetAudioFrq19(h); }
 
 // Shifts the frequency by semitones (0 natural).
 inline unsigned long setaudiofrq(unsigned long h, float semitones) {
-  ::quib_detail::settle ok;
   return SetAudioFrq26(h, semitones);
 }
 // The same as setaudiofrq().
 inline unsigned long setaudiofrequency(unsigned long h, float semitones) {
-  ::quib_detail::settle ok;
   return SetAudioFrq26(h, semitones);
 }
 
 // The sound's name (its file's base name).
-inline mystring getaudioname(unsigned long h) {
-  ::quib_detail::settle ok;
-  return GetAudioName12(h);
-}
+inline mystring getaudioname(unsigned long h) { return GetAudioName12(h); }
 
 // Renames the sound.
 inline unsigned long setaudioname(unsigned long h, char const* name) {
-  ::quib_detail::settle ok;
   return SetAudioName20(h, name);
 }
 
@@ -1238,19 +984,13 @@ inline void watchsounderrors(void (*fn)(void*, unsigned long, char const*), void
 inline void setsoundlog(void (*fn)(void*, char const*), void* user) { sound_setlog(fn, user); }
 
 // A beep of freq Hz for 200 ms; does not wait.
-inline void sound(unsigned long freq) { ::quib_detail::settle ok; Sound32(freq); }
+inline void sound(unsigned long freq) { Sound32(freq); }
 
 // A beep of freq Hz for ms milliseconds.
-inline void sound(unsigned long freq, unsigned long ms) {
-  ::quib_detail::settle ok;
-  Sound30(freq, ms);
-}
+inline void sound(unsigned long freq, unsigned long ms) { Sound30(freq, ms); }
 
 // A beep with its length in seconds.
-inline void sound(unsigned long freq, double seconds) {
-  ::quib_detail::settle ok;
-  Sound31(freq, seconds);
-}
+inline void sound(unsigned long freq, double seconds) { Sound31(freq, seconds); }
 
 // ==== Bitmaps ================================================================
 // A bitmap is a picture of its own to draw on, off the screen; `drawbmp` copies one onto
@@ -1260,116 +1000,90 @@ inline void sound(unsigned long freq, double seconds) {
 // the left edge.
 
 // A new black w x h bitmap.
-inline bitmap* createbmp(unsigned long w, unsigned long h) {
-  ::quib_detail::settle ok;
-  return CreateBMP192(w, h);
-}
+inline bitmap* createbmp(unsigned long w, unsigned long h) { return CreateBMP192(w, h); }
 
 // A new w x h bitmap in a colour.
 inline bitmap* createbmp(unsigned long w, unsigned long h, unsigned long colour) {
-  ::quib_detail::settle ok;
   return CreateBMP191(w, h, colour);
 }
 
 // A new bitmap with the settings of b.
 inline bitmap* createbmp(bitmap* b, unsigned long w, unsigned long h, unsigned long colour) {
-  ::quib_detail::settle ok;
   return CreateBMP189(b, w, h, colour);
 }
 
 // A copy of bitmap b.
-inline bitmap* createbmp(bitmap* b) { ::quib_detail::settle ok; return CreateBMP190(b); }
+inline bitmap* createbmp(bitmap* b) { return CreateBMP190(b); }
 
 // A copy of the window's picture.
-inline bitmap* createbmp() { ::quib_detail::settle ok; return CreateBMP193(); }
+inline bitmap* createbmp() { return CreateBMP193(); }
 
 // Reads a BMP file into a new bitmap; null when it does not load.
-inline bitmap* loadbmp(char const* path) { ::quib_detail::settle ok; return LoadBMP197(path); }
+inline bitmap* loadbmp(char const* path) { return LoadBMP197(path); }
 
 // The same, with a colour key that drawbmp leaves out.
-inline bitmap* loadbmp(char const* path, unsigned long key) {
-  ::quib_detail::settle ok;
-  return LoadBMP196(path, key);
-}
+inline bitmap* loadbmp(char const* path, unsigned long key) { return LoadBMP196(path, key); }
 
 // Writes bitmap b as a 24-bit BMP file, replacing a file of that name.
-inline bool savebmp(bitmap* b, char const* path) {
-  ::quib_detail::settle ok;
-  return SaveBMP198(b, path);
-}
+inline bool savebmp(bitmap* b, char const* path) { return SaveBMP198(b, path); }
 
 // A new transparent w x h bitmap with an alpha channel: what is drawn into it keeps its coverage,
 // and drawbmp blends it. `clear(b)` paints it opaque; `cleartransparent(b)` empties it again.
 inline bitmap* createbmpalpha(unsigned long w, unsigned long h) {
-  ::quib_detail::settle ok;
   return disp_createbmpalpha(w, h);
 }
 
 // Makes every pixel of bitmap b fully transparent (b made by `createbmpalpha`, or loaded with
 // alpha), to draw a sprite afresh into it.
-inline void cleartransparent(bitmap* b) { ::quib_detail::settle ok; disp_cleartransparent(b); }
+inline void cleartransparent(bitmap* b) { disp_cleartransparent(b); }
 
 // Reads a PNG file into a new bitmap, with alpha when the file has any; drawbmp blends it.
-inline bitmap* loadpng(char const* path) { ::quib_detail::settle ok; return disp_loadpng(path); }
+inline bitmap* loadpng(char const* path) { return disp_loadpng(path); }
 
 // Writes bitmap b as a PNG file, with its alpha; an existing file is replaced.
-inline bool savepng(bitmap* b, char const* path) {
-  ::quib_detail::settle ok;
-  return disp_savepng(b, path);
-}
+inline bool savepng(bitmap* b, char const* path) { return disp_savepng(b, path); }
 
 // Frees a bitmap.
-inline void releasebmp(bitmap* b) { ::quib_detail::settle ok; ReleaseBMP194(b); }
+inline void releasebmp(bitmap* b) { ReleaseBMP194(b); }
 
 // Frees every off-screen bitmap.
-inline void releasebmp() { ::quib_detail::settle ok; ReleaseBMP195(); }
+inline void releasebmp() { ReleaseBMP195(); }
 
 // Draws src onto the window at (0, 0).
-inline void drawbmp(bitmap* src) { ::quib_detail::settle ok; DrawBMP218(src); }
+inline void drawbmp(bitmap* src) { DrawBMP218(src); }
 
 // Draws src onto the window at (dx, 0).
-inline void drawbmp(bitmap* src, unsigned long dx) {
-  ::quib_detail::settle ok;
-  DrawBMP217(src, dx);
-}
+inline void drawbmp(bitmap* src, unsigned long dx) { DrawBMP217(src, dx); }
 
 // Draws src onto the window at (dx, dy).
-inline void drawbmp(bitmap* src, unsigned long dx, unsigned long dy) {
-  ::quib_detail::settle ok;
-  DrawBMP216(src, dx, dy);
-}
+inline void drawbmp(bitmap* src, unsigned long dx, unsigned long dy) { DrawBMP216(src, dx, dy); }
 
 // The same, scaled to width dw.
 inline void drawbmp(bitmap* src, unsigned long dx, unsigned long dy, unsigned long dw) {
-  ::quib_detail::settle ok;
   DrawBMP215(src, dx, dy, dw);
 }
 
 // The same, scaled to dw x dh.
 inline void drawbmp(bitmap* src, unsigned long dx, unsigned long dy, unsigned long dw,
                     unsigned long dh) {
-  ::quib_detail::settle ok;
   DrawBMP214(src, dx, dy, dw, dh);
 }
 
 // Draws part of src from x = sx.
 inline void drawbmp(bitmap* src, unsigned long dx, unsigned long dy, unsigned long dw,
                     unsigned long dh, unsigned long sx) {
-  ::quib_detail::settle ok;
   DrawBMP213(src, dx, dy, dw, dh, sx);
 }
 
 // Draws part of src from (sx, sy).
 inline void drawbmp(bitmap* src, unsigned long dx, unsigned long dy, unsigned long dw,
                     unsigned long dh, unsigned long sx, unsigned long sy) {
-  ::quib_detail::settle ok;
   DrawBMP212(src, dx, dy, dw, dh, sx, sy);
 }
 
 // Draws the part sw wide.
 inline void drawbmp(bitmap* src, unsigned long dx, unsigned long dy, unsigned long dw,
                     unsigned long dh, unsigned long sx, unsigned long sy, unsigned long sw) {
-  ::quib_detail::settle ok;
   DrawBMP211(src, dx, dy, dw, dh, sx, sy, sw);
 }
 
@@ -1377,7 +1091,6 @@ inline void drawbmp(bitmap* src, unsigned long dx, unsigned long dy, unsigned lo
 inline void drawbmp(bitmap* src, unsigned long dx, unsigned long dy, unsigned long dw,
                     unsigned long dh, unsigned long sx, unsigned long sy, unsigned long sw,
                     unsigned long sh) {
-  ::quib_detail::settle ok;
   DrawBMP210(src, dx, dy, dw, dh, sx, sy, sw, sh);
 }
 
@@ -1385,126 +1098,104 @@ inline void drawbmp(bitmap* src, unsigned long dx, unsigned long dy, unsigned lo
 inline void drawbmp(bitmap* src, unsigned long dx, unsigned long dy, unsigned long dw,
                     unsigned long dh, unsigned long sx, unsigned long sy, unsigned long sw,
                     unsigned long sh, unsigned long key) {
-  ::quib_detail::settle ok;
   DrawBMP209(src, dx, dy, dw, dh, sx, sy, sw, sh, key);
 }
 
 // Draws src onto dest at (0, 0).
-inline void drawbmp(bitmap* dest, bitmap* src) { ::quib_detail::settle ok; DrawBMP208(dest, src); }
+inline void drawbmp(bitmap* dest, bitmap* src) { DrawBMP208(dest, src); }
 
 // Draws src onto dest at (dx, 0).
-inline void drawbmp(bitmap* dest, bitmap* src, unsigned long dx) {
-  ::quib_detail::settle ok;
-  DrawBMP207(dest, src, dx);
-}
+inline void drawbmp(bitmap* dest, bitmap* src, unsigned long dx) { DrawBMP207(dest, src, dx); }
 
 // Draws src onto dest at (dx, dy).
 inline void drawbmp(bitmap* dest, bitmap* src, unsigned long dx, unsigned long dy) {
-  ::quib_detail::settle ok;
   DrawBMP206(dest, src, dx, dy);
 }
 
 // The same, scaled to width dw.
 inline void drawbmp(bitmap* dest, bitmap* src, unsigned long dx, unsigned long dy,
                     unsigned long dw) {
-  ::quib_detail::settle ok;
   DrawBMP205(dest, src, dx, dy, dw);
 }
 
 // The same, scaled to dw x dh.
-inline void drawbmp(bitmap* dest, bitmap* src, unsigned long dx, unsigned long dy,
-                    unsigned long dw, unsigned long dh) {
-  ::quib_detail::settle ok;
+inline void drawbmp(bitmap* dest, bitmap* src, unsigned long dx, unsigned long dy, unsigned long dw,
+                    unsigned long dh) {
   DrawBMP204(dest, src, dx, dy, dw, dh);
 }
 
 // Draws part of src from x = sx.
-inline void drawbmp(bitmap* dest, bitmap* src, unsigned long dx, unsigned long dy,
-                    unsigned long dw, unsigned long dh, unsigned long sx) {
-  ::quib_detail::settle ok;
+inline void drawbmp(bitmap* dest, bitmap* src, unsigned long dx, unsigned long dy, unsigned long dw,
+                    unsigned long dh, unsigned long sx) {
   DrawBMP203(dest, src, dx, dy, dw, dh, sx);
 }
 
 // Draws part of src from (sx, sy).
-inline void drawbmp(bitmap* dest, bitmap* src, unsigned long dx, unsigned long dy,
-                    unsigned long dw, unsigned long dh, unsigned long sx, unsigned long sy) {
-  ::quib_detail::settle ok;
+inline void drawbmp(bitmap* dest, bitmap* src, unsigned long dx, unsigned long dy, unsigned long dw,
+                    unsigned long dh, unsigned long sx, unsigned long sy) {
   DrawBMP202(dest, src, dx, dy, dw, dh, sx, sy);
 }
 
 // Draws the part sw wide.
-inline void drawbmp(bitmap* dest, bitmap* src, unsigned long dx, unsigned long dy,
-                    unsigned long dw, unsigned long dh, unsigned long sx, unsigned long sy,
-                    unsigned long sw) {
-  ::quib_detail::settle ok;
+inline void drawbmp(bitmap* dest, bitmap* src, unsigned long dx, unsigned long dy, unsigned long dw,
+                    unsigned long dh, unsigned long sx, unsigned long sy, unsigned long sw) {
   DrawBMP201(dest, src, dx, dy, dw, dh, sx, sy, sw);
 }
 
 // Draws the part sw x sh, scaled to dw x dh.
-inline void drawbmp(bitmap* dest, bitmap* src, unsigned long dx, unsigned long dy,
-                    unsigned long dw, unsigned long dh, unsigned long sx, unsigned long sy,
-                    unsigned long sw, unsigned long sh) {
-  ::quib_detail::settle ok;
+inline void drawbmp(bitmap* dest, bitmap* src, unsigned long dx, unsigned long dy, unsigned long dw,
+                    unsigned long dh, unsigned long sx, unsigned long sy, unsigned long sw,
+                    unsigned long sh) {
   DrawBMP200(dest, src, dx, dy, dw, dh, sx, sy, sw, sh);
 }
 
 // The same, leaving out the key colour.
-inline void drawbmp(bitmap* dest, bitmap* src, unsigned long dx, unsigned long dy,
-                    unsigned long dw, unsigned long dh, unsigned long sx, unsigned long sy,
-                    unsigned long sw, unsigned long sh, unsigned long key) {
-  ::quib_detail::settle ok;
+inline void drawbmp(bitmap* dest, bitmap* src, unsigned long dx, unsigned long dy, unsigned long dw,
+                    unsigned long dh, unsigned long sx, unsigned long sy, unsigned long sw,
+                    unsigned long sh, unsigned long key) {
   DrawBMP199(dest, src, dx, dy, dw, dh, sx, sy, sw, sh, key);
 }
 
 // Draws the bitmap made last onto the window at (0, 0).
-inline void drawbmp() { ::quib_detail::settle ok; DrawBMP228(); }
+inline void drawbmp() { DrawBMP228(); }
 
 // Draws the bitmap made last at (dx, 0).
-inline void drawbmp(unsigned long dx) { ::quib_detail::settle ok; DrawBMP227(dx); }
+inline void drawbmp(unsigned long dx) { DrawBMP227(dx); }
 
 // Draws the bitmap made last at (dx, dy).
-inline void drawbmp(unsigned long dx, unsigned long dy) {
-  ::quib_detail::settle ok;
-  DrawBMP226(dx, dy);
-}
+inline void drawbmp(unsigned long dx, unsigned long dy) { DrawBMP226(dx, dy); }
 
 // The same, scaled to width dw.
 inline void drawbmp(unsigned long dx, unsigned long dy, unsigned long dw) {
-  ::quib_detail::settle ok;
   DrawBMP225(dx, dy, dw);
 }
 
 // The same, scaled to dw x dh.
 inline void drawbmp(unsigned long dx, unsigned long dy, unsigned long dw, unsigned long dh) {
-  ::quib_detail::settle ok;
   DrawBMP224(dx, dy, dw, dh);
 }
 
 // Draws part of it from x = sx.
 inline void drawbmp(unsigned long dx, unsigned long dy, unsigned long dw, unsigned long dh,
                     unsigned long sx) {
-  ::quib_detail::settle ok;
   DrawBMP223(dx, dy, dw, dh, sx);
 }
 
 // Draws part of it from (sx, sy).
 inline void drawbmp(unsigned long dx, unsigned long dy, unsigned long dw, unsigned long dh,
                     unsigned long sx, unsigned long sy) {
-  ::quib_detail::settle ok;
   DrawBMP222(dx, dy, dw, dh, sx, sy);
 }
 
 // Draws the part sw wide.
 inline void drawbmp(unsigned long dx, unsigned long dy, unsigned long dw, unsigned long dh,
                     unsigned long sx, unsigned long sy, unsigned long sw) {
-  ::quib_detail::settle ok;
   DrawBMP221(dx, dy, dw, dh, sx, sy, sw);
 }
 
 // Draws the part sw x sh, scaled to dw x dh.
 inline void drawbmp(unsigned long dx, unsigned long dy, unsigned long dw, unsigned long dh,
                     unsigned long sx, unsigned long sy, unsigned long sw, unsigned long sh) {
-  ::quib_detail::settle ok;
   DrawBMP220(dx, dy, dw, dh, sx, sy, sw, sh);
 }
 
@@ -1512,85 +1203,55 @@ inline void drawbmp(unsigned long dx, unsigned long dy, unsigned long dw, unsign
 inline void drawbmp(unsigned long dx, unsigned long dy, unsigned long dw, unsigned long dh,
                     unsigned long sx, unsigned long sy, unsigned long sw, unsigned long sh,
                     unsigned long key) {
-  ::quib_detail::settle ok;
   DrawBMP219(dx, dy, dw, dh, sx, sy, sw, sh, key);
 }
 
 // dest = the mean of a and b, pixel by pixel.
-inline void mixbmp(bitmap* dest, bitmap* a, bitmap* b) {
-  ::quib_detail::settle ok;
-  MixBMP229(dest, a, b);
-}
+inline void mixbmp(bitmap* dest, bitmap* a, bitmap* b) { MixBMP229(dest, a, b); }
 
 // Box blur of radius r.
-inline void blurbmpbox(bitmap* b, unsigned long r) {
-  ::quib_detail::settle ok;
-  BlurBMPBox231(b, r);
-}
+inline void blurbmpbox(bitmap* b, unsigned long r) { BlurBMPBox231(b, r); }
 
 // Box blur with radii rx across and ry down.
-inline void blurbmpbox(bitmap* b, unsigned long rx, unsigned long ry) {
-  ::quib_detail::settle ok;
-  BlurBMPBox230(b, rx, ry);
-}
+inline void blurbmpbox(bitmap* b, unsigned long rx, unsigned long ry) { BlurBMPBox230(b, rx, ry); }
 
 // Gaussian blur.
-inline void blurbmpgau(bitmap* b, double sigma) {
-  ::quib_detail::settle ok;
-  BlurBMPGau232(b, sigma);
-}
+inline void blurbmpgau(bitmap* b, double sigma) { BlurBMPGau232(b, sigma); }
 // The same as blurbmpgau().
-inline void blurbmpgauss(bitmap* b, double sigma) {
-  ::quib_detail::settle ok;
-  BlurBMPGau232(b, sigma);
-}
+inline void blurbmpgauss(bitmap* b, double sigma) { BlurBMPGau232(b, sigma); }
 
 // A bit buffer: a copy of bitmap b's pixels in plain memory.
-inline bitbuf* createbb(bitmap* b) { ::quib_detail::settle ok; return CreateBB233(b); }
+inline bitbuf* createbb(bitmap* b) { return CreateBB233(b); }
 
 // Frees a bit buffer.
-inline void releasebb(bitbuf* bb) { ::quib_detail::settle ok; ReleaseBB234(bb); }
+inline void releasebb(bitbuf* bb) { ReleaseBB234(bb); }
 
 // Copies the bitmap's pixels into the buffer again.
-inline void getbb(bitbuf* bb) { ::quib_detail::settle ok; GetBB235(bb); }
+inline void getbb(bitbuf* bb) { GetBB235(bb); }
 
 // Writes the buffer back into its bitmap.
-inline void setbb(bitbuf* bb) { ::quib_detail::settle ok; SetBB236(bb); }
+inline void setbb(bitbuf* bb) { SetBB236(bb); }
 
 // The buffer's pixel at (x, y).
 inline unsigned long getbbpixel(bitbuf* bb, unsigned long x, unsigned long y) {
-  ::quib_detail::settle ok;
   return GetBBPixel152(bb, x, y);
 }
 
 // Sets the buffer's pixel at (x, y).
 inline void setbbpixel(bitbuf* bb, unsigned long x, unsigned long y, unsigned long colour) {
-  ::quib_detail::settle ok;
   SetBBPixel153(bb, x, y, colour);
 }
 
 // dest = the mean of buffers a and b.
-inline void mixbb(bitbuf* dest, bitbuf* a, bitbuf* b) {
-  ::quib_detail::settle ok;
-  MixBB237(dest, a, b);
-}
+inline void mixbb(bitbuf* dest, bitbuf* a, bitbuf* b) { MixBB237(dest, a, b); }
 
 // Box blur of a buffer.
-inline void blurbbbox(bitbuf* bb, unsigned long rx, unsigned long ry) {
-  ::quib_detail::settle ok;
-  BlurBBBox238(bb, rx, ry);
-}
+inline void blurbbbox(bitbuf* bb, unsigned long rx, unsigned long ry) { BlurBBBox238(bb, rx, ry); }
 
 // Gaussian blur of a buffer.
-inline void blurbbgau(bitbuf* bb, double sigma) {
-  ::quib_detail::settle ok;
-  BlurBBGau239(bb, sigma);
-}
+inline void blurbbgau(bitbuf* bb, double sigma) { BlurBBGau239(bb, sigma); }
 // The same as blurbbgau().
-inline void blurbbgauss(bitbuf* bb, double sigma) {
-  ::quib_detail::settle ok;
-  BlurBBGau239(bb, sigma);
-}
+inline void blurbbgauss(bitbuf* bb, double sigma) { BlurBBGau239(bb, sigma); }
 
 // ==== Files ==================================================================
 // Plain file operations, and one reader for a game's own data files (little-endian
@@ -1598,94 +1259,80 @@ inline void blurbbgauss(bitbuf* bb, double sigma) {
 // error code (3 for a file, 2 for a bad argument) and its text, read by `geterrortext()`.
 
 // Whether a regular file of that name exists.
-inline bool isfile(char const* path) { ::quib_detail::settle ok; return IsFile307(path); }
+inline bool isfile(char const* path) { return IsFile307(path); }
 
 // Creates an empty file; false if the name exists.
-inline bool newfile(char const* path) { ::quib_detail::settle ok; return NewFile308(path); }
+inline bool newfile(char const* path) { return NewFile308(path); }
 
 // Creates a directory with any missing parents.
-inline bool newdir(char const* path) { ::quib_detail::settle ok; return NewDir309(path); }
+inline bool newdir(char const* path) { return NewDir309(path); }
 
 // Copies a file to a new name.
-inline bool copyfile(char const* from, char const* to) {
-  ::quib_detail::settle ok;
-  return CopyFile310(from, to);
-}
+inline bool copyfile(char const* from, char const* to) { return CopyFile310(from, to); }
 
 // Renames or moves a file, never replacing one.
-inline bool movefile(char const* from, char const* to) {
-  ::quib_detail::settle ok;
-  return MoveFile311(from, to);
-}
+inline bool movefile(char const* from, char const* to) { return MoveFile311(from, to); }
 
 // Deletes a file, a link or an empty directory.
-inline bool deletefile(char const* path) { ::quib_detail::settle ok; return DeleteFile312(path); }
+inline bool deletefile(char const* path) { return DeleteFile312(path); }
 
 // Writes size bytes from data as the whole new content of the file, making it if need be.
 inline bool writefile(char const* path, void const* data, unsigned long size) {
-  ::quib_detail::settle ok;
   return disp_writefile(path, data, size);
 }
 
 // Adds size bytes from data at the end of the file, making it if need be.
 inline bool appendfile(char const* path, void const* data, unsigned long size) {
-  ::quib_detail::settle ok;
   return disp_appendfile(path, data, size);
 }
 
 // Writes the text (without its terminating zero) as the whole new content of the file.
-inline bool writetext(char const* path, char const* text) {
-  ::quib_detail::settle ok;
-  return disp_writetext(path, text);
-}
+inline bool writetext(char const* path, char const* text) { return disp_writetext(path, text); }
 
 // Adds the text (without its terminating zero) at the end of the file.
-inline bool appendtext(char const* path, char const* text) {
-  ::quib_detail::settle ok;
-  return disp_appendtext(path, text);
-}
+inline bool appendtext(char const* path, char const* text) { return disp_appendtext(path, text); }
 
 // Opens a file for the reader at position 0.
-inline bool openfile(char const* path) { ::quib_detail::settle ok; return OpenFile313(path); }
+inline bool openfile(char const* path) { return OpenFile313(path); }
 
 // The same with a UTF-16 path.
-inline bool openfilew(short const* path) { ::quib_detail::settle ok; return OpenFileW314(path); }
+inline bool openfilew(short const* path) { return OpenFileW314(path); }
 
 // Closes the reader's file.
-inline void closefile() { ::quib_detail::settle ok; CloseFile315(); }
+inline void closefile() { CloseFile315(); }
 
 // Length of the open file.
-inline unsigned long getfilelen() { ::quib_detail::settle ok; return GetFileLen316(); }
+inline unsigned long getfilelen() { return GetFileLen316(); }
 
 // Position of the next read.
-inline unsigned long getfilepos() { ::quib_detail::settle ok; return GetFilePos317(); }
+inline unsigned long getfilepos() { return GetFilePos317(); }
 
 // Moves the position.
-inline void setfilepos(unsigned long pos) { ::quib_detail::settle ok; SetFilePos318(pos); }
+inline void setfilepos(unsigned long pos) { SetFilePos318(pos); }
 
 // The next byte.
-inline unsigned long getbyte() { ::quib_detail::settle ok; return GetByte319(); }
+inline unsigned long getbyte() { return GetByte319(); }
 
 // The next 2 bytes as an unsigned number.
-inline unsigned long getword() { ::quib_detail::settle ok; return GetWord320(); }
+inline unsigned long getword() { return GetWord320(); }
 
 // The next 4 bytes as an unsigned number.
-inline unsigned long getlongword() { ::quib_detail::settle ok; return GetLongword321(); }
+inline unsigned long getlongword() { return GetLongword321(); }
 
 // The next 4 bytes as a signed number.
-inline long getinteger() { ::quib_detail::settle ok; return GetInteger322(); }
+inline long getinteger() { return GetInteger322(); }
 
 // Zero-terminated text from the position (the library's buffer).
-inline char const* getpchar() { ::quib_detail::settle ok; return GetPchar323(); }
+inline char const* getpchar() { return GetPchar323(); }
 
 // A field of n bytes as text, up to its first zero byte.
-inline mystring getstring(unsigned long n) { ::quib_detail::settle ok; return GetString324(n); }
+inline mystring getstring(unsigned long n) { return GetString324(n); }
 
 // ==== System =================================================================
 // Errors, numbers, conversions, message boxes and threads. Every failure of either library
-// is also the facade's `lasterror()` (its code; 0 when none, or once a facade function
-// succeeded, other than the error readers and setters below; reading clears nothing) and
-// `lasterrortext()` (`loadaudio: cannot load
+// is also the facade's `lasterror()` (its code; 0 when none, or once one of our extension
+// functions, C name `disp_...` or `sound_...`, succeeded: the numbered ones leave it;
+// reading clears nothing) and `lasterrortext()` (`loadaudio: cannot load
 // "x.wav": why`); `setlog(fn, user)` takes both libraries' diagnostic lines. A display entry
 // that fails sets this thread's `geterror()` (which also clears it) and `geterrortext()`.
 // The facade's own `random(n)` gives 0 .. n - 1 and `randomize()` seeds it.
@@ -1708,113 +1355,102 @@ inline void watchdisplayerrors(void (*fn)(void*, unsigned long, char const*), vo
 inline void setdisplaylog(void (*fn)(void*, char const*), void* user) { disp_setlog(fn, user); }
 
 // Shows a message box with an OK button and waits.
-inline unsigned long msgbox(char const* text) { ::quib_detail::settle ok; return MsgBox27(text); }
+inline unsigned long msgbox(char const* text) { return MsgBox27(text); }
 
 // The same with a caption.
 inline unsigned long msgbox(char const* text, char const* caption) {
-  ::quib_detail::settle ok;
   return MsgBox25(text, caption);
 }
 
 // The same with buttons and icon by flags; returns the answer.
 inline unsigned long msgbox(char const* text, char const* caption, unsigned long flags) {
-  ::quib_detail::settle ok;
   return MsgBox23(text, caption, flags);
 }
 
 // Message box with UTF-16 text.
-inline unsigned long msgboxw(short const* text) {
-  ::quib_detail::settle ok;
-  return MsgBoxW26(text);
-}
+inline unsigned long msgboxw(short const* text) { return MsgBoxW26(text); }
 
 // The same with a caption.
 inline unsigned long msgboxw(short const* text, short const* caption) {
-  ::quib_detail::settle ok;
   return MsgBoxW24(text, caption);
 }
 
 // The same with flags.
 inline unsigned long msgboxw(short const* text, short const* caption, unsigned long flags) {
-  ::quib_detail::settle ok;
   return MsgBoxW22(text, caption, flags);
 }
 
 // The sign of x: -1, 0 or 1.
-inline long sgn(double x) { ::quib_detail::settle ok; return sgn1(x); }
+inline long sgn(double x) { return sgn1(x); }
 
 // The length of (a, b).
-inline double abs(double a, double b) { ::quib_detail::settle ok; return abs2(a, b); }
+inline double abs(double a, double b) { return abs2(a, b); }
 
 // The length of (a, b, c).
-inline double abs(double a, double b, double c) { ::quib_detail::settle ok; return abs3(a, b, c); }
+inline double abs(double a, double b, double c) { return abs3(a, b, c); }
 
 // Arc sine, s clamped to -1..1.
-inline double arcsin(double s) { ::quib_detail::settle ok; return arcsin4(s); }
+inline double arcsin(double s) { return arcsin4(s); }
 
 // Arc cosine, c clamped to -1..1.
-inline double arccos(double c) { ::quib_detail::settle ok; return arccos5(c); }
+inline double arccos(double c) { return arccos5(c); }
 
 // The angle of the point (x, y): y first, as atan2.
-inline double arctan2(double y, double x) { ::quib_detail::settle ok; return arctan26(y, x); }
+inline double arctan2(double y, double x) { return arctan26(y, x); }
 
 // Decimal text of n.
-inline mystring i2s(long n) { ::quib_detail::settle ok; return i2s7(n); }
+inline mystring i2s(long n) { return i2s7(n); }
 
 // The number in decimal text.
-inline long s2i(char const* text) { ::quib_detail::settle ok; return s2i8(text); }
+inline long s2i(char const* text) { return s2i8(text); }
 
 // Hex text of n: 255 gives "FF".
-inline mystring i2hs(unsigned long n) { ::quib_detail::settle ok; return i2hs17(n); }
+inline mystring i2hs(unsigned long n) { return i2hs17(n); }
 
 // The number in hex text.
-inline unsigned long hs2i(char const* text) { ::quib_detail::settle ok; return hs2i13(text); }
+inline unsigned long hs2i(char const* text) { return hs2i13(text); }
 
 // Two hex digits of a byte: 10 gives "0A".
-inline mystring i2hs(unsigned char byte) { ::quib_detail::settle ok; return i2hs12(byte); }
+inline mystring i2hs(unsigned char byte) { return i2hs12(byte); }
 
 // The hex digit of the low four bits of v.
-inline char i2hc(unsigned char v) { ::quib_detail::settle ok; return i2hc10(v); }
+inline char i2hc(unsigned char v) { return i2hc10(v); }
 
 // The value of a hex digit, -1 for any other character.
-inline long hc2i(char c) { ::quib_detail::settle ok; return hc2i11(c); }
+inline long hc2i(char c) { return hc2i11(c); }
 
 // The bytes of n as text, most significant first.
-inline mystring i2as(unsigned long n) { ::quib_detail::settle ok; return i2as16(n); }
+inline mystring i2as(unsigned long n) { return i2as16(n); }
 
 // The first eight bytes of text as one number.
-inline long as2i(char const* text) { ::quib_detail::settle ok; return as2i9(text); }
+inline long as2i(char const* text) { return as2i9(text); }
 
 // Hex dump of the bytes of text.
-inline mystring as2hs(char const* text) { ::quib_detail::settle ok; return as2hs14(text); }
+inline mystring as2hs(char const* text) { return as2hs14(text); }
 
 // The bytes of a hex dump as text.
-inline mystring hs2as(char const* text) { ::quib_detail::settle ok; return hs2as15(text); }
+inline mystring hs2as(char const* text) { return hs2as15(text); }
 
 // Runs a `void proc(void)` on a new thread; returns its id.
-inline unsigned long newthread(void* proc) { ::quib_detail::settle ok; return NewThread18(proc); }
+inline unsigned long newthread(void* proc) { return NewThread18(proc); }
 
 // Runs `fn(user)` on a new thread, so the procedure gets your pointer back; returns its id.
 inline unsigned long newthread(void (*fn)(void*), void* user) {
-  ::quib_detail::settle ok;
   return disp_newthreadwith(fn, user);
 }
 
 // Sets `fn(user)` as the procedure the library calls when the window needs drawing again, in place
 // of `SetDrawProcedure48`'s; null: none.
-inline void setdrawprocedure(void (*fn)(void*), void* user) {
-  ::quib_detail::settle ok;
-  disp_setdrawprocedurewith(fn, user);
-}
+inline void setdrawprocedure(void (*fn)(void*), void* user) { disp_setdrawprocedurewith(fn, user); }
 
 // Refuses (false): wait on a flag of your own instead.
-inline bool pausethread(unsigned long id) { ::quib_detail::settle ok; return PauseThread19(id); }
+inline bool pausethread(unsigned long id) { return PauseThread19(id); }
 
 // Refuses (false), as nothing is ever paused.
-inline bool resumethread(unsigned long id) { ::quib_detail::settle ok; return ResumeThread20(id); }
+inline bool resumethread(unsigned long id) { return ResumeThread20(id); }
 
 // Refuses (false): let the procedure return instead.
-inline bool stopthread(unsigned long id) { ::quib_detail::settle ok; return StopThread21(id); }
+inline bool stopthread(unsigned long id) { return StopThread21(id); }
 
 // Calls with plain int arguments (clear(0), sound(440, 200), drawbmp(b, 0, 0), i2hs(5)).
 #include "facade/overloads.h"

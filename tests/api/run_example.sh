@@ -83,7 +83,7 @@ v24-bottomup\.bmp: a picture, [1-9][0-9]* x [1-9][0-9]*$
   fontfile)
     printf '' > "$keys"
     export DISP_QUIT_AT=1 DISP_SHOT="0.5:$shot"
-    # Widths 10, 20, 40 at height 40: the line grows with the width.
+    # Widths 8, 16, 32 at height 32: the line grows with the width.
     expect='^loaded "DejaVu Serif" from .*DejaVuSerif\.ttf: widths [1-9][0-9]* [1-9][0-9]* [1-9][0-9]*$' ;;
   clock)
     printf '' > "$keys"

@@ -410,24 +410,16 @@ void facadeheader() {
       std::cout << "\n" << comment(docs.at(e).line);
       std::string head = "inline " + res + " " + r.name;
       std::string params = paramlist(r, facadeparam, false);
-      // A call that can fail and did not clears lasterror(); reading the libraries' own
-      // error codes and setting their watchers and logs leaves it.
-      bool const reads =
-          e.find("rror") != std::string::npos || e.find("setlog") != std::string::npos;
-      std::string body = std::string(reads ? "" : "::quib_detail::settle ok; ") +
-                         (res == "void" ? "" : "return ") + e + "(" + arglist(r) + ");";
+      std::string body = std::string(res == "void" ? "" : "return ") + e + "(" + arglist(r) + ");";
       std::string one = head + "(" + params + ") { " + body + " }";
-      std::string lines = body;  // one statement a line when the function takes several
-      if (size_t at = lines.find("ok; "); at != std::string::npos) lines.replace(at, 4, "ok;\n  ");
       if (one.size() <= 100) {
         std::cout << one << "\n";
       } else {
-        std::cout << wrapcall(head, params, " {") << "\n  " << lines << "\n}\n";
+        std::cout << wrapcall(head, params, " {") << "\n  " << body << "\n}\n";
       }
       for (std::string const& a : docs.at(e).also) {
         std::cout << "// The same as " << r.name << "().\n";
-        std::cout << wrapcall("inline " + res + " " + a, params, " {") << "\n  " << lines
-                  << "\n}\n";
+        std::cout << wrapcall("inline " + res + " " + a, params, " {") << "\n  " << body << "\n}\n";
       }
     }
   }
