@@ -307,8 +307,8 @@ inline void pie(bitmap* b, long x, long y, long rx, long ry, double start, doubl
 }
 
 // Arc closed by the straight line between its ends.
-inline void chord(long x, long y, long rx, long ry, double start, double end, unsigned long outline,
-                  unsigned long fill) {
+inline void chord(long x, long y, long rx, long ry, double start, double end,
+                  unsigned long outline, unsigned long fill) {
   Chord178(x, y, rx, ry, start, end, outline, fill);
 }
 
@@ -540,7 +540,9 @@ inline void setfontweight(unsigned long weight) { SetFontWeight108(weight); }
 // Italic for non-zero.
 inline void setfontltalic(unsigned long on) { SetFontLtalic109(on); }
 // The same as setfontltalic().
-inline void setfontitalic(unsigned long on) { SetFontLtalic109(on); }
+inline void setfontitalic(unsigned long on) {
+  SetFontLtalic109(on);
+}
 
 // Underlined for non-zero.
 inline void setfontunderline(unsigned long on) { SetFontUnderLine110(on); }
@@ -890,32 +892,44 @@ inline unsigned long stopaudio(unsigned long h) { return StopAudio11(h); }
 // 0 stopped, 1 playing, 2 paused.
 inline long getaudiosit(unsigned long h) { return GetAudioSit13(h); }
 // The same as getaudiosit().
-inline long getaudiostate(unsigned long h) { return GetAudioSit13(h); }
+inline long getaudiostate(unsigned long h) {
+  return GetAudioSit13(h);
+}
 
 // 0 stops, 1 plays on, 2 pauses.
 inline unsigned long setaudiosit(unsigned long h, long state) { return SetAudioSit21(h, state); }
 // The same as setaudiosit().
-inline unsigned long setaudiostate(unsigned long h, long state) { return SetAudioSit21(h, state); }
+inline unsigned long setaudiostate(unsigned long h, long state) {
+  return SetAudioSit21(h, state);
+}
 
 // Length in seconds.
 inline double getaudiolen(unsigned long h) { return GetAudioLen14(h); }
 // The same as getaudiolen().
-inline double getaudiolength(unsigned long h) { return GetAudioLen14(h); }
+inline double getaudiolength(unsigned long h) {
+  return GetAudioLen14(h);
+}
 
 // Position in seconds.
 inline double getaudiopos(unsigned long h) { return GetAudioPos15(h); }
 // The same as getaudiopos().
-inline double getaudioposition(unsigned long h) { return GetAudioPos15(h); }
+inline double getaudioposition(unsigned long h) {
+  return GetAudioPos15(h);
+}
 
 // Moves the position.
 inline unsigned long setaudiopos(unsigned long h, float pos) { return SetAudioPos22(h, pos); }
 // The same as setaudiopos().
-inline unsigned long setaudioposition(unsigned long h, float pos) { return SetAudioPos22(h, pos); }
+inline unsigned long setaudioposition(unsigned long h, float pos) {
+  return SetAudioPos22(h, pos);
+}
 
 // Volume, 0 to 1.
 inline float getaudiovol(unsigned long h) { return GetAudioVol16(h); }
 // The same as getaudiovol().
-inline float getaudiovolume(unsigned long h) { return GetAudioVol16(h); }
+inline float getaudiovolume(unsigned long h) {
+  return GetAudioVol16(h);
+}
 
 // Sets the volume.
 inline unsigned long setaudiovol(unsigned long h, float volume) { return SetAudioVol23(h, volume); }
@@ -927,28 +941,38 @@ inline unsigned long setaudiovolume(unsigned long h, float volume) {
 // Speed factor.
 inline float getaudiospd(unsigned long h) { return GetAudioSpd17(h); }
 // The same as getaudiospd().
-inline float getaudiospeed(unsigned long h) { return GetAudioSpd17(h); }
+inline float getaudiospeed(unsigned long h) {
+  return GetAudioSpd17(h);
+}
 
 // Sets the speed factor (2: twice as fast and an octave up).
 inline unsigned long setaudiospd(unsigned long h, float speed) { return SetAudioSpd24(h, speed); }
 // The same as setaudiospd().
-inline unsigned long setaudiospeed(unsigned long h, float speed) { return SetAudioSpd24(h, speed); }
+inline unsigned long setaudiospeed(unsigned long h, float speed) {
+  return SetAudioSpd24(h, speed);
+}
 
 // Pitch factor (it changes the speed with the pitch).
 inline float getaudiopch(unsigned long h) { return GetAudioPch18(h); }
 // The same as getaudiopch().
-inline float getaudiopitch(unsigned long h) { return GetAudioPch18(h); }
+inline float getaudiopitch(unsigned long h) {
+  return GetAudioPch18(h);
+}
 
 // Sets the pitch factor, which also sets the speed (one resample: 2 plays twice as fast and an
 // octave up).
 inline unsigned long setaudiopch(unsigned long h, float pitch) { return SetAudioPch25(h, pitch); }
 // The same as setaudiopch().
-inline unsigned long setaudiopitch(unsigned long h, float pitch) { return SetAudioPch25(h, pitch); }
+inline unsigned long setaudiopitch(unsigned long h, float pitch) {
+  return SetAudioPch25(h, pitch);
+}
 
 // Frequency shift in semitones.
 inline float getaudiofrq(unsigned long h) { return GetAudioFrq19(h); }
 // The same as getaudiofrq().
-inline float getaudiofrequency(unsigned long h) { return GetAudioFrq19(h); }
+inline float getaudiofrequency(unsigned long h) {
+  return GetAudioFrq19(h);
+}
 
 // Shifts the frequency by semitones (0 natural).
 inline unsigned long setaudiofrq(unsigned long h, float semitones) {
@@ -1119,40 +1143,41 @@ inline void drawbmp(bitmap* dest, bitmap* src, unsigned long dx, unsigned long d
 }
 
 // The same, scaled to dw x dh.
-inline void drawbmp(bitmap* dest, bitmap* src, unsigned long dx, unsigned long dy, unsigned long dw,
-                    unsigned long dh) {
+inline void drawbmp(bitmap* dest, bitmap* src, unsigned long dx, unsigned long dy,
+                    unsigned long dw, unsigned long dh) {
   DrawBMP204(dest, src, dx, dy, dw, dh);
 }
 
 // Draws part of src from x = sx.
-inline void drawbmp(bitmap* dest, bitmap* src, unsigned long dx, unsigned long dy, unsigned long dw,
-                    unsigned long dh, unsigned long sx) {
+inline void drawbmp(bitmap* dest, bitmap* src, unsigned long dx, unsigned long dy,
+                    unsigned long dw, unsigned long dh, unsigned long sx) {
   DrawBMP203(dest, src, dx, dy, dw, dh, sx);
 }
 
 // Draws part of src from (sx, sy).
-inline void drawbmp(bitmap* dest, bitmap* src, unsigned long dx, unsigned long dy, unsigned long dw,
-                    unsigned long dh, unsigned long sx, unsigned long sy) {
+inline void drawbmp(bitmap* dest, bitmap* src, unsigned long dx, unsigned long dy,
+                    unsigned long dw, unsigned long dh, unsigned long sx, unsigned long sy) {
   DrawBMP202(dest, src, dx, dy, dw, dh, sx, sy);
 }
 
 // Draws the part sw wide.
-inline void drawbmp(bitmap* dest, bitmap* src, unsigned long dx, unsigned long dy, unsigned long dw,
-                    unsigned long dh, unsigned long sx, unsigned long sy, unsigned long sw) {
+inline void drawbmp(bitmap* dest, bitmap* src, unsigned long dx, unsigned long dy,
+                    unsigned long dw, unsigned long dh, unsigned long sx, unsigned long sy,
+                    unsigned long sw) {
   DrawBMP201(dest, src, dx, dy, dw, dh, sx, sy, sw);
 }
 
 // Draws the part sw x sh, scaled to dw x dh.
-inline void drawbmp(bitmap* dest, bitmap* src, unsigned long dx, unsigned long dy, unsigned long dw,
-                    unsigned long dh, unsigned long sx, unsigned long sy, unsigned long sw,
-                    unsigned long sh) {
+inline void drawbmp(bitmap* dest, bitmap* src, unsigned long dx, unsigned long dy,
+                    unsigned long dw, unsigned long dh, unsigned long sx, unsigned long sy,
+                    unsigned long sw, unsigned long sh) {
   DrawBMP200(dest, src, dx, dy, dw, dh, sx, sy, sw, sh);
 }
 
 // The same, leaving out the key colour.
-inline void drawbmp(bitmap* dest, bitmap* src, unsigned long dx, unsigned long dy, unsigned long dw,
-                    unsigned long dh, unsigned long sx, unsigned long sy, unsigned long sw,
-                    unsigned long sh, unsigned long key) {
+inline void drawbmp(bitmap* dest, bitmap* src, unsigned long dx, unsigned long dy,
+                    unsigned long dw, unsigned long dh, unsigned long sx, unsigned long sy,
+                    unsigned long sw, unsigned long sh, unsigned long key) {
   DrawBMP199(dest, src, dx, dy, dw, dh, sx, sy, sw, sh, key);
 }
 
@@ -1218,7 +1243,9 @@ inline void blurbmpbox(bitmap* b, unsigned long rx, unsigned long ry) { BlurBMPB
 // Gaussian blur.
 inline void blurbmpgau(bitmap* b, double sigma) { BlurBMPGau232(b, sigma); }
 // The same as blurbmpgau().
-inline void blurbmpgauss(bitmap* b, double sigma) { BlurBMPGau232(b, sigma); }
+inline void blurbmpgauss(bitmap* b, double sigma) {
+  BlurBMPGau232(b, sigma);
+}
 
 // A bit buffer: a copy of bitmap b's pixels in plain memory.
 inline bitbuf* createbb(bitmap* b) { return CreateBB233(b); }
@@ -1251,7 +1278,9 @@ inline void blurbbbox(bitbuf* bb, unsigned long rx, unsigned long ry) { BlurBBBo
 // Gaussian blur of a buffer.
 inline void blurbbgau(bitbuf* bb, double sigma) { BlurBBGau239(bb, sigma); }
 // The same as blurbbgau().
-inline void blurbbgauss(bitbuf* bb, double sigma) { BlurBBGau239(bb, sigma); }
+inline void blurbbgauss(bitbuf* bb, double sigma) {
+  BlurBBGau239(bb, sigma);
+}
 
 // ==== Files ==================================================================
 // Plain file operations, and one reader for a game's own data files (little-endian
