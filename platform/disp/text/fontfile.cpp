@@ -6,6 +6,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <mutex>
 #include <string>
 
 #include "platform/disp/internal.h"
@@ -95,6 +96,7 @@ qr_ms disp_loadfont(qe_s path) {
              shown.c_str());
     return "";
   }
+  std::lock_guard<std::recursive_mutex> hold(dsp.font.lock);
   if (!FcConfigAppFontAddFile(FcConfigGetCurrent(), reinterpret_cast<FcChar8 const*>(path))) {
     dsp_fail(dsp_enomem, __func__, "fontconfig could not add %s", shown.c_str());
     family.clear();
@@ -114,5 +116,6 @@ qr_v disp_setfontlanguage(qe_s tag) {
              dsp_quoted(tag).c_str());
     return;
   }
+  std::lock_guard<std::recursive_mutex> hold(dsp.font.lock);
   dsp_setlanguage(want);
 }

@@ -5,6 +5,7 @@
 #include <pango/pangocairo.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cmath>
 #include <cstring>
 #include <vector>
@@ -37,12 +38,29 @@ struct dsp_line {
   double width = 0;                  // advance in pixels, x scale applied (not the stretch)
   double baseline = 0;               // from the top of the layout, in pixels
   double inktop = 0, inkbottom = 0;  // rows inked, from the baseline
+  unsigned fontset = 0;              // dsp_fontsets when the font map was made
+  void reset() {
+    if (layout) g_object_unref(layout);
+    if (ctx) g_object_unref(ctx);
+    if (desc) pango_font_description_free(desc);
+    layout = nullptr, ctx = nullptr, desc = nullptr;
+    xscale = 0;
+    language.clear();
+    text.clear();
+  }
+  ~dsp_line() { reset(); }
 };
 
-dsp_line line;
+// One per thread: Pango's objects are not to be shared between threads.
+thread_local dsp_line line;
+// Counts the times fontconfig's set of fonts grew (a font file loaded): a thread's font
+// map made before the last time is made anew, so every thread sees the new font.
+std::atomic<unsigned> dsp_fontsets{0};
 
 dsp_line& dsp_layout(dsp_shapedfont const& sf, char const* s) {
+  if (line.ctx && line.fontset != dsp_fontsets.load()) line.reset();
   if (!line.ctx) {
+    line.fontset = dsp_fontsets.load();
     // A font map of our own: the default one belongs to the thread that first asks for it.
     PangoFontMap* map = pango_cairo_font_map_new();
     line.ctx = pango_font_map_create_context(map);
@@ -96,14 +114,9 @@ dsp_line& dsp_layout(dsp_shapedfont const& sf, char const* s) {
 
 }  // namespace
 
-// A font map keeps what it found in fontconfig's fonts: after a font file was added, the
-// next line is laid out with a new one.
-void dsp_pangochanged() {
-  if (line.layout) g_object_unref(line.layout);
-  if (line.ctx) g_object_unref(line.ctx);
-  if (line.desc) pango_font_description_free(line.desc);
-  line = dsp_line{};
-}
+// A font map keeps what it found in fontconfig's fonts: after a font file was added, each
+// thread's next line is laid out with a new one.
+void dsp_pangochanged() { ++dsp_fontsets; }
 
 std::shared_ptr<dsp_shapedfont const> dsp_shapedfor(double sx, double sy, double sx2) {
   auto sf = std::make_shared<dsp_shapedfont>();

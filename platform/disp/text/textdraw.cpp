@@ -175,6 +175,7 @@ void dsp_text(char const* entry, bitmap* t, char const* s, bool at, long x, long
               unsigned long fg, unsigned long bg, bool ln, bool wrap) {
   if (!t) return;
   if (!s) dsp_fail(dsp_earg, entry, "the text is null");
+  std::lock_guard<std::recursive_mutex> hold(dsp.font.lock);
   if (at) {
     t->textx = t->textleft = dsp_clamp(x);
     t->texty = dsp_clamp(y);
@@ -198,6 +199,7 @@ void dsp_textbox(char const* entry, bitmap* t, char const* s, long left, long to
                  unsigned long bg, unsigned long w, unsigned long h) {
   if (!t) return;
   if (!s) dsp_fail(dsp_earg, entry, "the text is null");
+  std::lock_guard<std::recursive_mutex> hold(dsp.font.lock);
   left = dsp_clamp(left);
   top = dsp_clamp(top);
   dsp_textstyle st = dsp_style(*t);
