@@ -427,7 +427,7 @@
 
 // Fonts from files: a .ttf or .otf added for the run, giving the family name it holds
 // (for setfontname); the language of text from now on, as a tag ("zh-CN", "sr").
-#define QUIB_DISP_EXT_TEXT(X)             \
+#define QUIB_DISP_EXT_TEXT(X)         \
   X(disp_loadfont, loadfont, ms, (s)) \
   X(disp_setfontlanguage, setfontlanguage, v, (s))
 
