@@ -135,7 +135,8 @@ TEST_F(Window, FontFileIsUsedByItsFamilyName) {
   std::filesystem::create_directories(dir);
   std::string const path = renamedfont(dir);
   if (path.empty()) GTEST_SKIP() << "fonts-dejavu-core is not installed";
-  std::ofstream(dir / "notafont.ttf") << "plain text";
+  std::string const notafont = (dir / "notafont.ttf").string();
+  std::ofstream(notafont) << "plain text";
 
   SetFontSize107(20, 40);
   DrawTextXY121("Ag", 0, 0, white);
@@ -152,7 +153,7 @@ TEST_F(Window, FontFileIsUsedByItsFamilyName) {
   } const files[] = {
       {path.c_str(), 0, "Quibtest Ser"},
       {"/no/such/font.ttf", 3, ""},
-      {(dir / "notafont.ttf").c_str(), 3, ""},
+      {notafont.c_str(), 3, ""},
       {nullptr, 2, ""},
   };
   for (auto const& f : files) {
