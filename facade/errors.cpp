@@ -1,6 +1,6 @@
 // The facade's one error channel: both libraries tell it of each failure on the failing
 // thread, and it keeps the most recent.
-#include "facade/errors.h"
+#include "facade/detail.h"
 
 #include <string>
 
@@ -27,13 +27,13 @@ bool watcherrors() {
   return once;
 }
 
-}  // namespace quib_detail
-
 unsigned long lasterror() { return lastcode; }
 
-mystring lasterrortext() { return lasttext.c_str(); }
+char const* lasterrortext() { return lasttext.c_str(); }
 
 void setlog(void (*fn)(void* user, char const* line), void* user) {
   disp_setlog(fn, user);
   sound_setlog(fn, user);
 }
+
+}  // namespace quib_detail

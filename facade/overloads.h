@@ -4,8 +4,13 @@
 // function the call means, so it reaches the same entry with the same values. Included by
 // facade.h after the functions it calls; C++11. Also the typed forms of the functions that
 // take a procedure.
-#ifndef QUIB_FACADE_OVERLOADS_H
+#if defined(QUIB_FACADE_AGAIN) ? !defined(QUIB_OVERLOADS_IN_QUIB) \
+                               : !defined(QUIB_FACADE_OVERLOADS_H)
+#ifdef QUIB_FACADE_AGAIN
+#define QUIB_OVERLOADS_IN_QUIB
+#else
 #define QUIB_FACADE_OVERLOADS_H
+#endif
 
 #include <type_traits>
 
@@ -80,4 +85,4 @@ inline void setdrawprocedure(F proc) {
   setdrawprocedure(reinterpret_cast<void*>(static_cast<void (*)()>(proc)));
 }
 
-#endif  // QUIB_FACADE_OVERLOADS_H
+#endif

@@ -1,5 +1,5 @@
 // random and randomize over a 15-bit linear congruential generator.
-#include "facade/random.h"
+#include "facade/detail.h"
 
 #include <cerrno>
 #include <cstdio>
@@ -12,6 +12,8 @@ unsigned int seed = 1;  // the last seed given, so a recording can name it
 bool fixed = false;     // a replay has fixed the seed that randomize() uses
 unsigned int fixedseed = 0;
 }  // namespace
+
+namespace quib_detail {
 
 int rand15() {
   state = state * 214013u + 2531011u;
@@ -56,3 +58,5 @@ void randomize() {
   }
   srand15(static_cast<unsigned int>(std::time(nullptr)));
 }
+
+}  // namespace quib_detail

@@ -365,7 +365,8 @@
   QUIB_DISP_EXT_INPUT(X)        \
   QUIB_DISP_EXT_ALPHA(X)        \
   QUIB_DISP_EXT_TEXTINPUT(X)    \
-  QUIB_DISP_EXT_PAD(X)
+  QUIB_DISP_EXT_PAD(X)          \
+  QUIB_DISP_EXT_TEXT(X)
 
 // The text of the calling thread's last error, kept after GetError38 clears the code until
 // the next failure ("" before any).
@@ -458,6 +459,12 @@
   X(disp_getpadbutton, getpadbutton, u, ())              \
   X(disp_mappadbutton, mappadbutton, v, (u, u, bool))    \
   X(disp_mappadchord, mappadchord, v, (u, u, u))
+
+// Fonts from files: a .ttf or .otf added for the run, giving the family name it holds
+// (for setfontname); the language of text from now on, as a tag ("zh-CN", "sr").
+#define QUIB_DISP_EXT_TEXT(X)         \
+  X(disp_loadfont, loadfont, ms, (s)) \
+  X(disp_setfontlanguage, setfontlanguage, v, (s))
 
 #define QUIB_SOUND_EXTENSIONS(X) QUIB_SOUND_EXT_ERRORS(X)
 

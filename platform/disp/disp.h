@@ -285,7 +285,13 @@ void DrawTextlnw145(char const* text, unsigned long colour);
 void DrawTextlnw144(char const* text, unsigned long colour, unsigned long box);
 // Font family ("Consolas" by default).
 void SetFontName113(char const* name);
-// Character width and cell height in pixels (default 10 x 20).
+// Adds a .ttf or .otf font file for this run and gives the family name it holds, for `setfontname`.
+char const* disp_loadfont(char const* path);
+// Language of the text from now on ("zh-CN", "zh-TW", "ja", "sr"): picks regional forms such as Han
+// punctuation or Serbian Cyrillic; null or "" for none.
+void disp_setfontlanguage(char const* tag);
+// Character width and cell height in pixels (default 10 x 20); width 0 keeps the face's own
+// proportions.
 void SetFontSize107(unsigned long w, unsigned long h);
 // Character width.
 void SetFontWidth105(unsigned long w);

@@ -62,10 +62,13 @@ using dsp_plainset = std::bitset<0x300>;
 
 // The same face and size for Pango: a family list (the face found, then fontconfig's
 // fallback for what it lacks), weight, slant, and the size as an em of the cell's scale;
-// the x scale stretches it to the character width asked for.
+// the x scale stretches it to the width of a 1:2 cell of that height, and `stretch` from
+// there to the character width asked for, advances and glyphs alike.
 struct dsp_shapedfont {
   _PangoFontDescription* desc = nullptr;
   double xscale = 1;
+  double stretch = 1;
+  std::string language;  // the language hint ("" none)
   dsp_plainset plain;
   dsp_shapedfont() = default;
   dsp_shapedfont(dsp_shapedfont const&) = delete;
@@ -371,6 +374,9 @@ bitmap* dsp_winof(char const* entry);
 // Sets up a new drawing context t.cr on t.surface: tolerance, pen, joins, empty caches.
 // Every target gets it, so drawing comes out the same on each.
 void dsp_initcontext(bitmap& t);
+// After a draw on t by `entry`: false, the failure told and t given a fresh context, when
+// its context went into an error state; else true.
+bool dsp_checkcontext(bitmap& t, char const* entry);
 // Sets t's drawing colour, skipping repeats.
 inline void dsp_colour(bitmap& t, unsigned long rgb) {
   rgb &= 0xFFFFFF;
@@ -432,6 +438,7 @@ struct dsp_state {
     std::string name = "Consolas";
     cairo_font_face_t* face = nullptr;
     std::string family;                        // the family of the face found
+    std::string language;                      // language hint for text ("" none)
     dsp_plainset plain;                        // the simple characters the face has
     double advance = 1, cell = 1, ascent = 1;  // of the face at size 1
     unsigned w = 10, h = 20;                   // size asked for by SetFontSize107
@@ -539,6 +546,15 @@ void dsp_colour(unsigned long rgb);  // sets the drawing colour, skipping repeat
 // Text: makes sure the face is loaded. dsp_utf8() gives the text as valid UTF-8, either
 // `s` itself or a repaired copy in `buf`.
 void dsp_loadface();
+// A draw failed: the cached sizes are dropped when one of them is in an error state.
+void dsp_fontfailed();
+// Fonts from files and language hints (fontfile.cpp): whether fontconfig has a family (or
+// it is a generic name, or the library's default); fontconfig's set of fonts grew, so the
+// face is found again and Pango told; the language hint of text from now on.
+bool dsp_knownfamily(std::string const& name);
+void dsp_fontschanged();
+void dsp_pangochanged();
+void dsp_setlanguage(std::string const& tag);
 char const* dsp_utf8(char const* s, std::string& buf);
 
 // Text measured and drawn in a font, valid UTF-8 on one line: through cairo directly when
@@ -552,8 +568,9 @@ bool dsp_plaintext(dsp_sized const& f, char const* s);
 // boundary between user-perceived characters (a letter with its marks, an emoji sequence)
 // after p, else the end of the first such character.
 char const* dsp_clusterbreak(char const* p, char const* end, char const* q);
-// The Pango side of the current face at scale sx x sy; the font options of all text.
-std::shared_ptr<dsp_shapedfont const> dsp_shapedfor(double sx, double sy);
+// The Pango side of the current face at scale sx x sy (sx2: the x scale of a 1:2 cell of
+// that height); the font options of all text.
+std::shared_ptr<dsp_shapedfont const> dsp_shapedfor(double sx, double sy, double sx2);
 cairo_font_options_t* dsp_fontoptions();
 double dsp_textwidth(dsp_sized const& f, char const* s);
 void dsp_textspan(dsp_sized const& f, char const* s, double& top, double& bottom);

@@ -80,6 +80,11 @@ v24-bottomup\.bmp: a picture, [1-9][0-9]* x [1-9][0-9]*$
     set -- "$out/sprite.png"
     # The PNG kept the alpha: the corner is transparent, the middle the opaque body.
     expect='^loaded .*sprite\.png: corner 0000FF shows through, middle 60C040$' ;;
+  fontfile)
+    printf '' > "$keys"
+    export DISP_QUIT_AT=1 DISP_SHOT="0.5:$shot"
+    # Widths 8, 16, 32 at height 32: the line grows with the width.
+    expect='^loaded "DejaVu Serif" from .*DejaVuSerif\.ttf: widths [1-9][0-9]* [1-9][0-9]* [1-9][0-9]*$' ;;
   clock)
     printf '' > "$keys"
     export DISP_QUIT_AT=2.5 DISP_SHOT="2:$shot"

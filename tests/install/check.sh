@@ -27,6 +27,9 @@ include/quib/facade.h
 include/quib/facade/facade.h
 include/quib/facade/mystring.h
 include/quib/facade/random.h
+include/quib/facade/detail.h
+include/quib/facade/quib.h
+include/quib/quib.h
 include/quib/platform/disp/disp.h
 include/quib/platform/entries.h
 include/quib/platform/sound/sound.h

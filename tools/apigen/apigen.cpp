@@ -394,10 +394,13 @@ void facadeheader() {
                "entry, each\n// passing its arguments unchanged to its entry; grouped by "
                "family. C++11 and later.\n"
             << generated
-            << "#ifndef QUIB_FACADE_H\n#define QUIB_FACADE_H\n\n"
-               "#include \"facade/keys.h\"\n#include \"facade/mystring.h\"\n#include "
-               "\"facade/random.h\"\n"
-               "#include \"platform/disp/disp.h\"\n#include \"platform/sound/sound.h\"\n";
+            << "// Read once at the top level (<facade.h>) and once more inside namespace quib\n"
+               "// (<quib.h>), each at most once.\n"
+               "#if defined(QUIB_FACADE_AGAIN) ? !defined(QUIB_FACADE_IN_QUIB) : "
+               "!defined(QUIB_FACADE_H)\n#ifdef QUIB_FACADE_AGAIN\n#define QUIB_FACADE_IN_QUIB\n"
+               "#else\n#define QUIB_FACADE_H\n#endif\n\n"
+               "#include \"facade/detail.h\"\n#include \"facade/mystring.h\"\n#include "
+               "\"facade/random.h\"\n";
   for (family const& f : families) {
     std::cout << "\n// ==== " << f.title << " " << std::string(80 - 9 - f.title.size(), '=')
               << "\n";
@@ -434,7 +437,7 @@ void facadeheader() {
                "typedef void const* qf_cp;\ntypedef void (*qf_pu)(void*);\n"
                "typedef void (*qf_lf)(void*, char const*);\n"
                "typedef void (*qf_ef)(void*, unsigned long, char const*);\ntypedef mystring "
-               "qf_ms;\n#endif\n\n#endif  // QUIB_FACADE_H\n";
+               "qf_ms;\n#endif\n\n#endif\n";
 }
 
 // Message codes as Windows numbers them; tests/api checks them against libdisp's own.
@@ -479,9 +482,79 @@ named const padaxes[] = {QUIB_PAD_AXES(QUIB_NAMED)};
 #undef QUIB_NAMED
 named const buttons[] = {{"LEFT", 1}, {"RIGHT", 2}, {"MIDDLE", 4}, {"X1", 5}, {"X2", 6}};
 
+// The other numbers the entries take or give as modes, each group under its prefix; tests/api
+// checks them against the libraries' own.
+struct modegroup {
+  char const* about;  // the comment above the group
+  char const* prefix;
+  std::vector<named> names;
+  bool hex;
+};
+std::vector<modegroup> const modes = {
+    {"Window styles for createwin(w, h, style) and createwin(w, h, x, y, style), added\n"
+     "// together (QUIB_WIN_RESIZABLE + QUIB_WIN_ONTOP); QUIB_WIN_CENTRED as x or y (createwin,\n"
+     "// setpos) centres the window in that direction.",
+     "WIN_",
+     {{"RESIZABLE", 1},
+      {"BORDERLESS", 2},
+      {"FULLSCREEN", 4},
+      {"ONTOP", 8},
+      {"CENTRED", 0x80000000u}},
+     true},
+    {"The colour that means none in an outline, fill or text box place: that part is not drawn.",
+     "",
+     {{"NOCOLOUR", 1}},
+     false},
+    {"Error codes of geterror(), getsounderror() and lasterror().",
+     "ERR_",
+     {{"NONE", 0},
+      {"NOWINDOW", 1},
+      {"ARGUMENT", 2},
+      {"FILE", 3},
+      {"MEMORY", 4},
+      {"UNSUPPORTED", 5},
+      {"DEVICE", 6}},
+     false},
+    {"Message box flags for msgbox(text, caption, flags), added together: one button set,\n"
+     "// one icon, one default button.",
+     "MB_",
+     {{"OK", 0},
+      {"OKCANCEL", 1},
+      {"ABORTRETRYIGNORE", 2},
+      {"YESNOCANCEL", 3},
+      {"YESNO", 4},
+      {"RETRYCANCEL", 5},
+      {"CANCELTRYCONTINUE", 6},
+      {"ICONERROR", 0x10},
+      {"ICONQUESTION", 0x20},
+      {"ICONWARNING", 0x30},
+      {"ICONINFORMATION", 0x40},
+      {"DEFBUTTON2", 0x100},
+      {"DEFBUTTON3", 0x200}},
+     true},
+    {"The answers msgbox() gives: the button pressed.",
+     "ID_",
+     {{"OK", 1},
+      {"CANCEL", 2},
+      {"ABORT", 3},
+      {"RETRY", 4},
+      {"IGNORE", 5},
+      {"YES", 6},
+      {"NO", 7},
+      {"TRYAGAIN", 10},
+      {"CONTINUE", 11}},
+     false},
+    {"Font weights for setfontweight(), as in CSS and OpenType.",
+     "WEIGHT_",
+     {{"THIN", 100}, {"LIGHT", 300}, {"REGULAR", 400}, {"BOLD", 700}, {"BLACK", 900}},
+     false},
+};
+
 void keysheader() {
   std::cout << "// Named key codes, mouse buttons and message codes for iskey(), waitkey(), "
-               "ismouse(),\n// ismsg() and the rest; plain C and C++. From libdisp's key table.\n"
+               "ismouse(),\n// ismsg() and the rest, and the other numbered modes (window "
+               "styles, error codes,\n// message boxes, font weights); plain C and C++. From "
+               "libdisp's key table.\n"
             << generated
             << "#ifndef QUIB_KEYS_H\n#define QUIB_KEYS_H\n\n"
                "// Keys are Windows virtual-key codes. A letter is its UPPER-case character: "
@@ -525,6 +598,18 @@ void keysheader() {
     char buf[96];
     std::snprintf(buf, sizeof buf, "#define QUIB_PADAXIS_%-13s %u\n", a.name, a.value);
     std::cout << buf;
+  }
+  for (modegroup const& g : modes) {
+    std::cout << "\n// " << g.about << "\n";
+    for (named const& n : g.names) {
+      char buf[96];
+      std::string const name = std::string(g.prefix) + n.name;
+      if (g.hex)
+        std::snprintf(buf, sizeof buf, "#define QUIB_%-20s 0x%XUL\n", name.c_str(), n.value);
+      else
+        std::snprintf(buf, sizeof buf, "#define QUIB_%-20s %uUL\n", name.c_str(), n.value);
+      std::cout << buf;
+    }
   }
   std::cout << "\n#endif  // QUIB_KEYS_H\n";
 }
@@ -763,25 +848,20 @@ void apimd() {
 // ---- The cheatsheet -------------------------------------------------------------------------
 
 // The first clause of a one-liner, for a cheatsheet cell: up to the end of its first
-// sentence or the first "; ", without its full stop, and past 64 characters cut after the
-// last whole word that fits.
+// sentence or the first "; " outside parentheses, without its full stop. Never cut
+// further: a row must say what the function does whole ("1 = resizable" included).
 std::string fewwords(std::string const& line) {
   std::string s = line;
-  for (char const* end : {". ", "; "}) {
-    size_t at = s.find(end);
-    if (at != std::string::npos) s.erase(at);
+  int depth = 0;
+  for (size_t i = 0; i + 1 < s.size(); ++i) {
+    if (s[i] == '(') ++depth;
+    if (s[i] == ')' && depth > 0) --depth;
+    if (depth == 0 && (s[i] == '.' || s[i] == ';') && s[i + 1] == ' ') {
+      s.erase(i);
+      break;
+    }
   }
   if (!s.empty() && s.back() == '.') s.pop_back();
-  if (s.size() > 64) {
-    size_t cut = s.rfind(' ', 63);
-    s = s.substr(0, cut == std::string::npos ? 63 : cut);
-    while (!s.empty() && (s.back() == ',' || s.back() == '(' || s.back() == ' ')) s.pop_back();
-    // An opening parenthesis left without its partner goes, with what follows it.
-    size_t open = s.rfind('(');
-    if (open != std::string::npos && s.find(')', open) == std::string::npos)
-      s = trim(s.substr(0, open));
-    s += " ...";
-  }
   return s;
 }
 
@@ -872,6 +952,14 @@ void cheatsheet() {
     list +=
         (list.empty() ? "" : ", ") + ("`" + std::string(a.name) + "` " + std::to_string(a.value));
   std::cout << list << ".\n";
+  std::cout << "\n## Named modes\n\nAlso from `<keys.h>`, C and C++ alike:";
+  for (modegroup const& g : modes) {
+    list.clear();
+    for (named const& n : g.names)
+      list += (list.empty() ? "" : ", ") + ("`QUIB_" + std::string(g.prefix) + n.name + "`");
+    std::cout << "\n- " << list;
+  }
+  std::cout << ".\n";
 }
 
 }  // namespace

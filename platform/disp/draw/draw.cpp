@@ -29,6 +29,19 @@ void dsp_initcontext(bitmap& t) {
   t.fontoncr = nullptr;
 }
 
+// A context in an error state ignores all drawing from then on, silently: after a draw the
+// failure is told as the entry's own, and t gets a fresh context so that drawing goes on.
+bool dsp_checkcontext(bitmap& t, char const* entry) {
+  cairo_status_t const st = cairo_status(t.cr);
+  if (st == CAIRO_STATUS_SUCCESS) return true;
+  dsp_fail(st == CAIRO_STATUS_NO_MEMORY ? dsp_enomem : dsp_eunsupported, entry,
+           "drawing failed (%s); the drawing context was made anew", cairo_status_to_string(st));
+  cairo_destroy(t.cr);
+  t.cr = cairo_create(t.surface);
+  dsp_initcontext(t);
+  return false;
+}
+
 // ---- Canvas --------------------------------------------------------------------------
 
 bool dsp_newcanvas(unsigned char* pixels, int stride) {

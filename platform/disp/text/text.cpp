@@ -14,6 +14,8 @@
 namespace {
 
 constexpr size_t dsp_maxsizes = 8;
+// The widest em a font is scaled to, in pixels.
+constexpr double dsp_maxem = 16384;
 // The longest font family name passed on to fontconfig, in bytes.
 constexpr size_t dsp_fontnamemax = 255;
 
@@ -110,7 +112,17 @@ dsp_sized const* dsp_sizedfont() {
       return dsp.font.current = &sizes[0];
     }
   }
-  double sx = dsp.font.w / dsp.font.advance, sy = dsp.font.h / dsp.font.cell;
+  // Width 0 is the face's own proportions at that height. The stretch is kept within what
+  // FreeType can scale to (65,535 pixels to the em), which only a face whose '0' is a
+  // sliver of its em could reach.
+  double sy = dsp.font.h / dsp.font.cell;
+  double sx = dsp.font.w ? dsp.font.w / dsp.font.advance : sy;
+  if (sx > dsp_maxem) {
+    dsp_warn("font size %u x %u: the width is kept to %.0f pixels to the em", dsp.font.w,
+             dsp.font.h, dsp_maxem);
+    sx = dsp_maxem;
+  }
+  double sx2 = dsp.font.h / 2.0 / dsp.font.advance;  // the width of a 1:2 cell
   cairo_matrix_t fm, ctm;
   cairo_matrix_init_scale(&fm, sx, sy);
   cairo_matrix_init_identity(&ctm);
@@ -124,8 +136,8 @@ dsp_sized const* dsp_sizedfont() {
     if (dsp.canvas.fontoncr == sizes.back().font) dsp.canvas.fontoncr = nullptr;
     sizes.pop_back();
   }
-  sizes.insert(sizes.begin(),
-               dsp_sized{dsp.font.w, dsp.font.h, sf, dsp.font.ascent * sy, dsp_shapedfor(sx, sy)});
+  sizes.insert(sizes.begin(), dsp_sized{dsp.font.w, dsp.font.h, sf, dsp.font.ascent * sy,
+                                        dsp_shapedfor(sx, sy, sx2)});
   return dsp.font.current = &sizes[0];
 }
 
@@ -135,6 +147,14 @@ void dsp_loadface() {
   if (dsp.font.face) return;
   dsp.font.face = dsp_findface(dsp.font.name);
   if (dsp.font.face) dsp_measureface();
+}
+
+void dsp_fontfailed() {
+  for (dsp_sized const& s : dsp.font.sizes)
+    if (cairo_scaled_font_status(s.font) != CAIRO_STATUS_SUCCESS) {
+      dsp_dropsizes();
+      return;
+    }
 }
 
 dsp_fontpin::~dsp_fontpin() {
@@ -168,6 +188,17 @@ void dsp_fontsize(unsigned w, unsigned h) {
 
 }  // namespace
 
+void dsp_fontschanged() {
+  dsp_dropface();
+  dsp_pangochanged();
+}
+
+void dsp_setlanguage(std::string const& tag) {
+  if (tag == dsp.font.language) return;
+  dsp_dropsizes();  // the Pango side of each size holds the hint
+  dsp.font.language = tag;
+}
+
 // ---- Entries -------------------------------------------------------------------------
 
 // Text on b keeps the font of this moment, whatever the settings become later; a second
@@ -198,6 +229,7 @@ qr_v SetFont104() {
     dsp.draw.italic = false;
   }
   dsp_fontsize(10, 20);
+  dsp_setlanguage("");
   dsp.draw.underline = dsp.draw.strikeout = false;
   dsp.canvas.fontpin.reset();
 }
@@ -214,10 +246,11 @@ qr_v SetFontHeight106(qe_u h) {
   dsp_fontsize(dsp.font.w, dsp_fontclamp(h));
 }
 
+// Width 0 is the face's own proportions at that height (SetFontWidth105 keeps 0 as 1).
 qr_v SetFontSize107(qe_u w, qe_u h) {
   dsp_setup();
   std::lock_guard<std::recursive_mutex> hold(dsp.font.lock);
-  dsp_fontsize(dsp_fontclamp(w), dsp_fontclamp(h));
+  dsp_fontsize(w == 0 ? 0 : dsp_fontclamp(w), dsp_fontclamp(h));
 }
 
 // Weights as in CSS and OpenType: 100 thin .. 400 regular .. 700 bold .. 900 black. 0 is
@@ -267,6 +300,12 @@ qr_v SetFontName113(qe_s name) {
     while (cut > 0 && (static_cast<unsigned char>(want[cut]) & 0xC0) == 0x80) --cut;
     want.resize(cut);
   }
+  // A family fontconfig does not have is told (the text still shows, in the fallback).
+  if (!dsp_knownfamily(want))
+    dsp_fail(dsp_efile, __func__,
+             "no font of the family %s is installed or loaded (loadfont); text falls back to "
+             "the monospace face",
+             dsp_quoted(want.c_str()).c_str());
   if (dsp.font.face && want == dsp.font.name) return;
   dsp_dropface();
   dsp.font.name = want;

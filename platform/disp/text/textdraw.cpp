@@ -163,11 +163,18 @@ void dsp_wrapped(bitmap& t, dsp_textstyle const& st, char const* s, unsigned lon
   }
 }
 
+// A draw that put t's context into an error state is told, and t draws on; a font that
+// went into an error state with it is made again.
+void dsp_textdrawn(bitmap& t, char const* entry) {
+  if (!dsp_checkcontext(t, entry)) dsp_fontfailed();
+}
+
 // What every text form does: put the cursor (the XY forms), draw the text in the target's
 // font, then go to the next line (the ln forms).
-void dsp_text(bitmap* t, char const* s, bool at, long x, long y, unsigned long fg, unsigned long bg,
-              bool ln, bool wrap) {
+void dsp_text(char const* entry, bitmap* t, char const* s, bool at, long x, long y,
+              unsigned long fg, unsigned long bg, bool ln, bool wrap) {
   if (!t) return;
+  if (!s) dsp_fail(dsp_earg, entry, "the text is null");
   std::lock_guard<std::recursive_mutex> hold(dsp.font.lock);
   if (at) {
     t->textx = t->textleft = dsp_clamp(x);
@@ -181,15 +188,17 @@ void dsp_text(bitmap* t, char const* s, bool at, long x, long y, unsigned long f
       dsp_wrapped(*t, st, u, fg, bg);
     else
       dsp_run(*t, st, u, fg, bg);
+    dsp_textdrawn(*t, entry);
   }
   if (ln) dsp_newline(*t, st);
 }
 
 // The text centred in the box of w x h pixels at (left, top) and cut to it; 0 for either
 // stands for the text's own width or height.
-void dsp_textbox(bitmap* t, char const* s, long left, long top, unsigned long fg, unsigned long bg,
-                 unsigned long w, unsigned long h) {
+void dsp_textbox(char const* entry, bitmap* t, char const* s, long left, long top, unsigned long fg,
+                 unsigned long bg, unsigned long w, unsigned long h) {
   if (!t) return;
+  if (!s) dsp_fail(dsp_earg, entry, "the text is null");
   std::lock_guard<std::recursive_mutex> hold(dsp.font.lock);
   left = dsp_clamp(left);
   top = dsp_clamp(top);
@@ -213,6 +222,7 @@ void dsp_textbox(bitmap* t, char const* s, long left, long top, unsigned long fg
       cairo_reset_clip(t->cr);
     }
   }
+  dsp_textdrawn(*t, entry);
   t->textleft = left;
   t->textx = left + long(bw);
   t->texty = top;
@@ -226,164 +236,167 @@ inline unsigned long dsp_fg() { return dsp.draw.fg; }
 
 qr_v DrawTextXY117(qe_b b, qe_s s, qe_l x, qe_l y, qe_u fg, qe_u bg, qe_u w, qe_u h) {
   dsp_setup();
-  dsp_textbox(dsp_target(b), s, x, y, fg, bg, w, h);
+  dsp_textbox(__func__, dsp_target(b), s, x, y, fg, bg, w, h);
 }
 
 qr_v DrawTextXY118(qe_b b, qe_s s, qe_l x, qe_l y, qe_u fg, qe_u bg) {
   dsp_setup();
-  dsp_text(dsp_target(b), s, true, x, y, fg, bg, false, false);
+  dsp_text(__func__, dsp_target(b), s, true, x, y, fg, bg, false, false);
 }
 
 qr_v DrawTextXY119(qe_b b, qe_s s, qe_l x, qe_l y, qe_u fg) {
   dsp_setup();
-  dsp_text(dsp_target(b), s, true, x, y, fg, dsp_nobox, false, false);
+  dsp_text(__func__, dsp_target(b), s, true, x, y, fg, dsp_nobox, false, false);
 }
 
 qr_v DrawTextXY120(qe_s s, qe_l x, qe_l y, qe_u fg, qe_u bg) {
   dsp_setup();
-  dsp_text(dsp_win(), s, true, x, y, fg, bg, false, false);
+  dsp_text(__func__, dsp_win(), s, true, x, y, fg, bg, false, false);
 }
 
 qr_v DrawTextXY121(qe_s s, qe_l x, qe_l y, qe_u fg) {
   dsp_setup();
-  dsp_text(dsp_win(), s, true, x, y, fg, dsp_nobox, false, false);
+  dsp_text(__func__, dsp_win(), s, true, x, y, fg, dsp_nobox, false, false);
 }
 
 qr_v DrawTextXY122(qe_s s, qe_u x, qe_u y) {
   dsp_setup();
-  dsp_text(dsp_win(), s, true, dsp_upos(x), dsp_upos(y), dsp_fg(), dsp_nobox, false, false);
+  dsp_text(__func__, dsp_win(), s, true, dsp_upos(x), dsp_upos(y), dsp_fg(), dsp_nobox, false,
+           false);
 }
 
 // ---- drawtext ------------------------------------------------------------------------
 
 qr_v DrawText123(qe_s s, qe_u fg, qe_u bg) {
   dsp_setup();
-  dsp_text(dsp_win(), s, false, 0, 0, fg, bg, false, false);
+  dsp_text(__func__, dsp_win(), s, false, 0, 0, fg, bg, false, false);
 }
 
 qr_v DrawText124(qe_s s, qe_u fg) {
   dsp_setup();
-  dsp_text(dsp_win(), s, false, 0, 0, fg, dsp_nobox, false, false);
+  dsp_text(__func__, dsp_win(), s, false, 0, 0, fg, dsp_nobox, false, false);
 }
 
 qr_v DrawText125(qe_s s) {
   dsp_setup();
-  dsp_text(dsp_win(), s, false, 0, 0, dsp_fg(), dsp_nobox, false, false);
+  dsp_text(__func__, dsp_win(), s, false, 0, 0, dsp_fg(), dsp_nobox, false, false);
 }
 
 // ---- drawtextlnxy --------------------------------------------------------------------
 
 qr_v DrawTextlnXY126(qe_s s, qe_l x, qe_l y, qe_u fg, qe_u bg) {
   dsp_setup();
-  dsp_text(dsp_win(), s, true, x, y, fg, bg, true, false);
+  dsp_text(__func__, dsp_win(), s, true, x, y, fg, bg, true, false);
 }
 
 qr_v DrawTextlnXY127(qe_s s, qe_l x, qe_l y, qe_u fg) {
   dsp_setup();
-  dsp_text(dsp_win(), s, true, x, y, fg, dsp_nobox, true, false);
+  dsp_text(__func__, dsp_win(), s, true, x, y, fg, dsp_nobox, true, false);
 }
 
 qr_v DrawTextlnXY128(qe_s s, qe_u x, qe_u y) {
   dsp_setup();
-  dsp_text(dsp_win(), s, true, dsp_upos(x), dsp_upos(y), dsp_fg(), dsp_nobox, true, false);
+  dsp_text(__func__, dsp_win(), s, true, dsp_upos(x), dsp_upos(y), dsp_fg(), dsp_nobox, true,
+           false);
 }
 
 // ---- drawtextln ----------------------------------------------------------------------
 
 qr_v DrawTextln129(qe_s s, qe_u fg, qe_u bg) {
   dsp_setup();
-  dsp_text(dsp_win(), s, false, 0, 0, fg, bg, true, false);
+  dsp_text(__func__, dsp_win(), s, false, 0, 0, fg, bg, true, false);
 }
 
 qr_v DrawTextln130(qe_s s, qe_u fg) {
   dsp_setup();
-  dsp_text(dsp_win(), s, false, 0, 0, fg, dsp_nobox, true, false);
+  dsp_text(__func__, dsp_win(), s, false, 0, 0, fg, dsp_nobox, true, false);
 }
 
 qr_v DrawTextln131(qe_s s) {
   dsp_setup();
-  dsp_text(dsp_win(), s, false, 0, 0, dsp_fg(), dsp_nobox, true, false);
+  dsp_text(__func__, dsp_win(), s, false, 0, 0, dsp_fg(), dsp_nobox, true, false);
 }
 
 qr_v DrawTextln132() {
   dsp_setup();
-  dsp_text(dsp_win(), nullptr, false, 0, 0, dsp_fg(), dsp_nobox, true, false);
+  dsp_text(__func__, dsp_win(), "", false, 0, 0, dsp_fg(), dsp_nobox, true, false);
 }
 
 // ---- drawtextxyw ---------------------------------------------------------------------
 
 qr_v DrawTextXYw133(qe_b b, qe_s s, qe_l x, qe_l y, qe_u fg, qe_u bg) {
   dsp_setup();
-  dsp_text(dsp_target(b), s, true, x, y, fg, bg, false, true);
+  dsp_text(__func__, dsp_target(b), s, true, x, y, fg, bg, false, true);
 }
 
 qr_v DrawTextXYw134(qe_b b, qe_s s, qe_l x, qe_l y, qe_u fg) {
   dsp_setup();
-  dsp_text(dsp_target(b), s, true, x, y, fg, dsp_nobox, false, true);
+  dsp_text(__func__, dsp_target(b), s, true, x, y, fg, dsp_nobox, false, true);
 }
 
 qr_v DrawTextXYw135(qe_s s, qe_l x, qe_l y, qe_u fg, qe_u bg) {
   dsp_setup();
-  dsp_text(dsp_win(), s, true, x, y, fg, bg, false, true);
+  dsp_text(__func__, dsp_win(), s, true, x, y, fg, bg, false, true);
 }
 
 qr_v DrawTextXYw136(qe_s s, qe_l x, qe_l y, qe_u fg) {
   dsp_setup();
-  dsp_text(dsp_win(), s, true, x, y, fg, dsp_nobox, false, true);
+  dsp_text(__func__, dsp_win(), s, true, x, y, fg, dsp_nobox, false, true);
 }
 
 qr_v DrawTextXYw137(qe_s s, qe_u x, qe_u y) {
   dsp_setup();
-  dsp_text(dsp_win(), s, true, dsp_upos(x), dsp_upos(y), dsp_fg(), dsp_nobox, false, true);
+  dsp_text(__func__, dsp_win(), s, true, dsp_upos(x), dsp_upos(y), dsp_fg(), dsp_nobox, false,
+           true);
 }
 
 // ---- drawtextw -----------------------------------------------------------------------
 
 qr_v DrawTextw138(qe_s s, qe_u fg, qe_u bg) {
   dsp_setup();
-  dsp_text(dsp_win(), s, false, 0, 0, fg, bg, false, true);
+  dsp_text(__func__, dsp_win(), s, false, 0, 0, fg, bg, false, true);
 }
 
 qr_v DrawTextw139(qe_s s, qe_u fg) {
   dsp_setup();
-  dsp_text(dsp_win(), s, false, 0, 0, fg, dsp_nobox, false, true);
+  dsp_text(__func__, dsp_win(), s, false, 0, 0, fg, dsp_nobox, false, true);
 }
 
 qr_v DrawTextw140(qe_s s) {
   dsp_setup();
-  dsp_text(dsp_win(), s, false, 0, 0, dsp_fg(), dsp_nobox, false, true);
+  dsp_text(__func__, dsp_win(), s, false, 0, 0, dsp_fg(), dsp_nobox, false, true);
 }
 
 // ---- drawtextlnxyw -------------------------------------------------------------------
 
 qr_v DrawTextlnXYw141(qe_s s, qe_l x, qe_l y, qe_u fg, qe_u bg) {
   dsp_setup();
-  dsp_text(dsp_win(), s, true, x, y, fg, bg, true, true);
+  dsp_text(__func__, dsp_win(), s, true, x, y, fg, bg, true, true);
 }
 
 qr_v DrawTextlnXYw142(qe_s s, qe_l x, qe_l y, qe_u fg) {
   dsp_setup();
-  dsp_text(dsp_win(), s, true, x, y, fg, dsp_nobox, true, true);
+  dsp_text(__func__, dsp_win(), s, true, x, y, fg, dsp_nobox, true, true);
 }
 
 qr_v DrawTextlnXYw143(qe_s s, qe_u x, qe_u y) {
   dsp_setup();
-  dsp_text(dsp_win(), s, true, dsp_upos(x), dsp_upos(y), dsp_fg(), dsp_nobox, true, true);
+  dsp_text(__func__, dsp_win(), s, true, dsp_upos(x), dsp_upos(y), dsp_fg(), dsp_nobox, true, true);
 }
 
 // ---- drawtextlnw ---------------------------------------------------------------------
 
 qr_v DrawTextlnw144(qe_s s, qe_u fg, qe_u bg) {
   dsp_setup();
-  dsp_text(dsp_win(), s, false, 0, 0, fg, bg, true, true);
+  dsp_text(__func__, dsp_win(), s, false, 0, 0, fg, bg, true, true);
 }
 
 qr_v DrawTextlnw145(qe_s s, qe_u fg) {
   dsp_setup();
-  dsp_text(dsp_win(), s, false, 0, 0, fg, dsp_nobox, true, true);
+  dsp_text(__func__, dsp_win(), s, false, 0, 0, fg, dsp_nobox, true, true);
 }
 
 qr_v DrawTextlnw146(qe_s s) {
   dsp_setup();
-  dsp_text(dsp_win(), s, false, 0, 0, dsp_fg(), dsp_nobox, true, true);
+  dsp_text(__func__, dsp_win(), s, false, 0, 0, dsp_fg(), dsp_nobox, true, true);
 }
