@@ -15,6 +15,22 @@ typedef struct bitmap bitmap;  // a picture to draw on: the window's or an off-s
 typedef struct bitbuf bitbuf;  // a copy of a bitmap's pixels in plain memory
 #endif
 
+#ifndef QUIB_SPRITE_DECLARED
+#define QUIB_SPRITE_DECLARED
+// How disp_drawsprite draws a bitmap, or a part of it. Zero is the plain case in
+// every field: the whole bitmap, its top-left corner at (x, y), unturned, unscaled.
+typedef struct disp_sprite {
+  double x, y;              // where the origin lands on the target, in pixels
+  double degrees;           // turn about the origin, clockwise on the screen
+  double scalex, scaley;    // size factors; 0 stands for 1
+  double originx, originy;  // the pivot, in pixels of the part from its top-left
+  long sx, sy, sw, sh;      // the part drawn; sw or sh 0: up to the bitmap's edge
+  bool flipx, flipy;        // mirrored left to right, top to bottom, in place
+} disp_sprite;
+// Blend modes of disp_setblend: how what is drawn meets what is there.
+enum { DISP_BLEND_NORMAL = 0, DISP_BLEND_ADD = 1, DISP_BLEND_MULTIPLY = 2 };
+#endif
+
 #ifdef __cplusplus
 extern "C" {
 #endif
@@ -207,6 +223,18 @@ void SetBrushColor85(bitmap* b, unsigned long colour);
 void disp_setantialias(int on);
 // The same for bitmap b.
 void disp_setbmpantialias(bitmap* b, int on);
+// Colours with see-through: the top byte of a colour given to a shape, line or text on the window's
+// picture becomes its opacity (0xFF opaque, 0x80 half, 0 invisible). Off by default, where the top
+// byte is ignored; `clear` stays opaque.
+void disp_setcoloralpha(int on);
+// The same for bitmap b.
+void disp_setbmpcoloralpha(bitmap* b, int on);
+// How shapes, text and bitmaps drawn on the window's picture meet what is there:
+// `DISP_BLEND_NORMAL` (0, over it), `DISP_BLEND_ADD` (1, colours summed: glow),
+// `DISP_BLEND_MULTIPLY` (2, darkened by the colour: shade). `clear` always replaces.
+void disp_setblend(unsigned long mode);
+// The same for bitmap b.
+void disp_setbmpblend(bitmap* b, unsigned long mode);
 // Colour of the window's picture at (x, y).
 unsigned long GetPixel148(unsigned long x, unsigned long y);
 // Colour of bitmap b at (x, y).
@@ -531,6 +559,15 @@ void disp_cleartransparent(bitmap* b);
 bitmap* disp_loadpng(char const* path);
 // Writes bitmap b as a PNG file, with its alpha; an existing file is replaced.
 bool disp_savepng(bitmap* b, char const* path);
+// Draws bitmap src as a sprite on the window: `drawsprite(ship, {.x = 400, .y = 300, .degrees = 30,
+// .originx = 16, .originy = 16})` (fields of `disp_sprite`: x, y, degrees, scalex, scaley, originx,
+// originy, sx, sy, sw, sh, flipx, flipy; all 0 draws it whole at (0, 0)).
+void disp_drawspriteonwin(bitmap* src, disp_sprite const* how);
+// Draws src as a sprite on bitmap dest: turned by `degrees` about the origin, which lands at (x,
+// y), scaled, mirrored, in dest's blend mode. Unturned and unscaled at whole pixels it gives
+// drawbmp's pixels; quarter turns and scales take whole pixels; other turns are smoothed where
+// dest's antialiasing is on.
+void disp_drawsprite(bitmap* dest, bitmap* src, disp_sprite const* how);
 // Frees a bitmap.
 void ReleaseBMP194(bitmap* b);
 // Frees every off-screen bitmap.
