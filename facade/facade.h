@@ -1068,6 +1068,9 @@ inline void cleartransparent(bitmap* b) { disp_cleartransparent(b); }
 // Reads a PNG file into a new bitmap, with alpha when the file has any; drawbmp blends it.
 inline bitmap* loadpng(char const* path) { return disp_loadpng(path); }
 
+// Reads a JPEG file (colour or grey) into a new bitmap, opaque.
+inline bitmap* loadjpeg(char const* path) { return disp_loadjpeg(path); }
+
 // Writes bitmap b as a PNG file, with its alpha; an existing file is replaced.
 inline bool savepng(bitmap* b, char const* path) { return disp_savepng(b, path); }
 

@@ -365,7 +365,8 @@
   QUIB_DISP_EXT_WRITE(X)        \
   QUIB_DISP_EXT_INPUT(X)        \
   QUIB_DISP_EXT_ALPHA(X)        \
-  QUIB_DISP_EXT_SPRITE(X)
+  QUIB_DISP_EXT_SPRITE(X)       \
+  QUIB_DISP_EXT_JPEG(X)
 
 // The text of the calling thread's last error, kept after GetError38 clears the code until
 // the next failure ("" before any).
@@ -437,6 +438,9 @@
   X(disp_setbmpcoloralpha, setcoloralpha, v, (b, bool)) \
   X(disp_setblend, setblend, v, (u))                    \
   X(disp_setbmpblend, setblend, v, (b, u))
+
+// JPEG files read into an opaque bitmap (libjpeg-turbo).
+#define QUIB_DISP_EXT_JPEG(X) X(disp_loadjpeg, loadjpeg, b, (s))
 
 #define QUIB_SOUND_EXTENSIONS(X) QUIB_SOUND_EXT_ERRORS(X)
 

@@ -557,6 +557,8 @@ bitmap* disp_createbmpalpha(unsigned long w, unsigned long h);
 void disp_cleartransparent(bitmap* b);
 // Reads a PNG file into a new bitmap, with alpha when the file has any; drawbmp blends it.
 bitmap* disp_loadpng(char const* path);
+// Reads a JPEG file (colour or grey) into a new bitmap, opaque.
+bitmap* disp_loadjpeg(char const* path);
 // Writes bitmap b as a PNG file, with its alpha; an existing file is replaced.
 bool disp_savepng(bitmap* b, char const* path);
 // Draws bitmap src as a sprite on the window: `drawsprite(ship, {.x = 400, .y = 300, .degrees = 30,

@@ -1,13 +1,19 @@
 // Sprites, see-through colours and blend modes on the headless canvas: the exact transforms
 // pixel for pixel, drawsprite against drawbmp, smoothed edges by the antialiasing switch,
-// each blend mode and alpha colours on known pixels, and the arguments refused.
+// each blend mode and alpha colours on known pixels, the arguments refused, and JPEG files
+// whole and damaged.
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstdio>
+#include <cstdlib>
 #include <cstdint>
 #include <functional>
 #include <string>
 #include <vector>
+
+// jpeglib.h wants FILE and size_t declared before it.
+#include <jpeglib.h>
 
 #include "platform/disp/disp.h"
 
@@ -268,3 +274,104 @@ TEST_F(Sprites, RefusedArgumentsAreErrorsNotSilence) {
 }
 
 }  // namespace
+
+namespace {
+
+// A w x h JPEG of a known picture (red rising to the right, green down, blue 0x40), made
+// with libjpeg here so no picture file is kept for the test.
+std::vector<uint8_t> jpegof(int w, int h) {
+  jpeg_compress_struct c;
+  jpeg_error_mgr e;
+  c.err = jpeg_std_error(&e);
+  jpeg_create_compress(&c);
+  unsigned char* out = nullptr;
+  unsigned long size = 0;
+  jpeg_mem_dest(&c, &out, &size);
+  c.image_width = JDIMENSION(w), c.image_height = JDIMENSION(h);
+  c.input_components = 3, c.in_color_space = JCS_RGB;
+  jpeg_set_defaults(&c);
+  jpeg_set_quality(&c, 95, TRUE);
+  jpeg_start_compress(&c, TRUE);
+  std::vector<unsigned char> row(size_t(w) * 3);
+  for (int y = 0; y < h; ++y) {
+    for (int x = 0; x < w; ++x) {
+      row[size_t(x) * 3] = (unsigned char)(x * 255 / (w - 1));
+      row[size_t(x) * 3 + 1] = (unsigned char)(y * 255 / (h - 1));
+      row[size_t(x) * 3 + 2] = 0x40;
+    }
+    JSAMPROW r = row.data();
+    jpeg_write_scanlines(&c, &r, 1);
+  }
+  jpeg_finish_compress(&c);
+  jpeg_destroy_compress(&c);
+  std::vector<uint8_t> b(out, out + size);
+  free(out);
+  return b;
+}
+
+std::string putfile(std::vector<uint8_t> const& b, std::string const& name) {
+  std::string path = ::testing::TempDir() + "sprite_test." + name;
+  FILE* f = fopen(path.c_str(), "wb");
+  if (!b.empty()) fwrite(b.data(), 1, b.size(), f);
+  fclose(f);
+  return path;
+}
+
+// Where the start-of-frame segment's height (then width) sits in a JPEG of ours.
+size_t sofsize(std::vector<uint8_t> const& b) {
+  for (size_t i = 0; i + 9 < b.size(); ++i)
+    if (b[i] == 0xFF && b[i + 1] == 0xC0) return i + 5;
+  return 0;
+}
+
+}  // namespace
+
+TEST_F(Sprites, JpegLoadsAndDamagedJpegsFailAsFileErrors) {
+  std::vector<uint8_t> const good = jpegof(40, 30);
+  bitmap* p = disp_loadjpeg(putfile(good, "good.jpg").c_str());
+  ASSERT_NE(p, nullptr) << disp_errortext();
+  EXPECT_EQ(GetError38(), 0u);
+  struct probe {
+    unsigned long x, y;
+  };
+  for (probe at : {probe{0, 0}, probe{39, 0}, probe{20, 15}, probe{39, 29}}) {
+    unsigned long const got = GetPixel147(p, at.x, at.y);
+    unsigned long const want = (at.x * 255 / 39) << 16 | (at.y * 255 / 29) << 8 | 0x40;
+    for (int sh : {0, 8, 16})
+      EXPECT_NEAR(double(got >> sh & 255), double(want >> sh & 255), 12) << at.x << "," << at.y;
+  }
+  struct damaged {
+    char const* name;
+    std::function<void(std::vector<uint8_t>&)> spoil;
+  };
+  damaged const cases[] = {
+      {"cut in half", [](std::vector<uint8_t>& b) { b.resize(b.size() / 2); }},
+      {"cut after the header", [&](std::vector<uint8_t>& b) { b.resize(sofsize(good) + 12); }},
+      {"a Huffman table of too many codes",
+       [](std::vector<uint8_t>& b) {
+         for (size_t i = 0; i + 8 < b.size(); ++i)
+           if (b[i] == 0xFF && b[i + 1] == 0xC4) {
+             b[i + 5] = 0xFF, b[i + 6] = 0xFF;  // 255 codes of length 1 and of length 2
+             break;
+           }
+       }},
+      {"20000 pixels wide",
+       [](std::vector<uint8_t>& b) { b[sofsize(b) + 2] = 20000 >> 8, b[sofsize(b) + 3] = 20000 & 255; }},
+      {"8192 x 16384, past 64 M pixels",
+       [](std::vector<uint8_t>& b) {
+         size_t const at = sofsize(b);
+         b[at] = 0x40, b[at + 1] = 0, b[at + 2] = 0x20, b[at + 3] = 0;
+       }},
+      {"no height", [](std::vector<uint8_t>& b) { b[sofsize(b)] = 0, b[sofsize(b) + 1] = 0; }},
+      {"a PNG signature", [](std::vector<uint8_t>& b) { b[0] = 0x89, b[1] = 'P', b[2] = 'N'; }},
+      {"empty", [](std::vector<uint8_t>& b) { b.clear(); }},
+  };
+  for (damaged const& c : cases) {
+    std::vector<uint8_t> b = good;
+    c.spoil(b);
+    EXPECT_EQ(disp_loadjpeg(putfile(b, "bad.jpg").c_str()), nullptr) << c.name;
+    EXPECT_EQ(GetError38(), 3u) << c.name;
+    EXPECT_NE(std::string(disp_errortext()).find("loadjpeg: cannot load"), std::string::npos)
+        << c.name << ": " << disp_errortext();
+  }
+}
