@@ -19,16 +19,24 @@ typedef struct bitbuf bitbuf;  // a copy of a bitmap's pixels in plain memory
 #define QUIB_SPRITE_DECLARED
 // How disp_drawsprite draws a bitmap, or a part of it. Zero is the plain case in
 // every field: the whole bitmap, its top-left corner at (x, y), unturned, unscaled.
+// From C++14 on a field that a call does not name starts at 0 too, without a warning.
+#if defined(__cplusplus) && __cplusplus >= 201402L
+#define DISP_ZERO {}
+#else
+#define DISP_ZERO
+#endif
 typedef struct disp_sprite {
-  double x, y;              // where the origin lands on the target, in pixels
-  double degrees;           // turn about the origin, clockwise on the screen
-  double scalex, scaley;    // size factors; 0 stands for 1
-  double originx, originy;  // the pivot, in pixels of the part from its top-left
-  long sx, sy, sw, sh;      // the part drawn; sw or sh 0: up to the bitmap's edge
-  bool flipx, flipy;        // mirrored left to right, top to bottom, in place
+  double x DISP_ZERO, y DISP_ZERO;  // where the origin lands on the target, in pixels
+  double degrees DISP_ZERO;         // turn about the origin, clockwise on the screen
+  double scalex DISP_ZERO, scaley DISP_ZERO;    // size factors; 0 stands for 1
+  double originx DISP_ZERO, originy DISP_ZERO;  // the pivot, in pixels of the part
+  long sx DISP_ZERO, sy DISP_ZERO;  // the part drawn: its top-left in the bitmap,
+  long sw DISP_ZERO, sh DISP_ZERO;  // its size (0: up to the bitmap's edge)
+  bool flipx DISP_ZERO, flipy DISP_ZERO;  // mirrored left to right, top to bottom
 } disp_sprite;
 // Blend modes of disp_setblend: how what is drawn meets what is there.
 enum { DISP_BLEND_NORMAL = 0, DISP_BLEND_ADD = 1, DISP_BLEND_MULTIPLY = 2 };
+#undef DISP_ZERO
 #endif
 
 #ifdef __cplusplus

@@ -356,7 +356,9 @@ TEST_F(Sprites, JpegLoadsAndDamagedJpegsFailAsFileErrors) {
            }
        }},
       {"20000 pixels wide",
-       [](std::vector<uint8_t>& b) { b[sofsize(b) + 2] = 20000 >> 8, b[sofsize(b) + 3] = 20000 & 255; }},
+       [](std::vector<uint8_t>& b) {
+         b[sofsize(b) + 2] = 20000 >> 8, b[sofsize(b) + 3] = 20000 & 255;
+       }},
       {"8192 x 16384, past 64 M pixels",
        [](std::vector<uint8_t>& b) {
          size_t const at = sofsize(b);

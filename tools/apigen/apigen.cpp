@@ -337,17 +337,21 @@ void spritetypes() {
       << "#ifndef QUIB_SPRITE_DECLARED\n#define QUIB_SPRITE_DECLARED\n"
          "// How disp_drawsprite draws a bitmap, or a part of it. Zero is the plain case in\n"
          "// every field: the whole bitmap, its top-left corner at (x, y), unturned, unscaled.\n"
+         "// From C++14 on a field that a call does not name starts at 0 too, without a warning.\n"
+         "#if defined(__cplusplus) && __cplusplus >= 201402L\n#define DISP_ZERO {}\n#else\n"
+         "#define DISP_ZERO\n#endif\n"
          "typedef struct disp_sprite {\n"
-         "  double x, y;              // where the origin lands on the target, in pixels\n"
-         "  double degrees;           // turn about the origin, clockwise on the screen\n"
-         "  double scalex, scaley;    // size factors; 0 stands for 1\n"
-         "  double originx, originy;  // the pivot, in pixels of the part from its top-left\n"
-         "  long sx, sy, sw, sh;      // the part drawn; sw or sh 0: up to the bitmap's edge\n"
-         "  bool flipx, flipy;        // mirrored left to right, top to bottom, in place\n"
+         "  double x DISP_ZERO, y DISP_ZERO;  // where the origin lands on the target, in pixels\n"
+         "  double degrees DISP_ZERO;         // turn about the origin, clockwise on the screen\n"
+         "  double scalex DISP_ZERO, scaley DISP_ZERO;    // size factors; 0 stands for 1\n"
+         "  double originx DISP_ZERO, originy DISP_ZERO;  // the pivot, in pixels of the part\n"
+         "  long sx DISP_ZERO, sy DISP_ZERO;  // the part drawn: its top-left in the bitmap,\n"
+         "  long sw DISP_ZERO, sh DISP_ZERO;  // its size (0: up to the bitmap's edge)\n"
+         "  bool flipx DISP_ZERO, flipy DISP_ZERO;  // mirrored left to right, top to bottom\n"
          "} disp_sprite;\n"
          "// Blend modes of disp_setblend: how what is drawn meets what is there.\n"
          "enum { DISP_BLEND_NORMAL = 0, DISP_BLEND_ADD = 1, DISP_BLEND_MULTIPLY = 2 };\n"
-         "#endif\n\n";
+         "#undef DISP_ZERO\n#endif\n\n";
 }
 
 void libheader(std::string const& lib) {

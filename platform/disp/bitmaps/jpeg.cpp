@@ -115,9 +115,9 @@ qr_b disp_loadjpeg(qe_s path) {
   if (!why) why = dsp_decodejpeg(bytes, p, err);
   if (why) {
     std::string const text = *why ? why : "damaged JPEG data";
-    dsp_loadfailed("disp_loadjpeg", "loadjpeg", path,
-                   why == err.why ? ("damaged or unsupported JPEG data: " + text).c_str()
-                                  : text.c_str());
+    dsp_loadfailed(
+        "disp_loadjpeg", "loadjpeg", path,
+        why == err.why ? ("damaged or unsupported JPEG data: " + text).c_str() : text.c_str());
     return nullptr;
   }
   dsp.pictures.last = p;  // what the short DrawBMP forms draw, as after LoadBMP
