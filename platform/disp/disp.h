@@ -231,14 +231,14 @@ void SetBrushColor85(bitmap* b, unsigned long colour);
 void disp_setantialias(int on);
 // The same for bitmap b.
 void disp_setbmpantialias(bitmap* b, int on);
-// Colours with see-through: the top byte of a colour given to a shape, line or text on the window's
-// picture becomes its opacity (0xFF opaque, 0x80 half, 0 invisible). Off by default, where the top
-// byte is ignored; `clear` stays opaque.
+// Colours that see through: a colour's top byte is its opacity. On the window's picture, for
+// shapes, lines and text: 0xFF opaque, 0x80 half, 0 invisible. Off by default, where the top byte
+// is ignored; `clear` stays opaque.
 void disp_setcoloralpha(int on);
 // The same for bitmap b.
 void disp_setbmpcoloralpha(bitmap* b, int on);
-// How shapes, text and bitmaps drawn on the window's picture meet what is there:
-// `DISP_BLEND_NORMAL` (0, over it), `DISP_BLEND_ADD` (1, colours summed: glow),
+// The blend mode of the window's picture. How shapes, text and bitmaps drawn on it meet what is
+// there: `DISP_BLEND_NORMAL` (0, over it), `DISP_BLEND_ADD` (1, colours summed: glow),
 // `DISP_BLEND_MULTIPLY` (2, darkened by the colour: shade). `clear` always replaces.
 void disp_setblend(unsigned long mode);
 // The same for bitmap b.
@@ -569,14 +569,15 @@ bitmap* disp_loadpng(char const* path);
 bitmap* disp_loadjpeg(char const* path);
 // Writes bitmap b as a PNG file, with its alpha; an existing file is replaced.
 bool disp_savepng(bitmap* b, char const* path);
-// Draws bitmap src as a sprite on the window: `drawsprite(ship, {.x = 400, .y = 300, .degrees = 30,
-// .originx = 16, .originy = 16})` (fields of `disp_sprite`: x, y, degrees, scalex, scaley, originx,
-// originy, sx, sy, sw, sh, flipx, flipy; all 0 draws it whole at (0, 0)).
+// Draws bitmap src on the window, turned, scaled or mirrored. For example `drawsprite(ship, {.x =
+// 400, .y = 300, .degrees = 30, .originx = 16, .originy = 16})` (fields of `disp_sprite`: x, y,
+// degrees, scalex, scaley, originx, originy, sx, sy, sw, sh, flipx, flipy; all 0 draws it whole at
+// (0, 0)).
 void disp_drawspriteonwin(bitmap* src, disp_sprite const* how);
-// Draws src as a sprite on bitmap dest: turned by `degrees` about the origin, which lands at (x,
-// y), scaled, mirrored, in dest's blend mode. Unturned and unscaled at whole pixels it gives
-// drawbmp's pixels; quarter turns and scales take whole pixels; other turns are smoothed where
-// dest's antialiasing is on.
+// Draws src on bitmap dest, turned, scaled or mirrored. Turned by `degrees` about the origin, which
+// lands at (x, y), scaled, mirrored, in dest's blend mode. Unturned and unscaled at whole pixels it
+// gives drawbmp's pixels; quarter turns and scales take whole pixels; other turns are smoothed
+// where dest's antialiasing is on.
 void disp_drawsprite(bitmap* dest, bitmap* src, disp_sprite const* how);
 // Frees a bitmap.
 void ReleaseBMP194(bitmap* b);
