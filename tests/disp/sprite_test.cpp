@@ -275,6 +275,35 @@ TEST_F(Sprites, RefusedArgumentsAreErrorsNotSilence) {
 
 }  // namespace
 
+// Far off, tiny or wildly turned sprites are no faults: nothing outside the picture is
+// touched, no error is set, and a turn is a turn whatever its size.
+TEST_F(Sprites, FarTinyAndWildSpritesAreHarmless) {
+  struct oddcase {
+    char const* name;
+    disp_sprite how;
+    bool drawn;
+  };
+  oddcase const cases[] = {
+      {"far right", {1e15, 5, 0, 0, 0, 0, 0, 0, 0, 0, 0, false, false}, false},
+      {"far left, turned", {-1e15, 5, 33, 0, 0, 0, 0, 0, 0, 0, 0, false, false}, false},
+      {"far, its origin as far: at 0", {1e12, 5, 0, 0, 0, 1e12, 0, 0, 0, 0, 0, false, false}, true},
+      {"tinier than a pixel's hundredth",
+       {10, 10, 0, 1e-5, 1, 0, 0, 0, 0, 0, 0, false, false},
+       false},
+      {"turned 1e300 degrees", {10, 10, 1e300, 0, 0, 0, 0, 0, 0, 0, 0, false, false}, true},
+      {"huge and turned", {32, 24, 10, 4000, 4000, 1.5, 1, 0, 0, 0, 0, false, false}, true},
+  };
+  for (oddcase const& c : cases) {
+    Clear163(bg);
+    disp_drawspriteonwin(src, &c.how);
+    EXPECT_EQ(GetError38(), 0u) << c.name;
+    int inked = 0;
+    for (long y = 0; y < 48; ++y)
+      for (long x = 0; x < 64; ++x) inked += GetPixel148(qe_u(x), qe_u(y)) != bg;
+    EXPECT_EQ(inked > 0, c.drawn) << c.name;
+  }
+}
+
 namespace {
 
 // A w x h JPEG of a known picture (red rising to the right, green down, blue 0x40), made

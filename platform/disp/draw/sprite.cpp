@@ -5,6 +5,7 @@
 // edges), else the nearest pixel. The pixel loops walk each row only where the sprite lies.
 #include <emmintrin.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 #include <new>
@@ -103,87 +104,108 @@ struct dsp_inverse {
   double ux, uy, u0, vx, vy, v0;
 };
 
-// The pixels of row y (from x0 to x1, exclusive) whose sample lies in [lo, hi) on both
-// axes, widened by two pixels for rounding (the loops check every sample again). Runs for
-// every row of every sprite, so it divides nothing and calls no library function.
-struct dsp_rows {
-  double k[2], inv[2], cy[2], c0[2], hi[2], lo;
-  dsp_rows(dsp_inverse const& m, double lo_, double uhi, double vhi)
-      : k{m.ux, m.vx},
-        inv{},
-        cy{m.uy, m.vy},
-        c0{m.u0 + m.ux * 0.5, m.v0 + m.vx * 0.5},
-        hi{uhi, vhi},
-        lo(lo_) {
-    for (int a = 0; a < 2; ++a) inv[a] = std::abs(k[a]) < 1e-12 ? 0 : 1 / k[a];
+// floor(a / b) for b > 0.
+inline int64_t dsp_floordiv(int64_t a, int64_t b) { return a >= 0 ? a / b : -((-a + b - 1) / b); }
+
+// The steps k in [from, to) with lo <= u + k * du < hi, narrowed in place; exact, in the
+// loops' fixed point, so the pixels inside need no test of their own.
+inline void dsp_within(int64_t u, int64_t du, int64_t lo, int64_t hi, int& from, int& to) {
+  int64_t a, b;  // k in [a, b)
+  if (du == 0) {
+    if (u >= lo && u < hi) return;
+    to = from;
+    return;
   }
-  bool span(int y, int& x0, int& x1) const {
-    double a = x0 - 1, b = x1 + 1;
-    for (int axis = 0; axis < 2; ++axis) {
-      double const c = cy[axis] * (y + 0.5) + c0[axis];
-      if (inv[axis] == 0) {
-        if (c < lo || c >= hi[axis]) return false;
-        continue;
-      }
-      double e0 = (lo - c) * inv[axis], e1 = (hi[axis] - c) * inv[axis];
-      if (e0 > e1) std::swap(e0, e1);
-      a = std::max(a, e0), b = std::min(b, e1);
-    }
-    if (!(a < b)) return false;
-    x0 = std::max(x0, int(a) - 2), x1 = std::min(x1, int(b) + 2);
-    return x0 < x1;
+  if (du > 0) {
+    a = -dsp_floordiv(u - lo, du);  // ceil((lo - u) / du)
+    b = dsp_floordiv(hi - 1 - u, du) + 1;
+  } else {
+    a = dsp_floordiv(u - hi, -du) + 1;
+    b = dsp_floordiv(u - lo, -du) + 1;
   }
-};
+  int64_t const f = std::max<int64_t>(from, a), e = std::min<int64_t>(to, b);
+  if (e <= f) {
+    to = from;  // none: a and b may lie far outside int's range, so neither is kept
+    return;
+  }
+  from = int(f), to = int(e);
+}
+
+// A position in the 32.32 fixed point, held far enough inside its range that the steps of
+// a row cannot overflow; a row that far off the part has no pixel of it anyway.
+inline int64_t dsp_fixed(double v) {
+  constexpr double most = 2305843009213693952.0;  // 2^61
+  return int64_t(std::clamp(v * dsp_one, -most, most));
+}
+
+// Draws one sample s (premultiplied, in 16-bit lanes) onto *d.
+inline void dsp_put(uint32_t* d, __m128i s, unsigned mode, bool keepd) {
+  uint32_t const packed = dsp_packlanes(s);
+  if (packed == 0) return;  // nothing: every mode leaves the pixel as it is
+  if (mode != dsp_blendnormal)
+    *d = dsp_blendpx(mode, packed, *d, keepd);
+  else if (packed >> 24 == 255)
+    *d = keepd ? (packed & 0xFFFFFF) | (*d & 0xFF000000u) : packed;
+  else
+    *d = dsp_overlanes(s, *d, keepd);
+}
+
+// The bilinear sample at (u, v) near the part's edge: texels outside it are transparent.
+inline __m128i dsp_edgesample(dsp_texels const& t, int64_t u, int64_t v) {
+  long const i = long(u >> 32), j = long(v >> 32);
+  uint32_t const fx = uint32_t(u >> 24) & 0xFF, fy = uint32_t(v >> 24) & 0xFF;
+  uint64_t const a = dsp_lerp(dsp_spread(t.at(i, j)), dsp_spread(t.at(i, j + 1)), fy);
+  uint64_t const b = dsp_lerp(dsp_spread(t.at(i + 1, j)), dsp_spread(t.at(i + 1, j + 1)), fy);
+  return _mm_unpacklo_epi8(_mm_cvtsi32_si128(int(dsp_pack(dsp_lerp(a, b, fx)))),
+                           _mm_setzero_si128());
+}
 
 // Draws the sprite pixel by pixel over the box [bx0, bx1) x [by0, by1) of d, sampling the
-// nearest texel or (smooth) four of them.
+// nearest texel or (smooth) four of them. Each row visits only the pixels whose sample
+// touches the part, and the inner ones without a test.
 template <bool smooth>
 void dsp_spriteloop(dsp_pixels d, bool keepd, dsp_texels const& t, dsp_inverse const& m,
                     unsigned mode, int bx0, int by0, int bx1, int by1) {
   // Bilinear samples weigh the four texels around (u - 0.5, v - 0.5); those outside the
   // part count as transparent, which softens the edges.
-  double const shift = smooth ? 0.5 : 0, lo = smooth ? -0.5 : 0;
-  double const uhi = double(t.w) + shift, vhi = double(t.h) + shift;
-  dsp_rows const rows(m, lo, uhi, vhi);
-  auto const du = int64_t(m.ux * dsp_one), dv = int64_t(m.vx * dsp_one);
+  double const shift = smooth ? 0.5 : 0;
+  int64_t const one = int64_t(1) << 32, w = t.w, h = t.h;
+  int64_t const du = dsp_fixed(m.ux), dv = dsp_fixed(m.vx);
+  double const cx = bx0 + 0.5;
   for (int y = by0; y < by1; ++y) {
-    int x0 = bx0, x1 = bx1;
-    if (!rows.span(y, x0, x1)) continue;
-    double const cx = x0 + 0.5, cy = y + 0.5;
-    // 32.32 fixed point; the sample stays within a few pixels of the part along the span.
-    auto u = int64_t((m.ux * cx + m.uy * cy + m.u0 - shift) * dsp_one);
-    auto v = int64_t((m.vx * cx + m.vy * cy + m.v0 - shift) * dsp_one);
-    uint32_t* row = d.row(y);
-    for (int x = x0; x < x1; ++x, u += du, v += dv) {
-      long const i = long(u >> 32), j = long(v >> 32);
-      if (!smooth) {
-        if (i < 0 || j < 0 || i >= t.w || j >= t.h) continue;
-        uint32_t const s = t.p[j * t.stride + i];
+    double const cy = y + 0.5;
+    int64_t u = dsp_fixed(m.ux * cx + m.uy * cy + m.u0 - shift);
+    int64_t v = dsp_fixed(m.vx * cx + m.vy * cy + m.v0 - shift);
+    int from = 0, to = bx1 - bx0;
+    dsp_within(u, du, smooth ? -one : 0, w * one, from, to);
+    dsp_within(v, dv, smooth ? -one : 0, h * one, from, to);
+    if (from >= to) continue;
+    uint32_t* row = d.row(y) + bx0;
+    if (!smooth) {
+      for (int k = from; k < to; ++k) {
+        uint32_t const s = t.p[long((v + k * dv) >> 32) * t.stride + long((u + k * du) >> 32)];
         if (s != 0)
-          row[x] = mode == dsp_blendnormal ? dsp_over(s, row[x], keepd)
-                                           : dsp_blendpx(mode, s, row[x], keepd);
-        continue;
+          row[k] = mode == dsp_blendnormal ? dsp_over(s, row[k], keepd)
+                                           : dsp_blendpx(mode, s, row[k], keepd);
       }
-      if (i < -1 || j < -1 || i >= t.w || j >= t.h) continue;
-      uint32_t const fx = uint32_t(u >> 24) & 0xFF, fy = uint32_t(v >> 24) & 0xFF;
-      __m128i s;
-      if (i >= 0 && j >= 0 && i + 1 < t.w && j + 1 < t.h) {
-        s = dsp_bilinear(t.p + j * t.stride + i, t.stride, fx, fy);
-      } else {
-        uint64_t const a = dsp_lerp(dsp_spread(t.at(i, j)), dsp_spread(t.at(i, j + 1)), fy);
-        uint64_t const b = dsp_lerp(dsp_spread(t.at(i + 1, j)), dsp_spread(t.at(i + 1, j + 1)), fy);
-        s = _mm_unpacklo_epi8(_mm_cvtsi32_si128(int(dsp_pack(dsp_lerp(a, b, fx)))),
-                              _mm_setzero_si128());
-      }
-      uint32_t const packed = dsp_packlanes(s);
-      if (packed == 0) continue;  // nothing: every mode leaves the pixel as it is
-      if (mode != dsp_blendnormal)
-        row[x] = dsp_blendpx(mode, packed, row[x], keepd);
-      else if (packed >> 24 == 255)
-        row[x] = keepd ? (packed & 0xFFFFFF) | (row[x] & 0xFF000000u) : packed;
-      else
-        row[x] = dsp_overlanes(s, row[x], keepd);
+      continue;
     }
+    // Inside: all four texels in the part.
+    int in0 = from, in1 = to;
+    dsp_within(u, du, 0, (w - 1) * one, in0, in1);
+    dsp_within(v, dv, 0, (h - 1) * one, in0, in1);
+    if (in0 >= in1) in0 = in1 = to;
+    for (int k = from; k < in0; ++k)
+      dsp_put(row + k, dsp_edgesample(t, u + k * du, v + k * dv), mode, keepd);
+    int64_t uk = u + in0 * du, vk = v + in0 * dv;
+    for (int k = in0; k < in1; ++k, uk += du, vk += dv) {
+      uint32_t const fx = uint32_t(uk >> 24) & 0xFF, fy = uint32_t(vk >> 24) & 0xFF;
+      dsp_put(row + k,
+              dsp_bilinear(t.p + long(vk >> 32) * t.stride + long(uk >> 32), t.stride, fx, fy),
+              mode, keepd);
+    }
+    for (int k = in1; k < to; ++k)
+      dsp_put(row + k, dsp_edgesample(t, u + k * du, v + k * dv), mode, keepd);
   }
 }
 
