@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <deque>
 #include <memory>
+#include <mutex>
 #include <string>
 #include <unordered_set>
 #include <vector>
@@ -313,8 +314,10 @@ struct bitbuf {
 // Every off-screen bitmap and bit buffer handed out and not yet released, so that an entry
 // can tell a live pointer from a released or foreign one without touching it. Released
 // records wait in `retired` before their memory is freed, so a stale pointer is not soon
-// handed out again for a new bitmap.
+// handed out again for a new bitmap. Threads make and release bitmaps of their own, so the
+// sets and the retired lists are changed and read under `lock` only.
 struct dsp_pictures {
+  std::mutex lock;
   std::unordered_set<bitmap*> bitmaps;
   std::unordered_set<bitbuf*> bufs;
   std::deque<dsp_picture*> retiredbmp;
@@ -489,8 +492,11 @@ struct dsp_state {
 
   dsp_drawsettings draw;  // foreground colour and font style
 
-  // Text: the current face and the scaled fonts cached for it.
+  // Text: the current face and the scaled fonts cached for it. Threads draw text on bitmaps
+  // of their own, so the font settings and the cache are read and changed under `lock`,
+  // held through a whole text draw (the sizes it uses may not be dropped meanwhile).
   struct {
+    std::recursive_mutex lock;
     std::string name = "Consolas";
     cairo_font_face_t* face = nullptr;
     std::string family;                        // the family of the face found
