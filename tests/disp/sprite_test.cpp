@@ -44,49 +44,33 @@ class Sprites : public ::testing::Test {
   }
 };
 
-// The exact cases: where each source pixel lands. `at(i, j)` gives the target pixels of
-// source pixel (i, j) as a box [x, x + n) x [y, y + n); everything else stays background.
+// The exact cases: source pixel (i, j) lands as the n x n box with its top-left at
+// (x0 + xi * i + xj * j, y0 + yi * i + yj * j); everything else stays background.
 struct exactcase {
   char const* name;
   disp_sprite how;
-  std::function<void(long i, long j, long& x, long& y, long& n)> at;
+  long x0, xi, xj, y0, yi, yj, n;
 };
 
 TEST_F(Sprites, ExactTransformsPlacePixelsWherePixelArtExpectsThem) {
-  std::vector<exactcase> const cases = {
-      {"plain at (10, 5)",
-       {10, 5, 0, 0, 0, 0, 0, 0, 0, 0, 0, false, false},
-       [](long i, long j, long& x, long& y, long& n) { x = 10 + i, y = 5 + j, n = 1; }},
-      {"a whole turn is no turn",
-       {10, 5, 360, 0, 0, 0, 0, 0, 0, 0, 0, false, false},
-       [](long i, long j, long& x, long& y, long& n) { x = 10 + i, y = 5 + j, n = 1; }},
+  using s = disp_sprite;
+  exactcase const cases[] = {
+      {"plain at (10, 5)", s{.x = 10, .y = 5}, 10, 1, 0, 5, 0, 1, 1},
+      {"a whole turn is no turn", s{.x = 10, .y = 5, .degrees = 360}, 10, 1, 0, 5, 0, 1, 1},
       // Clockwise about the origin (0, 0), which lands at (20, 10): x goes down, y left.
-      {"90 degrees",
-       {20, 10, 90, 0, 0, 0, 0, 0, 0, 0, 0, false, false},
-       [](long i, long j, long& x, long& y, long& n) { x = 20 - 1 - j, y = 10 + i, n = 1; }},
-      {"-270 degrees is 90",
-       {20, 10, -270, 0, 0, 0, 0, 0, 0, 0, 0, false, false},
-       [](long i, long j, long& x, long& y, long& n) { x = 20 - 1 - j, y = 10 + i, n = 1; }},
+      {"90 degrees", s{.x = 20, .y = 10, .degrees = 90}, 19, 0, -1, 10, 1, 0, 1},
+      {"-270 degrees is 90", s{.x = 20, .y = 10, .degrees = -270}, 19, 0, -1, 10, 1, 0, 1},
       {"180 degrees about the centre",
-       {20, 10, 180, 0, 0, 1.5, 1, 0, 0, 0, 0, false, false},
-       [](long i, long j, long& x, long& y, long& n) { x = 20 + 1 - i, y = 10 - j, n = 1; }},
-      {"flipx in place",
-       {10, 5, 0, 0, 0, 0, 0, 0, 0, 0, 0, true, false},
-       [](long i, long j, long& x, long& y, long& n) { x = 10 + (sw - 1 - i), y = 5 + j, n = 1; }},
-      {"flipy in place",
-       {10, 5, 0, 0, 0, 0, 0, 0, 0, 0, 0, false, true},
-       [](long i, long j, long& x, long& y, long& n) { x = 10 + i, y = 5 + (sh - 1 - j), n = 1; }},
-      {"scale 2",
-       {10, 5, 0, 2, 2, 0, 0, 0, 0, 0, 0, false, false},
-       [](long i, long j, long& x, long& y, long& n) { x = 10 + 2 * i, y = 5 + 2 * j, n = 2; }},
+       s{.x = 20, .y = 10, .degrees = 180, .originx = 1.5, .originy = 1}, 21, -1, 0, 10, 0, -1, 1},
+      {"flipx in place", s{.x = 10, .y = 5, .flipx = true}, 12, -1, 0, 5, 0, 1, 1},
+      {"flipy in place", s{.x = 10, .y = 5, .flipy = true}, 10, 1, 0, 6, 0, -1, 1},
+      {"scale 2", s{.x = 10, .y = 5, .scalex = 2, .scaley = 2}, 10, 2, 0, 5, 0, 2, 2},
       {"scale 2 about the centre",
-       {20, 20, 0, 2, 2, 1.5, 1, 0, 0, 0, 0, false, false},
-       [](long i, long j, long& x, long& y, long& n) { x = 17 + 2 * i, y = 18 + 2 * j, n = 2; }},
+       s{.x = 20, .y = 20, .scalex = 2, .scaley = 2, .originx = 1.5, .originy = 1}, 17, 2, 0, 18, 0,
+       2, 2},
       {"90 degrees, scale 2, flipx",
-       {20, 10, 90, 2, 2, 0, 0, 0, 0, 0, 0, true, false},
-       [](long i, long j, long& x, long& y, long& n) {
-         x = 20 - 2 - 2 * j, y = 10 + 2 * (sw - 1 - i), n = 2;
-       }},
+       s{.x = 20, .y = 10, .degrees = 90, .scalex = 2, .scaley = 2, .flipx = true}, 18, 0, -2, 14,
+       -2, 0, 2},
   };
   bitmap* win = GetWin72();
   for (exactcase const& c : cases) {
@@ -96,10 +80,9 @@ TEST_F(Sprites, ExactTransformsPlacePixelsWherePixelArtExpectsThem) {
     std::vector<unsigned long> want(64 * 48, bg);
     for (long j = 0; j < sh; ++j)
       for (long i = 0; i < sw; ++i) {
-        long x, y, n;
-        c.at(i, j, x, y, n);
-        for (long dy = 0; dy < n; ++dy)
-          for (long dx = 0; dx < n; ++dx) want[size_t((y + dy) * 64 + x + dx)] = texel(i, j);
+        long const x = c.x0 + c.xi * i + c.xj * j, y = c.y0 + c.yi * i + c.yj * j;
+        for (long dy = 0; dy < c.n; ++dy)
+          for (long dx = 0; dx < c.n; ++dx) want[size_t((y + dy) * 64 + x + dx)] = texel(i, j);
       }
     int wrong = 0;
     for (long y = 0; y < 48; ++y)
@@ -119,7 +102,15 @@ TEST_F(Sprites, PlainSpriteGivesDrawbmpsPixels) {
   bitmap* two = CreateBMP191(64, 48, 0x303030);
   for (long dx : {5L, -3L, 60L}) {
     DrawBMP200(one, a, qe_u(dx), 7, 0, 0, 1, 2, 6, 5);
-    disp_sprite how = {double(dx) + 2, 9, 0, 1, 1, 2, 2, 1, 2, 6, 5, false, false};
+    disp_sprite how = {.x = double(dx) + 2,
+                       .y = 9,
+                       .scalex = 1,
+                       .originx = 2,
+                       .originy = 2,
+                       .sx = 1,
+                       .sy = 2,
+                       .sw = 6,
+                       .sh = 5};
     disp_drawsprite(two, a, &how);
   }
   for (long y = 0; y < 48; ++y)
@@ -135,7 +126,7 @@ TEST_F(Sprites, TurnedEdgesFollowTheAntialiasSwitch) {
   for (bool aa : {true, false}) {
     disp_setantialias(aa);
     Clear163(0);
-    disp_sprite how = {32, 24, 45, 0, 0, 8, 8, 0, 0, 0, 0, false, false};
+    disp_sprite how = {.x = 32, .y = 24, .degrees = 45, .originx = 8, .originy = 8};
     disp_drawspriteonwin(square, &how);
     int blends = 0, reds = 0;
     for (long y = 0; y < 48; ++y)
@@ -178,7 +169,7 @@ TEST_F(Sprites, BlendModesGiveTheirColoursOnKnownPixels) {
     Bar157(t, 0, 0, 4, 4, 1, colour);
     DrawBMP206(t, solid, 10, 0);
     DrawBMP204(t, solid, 20, 0, 8, 8);
-    disp_sprite how = {40, 0, 90, 0, 0, 0, 0, 0, 0, 0, 0, false, false};
+    disp_sprite how = {.x = 40, .degrees = 90};
     disp_drawsprite(t, solid, &how);
     for (long x : {1L, 11L, 25L, 38L})
       EXPECT_EQ(GetPixel147(t, qe_u(x), 2), c.want) << "mode " << c.mode << " at x " << x;
@@ -237,7 +228,7 @@ TEST_F(Sprites, AlphaColoursSeeThroughOnlyWhenSwitchedOn) {
 // What is refused is told (error 2 and a text); nothing is drawn for it.
 TEST_F(Sprites, RefusedArgumentsAreErrorsNotSilence) {
   bitmap* win = GetWin72();
-  disp_sprite const ok = {4, 4, 0, 0, 0, 0, 0, 0, 0, 0, 0, false, false};
+  disp_sprite const ok = {.x = 4, .y = 4};
   struct refused {
     char const* name;
     std::function<void()> call;
@@ -284,14 +275,20 @@ TEST_F(Sprites, FarTinyAndWildSpritesAreHarmless) {
     bool drawn;
   };
   oddcase const cases[] = {
-      {"far right", {1e15, 5, 0, 0, 0, 0, 0, 0, 0, 0, 0, false, false}, false},
-      {"far left, turned", {-1e15, 5, 33, 0, 0, 0, 0, 0, 0, 0, 0, false, false}, false},
-      {"far, its origin as far: at 0", {1e12, 5, 0, 0, 0, 1e12, 0, 0, 0, 0, 0, false, false}, true},
-      {"tinier than a pixel's hundredth",
-       {10, 10, 0, 1e-5, 1, 0, 0, 0, 0, 0, 0, false, false},
-       false},
-      {"turned 1e300 degrees", {10, 10, 1e300, 0, 0, 0, 0, 0, 0, 0, 0, false, false}, true},
-      {"huge and turned", {32, 24, 10, 4000, 4000, 1.5, 1, 0, 0, 0, 0, false, false}, true},
+      {"far right", {.x = 1e15, .y = 5}, false},
+      {"far left, turned", {.x = -1e15, .y = 5, .degrees = 33}, false},
+      {"far, its origin as far: at 0", {.x = 1e12, .y = 5, .originx = 1e12}, true},
+      {"tinier than a pixel's hundredth", {.x = 10, .y = 10, .scalex = 1e-5}, false},
+      {"turned 1e300 degrees", {.x = 10, .y = 10, .degrees = 1e300}, true},
+      {"huge and turned",
+       {.x = 32,
+        .y = 24,
+        .degrees = 10,
+        .scalex = 4000,
+        .scaley = 4000,
+        .originx = 1.5,
+        .originy = 1},
+       true},
   };
   for (oddcase const& c : cases) {
     Clear163(bg);
