@@ -12,6 +12,7 @@
 #include <ctime>
 #include <vector>
 
+#include "bench/paired.h"
 #include "platform/disp/disp.h"
 
 namespace {
@@ -37,33 +38,6 @@ std::vector<place> const& places() {
     return v;
   }();
   return all;
-}
-
-double cpums() {
-  timespec ts;
-  clock_gettime(CLOCK_THREAD_CPUTIME_ID, &ts);
-  return double(ts.tv_sec) * 1e3 + double(ts.tv_nsec) / 1e6;
-}
-
-double median(std::vector<double> v) {
-  std::sort(v.begin(), v.end());
-  return v[v.size() / 2];
-}
-
-template <class A, class B>
-void paired(benchmark::State& state, A a, B b) {
-  std::vector<double> ta, tb;
-  for (auto _ : state) {
-    double c0 = cpums();
-    a();
-    double c1 = cpums();
-    b();
-    tb.push_back(cpums() - c1);
-    ta.push_back(c1 - c0);
-  }
-  state.counters["ours_ms"] = median(ta);
-  state.counters["theirs_ms"] = median(tb);
-  state.counters["ratio"] = median(ta) / median(tb);
 }
 
 // The sprite: a soft-edged disc with a see-through rim, drawn by libdisp into a bitmap with
