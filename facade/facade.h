@@ -783,6 +783,43 @@ inline short const* getdropfilew() { return GetDropFileW284(); }
 // Waits for a dropped file and returns its path.
 inline mystring waitdropfile() { return WaitDropFile285(); }
 
+// Starts text input: from now on a key press that types text is followed by a QUIB_MSG_CHAR message
+// carrying it (dead keys, AltGr, Compose and input methods included), and an input method's
+// composition comes as QUIB_MSG_IME_COMPOSITION messages. Key messages come as before.
+inline void starttextinput() { disp_starttextinput(); }
+
+// Stops text input: key messages only.
+inline void stoptextinput() { disp_stoptextinput(); }
+
+// Whether text input is on.
+inline bool istextinput() { return disp_istextinput(); }
+
+// Tells where the program's text box is on the canvas, so the input method's candidate window sits
+// beside it.
+inline void settextrect(long x, long y, long w, long h) { disp_settextrect(x, y, w, h); }
+
+// The UTF-8 text the current message typed (a QUIB_MSG_CHAR message).
+inline mystring gettypedtext() { return disp_gettypedtext(); }
+
+// The input method's composition so far, while composing (a QUIB_MSG_IME_COMPOSITION message): show
+// it at the caret, not yet as typed text.
+inline mystring getcomposition() { return disp_getcomposition(); }
+
+// Where the caret is in the composition, in characters from its start.
+inline long getcompositioncaret() { return disp_getcompositioncaret(); }
+
+// The clipboard's text, as UTF-8.
+inline mystring getclipboard() { return disp_getclipboard(); }
+
+// Puts UTF-8 text on the clipboard (text that is not UTF-8 is read as Latin-1).
+inline bool setclipboard(char const* text) { return disp_setclipboard(text); }
+
+// The primary selection's text (what was last selected, pasted with the middle button), as UTF-8.
+inline mystring getprimaryselection() { return disp_getprimaryselection(); }
+
+// Makes UTF-8 text the primary selection.
+inline bool setprimaryselection(char const* text) { return disp_setprimaryselection(text); }
+
 // Posts a press and release of a key to the program's own window.
 inline void presskey(unsigned char key) { PressKey241(key); }
 
@@ -821,6 +858,59 @@ inline void movemouseabs(long x, long y) { MoveMouseAbs250(x, y); }
 
 // Moves the pointer to (x, y) from the outer window's corner.
 inline void movemousepos(long x, long y) { MoveMousePos252(x, y); }
+
+// ==== Gamepads ===============================================================
+// Pads plugged in while the window is open, by index: a pad keeps its index until it is
+// unplugged, and the next pad plugged in takes the lowest free one. Buttons are
+// QUIB_PAD_A .. QUIB_PAD_DPRIGHT (the SDL game-controller layout), axes QUIB_PADAXIS_...;
+// a press or release is a QUIB_MSG_PADDOWN / QUIB_MSG_PADUP message, arrival and removal
+// QUIB_MSG_PADADDED / QUIB_MSG_PADREMOVED. No button gives a key until the program maps it.
+
+// One more than the highest index of a pad plugged in; 0 when none is.
+inline unsigned long padcount() { return disp_padcount(); }
+
+// Whether a pad is plugged in at that index.
+inline bool ispad(unsigned long pad) { return disp_ispad(pad); }
+
+// The pad's name, as the device gives it ("scripted pad 0" for a scripted one).
+inline mystring getpadname(unsigned long pad) { return disp_padname(pad); }
+
+// Whether the pad holds that button (QUIB_PAD_...) down now.
+inline bool ispadbuttondown(unsigned long pad, unsigned long button) {
+  return disp_ispadbuttondown(pad, button);
+}
+
+// A stick's axis (-1..1, right and down positive) or a trigger (0..1) past the dead zone: 0 inside
+// it, then rising evenly to 1 at the end.
+inline double getpadaxis(unsigned long pad, unsigned long axis) {
+  return disp_getpadaxis(pad, axis);
+}
+
+// Sets the dead zone of every axis, a fraction 0..1 of its travel (default 0.1).
+inline void setpaddeadzone(double zone) { disp_setpaddeadzone(zone); }
+
+// Rumbles the pad's two motors (strengths 0..1) for ms milliseconds.
+inline bool rumblepad(unsigned long pad, double low, double high, unsigned long ms) {
+  return disp_rumblepad(pad, low, high, ms);
+}
+
+// The index of the pad of the current pad message (QUIB_MSG_PAD...).
+inline long getpad() { return disp_getpad(); }
+
+// The button of the current QUIB_MSG_PADDOWN or QUIB_MSG_PADUP message.
+inline unsigned long getpadbutton() { return disp_getpadbutton(); }
+
+// Makes a button of every pad also a key: held while the button is held (onrelease false), or
+// pressed and released when the button is let go (true); key 0 unmaps it.
+inline void mappadbutton(unsigned long button, unsigned long key, bool onrelease) {
+  disp_mappadbutton(button, key, onrelease);
+}
+
+// Makes two buttons held together a key, down when both are down and up when both are up; their
+// on-release keys are left out then; key 0 unmaps it.
+inline void mappadchord(unsigned long button1, unsigned long button2, unsigned long key) {
+  disp_mappadchord(button1, button2, key);
+}
 
 // ==== Timing =================================================================
 // One clock, in seconds since the library was first called; `DISP_CLOCK=virtual` makes it

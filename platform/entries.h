@@ -365,6 +365,8 @@
   QUIB_DISP_EXT_WRITE(X)        \
   QUIB_DISP_EXT_INPUT(X)        \
   QUIB_DISP_EXT_ALPHA(X)        \
+  QUIB_DISP_EXT_TEXTINPUT(X)    \
+  QUIB_DISP_EXT_PAD(X)          \
   QUIB_DISP_EXT_SPRITE(X)       \
   QUIB_DISP_EXT_JPEG(X)
 
@@ -419,6 +421,22 @@
   X(disp_isrepeat, isrepeat, bool, ())          \
   X(disp_getkeyup, getkeyup, u, ())
 
+// Typed text: text input on and off (text and composition messages come while it is on),
+// where the program's text box is, the text the current message typed, the input method's
+// composition and its caret; the clipboard and the primary selection as UTF-8 text.
+#define QUIB_DISP_EXT_TEXTINPUT(X)                         \
+  X(disp_starttextinput, starttextinput, v, ())            \
+  X(disp_stoptextinput, stoptextinput, v, ())              \
+  X(disp_istextinput, istextinput, bool, ())               \
+  X(disp_settextrect, settextrect, v, (l, l, l, l))        \
+  X(disp_gettypedtext, gettypedtext, ms, ())               \
+  X(disp_getcomposition, getcomposition, ms, ())           \
+  X(disp_getcompositioncaret, getcompositioncaret, l, ())  \
+  X(disp_getclipboard, getclipboard, ms, ())               \
+  X(disp_setclipboard, setclipboard, bool, (s))            \
+  X(disp_getprimaryselection, getprimaryselection, ms, ()) \
+  X(disp_setprimaryselection, setprimaryselection, bool, (s))
+
 // Bitmaps with alpha: a new transparent one, or one made transparent again; PNG files read
 // into a bitmap (with alpha when the file has it) and written from one.
 #define QUIB_DISP_EXT_ALPHA(X)                       \
@@ -426,6 +444,23 @@
   X(disp_createbmpalpha, createbmpalpha, b, (u, u))  \
   X(disp_loadpng, loadpng, b, (s))                   \
   X(disp_savepng, savepng, bool, (b, s))
+
+// Gamepads by index (buttons QUIB_PAD_..., axes QUIB_PADAXIS_... of <keys.h>): how many
+// indexes are in use, whether a pad is plugged in at one, its name, a button held, an
+// axis past the dead zone, the dead zone, rumble; the pad and button of the current pad
+// message; the buttons the program turns into key messages (none until it sets them).
+#define QUIB_DISP_EXT_PAD(X)                             \
+  X(disp_padcount, padcount, u, ())                      \
+  X(disp_ispad, ispad, bool, (u))                        \
+  X(disp_padname, getpadname, ms, (u))                   \
+  X(disp_ispadbuttondown, ispadbuttondown, bool, (u, u)) \
+  X(disp_getpadaxis, getpadaxis, d, (u, u))              \
+  X(disp_setpaddeadzone, setpaddeadzone, v, (d))         \
+  X(disp_rumblepad, rumblepad, bool, (u, d, d, u))       \
+  X(disp_getpad, getpad, l, ())                          \
+  X(disp_getpadbutton, getpadbutton, u, ())              \
+  X(disp_mappadbutton, mappadbutton, v, (u, u, bool))    \
+  X(disp_mappadchord, mappadchord, v, (u, u, u))
 
 // Sprites and how things meet the picture: a bitmap (or part) turned, scaled and mirrored
 // onto a bitmap or the window; colours whose top byte is their opacity, per target (off by

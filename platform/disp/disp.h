@@ -482,6 +482,32 @@ char const* GetDropFile283(void);
 short const* GetDropFileW284(void);
 // Waits for a dropped file and returns its path.
 char const* WaitDropFile285(void);
+// Starts text input: from now on a key press that types text is followed by a QUIB_MSG_CHAR message
+// carrying it (dead keys, AltGr, Compose and input methods included), and an input method's
+// composition comes as QUIB_MSG_IME_COMPOSITION messages. Key messages come as before.
+void disp_starttextinput(void);
+// Stops text input: key messages only.
+void disp_stoptextinput(void);
+// Whether text input is on.
+bool disp_istextinput(void);
+// Tells where the program's text box is on the canvas, so the input method's candidate window sits
+// beside it.
+void disp_settextrect(long x, long y, long w, long h);
+// The UTF-8 text the current message typed (a QUIB_MSG_CHAR message).
+char const* disp_gettypedtext(void);
+// The input method's composition so far, while composing (a QUIB_MSG_IME_COMPOSITION message): show
+// it at the caret, not yet as typed text.
+char const* disp_getcomposition(void);
+// Where the caret is in the composition, in characters from its start.
+long disp_getcompositioncaret(void);
+// The clipboard's text, as UTF-8.
+char const* disp_getclipboard(void);
+// Puts UTF-8 text on the clipboard (text that is not UTF-8 is read as Latin-1).
+bool disp_setclipboard(char const* text);
+// The primary selection's text (what was last selected, pasted with the middle button), as UTF-8.
+char const* disp_getprimaryselection(void);
+// Makes UTF-8 text the primary selection.
+bool disp_setprimaryselection(char const* text);
 // Posts a press and release of a key to the program's own window.
 void PressKey241(unsigned int key);
 // The same, releasing ms milliseconds later.
@@ -508,6 +534,34 @@ void MoveMouseWin251(long x, long y);
 void MoveMouseAbs250(long x, long y);
 // Moves the pointer to (x, y) from the outer window's corner.
 void MoveMousePos252(long x, long y);
+
+// ---- Gamepads
+
+// One more than the highest index of a pad plugged in; 0 when none is.
+unsigned long disp_padcount(void);
+// Whether a pad is plugged in at that index.
+bool disp_ispad(unsigned long pad);
+// The pad's name, as the device gives it ("scripted pad 0" for a scripted one).
+char const* disp_padname(unsigned long pad);
+// Whether the pad holds that button (QUIB_PAD_...) down now.
+bool disp_ispadbuttondown(unsigned long pad, unsigned long button);
+// A stick's axis (-1..1, right and down positive) or a trigger (0..1) past the dead zone: 0 inside
+// it, then rising evenly to 1 at the end.
+double disp_getpadaxis(unsigned long pad, unsigned long axis);
+// Sets the dead zone of every axis, a fraction 0..1 of its travel (default 0.1).
+void disp_setpaddeadzone(double zone);
+// Rumbles the pad's two motors (strengths 0..1) for ms milliseconds.
+bool disp_rumblepad(unsigned long pad, double low, double high, unsigned long ms);
+// The index of the pad of the current pad message (QUIB_MSG_PAD...).
+long disp_getpad(void);
+// The button of the current QUIB_MSG_PADDOWN or QUIB_MSG_PADUP message.
+unsigned long disp_getpadbutton(void);
+// Makes a button of every pad also a key: held while the button is held (onrelease false), or
+// pressed and released when the button is let go (true); key 0 unmaps it.
+void disp_mappadbutton(unsigned long button, unsigned long key, int onrelease);
+// Makes two buttons held together a key, down when both are down and up when both are up; their
+// on-release keys are left out then; key 0 unmaps it.
+void disp_mappadchord(unsigned long button1, unsigned long button2, unsigned long key);
 
 // ---- Timing
 

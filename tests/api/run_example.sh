@@ -114,6 +114,28 @@ v24-bottomup\.bmp: a picture, [1-9][0-9]* x [1-9][0-9]*$
     printf '0.5 UP\n' > "$keys"
     export DISP_QUIT_AT=2 DISP_SHOT="1.5:$shot"
     expect='^flew [0-9.]+ at speed 0\.60$' ;;
+  nameentry)
+    # Typed text, a Hangul syllable composed jamo by jamo (the picture shows it composing),
+    # a character taken back, then Enter.
+    printf '0.2 TEXT Ana\n0.3 TEXT x\n0.4 BACKSPACE\n0.6 COMPOSE \341\204\222\n0.7 COMPOSE \355\225\234\n0.9 COMPOSE\n0.9 TEXT \355\225\234\n1.0 ENTER\n' > "$keys"
+    export DISP_QUIT_AT=2 DISP_SHOT="0.8:$shot"
+    expect='^name: Ana한$' ;;
+  notepad)
+    # Two lines typed, copied with Ctrl+C and pasted back with Ctrl+V.
+    printf '0.2 TEXT Hello,\\x20world\n0.3 ENTER\n0.4 TEXT caf\303\251\n0.5 down CTRL\n0.6 C\n0.7 up CTRL\n0.8 ENTER\n0.9 down CTRL\n1.0 V\n1.1 up CTRL\n1.3 ESC\n' > "$keys"
+    export DISP_QUIT_AT=2 DISP_SHOT="1.2:$shot"
+    expect='^page: Hello, world$'
+    also='^café$
+^Hello, world$
+^café$' ;;
+  pong)
+    # Two scripted pads: pad 0 serves, pad 1 moves its paddle to the ball and holds a
+    # trigger for a fast return, while pad 0's paddle goes the wrong way.
+    printf '' > "$keys"
+    printf '0.3 down a\n0.35 1 axis lefty 0.5\n0.4 up a\n0.95 1 axis lefty 0\n' > "$out/pong.pads"
+    printf '1.0 1 axis righttrigger 1\n1.1 axis leftx -0.5\n1.1 axis lefty -0.4\n' >> "$out/pong.pads"
+    export DISP_PAD_SCRIPT="$out/pong.pads" DISP_QUIT_AT=3 DISP_SHOT="1.3:$shot"
+    expect='^score 0 : 1, 1 hits, 2 pads$' ;;
   ship)
     # RIGHT held 0.2..0.6 s spins the ship up; let go, it slows on the virtual clock.
     printf '0.2 down RIGHT\n0.6 up RIGHT\n' > "$keys"
