@@ -13,6 +13,7 @@
 #include <ctime>
 #include <vector>
 
+#include "bench/paired.h"
 #include "platform/disp/disp.h"
 
 namespace {
@@ -51,20 +52,6 @@ shapes const& theshapes() {
   return s;
 }
 
-// This thread's CPU time in ms: on a machine shared with other work the wall clock counts
-// the waits for a core, which have nothing to do with the drawing.
-double cpums() {
-  timespec ts;
-  clock_gettime(CLOCK_THREAD_CPUTIME_ID, &ts);
-  return double(ts.tv_sec) * 1e3 + double(ts.tv_nsec) / 1e6;
-}
-
-// Medians of a list of times.
-double median(std::vector<double> v) {
-  std::sort(v.begin(), v.end());
-  return v[v.size() / 2];
-}
-
 // Runs body once per iteration and reports the medians of its CPU and wall times in ms.
 template <class F>
 void timed(benchmark::State& state, F body) {
@@ -79,24 +66,6 @@ void timed(benchmark::State& state, F body) {
   }
   state.counters["cpu_median_ms"] = median(cpu);
   state.counters["wall_median_ms"] = median(wall);
-}
-
-// Two contenders drawing in turns, frame for frame, so that both see the same load on a
-// shared machine: the median CPU time of each and their ratio.
-template <class A, class B>
-void paired(benchmark::State& state, A a, B b) {
-  std::vector<double> ta, tb;
-  for (auto _ : state) {
-    double c0 = cpums();
-    a();
-    double c1 = cpums();
-    b();
-    tb.push_back(cpums() - c1);
-    ta.push_back(c1 - c0);
-  }
-  state.counters["ours_ms"] = median(ta);
-  state.counters["theirs_ms"] = median(tb);
-  state.counters["ratio"] = median(ta) / median(tb);
 }
 
 // ---- libdisp ---------------------------------------------------------------------------

@@ -351,6 +351,22 @@ inline void setantialias(bool on) { disp_setantialias(on); }
 // The same for bitmap b.
 inline void setantialias(bitmap* b, bool on) { disp_setbmpantialias(b, on); }
 
+// Colours that see through: a colour's top byte is its opacity. On the window's picture, for
+// shapes, lines and text: 0xFF opaque, 0x80 half, 0 invisible. Off by default, where the top byte
+// is ignored; `clear` stays opaque.
+inline void setcoloralpha(bool on) { disp_setcoloralpha(on); }
+
+// The same for bitmap b.
+inline void setcoloralpha(bitmap* b, bool on) { disp_setbmpcoloralpha(b, on); }
+
+// The blend mode of the window's picture. How shapes, text and bitmaps drawn on it meet what is
+// there: `DISP_BLEND_NORMAL` (0, over it), `DISP_BLEND_ADD` (1, colours summed: glow),
+// `DISP_BLEND_MULTIPLY` (2, darkened by the colour: shade). `clear` always replaces.
+inline void setblend(unsigned long mode) { disp_setblend(mode); }
+
+// The same for bitmap b.
+inline void setblend(bitmap* b, unsigned long mode) { disp_setbmpblend(b, mode); }
+
 // Colour of the window's picture at (x, y).
 inline unsigned long getpixel(unsigned long x, unsigned long y) { return GetPixel148(x, y); }
 
@@ -1154,8 +1170,25 @@ inline void cleartransparent(bitmap* b) { disp_cleartransparent(b); }
 // Reads a PNG file into a new bitmap, with alpha when the file has any; drawbmp blends it.
 inline bitmap* loadpng(char const* path) { return disp_loadpng(path); }
 
+// Reads a JPEG file (colour or grey) into a new bitmap, opaque.
+inline bitmap* loadjpeg(char const* path) { return disp_loadjpeg(path); }
+
 // Writes bitmap b as a PNG file, with its alpha; an existing file is replaced.
 inline bool savepng(bitmap* b, char const* path) { return disp_savepng(b, path); }
+
+// Draws bitmap src on the window, turned, scaled or mirrored. For example `drawsprite(ship, {.x =
+// 400, .y = 300, .degrees = 30, .originx = 16, .originy = 16})` (fields of `disp_sprite`: x, y,
+// degrees, scalex, scaley, originx, originy, sx, sy, sw, sh, flipx, flipy; all 0 draws it whole at
+// (0, 0)).
+inline void drawsprite(bitmap* src, disp_sprite const* how) { disp_drawspriteonwin(src, how); }
+
+// Draws src on bitmap dest, turned, scaled or mirrored. Turned by `degrees` about the origin, which
+// lands at (x, y), scaled, mirrored, in dest's blend mode. Unturned and unscaled at whole pixels it
+// gives drawbmp's pixels; quarter turns and scales take whole pixels; other turns are smoothed
+// where dest's antialiasing is on.
+inline void drawsprite(bitmap* dest, bitmap* src, disp_sprite const* how) {
+  disp_drawsprite(dest, src, how);
+}
 
 // Frees a bitmap.
 inline void releasebmp(bitmap* b) { ReleaseBMP194(b); }
@@ -1593,6 +1626,7 @@ typedef bitmap* qf_b;
 typedef bitbuf* qf_bb;
 typedef void* qf_p;
 typedef void const* qf_cp;
+typedef disp_sprite const* qf_sp;
 typedef void (*qf_pu)(void*);
 typedef void (*qf_lf)(void*, char const*);
 typedef void (*qf_ef)(void*, unsigned long, char const*);

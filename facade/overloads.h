@@ -85,4 +85,11 @@ inline void setdrawprocedure(F proc) {
   setdrawprocedure(reinterpret_cast<void*>(static_cast<void (*)()>(proc)));
 }
 
+// drawsprite(ship, {.x = 400, .y = 300, .degrees = 30}): the sprite's fields by name (C++20),
+// or {x, y, degrees, ...} in order; onto the window, or with a bitmap first onto that bitmap.
+inline void drawsprite(bitmap* src, disp_sprite const& how) { disp_drawspriteonwin(src, &how); }
+inline void drawsprite(bitmap* dest, bitmap* src, disp_sprite const& how) {
+  disp_drawsprite(dest, src, &how);
+}
+
 #endif

@@ -8,7 +8,8 @@
 //   bool bool, s char const*, ws short const*, b bitmap*, bb bitbuf*, p void*,
 //   cp void const* (bytes the entry only reads), pu void (*)(void*) (a procedure of the
 //   caller that takes the caller's own pointer back),
-//   ms text returned by the library and copied by the facade into a mystring.
+//   ms text returned by the library and copied by the facade into a mystring,
+//   sp disp_sprite const* (how a sprite is drawn: place, turn, scale, pivot, part, mirror).
 // Byte-sized parameters (uc, c, bool) reach the entry widened to 32 bits, sign kept.
 
 // Display library: serials 1 to 324; 292 to 306 do not exist.
@@ -366,7 +367,9 @@
   QUIB_DISP_EXT_ALPHA(X)        \
   QUIB_DISP_EXT_TEXTINPUT(X)    \
   QUIB_DISP_EXT_PAD(X)          \
-  QUIB_DISP_EXT_TEXT(X)
+  QUIB_DISP_EXT_TEXT(X)         \
+  QUIB_DISP_EXT_SPRITE(X)       \
+  QUIB_DISP_EXT_JPEG(X)
 
 // The text of the calling thread's last error, kept after GetError38 clears the code until
 // the next failure ("" before any).
@@ -466,6 +469,21 @@
   X(disp_loadfont, loadfont, ms, (s)) \
   X(disp_setfontlanguage, setfontlanguage, v, (s))
 
+// Sprites and how things meet the picture: a bitmap (or part) turned, scaled and mirrored
+// onto a bitmap or the window; colours whose top byte is their opacity, per target (off by
+// default); the blend mode of a target's shapes, text and bitmaps (0 normal, 1 add,
+// 2 multiply).
+#define QUIB_DISP_EXT_SPRITE(X)                         \
+  X(disp_drawsprite, drawsprite, v, (b, b, sp))         \
+  X(disp_drawspriteonwin, drawsprite, v, (b, sp))       \
+  X(disp_setcoloralpha, setcoloralpha, v, (bool))       \
+  X(disp_setbmpcoloralpha, setcoloralpha, v, (b, bool)) \
+  X(disp_setblend, setblend, v, (u))                    \
+  X(disp_setbmpblend, setblend, v, (b, u))
+
+// JPEG files read into an opaque bitmap (libjpeg-turbo).
+#define QUIB_DISP_EXT_JPEG(X) X(disp_loadjpeg, loadjpeg, b, (s))
+
 #define QUIB_SOUND_EXTENSIONS(X) QUIB_SOUND_EXT_ERRORS(X)
 
 // The code of the calling thread's last libsound error (cleared by reading it, as
@@ -526,8 +544,9 @@
 
 // ---- Types as the libraries see them -----------------------------------------------
 
-struct bitmap;  // a drawing surface: the window's picture or an off-screen one
-struct bitbuf;  // a pixel buffer made from a bitmap
+struct bitmap;       // a drawing surface: the window's picture or an off-screen one
+struct bitbuf;       // a pixel buffer made from a bitmap
+struct disp_sprite;  // how a sprite is drawn (disp.h)
 
 // Parameter types at the entry (bytes widened to 32 bits) ...
 typedef void qe_v;
@@ -544,6 +563,7 @@ typedef bitmap* qe_b;
 typedef bitbuf* qe_bb;
 typedef void* qe_p;
 typedef void const* qe_cp;
+typedef disp_sprite const* qe_sp;
 typedef void (*qe_pu)(void*);
 typedef void (*qe_lf)(void* user, char const* line);  // a log line, without its newline
 typedef void (*qe_ef)(void* user, unsigned long code, char const* text);  // a failure

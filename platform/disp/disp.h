@@ -15,6 +15,30 @@ typedef struct bitmap bitmap;  // a picture to draw on: the window's or an off-s
 typedef struct bitbuf bitbuf;  // a copy of a bitmap's pixels in plain memory
 #endif
 
+#ifndef QUIB_SPRITE_DECLARED
+#define QUIB_SPRITE_DECLARED
+// How disp_drawsprite draws a bitmap, or a part of it. Zero is the plain case in
+// every field: the whole bitmap, its top-left corner at (x, y), unturned, unscaled.
+// From C++14 on a field that a call does not name starts at 0 too, without a warning.
+#if defined(__cplusplus) && __cplusplus >= 201402L
+#define DISP_ZERO {}
+#else
+#define DISP_ZERO
+#endif
+typedef struct disp_sprite {
+  double x DISP_ZERO, y DISP_ZERO;  // where the origin lands on the target, in pixels
+  double degrees DISP_ZERO;         // turn about the origin, clockwise on the screen
+  double scalex DISP_ZERO, scaley DISP_ZERO;    // size factors; 0 stands for 1
+  double originx DISP_ZERO, originy DISP_ZERO;  // the pivot, in pixels of the part
+  long sx DISP_ZERO, sy DISP_ZERO;  // the part drawn: its top-left in the bitmap,
+  long sw DISP_ZERO, sh DISP_ZERO;  // its size (0: up to the bitmap's edge)
+  bool flipx DISP_ZERO, flipy DISP_ZERO;  // mirrored left to right, top to bottom
+} disp_sprite;
+// Blend modes of disp_setblend: how what is drawn meets what is there.
+enum { DISP_BLEND_NORMAL = 0, DISP_BLEND_ADD = 1, DISP_BLEND_MULTIPLY = 2 };
+#undef DISP_ZERO
+#endif
+
 #ifdef __cplusplus
 extern "C" {
 #endif
@@ -207,6 +231,18 @@ void SetBrushColor85(bitmap* b, unsigned long colour);
 void disp_setantialias(int on);
 // The same for bitmap b.
 void disp_setbmpantialias(bitmap* b, int on);
+// Colours that see through: a colour's top byte is its opacity. On the window's picture, for
+// shapes, lines and text: 0xFF opaque, 0x80 half, 0 invisible. Off by default, where the top byte
+// is ignored; `clear` stays opaque.
+void disp_setcoloralpha(int on);
+// The same for bitmap b.
+void disp_setbmpcoloralpha(bitmap* b, int on);
+// The blend mode of the window's picture. How shapes, text and bitmaps drawn on it meet what is
+// there: `DISP_BLEND_NORMAL` (0, over it), `DISP_BLEND_ADD` (1, colours summed: glow),
+// `DISP_BLEND_MULTIPLY` (2, darkened by the colour: shade). `clear` always replaces.
+void disp_setblend(unsigned long mode);
+// The same for bitmap b.
+void disp_setbmpblend(bitmap* b, unsigned long mode);
 // Colour of the window's picture at (x, y).
 unsigned long GetPixel148(unsigned long x, unsigned long y);
 // Colour of bitmap b at (x, y).
@@ -589,8 +625,20 @@ bitmap* disp_createbmpalpha(unsigned long w, unsigned long h);
 void disp_cleartransparent(bitmap* b);
 // Reads a PNG file into a new bitmap, with alpha when the file has any; drawbmp blends it.
 bitmap* disp_loadpng(char const* path);
+// Reads a JPEG file (colour or grey) into a new bitmap, opaque.
+bitmap* disp_loadjpeg(char const* path);
 // Writes bitmap b as a PNG file, with its alpha; an existing file is replaced.
 bool disp_savepng(bitmap* b, char const* path);
+// Draws bitmap src on the window, turned, scaled or mirrored. For example `drawsprite(ship, {.x =
+// 400, .y = 300, .degrees = 30, .originx = 16, .originy = 16})` (fields of `disp_sprite`: x, y,
+// degrees, scalex, scaley, originx, originy, sx, sy, sw, sh, flipx, flipy; all 0 draws it whole at
+// (0, 0)).
+void disp_drawspriteonwin(bitmap* src, disp_sprite const* how);
+// Draws src on bitmap dest, turned, scaled or mirrored. Turned by `degrees` about the origin, which
+// lands at (x, y), scaled, mirrored, in dest's blend mode. Unturned and unscaled at whole pixels it
+// gives drawbmp's pixels; quarter turns and scales take whole pixels; other turns are smoothed
+// where dest's antialiasing is on.
+void disp_drawsprite(bitmap* dest, bitmap* src, disp_sprite const* how);
 // Frees a bitmap.
 void ReleaseBMP194(bitmap* b);
 // Frees every off-screen bitmap.

@@ -99,6 +99,9 @@ struct bitmap {
   unsigned long brushcolour = 1;            // fill colour of those forms (1: none)
   long textx = 0, texty = 0, textleft = 0;  // text cursor and the left edge its lines return to
   std::shared_ptr<dsp_fontpin> fontpin;     // font given by SetFont103; null: the current font
+  // Colours that see through and blend modes (draw/blend.cpp); both off by default.
+  bool coloralpha = false;  // the top byte of a colour given to a shape or text is its opacity
+  unsigned blend = 0;       // dsp_blendnormal, dsp_blendadd or dsp_blendmultiply
 };
 
 // The clock times of the frames (or other counted events) of the last second, as runs of
@@ -336,6 +339,10 @@ void dsp_changed(bitmap& b, int x, int y, int w, int h);  // only this rectangle
 struct dsp_alphas {
   bool dest = false, a = false, b = false;
 };
+// Draws the sw x sh part of src at (sx, sy) unscaled onto dest with its top-left at (dx, dy),
+// as DrawBMP199 does (the sprites' plain case, so both give the same pixels).
+void dsp_drawpart(char const* entry, bitmap* dest, bitmap* src, long dx, long dy, long sx, long sy,
+                  long sw, long sh);
 void dsp_mixpixels(dsp_pixels dest, dsp_pixels a, dsp_pixels b, dsp_alphas alphas = {});
 void dsp_boxblur(dsp_pixels p, unsigned long rx, unsigned long ry, bool alpha = false);
 void dsp_gaussblur(dsp_pixels p, double sigma, bool alpha = false);
@@ -377,14 +384,28 @@ void dsp_initcontext(bitmap& t);
 // After a draw on t by `entry`: false, the failure told and t given a fresh context, when
 // its context went into an error state; else true.
 bool dsp_checkcontext(bitmap& t, char const* entry);
-// Sets t's drawing colour, skipping repeats.
+// Sets t's drawing colour, skipping repeats. With t's colour alpha on, the top byte is the
+// colour's opacity (0xFF opaque; below it, see-through).
+void dsp_seealpha(bitmap& t, unsigned long argb);
 inline void dsp_colour(bitmap& t, unsigned long rgb) {
+  if (t.coloralpha && (rgb & 0xFF000000u) != 0xFF000000u) return dsp_seealpha(t, rgb);
   rgb &= 0xFFFFFF;
   if (rgb == t.source) return;
   t.source = rgb;
   cairo_set_source_rgb(t.cr, double(rgb >> 16) / 255.0, double((rgb >> 8) & 0xFF) / 255.0,
                        double(rgb & 0xFF) / 255.0);
 }
+// Blend modes of drawing on a target (disp_setblend): how a shape, text or bitmap meets
+// what is already there. Normal paints over it; add sums the colours (glows, light);
+// multiply darkens by the colour (shadows, tints).
+enum : unsigned { dsp_blendnormal = 0, dsp_blendadd = 1, dsp_blendmultiply = 2, dsp_blends = 3 };
+// Whether t draws as it always did: opaque colours only, normal blending. The direct ways
+// (hard-edged raster shapes, the ring cache) write pixels themselves and serve only that.
+inline bool dsp_plainpaint(bitmap const& t) { return !t.coloralpha && t.blend == dsp_blendnormal; }
+// The cairo operator of t's blend mode, set on its context by dsp_initcontext.
+cairo_operator_t dsp_cairoblend(unsigned mode);
+// Paints all of t in the opaque colour whatever its modes: a clear replaces the picture.
+void dsp_paintplain(bitmap& t, unsigned long colour);
 // The font for text on t: its own (SetFont103) or the current one.
 dsp_textstyle dsp_style(bitmap& t);
 // Draws the outline of the circle of radius r around pixel (x, y) on t from the ring cache

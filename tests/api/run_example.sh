@@ -141,6 +141,20 @@ v24-bottomup\.bmp: a picture, [1-9][0-9]* x [1-9][0-9]*$
     printf '1.0 1 axis righttrigger 1\n1.1 axis leftx -0.5\n1.1 axis lefty -0.4\n' >> "$out/pong.pads"
     export DISP_PAD_SCRIPT="$out/pong.pads" DISP_QUIT_AT=3 DISP_SHOT="1.3:$shot"
     expect='^score 0 : 1, 1 hits, 2 pads$' ;;
+  ship)
+    # RIGHT held 0.2..0.6 s spins the ship up; let go, it slows on the virtual clock.
+    printf '0.2 down RIGHT\n0.6 up RIGHT\n' > "$keys"
+    export DISP_QUIT_AT=1.5 DISP_SHOT="0.7:$shot"
+    expect='^turned to [0-9]+ degrees$' ;;
+  glow)
+    printf '' > "$keys"
+    export DISP_QUIT_AT=1 DISP_SHOT="0.5:$shot"
+    expect='^400 particles, brightest [0-9A-F]{6}$' ;;
+  photo)
+    printf '' > "$keys"
+    export DISP_QUIT_AT=1 DISP_SHOT="0.5:$shot"
+    set -- "$src/examples/photo/photo.jpg"
+    expect='^loaded .*photo\.jpg$' ;;
   *) echo "unknown example $name"; exit 2 ;;
 esac
 err="$out/$name.err"

@@ -390,6 +390,18 @@ qe_pu arg_pu(reader& r) { return pick(pupool, r.byte()); }
 // Bytes to write come with a size the caller vouches for; a drawn size over a real buffer
 // would only read past it, so only the null pointer is tried (refused unless the size is 0).
 qe_cp arg_cp(reader&) { return nullptr; }
+// A sprite's description: none, or one of drawn numbers (NaN, infinities, huge scales and
+// parts outside the bitmap among them).
+qe_sp arg_sp(reader& r) {
+  static disp_sprite s;
+  static double const odd[] = {0, 1, -1, 0.5, 90, 33.3, 1e-9, 1e9, -1e300, NAN, INFINITY, 16};
+  if (r.byte() & 1) return nullptr;
+  for (double* v : {&s.x, &s.y, &s.degrees, &s.scalex, &s.scaley, &s.originx, &s.originy})
+    *v = odd[r.byte() % (sizeof odd / sizeof odd[0])] * (r.byte() & 1 ? 1 : 37);
+  for (long* v : {&s.sx, &s.sy, &s.sw, &s.sh}) *v = long(int8_t(r.byte()));
+  s.flipx = r.byte() & 1, s.flipy = r.byte() & 1;
+  return &s;
+}
 // A log hook and an error watcher: none (the default) or ones that only count, called from
 // wherever the libraries fail or speak.
 unsigned long hooked = 0;

@@ -8,6 +8,7 @@
 #include <initializer_list>
 #include <new>
 
+#include "platform/disp/draw/pixels.h"
 #include "platform/disp/internal.h"
 
 namespace {
@@ -120,6 +121,25 @@ bool dsp_blitof(bitmap const* src, std::initializer_list<unsigned long> args, ds
   return true;
 }
 
+// A width or height written as a small negative number (-32 meant as a mirror image)
+// arrives as a huge unsigned one and would draw the first column or row smeared across the
+// picture: from -16384 to -2 it is refused as an error instead (mirroring is drawsprite's
+// flipx and flipy). ~0 (-1), the largest size there is, still enlarges as it always did.
+bool dsp_negativesize(std::initializer_list<unsigned long> args, char const* entry) {
+  static char const* const names[] = {"", "", "width",        "height",
+                                      "", "", "source width", "source height"};
+  size_t i = 0;
+  for (unsigned long a : args) {
+    if (i < 8 && *names[i] && long(a) < -1 && long(a) >= -long(dsp_maxside)) {
+      dsp_fail(dsp_earg, entry, "the %s %ld is negative (flipx and flipy of drawsprite mirror)",
+               names[i], long(a));
+      return true;
+    }
+    ++i;
+  }
+  return false;
+}
+
 // The source column (or row) of each destination one from `from` to `to`, the destination
 // span starting at d with size dsize and the source one at s with size `size`; stops at
 // the first that falls past the source's edge (`limit`).
@@ -133,19 +153,6 @@ std::vector<int> dsp_pixelmap(int from, int to, double d, double s, double size,
     m.push_back(int(u));
   }
   return m;
-}
-
-// Premultiplied source over destination: each channel d = s + d * (255 - alpha of s) / 255,
-// rounded. A destination without alpha keeps its top byte as it was.
-inline uint32_t dsp_over(uint32_t s, uint32_t d, bool keepd) {
-  uint32_t const ia = 255 - (s >> 24);
-  if (ia == 0) return keepd ? (s & 0xFFFFFF) | (d & 0xFF000000u) : s;
-  uint32_t out = keepd ? d & 0xFF000000u : 0;
-  for (int sh = keepd ? 16 : 24; sh >= 0; sh -= 8) {
-    uint32_t const t = ((d >> sh) & 0xFF) * ia + 128;
-    out |= (((s >> sh) & 0xFF) + ((t + (t >> 8)) >> 8)) << sh;
-  }
-  return out;
 }
 
 // Copies the mapped pixels into dest from (x0, y0) on. May throw std::bad_alloc.
@@ -170,9 +177,19 @@ void dsp_copymapped(bitmap* dest, bitmap* src, dsp_blit const& b, std::vector<in
   // A source with alpha is blended; one without, copied (made opaque where dest has alpha).
   bool const blend = dsp_hasalpha(*src), keepd = !dsp_hasalpha(*dest);
   uint32_t const opaque = blend ? 0 : dsp_opaque(*dest);
+  unsigned const mode = dest->blend;
+  // Unscaled and unkeyed, a blend goes through pixman, many pixels at a time.
+  if ((blend || mode != dsp_blendnormal) && !b.keyed && dest != src && b.dw == b.sw &&
+      b.dh == b.sh && xmap.back() - xmap.front() == int(xmap.size()) - 1 &&
+      ymap.back() - ymap.front() == int(ymap.size()) - 1 &&
+      dsp_composite(d, !keepd, s, blend, mode, xmap[0], ymap[0], int(xmap.size()), int(ymap.size()),
+                    x0, y0)) {
+    dsp_changed(*dest, x0, y0, int(xmap.size()), int(ymap.size()));
+    return;
+  }
   // Unscaled, unkeyed and unblended: whole rows at once, when the columns are consecutive
   // (they are unless positions so far out that doubles lose whole pixels).
-  bool const straight = !b.keyed && !blend && !opaque && b.dw == b.sw &&
+  bool const straight = !b.keyed && !blend && !opaque && mode == dsp_blendnormal && b.dw == b.sw &&
                         xmap.back() - xmap.front() == int(xmap.size()) - 1;
   for (size_t j = 0; j < ymap.size(); ++j) {
     uint32_t const* srow = sbase + std::ptrdiff_t(ymap[j] - yfirst) * sstride;
@@ -184,7 +201,10 @@ void dsp_copymapped(bitmap* dest, bitmap* src, dsp_blit const& b, std::vector<in
     for (size_t i = 0; i < xmap.size(); ++i) {
       uint32_t const p = srow[xmap[i]];
       if (b.keyed && (p & 0xFFFFFF) == b.key) continue;
-      drow[i] = blend ? dsp_over(p, drow[i], keepd) : p | opaque;
+      if (mode != dsp_blendnormal)
+        drow[i] = dsp_blendpx(mode, blend ? p : p | 0xFF000000u, drow[i], keepd);
+      else
+        drow[i] = blend ? dsp_over(p, drow[i], keepd) : p | opaque;
     }
   }
   dsp_changed(*dest, x0, y0, int(xmap.size()), int(ymap.size()));
@@ -201,7 +221,7 @@ void dsp_drawbmpof(char const* entry, bitmap* dest, bitmap* src,
   dsp_setup();
   if (!dsp_liveof(dest, entry) || !dsp_liveof(src, entry)) return;
   dsp_blit b;
-  if (!dsp_blitof(src, args, b)) return;
+  if (dsp_negativesize(args, entry) || !dsp_blitof(src, args, b)) return;
   // Destination pixels X with dx <= X < dx + dw, clipped to the destination, each mapped to
   // its source column; columns past the source's edge are left alone (they come last).
   double const fx0 = std::ceil(std::max(0.0, b.dx)),
@@ -224,6 +244,12 @@ void dsp_drawbmpof(char const* entry, bitmap* dest, bitmap* src,
 #define dsp_drawbmp(dest, src, ...) dsp_drawbmpof(__func__, dest, src, __VA_ARGS__)
 
 }  // namespace
+
+void dsp_drawpart(char const* entry, bitmap* dest, bitmap* src, long dx, long dy, long sx, long sy,
+                  long sw, long sh) {
+  dsp_drawbmpof(entry, dest, src,
+                {qe_u(dx), qe_u(dy), 0, 0, qe_u(sx), qe_u(sy), qe_u(sw), qe_u(sh)});
+}
 
 // ---- Registry ------------------------------------------------------------------------
 

@@ -25,6 +25,7 @@ void dsp_initcontext(bitmap& t) {
   cairo_set_line_width(cr, t.pen);
   cairo_set_line_join(cr, CAIRO_LINE_JOIN_ROUND);
   if (!t.aa) cairo_set_antialias(cr, CAIRO_ANTIALIAS_NONE);  // switched off: hard edges
+  if (t.blend != dsp_blendnormal) cairo_set_operator(cr, dsp_cairoblend(t.blend));
   t.source = ~0ul;
   t.fontoncr = nullptr;
 }

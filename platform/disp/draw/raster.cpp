@@ -40,6 +40,7 @@ struct dsp_writer {
 // logical size, a context the program transformed through GetDraw76, or a surface that is
 // not a plain image of t's size.
 bool dsp_open(bitmap& t, dsp_writer& wr) {
+  if (!dsp_plainpaint(t)) return false;  // see-through colours and blend modes: cairo's
   if (!t.surface || (&t == &dsp.canvas && dsp_scaledcanvas())) return false;
   if (cairo_surface_status(t.surface) != CAIRO_STATUS_SUCCESS) return false;
   cairo_format_t const f = cairo_image_surface_get_format(t.surface);

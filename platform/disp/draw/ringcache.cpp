@@ -143,7 +143,8 @@ std::unordered_map<uint64_t, std::unique_ptr<dsp_ring>>& dsp_rings() {
 }  // namespace
 
 bool dsp_cachedcircle(bitmap& t, long x, long y, long r, unsigned long colour) {
-  if (!dsp_cacheon() || r > dsp_ringmax || t.pen != double(long(t.pen))) return false;
+  if (!dsp_cacheon() || !dsp_plainpaint(t) || r > dsp_ringmax || t.pen != double(long(t.pen)))
+    return false;
   if (cairo_status(t.cr) != CAIRO_STATUS_SUCCESS ||
       cairo_image_surface_get_format(t.surface) != CAIRO_FORMAT_RGB24)
     return false;

@@ -150,6 +150,7 @@ void dsp_clear(bitmap* t, unsigned long colour) {
   // A cleared picture starts its text at the top left again, so a frame drawn with
   // DrawTextln lands in the same place every time.
   t->textx = t->texty = t->textleft = 0;
+  if (!dsp_plainpaint(*t)) return dsp_paintplain(*t, colour);
   dsp_colour(*t, colour);
   cairo_paint(t->cr);
 }
