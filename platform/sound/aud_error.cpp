@@ -7,6 +7,7 @@
 #include <mutex>
 #include <string>
 #include <utility>
+#include <vector>
 
 #pragma GCC visibility push(default)
 #include "platform/sound/sound.h"
@@ -58,12 +59,43 @@ std::string aud_callname(char const* entry) {
   return name;
 }
 
+}  // namespace
+
+thread_local int aud_held = 0;
+
+namespace {
+
+// What waits on this thread for the library lock to be let go: lines, and failures with
+// their texts, told in the order they came.
+struct aud_waiting {
+  bool failure;
+  unsigned long code;
+  std::string text;
+};
+thread_local std::vector<aud_waiting> aud_waitlist;
+// A hook runs on this thread now: a failure inside the watcher is recorded but not told to
+// it again, and a line said inside the log hook goes to stderr, so neither can recurse.
+thread_local bool aud_watching = false, aud_logging = false;
+
 void aud_sayline(std::string const& line) {
   auto [fn, user] = aud_logger().get<aud_logfn>();
-  if (fn)
+  if (fn && aud_logging) fn = nullptr;
+  if (fn && aud_held) return aud_waitlist.push_back({false, 0, line});
+  if (fn) {
+    aud_logging = true;
     fn(user, line.c_str());
-  else
+    aud_logging = false;
+  } else {
     fprintf(stderr, "%s\n", line.c_str());
+  }
+}
+
+void aud_tellwatcher(unsigned long code, std::string const& text) {
+  auto [fn, user] = aud_watcher().get<aud_errorfn>();
+  if (!fn || aud_watching) return;
+  aud_watching = true;
+  fn(user, code, text.c_str());
+  aud_watching = false;
 }
 
 // Enough of a path to recognise it; the rest is cut and marked.
@@ -76,8 +108,26 @@ void aud_enter(char const* entry) { aud_entrynow = entry; }
 void aud_seterror(int code, std::string text) {
   aud_errcodenow = code;
   aud_errtextnow = aud_entrynow ? aud_callname(aud_entrynow) + ": " + text : std::move(text);
-  auto [fn, user] = aud_watcher().get<aud_errorfn>();
-  if (fn) fn(user, static_cast<unsigned long>(code), aud_errtextnow.c_str());
+  if (aud_watching || !aud_watcher().get<aud_errorfn>().first) return;
+  if (aud_held)
+    return aud_waitlist.push_back({true, static_cast<unsigned long>(code), aud_errtextnow});
+  std::string const told = aud_errtextnow;  // the watcher may fail again while reading it
+  aud_tellwatcher(static_cast<unsigned long>(code), told);
+}
+
+bool aud_pending() { return !aud_waitlist.empty(); }
+
+void aud_tellpending() {
+  // Taken first: a hook that fails or speaks again adds to a fresh list, told after.
+  while (!aud_waitlist.empty()) {
+    std::vector<aud_waiting> now;
+    now.swap(aud_waitlist);
+    for (aud_waiting const& w : now)
+      if (w.failure)
+        aud_tellwatcher(w.code, w.text);
+      else
+        aud_sayline(w.text);
+  }
 }
 
 unsigned long aud_takeerror() {
@@ -131,9 +181,13 @@ void aud_warn(char const* cause, char const* fmt, ...) {
   va_start(ap, fmt);
   vsnprintf(line, sizeof line, fmt, ap);
   va_end(ap);
-  std::lock_guard lk(aud_saidlines.mx);
-  auto [it, fresh] = aud_saidlines.causes.try_emplace(cause, line, 0);
-  if (++it->second.second == 1) aud_sayline(line);
+  bool first = false;
+  {
+    std::lock_guard lk(aud_saidlines.mx);
+    auto [it, fresh] = aud_saidlines.causes.try_emplace(cause, line, 0);
+    first = ++it->second.second == 1;
+  }
+  if (first) aud_sayline(line);  // not under the lock: the log hook may warn in turn
 }
 
 void aud_say(char const* fmt, ...) {

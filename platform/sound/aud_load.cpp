@@ -263,7 +263,7 @@ void aud_dropal(aud_sound& s) {
 
 bool aud_load(aud_sound& s, char const* path, bool loop) {
   if (!path) return aud_fail(aud_ebadarg, nullptr, "no file name");
-  if (!aud.ctx) return aud_fail(aud_enodev, path, "no audio output");
+  if (!aud.device.ctx) return aud_fail(aud_enodev, path, "no audio output");
   int code = 0;
   std::string why;
   std::unique_ptr<aud_sound> n;

@@ -59,26 +59,6 @@ struct aud_pwout {
 constexpr long aud_pwlongest = 1024;  // 21 ms
 constexpr int aud_pwmisses = 2;
 
-// The outputs open now: normally one, briefly two while the opener has one ready. Never
-// destroyed: the library's state closes its device at exit, after this file's globals may
-// be gone.
-struct aud_pwlist {
-  std::mutex mx;
-  std::vector<aud_pwout*> outs;
-};
-aud_pwlist& aud_pwopened() {
-  static auto* list = new aud_pwlist;
-  return *list;
-}
-
-aud_pwout* aud_pwfind(ALCdevice* dev) {
-  aud_pwlist& l = aud_pwopened();
-  std::lock_guard lk(l.mx);
-  for (aud_pwout* o : l.outs)
-    if (o->dev == dev) return o;
-  return nullptr;
-}
-
 // ---- PipeWire's callbacks (on its threads) ---------------------------------------------
 
 void aud_pwcoredone(void* data, uint32_t id, int seq) {
@@ -272,9 +252,9 @@ bool aud_pwwanted() {
   return aud_pwsocket();
 }
 
-bool aud_pwopen(ALCdevice*& dev, ALCcontext*& ctx, std::string& why, bool quiet) {
-  dev = nullptr;
-  ctx = nullptr;
+namespace {
+
+bool aud_pwopen(aud_device& d, std::string& why, bool quiet) {
   if (!aud_pwwanted()) return false;
   static std::once_flag once;
   std::call_once(once, [quiet] {
@@ -288,8 +268,8 @@ bool aud_pwopen(ALCdevice*& dev, ALCcontext*& ctx, std::string& why, bool quiet)
   auto render =
       reinterpret_cast<LPALCRENDERSAMPLESSOFT>(alcGetProcAddress(nullptr, "alcRenderSamplesSOFT"));
   if (!open || !render) return false;
-  ALCdevice* d = open(nullptr);
-  if (!d) return false;
+  ALCdevice* dev = open(nullptr);
+  if (!dev) return false;
   ALCint attrs[] = {ALC_FORMAT_CHANNELS_SOFT,
                     ALC_STEREO_SOFT,
                     ALC_FORMAT_TYPE_SOFT,
@@ -297,58 +277,39 @@ bool aud_pwopen(ALCdevice*& dev, ALCcontext*& ctx, std::string& why, bool quiet)
                     ALC_FREQUENCY,
                     aud_pwrate,
                     0};
-  ALCcontext* c = alcCreateContext(d, attrs);
-  if (!c) {
-    alcCloseDevice(d);
+  ALCcontext* ctx = alcCreateContext(dev, attrs);
+  if (!ctx) {
+    alcCloseDevice(dev);
     return false;
   }
   auto* o = new aud_pwout;
-  o->dev = d;
+  o->dev = dev;
   o->render = render;
   if (!aud_pwconnect(o, why)) {
     aud_pwfree(o);
-    alcDestroyContext(c);
-    alcCloseDevice(d);
+    alcDestroyContext(ctx);
+    alcCloseDevice(dev);
     return false;
   }
-  {
-    aud_pwlist& l = aud_pwopened();
-    std::lock_guard lk(l.mx);
-    l.outs.push_back(o);
-  }
-  dev = d;
-  ctx = c;
+  d = {&aud_out_pipewire, dev, ctx, o};
   return true;
 }
 
-bool aud_pwgone(ALCdevice* dev) {
-  aud_pwout* o = aud_pwfind(dev);
-  return o && o->gone;
+aud_pwout* aud_pw(aud_device const& d) { return static_cast<aud_pwout*>(d.own); }
+
+// The stream stops before the device it mixes on goes.
+void aud_pwclose(aud_device& d) {
+  if (aud_pwout* o = aud_pw(d)) aud_pwfree(o);
+  if (d.ctx) alcDestroyContext(d.ctx);
+  if (d.dev) alcCloseDevice(d.dev);
+  d = {};
 }
 
-bool aud_pwowns(ALCdevice* dev) { return dev && aud_pwfind(dev); }
+bool aud_pwgone(aud_device const& d) { return aud_pw(d)->gone; }
+long long aud_pwlatency(aud_device const& d) { return aud_pw(d)->latency; }
+int aud_pwmissed(aud_device const& d) { return aud_pw(d)->missed; }
 
-long long aud_pwlatency(ALCdevice* dev) {
-  aud_pwout* o = aud_pwfind(dev);
-  return o ? o->latency.load() : -1;
-}
+}  // namespace
 
-void aud_pwrelease(ALCdevice* dev) {
-  aud_pwout* o = nullptr;
-  {
-    aud_pwlist& l = aud_pwopened();
-    std::lock_guard lk(l.mx);
-    for (size_t i = 0; i < l.outs.size(); ++i)
-      if (l.outs[i]->dev == dev) {
-        o = l.outs[i];
-        l.outs.erase(l.outs.begin() + long(i));
-        break;
-      }
-  }
-  if (o) aud_pwfree(o);
-}
-
-int aud_pwmissed(ALCdevice* dev) {
-  aud_pwout* o = aud_pwfind(dev);
-  return o ? o->missed.load() : 0;
-}
+aud_output const aud_out_pipewire = {"PipeWire", true,          aud_pwopen,  aud_pwclose,
+                                     aud_pwgone, aud_pwlatency, aud_pwmissed};

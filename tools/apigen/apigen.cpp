@@ -233,7 +233,8 @@ std::string entryparam(std::string const& t) {
       {"cp", "void const*"},
       {"pu", "void (*)(void*)"},
       {"lf", "void (*)(void*, char const*)"},
-      {"ef", "void (*)(void*, unsigned long, char const*)"}};
+      {"ef", "void (*)(void*, unsigned long, char const*)"},
+      {"ck", "unsigned long (*)(void)"}};
   return m.at(t);
 }
 
@@ -432,7 +433,8 @@ void facadeheader() {
                "qf_ws;\ntypedef bitmap* qf_b;\ntypedef bitbuf* qf_bb;\ntypedef void* qf_p;\n"
                "typedef void const* qf_cp;\ntypedef void (*qf_pu)(void*);\n"
                "typedef void (*qf_lf)(void*, char const*);\n"
-               "typedef void (*qf_ef)(void*, unsigned long, char const*);\ntypedef mystring "
+               "typedef void (*qf_ef)(void*, unsigned long, char const*);\n"
+               "typedef unsigned long (*qf_ck)(void);\ntypedef mystring "
                "qf_ms;\n#endif\n\n#endif  // QUIB_FACADE_H\n";
 }
 
@@ -511,7 +513,8 @@ void probe() {
                         : t == "lf" ? "static_cast<void (*)(void*, char const*)>(nullptr)"
                         : t == "ef"
                             ? "static_cast<void (*)(void*, unsigned long, char const*)>(nullptr)"
-                            : std::to_string(lit);
+                        : t == "ck" ? "static_cast<unsigned long (*)(void)>(nullptr)"
+                                    : std::to_string(lit);
         args += (i ? ", " : "") + a;
       }
       std::cout << "  " << r.name << "(" << args << ");  // " << r.entry << "\n";
@@ -547,7 +550,8 @@ void namestest() {
                       : t == "lf" ? "static_cast<void (*)(void*, char const*)>(nullptr)"
                       : t == "ef"
                           ? "static_cast<void (*)(void*, unsigned long, char const*)>(nullptr)"
-                          : "0";
+                      : t == "ck" ? "static_cast<unsigned long (*)(void)>(nullptr)"
+                                  : "0";
       args += (i ? ", " : "") + a;
     }
     std::vector<std::string> names = docs.at(r.entry).also;
