@@ -148,7 +148,11 @@ bool aud_init() {
   // taken up whenever it comes if not by then.
   aud_server pulse = aud_paprobe(aud_probems);
   aud_confundo conf = aud_periodconf(pulse == aud_server::silent);
-  bool standin = aud_out_silent.open(aud.device, why, aud.quiet);
+  bool standin = false;
+  {
+    aud_pacatch lines;  // OpenAL Soft's PulseAudio backend sets a client up here
+    standin = aud_out_silent.open(aud.device, why, aud.quiet);
+  }
   aud_periodundo(conf);
   aud_wantdevice();
   aud_device d;

@@ -235,6 +235,21 @@ long long aud_alclatency(ALCdevice* d);  // OpenAL Soft's own figure; -1 without
 // is); the native PulseAudio row stays out of the way where OpenAL Soft reached it then.
 enum class aud_server { absent, answers, silent };
 aud_server aud_paprobe(int ms);
+// Held by whoever sends stderr to a memory file for a while (aud_hush, aud_pacatch): taken
+// with try_lock only, so that two never juggle stderr at once and nothing waits for one.
+std::mutex& aud_stderrmx();
+// While one lives, libpulse's lines about folders it cannot make become ours (said once
+// each) instead of going to stderr; made around whatever sets a PulseAudio client up.
+class aud_pacatch {
+ public:
+  aud_pacatch();
+  ~aud_pacatch();
+  aud_pacatch(aud_pacatch const&) = delete;
+  aud_pacatch& operator=(aud_pacatch const&) = delete;
+
+ private:
+  int file = -1, saved = -1;
+};
 
 // aud_silent.cpp: mixes n frames (at most 4096) of the virtual stand-in on the calling
 // thread: the virtual clock's way of moving time.
