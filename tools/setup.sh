@@ -7,6 +7,7 @@ set -euo pipefail
 packages=(
   build-essential cmake pkg-config
   libsdl2-dev libcairo2-dev libpango1.0-dev libopenal-dev libsndfile1-dev libpipewire-0.3-dev
+  libpulse-dev
   fonts-dejavu-core fontconfig
 )
 if [ "${1:-}" = "--test" ]; then
