@@ -117,10 +117,14 @@ void aud_pwstate(void* data, pw_stream_state, pw_stream_state state, char const*
   pw_thread_loop_signal(o->loop, false);
 }
 
-// A long stretch without a cycle, while this process ran (its heartbeat went on inside the
-// stretch) and the server answered nothing: the server itself stood still (stopped, or
-// stalled), and a longer cycle of ours would not help. A stopped process of ours shows no
-// heartbeat inside the stretch, and a server that answered was there: our misses.
+// A miss of ours is a cycle the graph went through in real time without us: our time
+// since the last cycle is at least the graph's. A graph that moves on faster than real time
+// (a server catching up after a stall of its own: cycles back to back, 0.1 ms apart, each
+// two cycles on) missed nothing of ours. Nor did a long stretch without a cycle while this
+// process ran (its heartbeat went on inside the stretch) and the server answered nothing:
+// the server itself stood still, and a longer cycle of ours would not help. A stopped
+// process of ours shows no heartbeat inside the stretch, and a server that answered was
+// there: our misses.
 bool aud_pwstalled(aud_pwout* o, long long wall) {
   long long from = o->lastwall + 2 * aud_pwbeat;
   return wall - o->lastwall > aud_pwstall && o->wasalive > from && o->wasanswered < from;
@@ -149,7 +153,9 @@ void aud_pwprocess(void* data) {
     double since = double(t.ticks - o->lastticks) * t.rate.num / t.rate.denom;
     double cycle = double(o->lastframes) / aud_pwrate;
     long long wall = aud_pwnow();
-    if (o->lastticks && o->lastframes && since > 1.5 * cycle && !aud_pwstalled(o, wall)) {
+    double gap = double(wall - o->lastwall) * 1e-9;
+    if (o->lastticks && o->lastframes && since > 1.5 * cycle && gap > 0.5 * since &&
+        !aud_pwstalled(o, wall)) {
       o->missed += int(std::lround(since / cycle)) - 1;
       pw_loop_signal_event(pw_thread_loop_get_loop(o->loop), o->raise);
     }
