@@ -24,6 +24,8 @@ aud_switch const aud_switches[] = {
      "OpenAL Soft's resampler by name, case ignored"},
     {"DISP_CLOCK", aud_kind::name, "real", 0, 0,
      "libdisp's clock; virtual: sounds keep its time, silently, mixed as it moves"},
+    {"SOUND_PULSE", aud_kind::flag, "0", 0, 0,
+     "1: PulseAudio through a stream of the library's own even where OpenAL Soft reaches it"},
 };
 size_t const aud_nswitches = sizeof aud_switches / sizeof aud_switches[0];
 
