@@ -214,7 +214,7 @@ bool aud_pastart(aud_paout* o, std::string& why) {
 bool aud_paopen(aud_device& d, std::string& why, bool) {
   // Where OpenAL Soft plays to PulseAudio itself, or the user named its backend or our
   // PipeWire path is meant, this row stays out of the way.
-  if (aud_pafound == aud_server::answers) return false;
+  if (aud_pafound == aud_server::answers && !aud_cfgflag("SOUND_PULSE")) return false;
   if (char const* s = getenv("ALSOFT_DRIVERS"); s && *s) return false;
   if (!alcIsExtensionPresent(nullptr, "ALC_SOFT_loopback")) return false;
   auto open = reinterpret_cast<LPALCLOOPBACKOPENDEVICESOFT>(
