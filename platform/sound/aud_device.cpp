@@ -68,6 +68,48 @@ bool aud_movesounds(aud_device d) {
   return opened;
 }
 
+// Nothing here waits on a sound server for longer than a moment: one that accepts the
+// connection and never answers (stopped, hung) used to hold the start for a minute. A
+// quick question to PulseAudio first, since OpenAL Soft's first call would ask it with no
+// time limit: unanswered, OpenAL Soft goes without its PulseAudio backend. That first call
+// is the silent stand-in's, which reads our configuration; the real output is then opened
+// by the opener thread, waited for a moment (an open costs milliseconds), and taken up
+// whenever it comes if not by then.
+void aud_startup() {
+  aud_server pulse = aud_paprobe(aud_probems);
+  aud_confundo conf = aud_periodconf(pulse == aud_server::silent);
+  std::string why;
+  bool standin = false;
+  {
+    aud_pacatch lines;  // OpenAL Soft's PulseAudio backend sets a client up here
+    standin = aud_out_silent.open(aud.device, why, aud.quiet);
+  }
+  aud_periodundo(conf);
+  aud_wantdevice();
+  aud_device d;
+  {
+    std::unique_lock lk(aud.openmx);
+    if (pulse != aud_server::silent)
+      aud.openwake.wait_for(lk, std::chrono::milliseconds(aud_firstwaitms),
+                            [] { return aud.ready || aud.opentries > 0; });
+    why = aud.openwhy;
+    if (aud.ready) {
+      d = std::exchange(aud.ready, aud_device{});
+      aud.openwant = false;
+    }
+  }
+  bool tried = !why.empty() || d;
+  if (d && aud_movesounds(d))
+    aud.heard = true;
+  else if (!standin && !aud.device)
+    aud_say("sound: no audio device (%s) and no silent stand-in; sounds are off",
+            tried ? why.c_str() : "the sound server does not answer");
+  else if (tried)
+    aud_say("sound: no audio device (%s); sounds play silently", why.c_str());
+  else
+    aud_say("sound: the sound server does not answer yet; sounds play silently until it does");
+}
+
 }  // namespace
 
 bool aud_openreal(aud_device& d, std::string& why) {
@@ -139,45 +181,7 @@ bool aud_init() {
     return false;
   }
 
-  // Nothing here waits on a sound server for longer than a moment: one that accepts the
-  // connection and never answers (stopped, hung) used to hold the start for a minute. A
-  // quick question to PulseAudio first, since OpenAL Soft's first call would ask it with no
-  // time limit: unanswered, OpenAL Soft goes without its PulseAudio backend. That first
-  // call is the silent stand-in's, which reads our configuration; the real output is then
-  // opened by the opener thread, waited for a moment (an open costs milliseconds), and
-  // taken up whenever it comes if not by then.
-  aud_server pulse = aud_paprobe(aud_probems);
-  aud_confundo conf = aud_periodconf(pulse == aud_server::silent);
-  bool standin = false;
-  {
-    aud_pacatch lines;  // OpenAL Soft's PulseAudio backend sets a client up here
-    standin = aud_out_silent.open(aud.device, why, aud.quiet);
-  }
-  aud_periodundo(conf);
-  aud_wantdevice();
-  aud_device d;
-  {
-    std::unique_lock lk(aud.openmx);
-    if (pulse != aud_server::silent)
-      aud.openwake.wait_for(lk, std::chrono::milliseconds(aud_firstwaitms),
-                            [] { return aud.ready || aud.opentries > 0; });
-    why = aud.openwhy;
-    if (aud.ready) {
-      d = std::exchange(aud.ready, aud_device{});
-      aud.openwant = false;
-    }
-  }
-  bool tried = !why.empty() || d;
-  if (d && aud_movesounds(d)) {
-    aud.heard = true;
-  } else if (!standin && !aud.device) {
-    aud_say("sound: no audio device (%s) and no silent stand-in; sounds are off",
-            tried ? why.c_str() : "the sound server does not answer");
-  } else if (tried) {
-    aud_say("sound: no audio device (%s); sounds play silently", why.c_str());
-  } else {
-    aud_say("sound: the sound server does not answer yet; sounds play silently until it does");
-  }
+  aud_startup();
   aud_pickresampler();
   aud_latencyopen();
   return aud.heard;

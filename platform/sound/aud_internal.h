@@ -235,6 +235,7 @@ long long aud_alclatency(ALCdevice* d);  // OpenAL Soft's own figure; -1 without
 // is); the native PulseAudio row stays out of the way where OpenAL Soft reached it then.
 enum class aud_server { absent, answers, silent };
 aud_server aud_paprobe(int ms);
+bool aud_pulseanswered();  // it answered then: OpenAL Soft reaches it itself
 // Held by whoever sends stderr to a memory file for a while (aud_hush, aud_pacatch): taken
 // with try_lock only, so that two never juggle stderr at once and nothing waits for one.
 std::mutex& aud_stderrmx();

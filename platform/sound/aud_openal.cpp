@@ -6,6 +6,7 @@
 #include <cstdarg>
 #include <cstring>
 #include <set>
+#include <utility>
 
 #include "platform/sound/aud_internal.h"
 
@@ -49,7 +50,17 @@ char const* aud_alcerror(ALCenum e) {
 bool aud_alopen(aud_device& d, std::string& why, bool) {
   aud_alsamsg[0] = 0;
   std::set<int> before = aud_threads();
-  ALCdevice* dev = alcOpenDevice(nullptr);
+  ALCdevice* dev = nullptr;
+  // Its PulseAudio backend sets a client up here. Caught the first time only, when that
+  // server answered a moment ago: a later open may wait on a stuck server, and stderr
+  // must not wait with it.
+  static bool first = true;
+  if (std::exchange(first, false) && aud_pulseanswered()) {
+    aud_pacatch lines;
+    dev = alcOpenDevice(nullptr);
+  } else {
+    dev = alcOpenDevice(nullptr);
+  }
   if (!dev) {
     ALCenum e = alcGetError(nullptr);
     why = aud_alsamsg[0] ? std::string("ALSA: ") + aud_alsamsg

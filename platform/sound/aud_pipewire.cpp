@@ -239,6 +239,20 @@ long aud_pwperiod() {
   return ms > 0 ? std::max(32L, std::lround(ms * aud_pwrate / 1000)) : 1024;
 }
 
+// The first cycle, and what raises it after a miss and lowers it after a quiet stretch.
+bool aud_pwcycles(aud_pwout* o) {
+  o->floor = aud_pwperiod();
+  o->cycle = std::min(2 * o->floor, aud_pwlongest);
+  o->quiet = aud_pwquiet;
+  o->changed = aud_pwnow();
+  pw_loop* loop = pw_thread_loop_get_loop(o->loop);
+  o->raise = pw_loop_add_event(loop, aud_pwraise, o);
+  o->beat = pw_loop_add_timer(loop, aud_pwbeating, o);
+  if (!o->raise || !o->beat) return false;
+  timespec first{0, aud_pwbeat}, every{0, aud_pwbeat};
+  return pw_loop_update_timer(loop, o->beat, &first, &every, false) == 0;
+}
+
 // Connects o to the server, checks that it plays sound and starts the stream; why: if not.
 bool aud_pwconnect(aud_pwout* o, std::string& why) {
   o->loop = pw_thread_loop_new("libsound-pw", nullptr);
@@ -267,16 +281,7 @@ bool aud_pwconnect(aud_pwout* o, std::string& why) {
       return why = "PipeWire: the server does not answer", false;
     if (!o->sinks) return why = "PipeWire has no audio output", false;
 
-    o->floor = aud_pwperiod();
-    o->cycle = std::min(2 * o->floor, aud_pwlongest);
-    o->quiet = aud_pwquiet;
-    o->changed = aud_pwnow();
-    pw_loop* loop = pw_thread_loop_get_loop(o->loop);
-    o->raise = pw_loop_add_event(loop, aud_pwraise, o);
-    o->beat = pw_loop_add_timer(loop, aud_pwbeating, o);
-    if (!o->raise || !o->beat) return why = "PipeWire: no event source", false;
-    timespec first{0, aud_pwbeat}, every{0, aud_pwbeat};
-    pw_loop_update_timer(loop, o->beat, &first, &every, false);
+    if (!aud_pwcycles(o)) return why = "PipeWire: no event source", false;
     std::string latency = std::to_string(o->cycle) + "/" + std::to_string(aud_pwrate);
     pw_properties* props =
         pw_properties_new(PW_KEY_MEDIA_TYPE, "Audio", PW_KEY_MEDIA_CATEGORY, "Playback",

@@ -289,3 +289,5 @@ aud_server aud_paprobe(int ms) {
   aud_pafound = found;
   return found;
 }
+
+bool aud_pulseanswered() { return aud_pafound == aud_server::answers; }

@@ -36,11 +36,12 @@ int hookchild(char const* which) {
   return 0;
 }
 
-std::string hookrun(std::string const& env, char const* which) {
+// The child's output (and its stderr, with stderr true) for one case.
+std::string hookrun(std::string const& env, char const* which, bool stderrtoo = false) {
   char self[4096] = {};
   EXPECT_GT(readlink("/proc/self/exe", self, sizeof self - 1), 0);
   std::string cmd = "env " + env + " timeout 10 '" + std::string(self) + "' --hooks " + which +
-                    " 2>/dev/null; echo \"exit $?\"";
+                    (stderrtoo ? " 2>&1" : " 2>/dev/null") + "; echo \"exit $?\"";
   std::string out;
   FILE* p = popen(cmd.c_str(), "r");
   char buf[512];
@@ -73,6 +74,19 @@ TEST(SoundHooks, AHookMayCallAnyEntryFailingOnesIncluded) {
     EXPECT_EQ(out.rfind(c.want, 0), 0u) << c.which << ":\n" << out;
     EXPECT_NE(out.find("done\nexit 0\n"), std::string::npos) << c.which << ":\n" << out;
   }
+}
+
+// libpulse's own lines about folders it cannot make (here a runtime folder that cannot be)
+// come through the log hook, one line of ours, and never straight to stderr.
+TEST(SoundHooks, LibpulsesFolderLinesComeThroughTheLogHook) {
+  std::string out =
+      hookrun("-u PULSE_SERVER ALSOFT_DRIVERS=pulse XDG_RUNTIME_DIR=/proc/none", "none", true);
+  EXPECT_NE(out.find("log sound: PulseAudio's client library: Failed to create secure "
+                     "directory (/proc/none/pulse): "),
+            std::string::npos)
+      << out;
+  EXPECT_EQ(out.find("\nFailed to create"), std::string::npos) << out;
+  EXPECT_NE(out.rfind("Failed to create", 0), 0u) << out;
 }
 
 }  // namespace
