@@ -3,6 +3,7 @@
 #pragma once
 #include <AL/al.h>
 #include <AL/alc.h>
+#include <AL/alext.h>
 #include <sndfile.h>
 
 #include <array>
@@ -109,6 +110,40 @@ struct aud_output {
   long long (*latency)(aud_device const& d);  // ns from a sample mixed now to the output; -1
   int (*missed)(aud_device const& d);         // cycles it missed so far (each a gap heard)
 };
+
+// What the rows that mix on an OpenAL Soft loopback device (ALC_SOFT_loopback) share: the
+// device, stereo samples of type at rate, with its context (not made current) and the
+// function that mixes; false, nothing made, where OpenAL Soft has none. And their close.
+inline bool aud_openloopback(ALCenum type, int rate, aud_device& d,
+                             LPALCRENDERSAMPLESSOFT* render) {
+  if (!alcIsExtensionPresent(nullptr, "ALC_SOFT_loopback")) return false;
+  auto open = reinterpret_cast<LPALCLOOPBACKOPENDEVICESOFT>(
+      alcGetProcAddress(nullptr, "alcLoopbackOpenDeviceSOFT"));
+  *render =
+      reinterpret_cast<LPALCRENDERSAMPLESSOFT>(alcGetProcAddress(nullptr, "alcRenderSamplesSOFT"));
+  ALCdevice* dev = open && *render ? open(nullptr) : nullptr;
+  if (!dev) return false;
+  ALCint attrs[] = {ALC_FORMAT_CHANNELS_SOFT,
+                    ALC_STEREO_SOFT,
+                    ALC_FORMAT_TYPE_SOFT,
+                    type,
+                    ALC_FREQUENCY,
+                    rate,
+                    0};
+  ALCcontext* ctx = alcCreateContext(dev, attrs);
+  if (!ctx) {
+    alcCloseDevice(dev);
+    return false;
+  }
+  d.dev = dev;
+  d.ctx = ctx;
+  return true;
+}
+inline void aud_closeloopback(aud_device& d) {
+  if (d.ctx) alcDestroyContext(d.ctx);
+  if (d.dev) alcCloseDevice(d.dev);
+  d = {};
+}
 
 // The real outputs in the order they are tried (aud_device.cpp), and the silent ones.
 extern std::vector<aud_output const*> aud_reals;

@@ -349,36 +349,18 @@ bool aud_pwopen(aud_device& d, std::string& why, bool quiet) {
     // Its own complaints (a missing client.conf, a refused socket) would repeat ours.
     if (quiet && !getenv("PIPEWIRE_DEBUG")) pw_log_set_level(SPA_LOG_LEVEL_NONE);
   });
-  if (!alcIsExtensionPresent(nullptr, "ALC_SOFT_loopback")) return false;
-  auto open = reinterpret_cast<LPALCLOOPBACKOPENDEVICESOFT>(
-      alcGetProcAddress(nullptr, "alcLoopbackOpenDeviceSOFT"));
-  auto render =
-      reinterpret_cast<LPALCRENDERSAMPLESSOFT>(alcGetProcAddress(nullptr, "alcRenderSamplesSOFT"));
-  if (!open || !render) return false;
-  ALCdevice* dev = open(nullptr);
-  if (!dev) return false;
-  ALCint attrs[] = {ALC_FORMAT_CHANNELS_SOFT,
-                    ALC_STEREO_SOFT,
-                    ALC_FORMAT_TYPE_SOFT,
-                    ALC_FLOAT_SOFT,
-                    ALC_FREQUENCY,
-                    aud_pwrate,
-                    0};
-  ALCcontext* ctx = alcCreateContext(dev, attrs);
-  if (!ctx) {
-    alcCloseDevice(dev);
-    return false;
-  }
+  LPALCRENDERSAMPLESSOFT render = nullptr;
+  if (!aud_openloopback(ALC_FLOAT_SOFT, aud_pwrate, d, &render)) return false;
   auto* o = new aud_pwout;
-  o->dev = dev;
+  o->dev = d.dev;
   o->render = render;
   if (!aud_pwconnect(o, why)) {
     aud_pwfree(o);
-    alcDestroyContext(ctx);
-    alcCloseDevice(dev);
+    aud_closeloopback(d);
     return false;
   }
-  d = {&aud_out_pipewire, dev, ctx, o};
+  d.out = &aud_out_pipewire;
+  d.own = o;
   return true;
 }
 
@@ -387,9 +369,7 @@ aud_pwout* aud_pw(aud_device const& d) { return static_cast<aud_pwout*>(d.own); 
 // The stream stops before the device it mixes on goes.
 void aud_pwclose(aud_device& d) {
   if (aud_pwout* o = aud_pw(d)) aud_pwfree(o);
-  if (d.ctx) alcDestroyContext(d.ctx);
-  if (d.dev) alcCloseDevice(d.dev);
-  d = {};
+  aud_closeloopback(d);
 }
 
 bool aud_pwgone(aud_device const& d) { return aud_pw(d)->gone; }

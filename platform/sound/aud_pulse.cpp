@@ -216,42 +216,26 @@ bool aud_paopen(aud_device& d, std::string& why, bool) {
   // PipeWire path is meant, this row stays out of the way.
   if (aud_pafound == aud_server::answers && !aud_cfgflag("SOUND_PULSE")) return false;
   if (char const* s = getenv("ALSOFT_DRIVERS"); s && *s) return false;
-  if (!alcIsExtensionPresent(nullptr, "ALC_SOFT_loopback")) return false;
-  auto open = reinterpret_cast<LPALCLOOPBACKOPENDEVICESOFT>(
-      alcGetProcAddress(nullptr, "alcLoopbackOpenDeviceSOFT"));
-  auto render =
-      reinterpret_cast<LPALCRENDERSAMPLESSOFT>(alcGetProcAddress(nullptr, "alcRenderSamplesSOFT"));
-  if (!open || !render) return false;
   auto* o = new aud_paout;
-  o->render = render;
   std::string reason;
   if (!aud_paconnect(o, 2000, reason)) {
     aud_pafree(o);
     return false;  // no PulseAudio here: not this row, and no reason to give
   }
-  o->dev = open(nullptr);
-  ALCint attrs[] = {ALC_FORMAT_CHANNELS_SOFT,
-                    ALC_STEREO_SOFT,
-                    ALC_FORMAT_TYPE_SOFT,
-                    ALC_FLOAT_SOFT,
-                    ALC_FREQUENCY,
-                    aud_parate,
-                    0};
-  ALCcontext* ctx = o->dev ? alcCreateContext(o->dev, attrs) : nullptr;
-  bool ok = ctx != nullptr;
+  bool ok = aud_openloopback(ALC_FLOAT_SOFT, aud_parate, d, &o->render);
+  o->dev = d.dev;
   if (ok) {
     pa_threaded_mainloop_lock(o->loop);
     ok = aud_pastart(o, why);
     pa_threaded_mainloop_unlock(o->loop);
   }
   if (!ok) {
-    ALCdevice* dev = o->dev;
     aud_pafree(o);
-    if (ctx) alcDestroyContext(ctx);
-    if (dev) alcCloseDevice(dev);
+    aud_closeloopback(d);
     return false;
   }
-  d = {&aud_out_pulse, o->dev, ctx, o};
+  d.out = &aud_out_pulse;
+  d.own = o;
   return true;
 }
 
@@ -259,9 +243,7 @@ aud_paout* aud_pa(aud_device const& d) { return static_cast<aud_paout*>(d.own); 
 
 void aud_paclose(aud_device& d) {
   if (aud_paout* o = aud_pa(d)) aud_pafree(o);
-  if (d.ctx) alcDestroyContext(d.ctx);
-  if (d.dev) alcCloseDevice(d.dev);
-  d = {};
+  aud_closeloopback(d);
 }
 
 bool aud_pagone(aud_device const& d) { return aud_pa(d)->gone; }

@@ -45,38 +45,22 @@ void aud_runclock(aud_silentclock* c) {
 }
 
 // Opens the loopback device at our rate, its context made current.
-bool aud_openloopback(aud_device& d, aud_output const& out) {
-  if (!alcIsExtensionPresent(nullptr, "ALC_SOFT_loopback")) return false;
-  auto open = reinterpret_cast<LPALCLOOPBACKOPENDEVICESOFT>(
-      alcGetProcAddress(nullptr, "alcLoopbackOpenDeviceSOFT"));
-  aud_render =
-      reinterpret_cast<LPALCRENDERSAMPLESSOFT>(alcGetProcAddress(nullptr, "alcRenderSamplesSOFT"));
-  if (!open || !aud_render) return false;
-  ALCdevice* dev = open(nullptr);
-  if (!dev) return false;
-  ALCint attrs[] = {ALC_FORMAT_CHANNELS_SOFT,
-                    ALC_STEREO_SOFT,
-                    ALC_FORMAT_TYPE_SOFT,
-                    ALC_SHORT_SOFT,
-                    ALC_FREQUENCY,
-                    aud_silentrate,
-                    0};
-  ALCcontext* ctx = alcCreateContext(dev, attrs);
-  if (!ctx || !alcMakeContextCurrent(ctx)) {
-    if (ctx) alcDestroyContext(ctx);
-    alcCloseDevice(dev);
+bool aud_openstandin(aud_device& d, aud_output const& out) {
+  if (!aud_openloopback(ALC_SHORT_SOFT, aud_silentrate, d, &aud_render)) return false;
+  if (!alcMakeContextCurrent(d.ctx)) {
+    aud_closeloopback(d);
     return false;
   }
-  d = {&out, dev, ctx, nullptr};
+  d.out = &out;
   return true;
 }
 
 bool aud_openvirtual(aud_device& d, std::string&, bool) {
-  return aud_openloopback(d, aud_out_virtual);
+  return aud_openstandin(d, aud_out_virtual);
 }
 
 bool aud_opensilent(aud_device& d, std::string&, bool) {
-  if (!aud_openloopback(d, aud_out_silent)) return false;
+  if (!aud_openstandin(d, aud_out_silent)) return false;
   auto* c = new aud_silentclock;
   c->dev = d.dev;
   c->thread = std::thread(aud_runclock, c);
@@ -94,9 +78,7 @@ void aud_closesilent(aud_device& d) {
     c->thread.join();
     delete c;
   }
-  if (d.ctx) alcDestroyContext(d.ctx);
-  if (d.dev) alcCloseDevice(d.dev);
-  d = {};
+  aud_closeloopback(d);
 }
 
 bool aud_silentgone(aud_device const&) { return false; }

@@ -91,8 +91,12 @@ void sound_setclock(unsigned long (*clock)(void));
 // Every numbered entry under a name without its number: the facade name, and where a
 // function has several forms, the parameters that tell them apart ("_on" for a bitmap
 // given first).
-static inline bool sound_initaudio(void) { return InitAudio1(); }
-static inline unsigned long sound_loadaudio(char const* path) { return LoadAudio3(path); }
+static inline bool sound_initaudio(void) {
+  return InitAudio1();
+}
+static inline unsigned long sound_loadaudio(char const* path) {
+  return LoadAudio3(path);
+}
 static inline unsigned long sound_loadaudio_loop(char const* path, int loop) {
   return LoadAudio4(path, loop);
 }
@@ -103,40 +107,66 @@ static inline unsigned long sound_loadaudio_h_path_loop(unsigned long h, char co
                                                         int loop) {
   return LoadAudio6(h, path, loop);
 }
-static inline unsigned long sound_newaudio(void) { return NewAudio2(); }
-static inline unsigned long sound_freeaudio(unsigned long h) { return FreeAudio7(h); }
-static inline unsigned long sound_playaudio(unsigned long h) { return PlayAudio8(h); }
+static inline unsigned long sound_newaudio(void) {
+  return NewAudio2();
+}
+static inline unsigned long sound_freeaudio(unsigned long h) {
+  return FreeAudio7(h);
+}
+static inline unsigned long sound_playaudio(unsigned long h) {
+  return PlayAudio8(h);
+}
 static inline unsigned long sound_playaudio_pos(unsigned long h, float pos) {
   return PlayAudio9(h, pos);
 }
-static inline unsigned long sound_pauseaudio(unsigned long h) { return PauseAudio10(h); }
-static inline unsigned long sound_stopaudio(unsigned long h) { return StopAudio11(h); }
-static inline long sound_getaudiostate(unsigned long h) { return GetAudioSit13(h); }
+static inline unsigned long sound_pauseaudio(unsigned long h) {
+  return PauseAudio10(h);
+}
+static inline unsigned long sound_stopaudio(unsigned long h) {
+  return StopAudio11(h);
+}
+static inline long sound_getaudiostate(unsigned long h) {
+  return GetAudioSit13(h);
+}
 static inline unsigned long sound_setaudiostate(unsigned long h, long state) {
   return SetAudioSit21(h, state);
 }
-static inline double sound_getaudiolength(unsigned long h) { return GetAudioLen14(h); }
-static inline double sound_getaudioposition(unsigned long h) { return GetAudioPos15(h); }
+static inline double sound_getaudiolength(unsigned long h) {
+  return GetAudioLen14(h);
+}
+static inline double sound_getaudioposition(unsigned long h) {
+  return GetAudioPos15(h);
+}
 static inline unsigned long sound_setaudioposition(unsigned long h, float pos) {
   return SetAudioPos22(h, pos);
 }
-static inline float sound_getaudiovolume(unsigned long h) { return GetAudioVol16(h); }
+static inline float sound_getaudiovolume(unsigned long h) {
+  return GetAudioVol16(h);
+}
 static inline unsigned long sound_setaudiovolume(unsigned long h, float volume) {
   return SetAudioVol23(h, volume);
 }
-static inline float sound_getaudiospeed(unsigned long h) { return GetAudioSpd17(h); }
+static inline float sound_getaudiospeed(unsigned long h) {
+  return GetAudioSpd17(h);
+}
 static inline unsigned long sound_setaudiospeed(unsigned long h, float speed) {
   return SetAudioSpd24(h, speed);
 }
-static inline float sound_getaudiopitch(unsigned long h) { return GetAudioPch18(h); }
+static inline float sound_getaudiopitch(unsigned long h) {
+  return GetAudioPch18(h);
+}
 static inline unsigned long sound_setaudiopitch(unsigned long h, float pitch) {
   return SetAudioPch25(h, pitch);
 }
-static inline float sound_getaudiofrequency(unsigned long h) { return GetAudioFrq19(h); }
+static inline float sound_getaudiofrequency(unsigned long h) {
+  return GetAudioFrq19(h);
+}
 static inline unsigned long sound_setaudiofrequency(unsigned long h, float semitones) {
   return SetAudioFrq26(h, semitones);
 }
-static inline char const* sound_getaudioname(unsigned long h) { return GetAudioName12(h); }
+static inline char const* sound_getaudioname(unsigned long h) {
+  return GetAudioName12(h);
+}
 static inline unsigned long sound_setaudioname(unsigned long h, char const* name) {
   return SetAudioName20(h, name);
 }
