@@ -767,6 +767,43 @@ inline short const* getdropfilew() { return GetDropFileW284(); }
 // Waits for a dropped file and returns its path.
 inline mystring waitdropfile() { return WaitDropFile285(); }
 
+// Starts text input: from now on a key press that types text is followed by a QUIB_MSG_CHAR message
+// carrying it (dead keys, AltGr, Compose and input methods included), and an input method's
+// composition comes as QUIB_MSG_IME_COMPOSITION messages. Key messages come as before.
+inline void starttextinput() { disp_starttextinput(); }
+
+// Stops text input: key messages only.
+inline void stoptextinput() { disp_stoptextinput(); }
+
+// Whether text input is on.
+inline bool istextinput() { return disp_istextinput(); }
+
+// Tells where the program's text box is on the canvas, so the input method's candidate window sits
+// beside it.
+inline void settextrect(long x, long y, long w, long h) { disp_settextrect(x, y, w, h); }
+
+// The UTF-8 text the current message typed (a QUIB_MSG_CHAR message).
+inline mystring gettypedtext() { return disp_gettypedtext(); }
+
+// The input method's composition so far, while composing (a QUIB_MSG_IME_COMPOSITION message): show
+// it at the caret, not yet as typed text.
+inline mystring getcomposition() { return disp_getcomposition(); }
+
+// Where the caret is in the composition, in characters from its start.
+inline long getcompositioncaret() { return disp_getcompositioncaret(); }
+
+// The clipboard's text, as UTF-8.
+inline mystring getclipboard() { return disp_getclipboard(); }
+
+// Puts UTF-8 text on the clipboard (text that is not UTF-8 is read as Latin-1).
+inline bool setclipboard(char const* text) { return disp_setclipboard(text); }
+
+// The primary selection's text (what was last selected, pasted with the middle button), as UTF-8.
+inline mystring getprimaryselection() { return disp_getprimaryselection(); }
+
+// Makes UTF-8 text the primary selection.
+inline bool setprimaryselection(char const* text) { return disp_setprimaryselection(text); }
+
 // Posts a press and release of a key to the program's own window.
 inline void presskey(unsigned char key) { PressKey241(key); }
 

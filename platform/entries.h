@@ -364,7 +364,8 @@
   QUIB_DISP_EXT_CALLBACKS(X)    \
   QUIB_DISP_EXT_WRITE(X)        \
   QUIB_DISP_EXT_INPUT(X)        \
-  QUIB_DISP_EXT_ALPHA(X)
+  QUIB_DISP_EXT_ALPHA(X)        \
+  QUIB_DISP_EXT_TEXTINPUT(X)
 
 // The text of the calling thread's last error, kept after GetError38 clears the code until
 // the next failure ("" before any).
@@ -416,6 +417,22 @@
   X(disp_isbuttondown, isbuttondown, bool, (u)) \
   X(disp_isrepeat, isrepeat, bool, ())          \
   X(disp_getkeyup, getkeyup, u, ())
+
+// Typed text: text input on and off (text and composition messages come while it is on),
+// where the program's text box is, the text the current message typed, the input method's
+// composition and its caret; the clipboard and the primary selection as UTF-8 text.
+#define QUIB_DISP_EXT_TEXTINPUT(X)                         \
+  X(disp_starttextinput, starttextinput, v, ())            \
+  X(disp_stoptextinput, stoptextinput, v, ())              \
+  X(disp_istextinput, istextinput, bool, ())               \
+  X(disp_settextrect, settextrect, v, (l, l, l, l))        \
+  X(disp_gettypedtext, gettypedtext, ms, ())               \
+  X(disp_getcomposition, getcomposition, ms, ())           \
+  X(disp_getcompositioncaret, getcompositioncaret, l, ())  \
+  X(disp_getclipboard, getclipboard, ms, ())               \
+  X(disp_setclipboard, setclipboard, bool, (s))            \
+  X(disp_getprimaryselection, getprimaryselection, ms, ()) \
+  X(disp_setprimaryselection, setprimaryselection, bool, (s))
 
 // Bitmaps with alpha: a new transparent one, or one made transparent again; PNG files read
 // into a bitmap (with alpha when the file has it) and written from one.

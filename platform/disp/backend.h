@@ -6,9 +6,32 @@
 #include <cairo.h>
 
 #include <cstdint>
+#include <string>
 
-union SDL_Event;
-struct SDL_Window;
+#include "platform/disp/input/message.h"
+
+// What the backend hands the input queue: a message from outside the program (the
+// desktop's events already turned into ours), or a gamepad's event that is no message.
+struct dsp_event {
+  dsp_msg msg;
+  // Key messages: the physical key (a scancode below dsp_scanmax; 0: none), so that a code
+  // two keys share stays held until both are up.
+  unsigned scan = 0;
+  // A gamepad's event, not a message: 1 taken, 2 taken and key messages were queued for it.
+  int pad = 0;
+};
+
+// A message box as the backend is asked to show it: up to three buttons in a row, the one
+// Enter gives (def) and the answer a close or Esc gives (escape, 0: the default's).
+struct dsp_box {
+  std::string text, caption;
+  enum kind { none, error, warning, information } icon = none;
+  int n = 1;
+  unsigned ids[3] = {};
+  char const* names[3] = {};
+  int def = 0;
+  unsigned escape = 0;
+};
 
 struct dsp_backend {
   char const* name;  // "sdl" or "headless"
@@ -34,10 +57,11 @@ struct dsp_backend {
   bool (*attach)();
   // Shows the canvas.
   void (*present)();
-  // The next event that has come, without waiting; false when none.
-  bool (*poll)(SDL_Event* ev);
+  // The next event from outside that has come, without waiting, as our own message; false
+  // when none. Events that concern the window are acted on by the input queue.
+  bool (*poll)(dsp_event& ev);
   // Waits at most ms milliseconds for an event; false when none came.
-  bool (*wait)(SDL_Event* ev, int ms);
+  bool (*wait)(dsp_event& ev, int ms);
   void (*setfullscreen)(bool on);
   bool (*isfullscreen)();
   // The window's icon, w x h opaque 0xAARRGGBB pixels (also called before `open`
@@ -59,9 +83,27 @@ struct dsp_backend {
   // whether the last window was lost.
   void (*check)();
   bool (*lost)();
-  // The native window for entries that hand it out, and a parent for message boxes.
+  // The native window for entries that hand it out.
   void* (*handle)();
+  // Typed text: text and composition messages come while it is on; the program's text box
+  // at (x, y), w x h in window coordinates, so the candidate window sits beside it.
+  void (*textinput)(bool on);
+  void (*textrect)(int x, int y, int w, int h);
+  // The clipboard (primary false) or the primary selection (true) as UTF-8 text: false,
+  // with the error set, where the desktop has none to give or take.
+  bool (*getclip)(bool primary, std::string& text);
+  bool (*setclip)(bool primary, char const* utf8);
+  // Shows a message box and waits for its answer (over the window when one is open);
+  // false when none can be shown, and the box then goes where a headless run puts it:
+  // stderr, the default answer.
+  bool (*msgbox)(dsp_box const& box, unsigned& answer);
+  // Queues ms (at most dsp_tonemax) of a tone of freq Hz and returns at once; headless
+  // nothing sounds.
+  void (*tone)(unsigned long freq, unsigned long ms);
 };
+
+// The longest tone, and the most queued at once, in ms.
+inline constexpr unsigned long dsp_tonemax = 10000;
 
 // The clock under GetTimeR49, GetTime50 and Delay28.
 struct dsp_clockops {
@@ -97,22 +139,6 @@ inline int dsp_coord(unsigned long v) { return int(int32_t(uint32_t(v))); }
 void dsp_setcanvassize(int w, int h);
 void dsp_headlessout(int& w, int& h);
 void dsp_shrink(cairo_surface_t* to);
-// Polls SDL's queue, pumping only when something may have come (pump.cpp).
-bool dsp_pollsdl(SDL_Event* ev);
-
-// The SDL backend's display-server sides. X11 (x11_quirks.cpp): our X error handlers, set
-// before SDL's video starts (false once the connection died: no window can open again);
-// watching a new window; closing it once its loss was noticed; whether the last one was
-// lost; whether Xlib has events for SDL (-1: not on X11); whether the window is on X11 with
-// no window manager to make it full screen. Wayland
-// (wayland_watch.cpp): the display to watch; whether its connection broke; whether it has events
-// for SDL (-1: not on Wayland).
-bool dsp_xguard();
-void dsp_xwatch(SDL_Window* w);
-void dsp_xcheck();
-bool dsp_xlost();
-int dsp_x11pending(SDL_Window* w);
-bool dsp_x11nowm(SDL_Window* w);
-void dsp_wlwatch(void* display);
-bool dsp_wlbroken();
-int dsp_wlpending();
+// Until gamepads have a driver table of their own, a scripted controller runs on SDL's
+// virtual joystick even headless: its events, taken from SDL's queue (sdl/events.cpp).
+bool dsp_padpoll(dsp_event& ev);

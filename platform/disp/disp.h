@@ -446,6 +446,32 @@ char const* GetDropFile283(void);
 short const* GetDropFileW284(void);
 // Waits for a dropped file and returns its path.
 char const* WaitDropFile285(void);
+// Starts text input: from now on a key press that types text is followed by a QUIB_MSG_CHAR message
+// carrying it (dead keys, AltGr, Compose and input methods included), and an input method's
+// composition comes as QUIB_MSG_IME_COMPOSITION messages. Key messages come as before.
+void disp_starttextinput(void);
+// Stops text input: key messages only.
+void disp_stoptextinput(void);
+// Whether text input is on.
+bool disp_istextinput(void);
+// Tells where the program's text box is on the canvas, so the input method's candidate window sits
+// beside it.
+void disp_settextrect(long x, long y, long w, long h);
+// The UTF-8 text the current message typed (a QUIB_MSG_CHAR message).
+char const* disp_gettypedtext(void);
+// The input method's composition so far, while composing (a QUIB_MSG_IME_COMPOSITION message): show
+// it at the caret, not yet as typed text.
+char const* disp_getcomposition(void);
+// Where the caret is in the composition, in characters from its start.
+long disp_getcompositioncaret(void);
+// The clipboard's text, as UTF-8.
+char const* disp_getclipboard(void);
+// Puts UTF-8 text on the clipboard (text that is not UTF-8 is read as Latin-1).
+bool disp_setclipboard(char const* text);
+// The primary selection's text (what was last selected, pasted with the middle button), as UTF-8.
+char const* disp_getprimaryselection(void);
+// Makes UTF-8 text the primary selection.
+bool disp_setprimaryselection(char const* text);
 // Posts a press and release of a key to the program's own window.
 void PressKey241(unsigned int key);
 // The same, releasing ms milliseconds later.

@@ -2,15 +2,15 @@
 // DISP_SHOT list) read through one line reader: a bad line costs one line on stderr and is
 // skipped, and the rest of the script still plays.
 #include <algorithm>
+#include <cctype>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <fcntl.h>
+#include <iterator>
 #include <strings.h>
 #include <sys/stat.h>
 #include <unistd.h>
-
-#include <SDL2/SDL_gamecontroller.h>
 
 #include "platform/disp/internal.h"
 #include "platform/disp/input/keys.h"
@@ -20,6 +20,35 @@ dsp_state dsp;
 namespace {
 
 constexpr char dsp_blanks[] = " \t\r\n";
+
+// A controller button by the name SDL's game-controller layout gives it (any case): its
+// number in that layout, -1 for an unknown name.
+int dsp_padbuttonofname(char const* name) {
+  static constexpr char const* names[] = {"a",
+                                          "b",
+                                          "x",
+                                          "y",
+                                          "back",
+                                          "guide",
+                                          "start",
+                                          "leftstick",
+                                          "rightstick",
+                                          "leftshoulder",
+                                          "rightshoulder",
+                                          "dpup",
+                                          "dpdown",
+                                          "dpleft",
+                                          "dpright",
+                                          "misc1",
+                                          "paddle1",
+                                          "paddle2",
+                                          "paddle3",
+                                          "paddle4",
+                                          "touchpad"};
+  for (int i = 0; i < int(std::size(names)); ++i)
+    if (strcasecmp(names[i], name) == 0) return i;
+  return -1;
+}
 
 // A key of a script: a name of the key table or a decimal virtual-key code 1..255.
 unsigned dsp_keyof(char const* tok) {
@@ -47,8 +76,55 @@ void dsp_keydrop(char const* file, int lineno, bool timeok, double at, char cons
     dsp.input.script.push_back({at, 0, path});
 }
 
+// The text of a TEXT or COMPOSE line: the rest of the line without its outer blanks, \xNN
+// giving any byte (a space or '#' to type) and \\ a backslash; false for another escape.
+bool dsp_unescape(char const* rest, std::string& out) {
+  std::string s = rest ? rest : "";
+  s.erase(0, s.find_first_not_of(dsp_blanks));
+  s.erase(s.find_last_not_of(dsp_blanks) + 1);
+  out.clear();
+  for (size_t i = 0; i < s.size(); ++i) {
+    if (s[i] != '\\') {
+      out += s[i];
+    } else if (i + 1 < s.size() && s[i + 1] == '\\') {
+      out += '\\';
+      ++i;
+    } else if (i + 3 < s.size() && s[i + 1] == 'x' && isxdigit((unsigned char)s[i + 2]) &&
+               isxdigit((unsigned char)s[i + 3])) {
+      out += char(std::stoi(s.substr(i + 2, 2), nullptr, 16));
+      i += 3;
+    } else {
+      return false;
+    }
+  }
+  return true;
+}
+
+// "SECONDS TEXT TEXT" (text a key press typed) or "SECONDS COMPOSE [TEXT]" (the input
+// method's composition so far, the caret at its end; none: the composition ended).
+void dsp_keytext(char const* file, int lineno, bool timeok, double at, bool compose,
+                 char const* rest) {
+  std::string text;
+  bool const escapesok = dsp_unescape(rest, text);
+  char const* why = !timeok                    ? "the time is not a number of seconds >= 0"
+                    : !escapesok               ? "an escape other than \\xNN or \\\\"
+                    : text.empty() && !compose ? "the text is missing"
+                                               : nullptr;
+  if (why) {
+    dsp_warn("%s:%d: %s (expected \"SECONDS %s TEXT\"); line skipped", file, lineno, why,
+             compose ? "COMPOSE" : "TEXT");
+    return;
+  }
+  std::string buf;
+  dsp_scriptkey k{at, 0};
+  k.typing = compose ? 2 : 1;
+  k.text = dsp_utf8(text.c_str(), buf);  // bytes that are not UTF-8 read as Latin-1
+  dsp.input.script.push_back(std::move(k));
+}
+
 // One line of the key script: "SECONDS KEY" (a tap), "SECONDS down|up KEY" (a key held
-// from one line to another) or "SECONDS DROP PATH".
+// from one line to another) "SECONDS DROP PATH", or typed
+// text: "SECONDS TEXT TEXT", "SECONDS COMPOSE [TEXT]".
 void dsp_keyline(char const* file, int lineno, char* text) {
   char* save = nullptr;
   char* t1 = strtok_r(text, dsp_blanks, &save);
@@ -56,6 +132,8 @@ void dsp_keyline(char const* file, int lineno, char* text) {
   double at = 0;
   bool const timeok = dsp_seconds(t1, at);
   if (t2 && strcasecmp(t2, "DROP") == 0) return dsp_keydrop(file, lineno, timeok, at, save);
+  if (t2 && (strcasecmp(t2, "TEXT") == 0 || strcasecmp(t2, "COMPOSE") == 0))
+    return dsp_keytext(file, lineno, timeok, at, strcasecmp(t2, "COMPOSE") == 0, save);
   char* t3 = t2 ? strtok_r(nullptr, dsp_blanks, &save) : nullptr;
   // "down" and "up" are key names too: only a third field makes them a hold or a release.
   int const hold = !t3 ? 0 : strcasecmp(t2, "down") == 0 ? 1 : strcasecmp(t2, "up") == 0 ? -1 : 0;
@@ -85,7 +163,7 @@ void dsp_padscriptline(dsp_padplan& plan, char const* file, int lineno, char* te
   bool const plug = t2 && (strcasecmp(t2, "plug") == 0 || strcasecmp(t2, "unplug") == 0);
   if (press) {
     l.what = strcasecmp(t2, "down") == 0 ? dsp_padline::down : dsp_padline::up;
-    l.button = t3 ? SDL_GameControllerGetButtonFromString(t3) : SDL_CONTROLLER_BUTTON_INVALID;
+    l.button = t3 ? dsp_padbuttonofname(t3) : -1;
   } else if (plug) {
     l.what = strcasecmp(t2, "plug") == 0 ? dsp_padline::plug : dsp_padline::unplug;
   }

@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <deque>
 #include <memory>
+#include <mutex>
 #include <string>
 #include <unordered_set>
 #include <vector>
@@ -19,7 +20,6 @@
 
 #include "platform/disp/backend.h"
 
-struct SDL_Window;
 struct dsp_fontpin;
 struct _PangoFontDescription;
 
@@ -31,6 +31,9 @@ struct dsp_scriptkey {
   unsigned vk;
   std::string drop = {};  // a "DROP path" line: the dropped file's path, vk 0
   int hold = 0;           // 1: a "down" line, held until its "up" line (-1); 0: a tap
+  // A "TEXT" line (typed text, 1) or a "COMPOSE" line (the composition so far, 2), vk 0.
+  int typing = 0;
+  std::string text = {};
 };
 
 // A frame to save as PNG: the first one shown at or after `at` seconds.
@@ -38,19 +41,6 @@ struct dsp_shot {
   double at;
   std::string file;
   bool done;
-};
-
-// A message: the current one is what IsKey260, IsMouse265 and their kin examine. Codes are
-// the Windows message numbers (dsp_wm below); `{false, 0}` is no message at all.
-struct dsp_msg {
-  bool live = false;      // a message is current
-  unsigned code = 0;      // dsp_wm_keydown, ...; 0 for an event of no interest
-  unsigned vk = 0;        // key messages: the virtual-key code (0: a key the table does not know)
-  unsigned button = 0;    // mouse-button messages: 1 left, 2 right, 4 middle, 5 and 6 the X buttons
-  long x = 0, y = 0;      // mouse messages: the pointer in window coordinates
-  long delta = 0;         // wheel messages: 120 per notch, positive away from the user
-  bool repeat = false;    // a key press of a key already down
-  std::string file = {};  // a dropped file's path
 };
 
 // Durations in milliseconds, kept as a histogram of 0.01 ms bins up to 1 s (longer ones
@@ -119,34 +109,6 @@ struct dsp_lastsecond {
 
 // ---- Input (input.cpp, synth.cpp, mouse.cpp, drop.cpp) -------------------------------
 
-// Message codes, as Windows numbers them.
-enum dsp_wm : unsigned {
-  dsp_wm_null = 0x000,  // any event without a code of its own
-  dsp_wm_move = 0x003,
-  dsp_wm_size = 0x005,
-  dsp_wm_setfocus = 0x007,
-  dsp_wm_killfocus = 0x008,
-  dsp_wm_paint = 0x00F,
-  dsp_wm_close = 0x010,
-  dsp_wm_showwindow = 0x018,
-  dsp_wm_keydown = 0x100,
-  dsp_wm_keyup = 0x101,
-  dsp_wm_mousemove = 0x200,
-  dsp_wm_lbuttondown = 0x201,
-  dsp_wm_lbuttonup = 0x202,
-  dsp_wm_rbuttondown = 0x204,
-  dsp_wm_rbuttonup = 0x205,
-  dsp_wm_mbuttondown = 0x207,
-  dsp_wm_mbuttonup = 0x208,
-  dsp_wm_mousewheel = 0x20A,
-  dsp_wm_xbuttondown = 0x20B,
-  dsp_wm_xbuttonup = 0x20C,
-  dsp_wm_mousehwheel = 0x20E,
-  dsp_wm_dropfiles = 0x233,
-  dsp_wm_mouseleave = 0x2A3,
-  dsp_wm_user = 0x400,
-};
-
 // A synthesised message waiting in the window's queue until the clock reaches `at`;
 // `pending` while its effect on the input state is still to come (a delayed release).
 struct dsp_posted {
@@ -160,9 +122,10 @@ struct dsp_inputstate {
   std::deque<dsp_posted> posted;  // synthesised messages, in the order they fall due
   bool keydown[256] = {};         // by virtual-key code
   unsigned buttons = 0;           // bit 1 << button for each mouse button held
-  // The window's keys held, by SDL scancode: the virtual-key code each one gave (0: not
-  // held), so that a key code two keys share (both Shifts) stays down until both are up.
-  unsigned char heldscan[512] = {};
+  // The window's keys held, by physical key (scancode): the virtual-key code each one gave
+  // (0: not held), so that a key code two keys share (both Shifts) stays down until both
+  // are up.
+  unsigned char heldscan[dsp_scanmax] = {};
   long x = 0, y = 0;        // the pointer in window coordinates
   std::vector<short> wide;  // the text GetDropFileW284 hands out
 };
@@ -183,6 +146,9 @@ void dsp_inputreset();
 // Lets go of every key and button (the window lost the keyboard focus or closed): their
 // releases would go to another window.
 void dsp_releaseall();
+// Typed text (text.cpp): the backend told whether text input is on and where the text box
+// is, as the program last set them (when a window opens, or they change).
+void dsp_textinputsync();
 // Whether a window is open to take input; when none is, its queue and state are forgotten.
 bool dsp_inputwin();
 // Mouse: a coordinate kept within dsp_xymax, the sum of two such, the window's position on
@@ -213,9 +179,6 @@ bool dsp_padon();
 // Applies the scripted lines due by now (each followed by a joystick update).
 void dsp_padpump();
 double dsp_padnextdue();  // when the next scripted line falls due (infinity: none)
-// Takes an SDL event if it belongs to the controllers: 0 it does not, 1 taken, 2 taken and
-// key messages were queued for it.
-int dsp_padevent(union SDL_Event const& ev);
 
 // ---- System (numbers, conversions, threads, message boxes, beep, fps, errors, window) --
 
@@ -310,8 +273,10 @@ struct bitbuf {
 // Every off-screen bitmap and bit buffer handed out and not yet released, so that an entry
 // can tell a live pointer from a released or foreign one without touching it. Released
 // records wait in `retired` before their memory is freed, so a stale pointer is not soon
-// handed out again for a new bitmap.
+// handed out again for a new bitmap. Threads make and release bitmaps of their own, so the
+// sets and the retired lists are changed and read under `lock` only.
 struct dsp_pictures {
+  std::mutex lock;
   std::unordered_set<bitmap*> bitmaps;
   std::unordered_set<bitbuf*> bufs;
   std::deque<dsp_picture*> retiredbmp;
@@ -433,13 +398,12 @@ struct dsp_state {
     bool pumpcheck = true;     // DISP_PUMP_CHECK: ask the display before pumping SDL
   } env;
 
-  // Window: the SDL window (none when headless) and what the game set for it.
+  // Window: what the program set for it and how the canvas is laid out in the backend's
+  // output (the native window itself is the backend's own).
   struct {
-    bool open = false;  // what IsWin47 answers
-    SDL_Window* sdl = nullptr;
-    bool videoinit = false;  // SDL's video subsystem is running
-    bool direct = false;     // the canvas draws straight into the window's own pixels
-    int w = 0, h = 0;        // the canvas in logical pixels: what GetWidth56/57 answer
+    bool open = false;    // what IsWin47 answers
+    bool direct = false;  // the canvas draws straight into the window's own pixels
+    int w = 0, h = 0;     // the canvas in logical pixels: what GetWidth56/57 answer
     std::string title;
     // Output: the window's framebuffer (or, headless, the DISP_SIZE picture), outw x outh
     // device pixels. The canvas is shown in a dw x dh part of it at (ox, oy), `fit` output
@@ -455,8 +419,7 @@ struct dsp_state {
     int outw = 0, outh = 0, ox = 0, oy = 0, dw = 0, dh = 0, cw = 0, ch = 0;
     int pxw = 0, pxh = 0;  // the window's size in pixels when the output was laid out
     double fit = 1, scale = 1;
-    void* fb = nullptr;         // the SDL_Surface the bars were painted into
-    unsigned long bars = ~0ul;  // their colour (~0: still to paint)
+    unsigned long bars = ~0ul;  // the colour of the bars around it (~0: still to paint)
     // Raw pixel work on a scaled canvas: its logical pixels sampled into `view`, and
     // `seen`, what they were when sampled, so only changed pixels are written back.
     std::vector<uint32_t> view, seen;
@@ -468,8 +431,11 @@ struct dsp_state {
 
   dsp_drawsettings draw;  // foreground colour and font style
 
-  // Text: the current face and the scaled fonts cached for it.
+  // Text: the current face and the scaled fonts cached for it. Threads draw text on bitmaps
+  // of their own, so the font settings and the cache are read and changed under `lock`,
+  // held through a whole text draw (the sizes it uses may not be dropped meanwhile).
   struct {
+    std::recursive_mutex lock;
     std::string name = "Consolas";
     cairo_font_face_t* face = nullptr;
     std::string family;                        // the family of the face found
@@ -486,6 +452,11 @@ struct dsp_state {
     std::deque<dsp_scriptkey> script;
     dsp_msg current = {false, 0};
     dsp_inputstate state;
+    // Typed text: whether it is on (disp_starttextinput), and where the program's text box
+    // is on the canvas (w 0: not told), for the input method's candidate window.
+    bool texton = false;
+    long textx = 0, texty = 0, textw = 0, texth = 0;
+    std::string clipboard;  // what disp_getclipboard last handed out
   } input;
 
   // Clock: the real clock counts from the first entry call; the virtual one counts the
@@ -557,6 +528,8 @@ inline std::string dsp_quoted(char const* s) { return dsp_quote(s, dsp_errquotem
 // character at p of valid text, moving p past it.
 int dsp_u8len(unsigned char const* p);
 uint32_t dsp_u8next(unsigned char const*& p);
+// The characters of valid UTF-8 text.
+long dsp_u8count(std::string const& s);
 
 // Clock: the steady clock in nanoseconds; the library's clock (real or virtual) in seconds.
 int64_t dsp_steadyns();
@@ -608,10 +581,7 @@ int dsp_devsample(long v, int limit);
 // size) at once; true when anything changed. Called for the resize message too, so that
 // GetWidth56 answers the new size while that message is handled.
 bool dsp_syncsize();
-// F11 and Alt+Enter toggle full screen inside the library; true for such an event, which
-// the program then never sees as a key.
-bool dsp_fullscreenkey(void const* sdlevent);
-// SDL's mouse position (window coordinates) to the canvas's logical pixels.
+// The mouse position (window coordinates) to the canvas's logical pixels.
 void dsp_tological(long& x, long& y);
 void dsp_towindow(long& x, long& y);  // and back, for the screen and outer-window frames
 // Raw pixels of a scaled canvas in logical pixels (see dsp.win.view); dsp_storeview

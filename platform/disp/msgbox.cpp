@@ -1,36 +1,13 @@
-// Message boxes: SDL's message box, over the window when one is open, with the buttons,
-// icon and default button picked by Windows-style flags. Headless, or where SDL cannot
-// show one (no display), the message goes to stderr and the default answer comes back.
-#include <SDL2/SDL.h>
-
-#include <cstdio>
+// Message boxes: the buttons, icon and default button picked by Windows-style flags, shown
+// by the backend (a desktop's box over the window). Headless, or where the desktop shows
+// none, the message goes to stderr and the default answer comes back.
+#include <algorithm>
 #include <iterator>
 #include <string>
 
 #include "platform/disp/internal.h"
 
 namespace {
-
-// Headless, a box's text goes to the terminal: each of its lines escaped and bounded like
-// a warning (line breaks kept, so a message of several lines still reads as one), and at
-// most dsp_boxlines of them.
-constexpr size_t dsp_boxline = 1024, dsp_boxlines = 64;
-std::string dsp_boxtext(std::string const& text) {
-  std::string out;
-  size_t start = 0;
-  for (size_t n = 0;; ++n) {
-    size_t const nl = text.find('\n', start);
-    if (n == dsp_boxlines) {
-      out += "...";
-      break;
-    }
-    out += dsp_quote(text.substr(start, nl - start).c_str(), dsp_boxline);
-    if (nl == std::string::npos) break;
-    out += '\n';
-    start = nl + 1;
-  }
-  return out;
-}
 
 // Answers, as Windows numbers them.
 enum : unsigned {
@@ -66,19 +43,19 @@ dsp_buttonset const dsp_buttonsets[] = {
      dsp_idcancel},
 };
 
-// Icons: 0x10 error, 0x20 question (SDL has none: information), 0x30 warning, 0x40
-// information. Default button: 0x100 the second, 0x200 the third.
-Uint32 dsp_iconof(unsigned long flags) {
+// Icons: 0x10 error, 0x20 question (shown as information: desktops have no question
+// icon), 0x30 warning, 0x40 information. Default button: 0x100 the second, 0x200 the third.
+dsp_box::kind dsp_iconof(unsigned long flags) {
   switch (flags & 0xF0) {
     case 0x10:
-      return SDL_MESSAGEBOX_ERROR;
+      return dsp_box::error;
     case 0x30:
-      return SDL_MESSAGEBOX_WARNING;
+      return dsp_box::warning;
     case 0x20:
     case 0x40:
-      return SDL_MESSAGEBOX_INFORMATION;
+      return dsp_box::information;
     default:
-      return 0;
+      return dsp_box::none;
   }
 }
 
@@ -91,37 +68,18 @@ unsigned dsp_msgbox(std::string const& text, std::string const& caption, unsigne
     return 0;
   }
   dsp_buttonset const& bs = dsp_buttonsets[set];
-  int def = int((flags >> 8) & 0xF);
-  if (def >= bs.n) def = 0;
-  unsigned answer = bs.ids[def];
-
-  if (dsp_be().events) {  // headless: the text goes to stderr
-    SDL_MessageBoxButtonData buttons[3];
-    for (int i = 0; i < bs.n; ++i) {
-      Uint32 f = i == def ? SDL_MESSAGEBOX_BUTTON_RETURNKEY_DEFAULT : 0;
-      if (bs.escape == bs.ids[i]) f |= SDL_MESSAGEBOX_BUTTON_ESCAPEKEY_DEFAULT;
-      buttons[i] = {f, int(bs.ids[i]), bs.names[i]};
-    }
-    SDL_MessageBoxData box = {dsp_iconof(flags) | SDL_MESSAGEBOX_BUTTONS_LEFT_TO_RIGHT,
-                              static_cast<SDL_Window*>(dsp_be().handle()),
-                              caption.c_str(),
-                              text.c_str(),
-                              bs.n,
-                              buttons,
-                              nullptr};
-    int hit = -1;
-    if (SDL_ShowMessageBox(&box, &hit) == 0) {
-      if (hit >= 0) return unsigned(hit);
-      return bs.escape ? bs.escape : answer;  // closed without a button
-    }
-    dsp_fail(dsp_edevice, "msgbox", "the desktop shows no message box: %s", SDL_GetError());
-  }
-  std::string const shown = dsp_boxtext(text);
-  if (caption.empty())
-    fprintf(stderr, "%s\n", shown.c_str());
-  else
-    fprintf(stderr, "%s: %s\n", dsp_quote(caption.c_str(), dsp_boxline).c_str(), shown.c_str());
-  fflush(stderr);
+  dsp_box box;
+  box.text = text;
+  box.caption = caption;
+  box.icon = dsp_iconof(flags);
+  box.n = bs.n;
+  std::copy(bs.ids, bs.ids + bs.n, box.ids);
+  std::copy(bs.names, bs.names + bs.n, box.names);
+  box.def = int((flags >> 8) & 0xF);
+  if (box.def >= bs.n) box.def = 0;
+  box.escape = bs.escape;
+  unsigned answer = bs.ids[box.def];
+  if (!dsp_be().msgbox(box, answer)) dsp_headlessbackend.msgbox(box, answer);
   return answer;
 }
 
@@ -140,8 +98,12 @@ qr_u MsgBoxW22(qe_ws text, qe_ws caption, qe_u flags) {
 qr_u MsgBox23(qe_s text, qe_s caption, qe_u flags) {
   return dsp_msgbox(dsp_narrow(text), dsp_narrow(caption), flags);
 }
-qr_u MsgBoxW24(qe_ws text, qe_ws caption) { return MsgBoxW22(text, caption, 0); }
-qr_u MsgBox25(qe_s text, qe_s caption) { return MsgBox23(text, caption, 0); }
+qr_u MsgBoxW24(qe_ws text, qe_ws caption) {
+  return dsp_msgbox(dsp_fromwide(text), dsp_fromwide(caption), 0);
+}
+qr_u MsgBox25(qe_s text, qe_s caption) {
+  return dsp_msgbox(dsp_narrow(text), dsp_narrow(caption), 0);
+}
 // Without a caption: the window's title.
 qr_u MsgBoxW26(qe_ws text) {
   dsp_setup();

@@ -150,7 +150,6 @@ void dsp_layout(int outw, int outh) {
   dsp.win.scale = grow ? fit : 1;
   dsp.win.cw = grow ? dw : w;
   dsp.win.ch = grow ? dh : h;
-  dsp.win.fb = nullptr;
   dsp.win.bars = ~0ul;
   std::vector<uint32_t>().swap(dsp.win.view);
   std::vector<uint32_t>().swap(dsp.win.seen);
@@ -214,6 +213,7 @@ bool dsp_open(unsigned long w, unsigned long h, unsigned long x, unsigned long y
   dsp.win.fullscreen = (style & dsp_wfullscreen) || dsp.env.fullscreen;
   if (!dsp_be().open(x, y, style)) return false;
   dsp.win.open = true;
+  if (dsp.input.texton) dsp_textinputsync();  // typed text, asked for before the window
   dsp_padopen();  // pad: game controllers, plugged in now or later (headless: scripted)
   dsp_be().present();
   return true;

@@ -4,7 +4,7 @@
 
 #include "facade/keys.h"
 #include "platform/disp/internal.h"
-#include "platform/disp/input/keys.h"
+#include "platform/disp/sdl/keymap.h"
 
 namespace {
 

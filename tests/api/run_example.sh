@@ -114,6 +114,20 @@ v24-bottomup\.bmp: a picture, [1-9][0-9]* x [1-9][0-9]*$
     printf '0.5 UP\n' > "$keys"
     export DISP_QUIT_AT=2 DISP_SHOT="1.5:$shot"
     expect='^flew [0-9.]+ at speed 0\.60$' ;;
+  nameentry)
+    # Typed text, a Hangul syllable composed jamo by jamo (the picture shows it composing),
+    # a character taken back, then Enter.
+    printf '0.2 TEXT Ana\n0.3 TEXT x\n0.4 BACKSPACE\n0.6 COMPOSE \341\204\222\n0.7 COMPOSE \355\225\234\n0.9 COMPOSE\n0.9 TEXT \355\225\234\n1.0 ENTER\n' > "$keys"
+    export DISP_QUIT_AT=2 DISP_SHOT="0.8:$shot"
+    expect='^name: Ana한$' ;;
+  notepad)
+    # Two lines typed, copied with Ctrl+C and pasted back with Ctrl+V.
+    printf '0.2 TEXT Hello,\\x20world\n0.3 ENTER\n0.4 TEXT caf\303\251\n0.5 down CTRL\n0.6 C\n0.7 up CTRL\n0.8 ENTER\n0.9 down CTRL\n1.0 V\n1.1 up CTRL\n1.3 ESC\n' > "$keys"
+    export DISP_QUIT_AT=2 DISP_SHOT="1.2:$shot"
+    expect='^page: Hello, world$'
+    also='^café$
+^Hello, world$
+^café$' ;;
   *) echo "unknown example $name"; exit 2 ;;
 esac
 err="$out/$name.err"

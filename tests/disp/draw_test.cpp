@@ -11,7 +11,7 @@
 #include <string>
 
 #include "platform/disp/disp.h"
-#include "platform/disp/input/keys.h"
+#include "platform/disp/sdl/keymap.h"
 
 namespace {
 
@@ -345,7 +345,8 @@ TEST(Keys, TableHasOneRowPerNameAndPerSdlKey) {
   for (size_t i = 0; i < std::size(dsp_keys); ++i)
     for (size_t j = i + 1; j < std::size(dsp_keys); ++j) {
       EXPECT_STRNE(dsp_keys[i].name, dsp_keys[j].name);
-      EXPECT_NE(dsp_keys[i].sdl, dsp_keys[j].sdl) << dsp_keys[i].name << " " << dsp_keys[j].name;
+      EXPECT_NE(dsp_sdlkeys[i].sdl, dsp_sdlkeys[j].sdl)
+          << dsp_keys[i].name << " " << dsp_keys[j].name;
     }
   for (char c = 'A'; c <= 'Z'; ++c) EXPECT_EQ(dsp_vkofname(std::string(1, c).c_str()), unsigned(c));
   for (char c = '0'; c <= '9'; ++c) EXPECT_EQ(dsp_vkofname(std::string(1, c).c_str()), unsigned(c));

@@ -26,6 +26,8 @@ enum : unsigned long {
   wm_close = 0x10,
   wm_keydown = 0x100,
   wm_keyup = 0x101,
+  wm_char = 0x102,
+  wm_imecomposition = 0x10F,
   wm_mousemove = 0x200,
   wm_lbuttondown = 0x201,
   wm_lbuttonup = 0x202,
@@ -202,6 +204,56 @@ TEST_F(Input, ButtonsAreHeldEachOnItsOwn) {
   EXPECT_FALSE(disp_isbuttondown(1));
   EXPECT_TRUE(disp_isbuttondown(2));
   EXPECT_FALSE(disp_isbuttondown(4));
+}
+
+// Each named button, X buttons included, is held from its press to its release and by
+// itself; pressed, it is the current message's button and what the waits report.
+TEST_F(Input, EveryNamedButtonIsHeldByItself) {
+  for (unsigned b : {1u, 2u, 4u, 5u, 6u}) {
+    SCOPED_TRACE(b);
+    DownMouse246(qe_uc(b));
+    ASSERT_TRUE(GetNextMsg255());
+    EXPECT_EQ(GetMouse267(), b);
+    EXPECT_TRUE(IsMouse265(b));
+    for (unsigned other : {1u, 2u, 4u, 5u, 6u}) EXPECT_EQ(disp_isbuttondown(other), other == b);
+    UpMouse247(qe_uc(b));
+    drain();
+    EXPECT_FALSE(disp_isbuttondown(b));
+    PressMouse244(qe_uc(b), 10);
+    EXPECT_EQ(WaitMouse268(b), b);
+    EXPECT_TRUE(disp_isbuttondown(b));
+    EXPECT_EQ(WaitMouse269(), 0u);  // only its release is left
+    EXPECT_FALSE(disp_isbuttondown(b));
+  }
+  EXPECT_FALSE(disp_isbuttondown(3));
+  EXPECT_FALSE(disp_isbuttondown(7));
+}
+
+// Headless, the clipboard and the primary selection are the process's own, each kept apart,
+// with or without a window; text that is not UTF-8 is read as Latin-1; a null text is
+// refused.
+TEST_F(Input, ClipboardAndPrimarySelectionRoundTripHeadless) {
+  struct {
+    char const* set;
+    char const* got;
+    bool primary;
+  } const cases[] = {
+      {"h\xC3\xA9llo w\xC3\xB6rld \xE2\x9C\x93", "h\xC3\xA9llo w\xC3\xB6rld \xE2\x9C\x93", false},
+      {"line one\nline two", "line one\nline two", true},
+      {"caf\xE9", "caf\xC3\xA9", false},
+      {"", "", true},
+  };
+  for (auto const& c : cases) {
+    SCOPED_TRACE(c.set);
+    EXPECT_TRUE(c.primary ? disp_setprimaryselection(c.set) : disp_setclipboard(c.set));
+    EXPECT_STREQ(c.primary ? disp_getprimaryselection() : disp_getclipboard(), c.got);
+  }
+  EXPECT_STREQ(disp_getclipboard(), "caf\xC3\xA9");  // the primary selection kept apart
+  EXPECT_FALSE(disp_setclipboard(nullptr));
+  EXPECT_EQ(GetError38(), 2u);
+  EXPECT_STREQ(disp_getclipboard(), "caf\xC3\xA9");
+  CloseWin46();
+  EXPECT_STREQ(disp_getclipboard(), "caf\xC3\xA9");
 }
 
 TEST_F(Input, AClosedWindowForgetsWhatWasHeld) {
@@ -388,6 +440,37 @@ int holds() {
   return 0;
 }
 
+// A synthesised release and a scripted press fall due at the same moment: prints the
+// messages in the order they come.
+int tie() {
+  if (!CreateWin42(320, 200)) return 1;
+  PressKey240(66, 1000);  // B: pressed now, released at 1 s
+  while (unsigned long code = WaitNextMsg256()) {
+    unsigned long vk = code == wm_keyup ? disp_getkeyup() : GetKey262();
+    printf("%.3f %s %lu\n", GetTimeR49(), code == wm_keyup ? "up" : "down", vk);
+  }
+  return 0;
+}
+
+// Prints every key, typed-text and composition message; SPACE starts text input, ESC
+// stops it.
+int typing() {
+  if (!CreateWin42(320, 200)) return 1;
+  disp_settextrect(10, 20, 200, 24);
+  while (unsigned long code = WaitNextMsg256()) {
+    if (code == wm_char)
+      printf("%.1f text [%s]\n", GetTimeR49(), disp_gettypedtext());
+    else if (code == wm_imecomposition)
+      printf("%.1f compose [%s] %ld\n", GetTimeR49(), disp_getcomposition(),
+             disp_getcompositioncaret());
+    else if (code == wm_keydown)
+      printf("%.1f key %lu text [%s]\n", GetTimeR49(), GetKey262(), disp_gettypedtext());
+    if (code == wm_keydown && GetKey262() == 32) disp_starttextinput();
+    if (code == wm_keydown && GetKey262() == 27) disp_stoptextinput();
+  }
+  return 0;
+}
+
 using child::result;
 using child::slurp;
 
@@ -453,6 +536,62 @@ TEST_F(Script, DownAndUpLinesHoldAKey) {
   EXPECT_NE(r.err.find("keys.txt:8: unknown key"), std::string::npos) << r.err;
 }
 
+// At a tie, a scripted line comes before a synthesised message due at the same time,
+// whichever was queued first; each still waits for its own time.
+TEST_F(Script, ScriptedLineComesBeforeSynthesisedMessageAtATie) {
+  std::ofstream(dir + "/keys.txt") << "1 A\n"
+                                      "1 C\n"
+                                      "2 D\n";
+  result r = run("tie", {"DISP_KEYS=" + dir + "/keys.txt"});
+  ASSERT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(r.out,
+            "0.000 down 66\n"
+            "1.000 down 65\n"
+            "1.000 down 67\n"
+            "1.000 up 66\n"
+            "2.000 down 68\n");
+}
+
+// TEXT and COMPOSE lines type text only while text input is on: a dead key's press types
+// nothing and the next key types the accented letter; a Hangul syllable is composed jamo by
+// jamo, the caret after the composition, then typed whole; escapes give a space and '#'.
+TEST_F(Script, TextLinesTypeWhileTextInputIsOn) {
+  std::ofstream(dir + "/keys.txt") << "0.2 TEXT x\n"
+                                      "0.5 SPACE\n"
+                                      "1 QUOTE\n"
+                                      "1.1 E\n"
+                                      "1.1 TEXT \xC3\xA9\n"
+                                      "2 COMPOSE \xE3\x85\x8E\n"
+                                      "2.1 COMPOSE \xED\x95\x98\n"
+                                      "2.2 COMPOSE \xED\x95\x9C\n"
+                                      "2.3 COMPOSE\n"
+                                      "2.3 TEXT \xED\x95\x9C\n"
+                                      "3 TEXT a\\x20b\\x23\\\\\n"
+                                      "3.2 text \xFF\n"
+                                      "3.5 ESC\n"
+                                      "4 TEXT z\n"
+                                      "4 COMPOSE z\n"
+                                      "5 TEXT\n"
+                                      "5 TEXT a\\q\n";
+  result r = run("typing", {"DISP_KEYS=" + dir + "/keys.txt"});
+  ASSERT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(r.out,
+            "0.5 key 32 text []\n"
+            "1.0 key 222 text []\n"
+            "1.1 key 69 text []\n"
+            "1.1 text [\xC3\xA9]\n"
+            "2.0 compose [\xE3\x85\x8E] 1\n"
+            "2.1 compose [\xED\x95\x98] 1\n"
+            "2.2 compose [\xED\x95\x9C] 1\n"
+            "2.3 compose [] 0\n"
+            "2.3 text [\xED\x95\x9C]\n"
+            "3.0 text [a b#\\]\n"
+            "3.2 text [\xC3\xBF]\n"
+            "3.5 key 27 text []\n");
+  EXPECT_NE(r.err.find("keys.txt:16: the text is missing"), std::string::npos) << r.err;
+  EXPECT_NE(r.err.find("keys.txt:17: an escape other than"), std::string::npos) << r.err;
+}
+
 TEST_F(Script, WaitEndsWhenQuitAtCloses) {
   result r = run("quitwait", {"DISP_QUIT_AT=1.25"});
   ASSERT_EQ(r.status, 0) << r.err;
@@ -466,6 +605,8 @@ int main(int argc, char** argv) {
     if (std::strcmp(argv[2], "drops") == 0) return drops();
     if (std::strcmp(argv[2], "quitwait") == 0) return quitwait();
     if (std::strcmp(argv[2], "holds") == 0) return holds();
+    if (std::strcmp(argv[2], "tie") == 0) return tie();
+    if (std::strcmp(argv[2], "typing") == 0) return typing();
     return 2;
   }
   setenv("DISP_HEADLESS", "1", 1);

@@ -22,6 +22,13 @@ waitfor "$work/out1" "^down 1 50 60" || fail "no left press at (50, 60)"
 waitfor "$work/out1" "^up 202" || fail "no left release"
 xdotool click 3
 waitfor "$work/out1" "^down 2 50 60" || fail "no right press"
+# X's buttons 8 and 9 are the mouse's back and forward: the X buttons 5 and 6, each held
+# while down.
+xdotool mousedown 8
+waitfor "$work/out1" "^down 5 50 60 held 1" || fail "X button 5 pressed is not held"
+xdotool mouseup 8 mousedown 9
+waitfor "$work/out1" "^down 6 50 60 held 1" || fail "X button 6 pressed is not held"
+xdotool mouseup 9
 xdotool click 4 click 5
 waitfor "$work/out1" "^wheel -120" || fail "no wheel turns"
 grep -q "^wheel 120" "$work/out1" || fail "no wheel turn away from the user"

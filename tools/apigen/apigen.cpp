@@ -443,13 +443,31 @@ struct named {
   char const* name;
   unsigned value;
 };
-named const messages[] = {
-    {"MOVE", 0x003},        {"SIZE", 0x005},        {"SETFOCUS", 0x007},    {"KILLFOCUS", 0x008},
-    {"PAINT", 0x00F},       {"CLOSE", 0x010},       {"SHOWWINDOW", 0x018},  {"KEYDOWN", 0x100},
-    {"KEYUP", 0x101},       {"MOUSEMOVE", 0x200},   {"LBUTTONDOWN", 0x201}, {"LBUTTONUP", 0x202},
-    {"RBUTTONDOWN", 0x204}, {"RBUTTONUP", 0x205},   {"MBUTTONDOWN", 0x207}, {"MBUTTONUP", 0x208},
-    {"MOUSEWHEEL", 0x20A},  {"XBUTTONDOWN", 0x20B}, {"XBUTTONUP", 0x20C},   {"MOUSEHWHEEL", 0x20E},
-    {"DROPFILES", 0x233},   {"MOUSELEAVE", 0x2A3},  {"USER", 0x400}};
+named const messages[] = {{"MOVE", 0x003},
+                          {"SIZE", 0x005},
+                          {"SETFOCUS", 0x007},
+                          {"KILLFOCUS", 0x008},
+                          {"PAINT", 0x00F},
+                          {"CLOSE", 0x010},
+                          {"SHOWWINDOW", 0x018},
+                          {"KEYDOWN", 0x100},
+                          {"KEYUP", 0x101},
+                          {"CHAR", 0x102},
+                          {"IME_COMPOSITION", 0x10F},
+                          {"MOUSEMOVE", 0x200},
+                          {"LBUTTONDOWN", 0x201},
+                          {"LBUTTONUP", 0x202},
+                          {"RBUTTONDOWN", 0x204},
+                          {"RBUTTONUP", 0x205},
+                          {"MBUTTONDOWN", 0x207},
+                          {"MBUTTONUP", 0x208},
+                          {"MOUSEWHEEL", 0x20A},
+                          {"XBUTTONDOWN", 0x20B},
+                          {"XBUTTONUP", 0x20C},
+                          {"MOUSEHWHEEL", 0x20E},
+                          {"DROPFILES", 0x233},
+                          {"MOUSELEAVE", 0x2A3},
+                          {"USER", 0x400}};
 named const buttons[] = {{"LEFT", 1}, {"RIGHT", 2}, {"MIDDLE", 4}, {"X1", 5}, {"X2", 6}};
 
 void keysheader() {

@@ -29,7 +29,9 @@ bitmap* dsp_bitmapof(bitbuf* bb, int& w, int& h, char const* entry) {
 }  // namespace
 
 bool dsp_isbitbuf(bitbuf const* bb) {
-  return bb && dsp.pictures.bufs.count(const_cast<bitbuf*>(bb)) != 0;
+  if (!bb) return false;
+  std::lock_guard<std::mutex> hold(dsp.pictures.lock);
+  return dsp.pictures.bufs.count(const_cast<bitbuf*>(bb)) != 0;
 }
 
 // A buffer of b's size holding a copy of its pixels; null for a bitmap that is not live or
@@ -41,6 +43,7 @@ qr_bb CreateBB233(qe_b b) {
   try {
     bb = new bitbuf;
     bb->px.resize(size_t(b->w) * size_t(b->h));
+    std::lock_guard<std::mutex> hold(dsp.pictures.lock);
     dsp.pictures.bufs.insert(bb);
   } catch (std::bad_alloc const&) {
     dsp_warn("cannot make a %dx%d bit buffer: out of memory", b->w, b->h);
@@ -58,7 +61,8 @@ qr_v ReleaseBB234(qe_bb bb) {
   dsp_setup();
   if (!dsp_isbblive(bb)) return;
   dsp_pictures& reg = dsp.pictures;
-  reg.bufs.erase(bb);
+  std::lock_guard<std::mutex> hold(reg.lock);
+  if (reg.bufs.erase(bb) == 0) return;  // another thread released it meanwhile
   bb->from = nullptr;
   bb->w = bb->h = 0;
   std::vector<uint32_t>().swap(bb->px);

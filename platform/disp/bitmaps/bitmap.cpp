@@ -61,7 +61,8 @@ dsp_picture* dsp_picof(bitmap* b) {
 
 void dsp_release(dsp_picture* p) {
   dsp_pictures& reg = dsp.pictures;
-  reg.bitmaps.erase(p);
+  std::lock_guard<std::mutex> hold(reg.lock);
+  if (reg.bitmaps.erase(p) == 0) return;  // another thread released it meanwhile
   if (reg.last == p) reg.last = nullptr;
   if (reg.screen == p) reg.screen = nullptr;
   for (bitbuf* bb : reg.bufs)
@@ -80,6 +81,7 @@ void dsp_release(dsp_picture* p) {
 
 // The bitmaps that CreateBMP and LoadBMP hand out become the one that DrawBMP219.. draw.
 bitmap* dsp_made(dsp_picture* p) {
+  std::lock_guard<std::mutex> hold(dsp.pictures.lock);
   if (p) dsp.pictures.last = p;
   return p;
 }
@@ -228,6 +230,7 @@ void dsp_drawbmpof(char const* entry, bitmap* dest, bitmap* src,
 bool dsp_isbitmap(bitmap const* b) {
   if (!b) return false;
   if (b == &dsp.canvas) return dsp.canvas.surface && dsp.canvas.cr;
+  std::lock_guard<std::mutex> hold(dsp.pictures.lock);
   return dsp.pictures.bitmaps.count(const_cast<bitmap*>(b)) != 0;
 }
 
@@ -254,6 +257,7 @@ dsp_picture* dsp_newpicture(unsigned long w, unsigned long h, bool alpha) {
   dsp_picture* p = nullptr;
   try {
     p = new dsp_picture;
+    std::lock_guard<std::mutex> hold(dsp.pictures.lock);
     dsp.pictures.bitmaps.insert(p);
   } catch (std::bad_alloc const&) {
     delete p;
@@ -401,7 +405,11 @@ qr_v ReleaseBMP194(qe_b b) {
 
 qr_v ReleaseBMP195() {
   dsp_setup();
-  std::vector<bitmap*> all(dsp.pictures.bitmaps.begin(), dsp.pictures.bitmaps.end());
+  std::vector<bitmap*> all;
+  {
+    std::lock_guard<std::mutex> hold(dsp.pictures.lock);
+    all.assign(dsp.pictures.bitmaps.begin(), dsp.pictures.bitmaps.end());
+  }
   for (bitmap* b : all) dsp_release(static_cast<dsp_picture*>(b));
 }
 

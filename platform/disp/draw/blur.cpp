@@ -58,8 +58,9 @@ struct dsp_planes {
   }
 };
 
+// One scratch per thread: threads blurring bitmaps of their own never share it.
 dsp_planes& dsp_scratch() {
-  static dsp_planes planes;
+  thread_local dsp_planes planes;
   return planes;
 }
 

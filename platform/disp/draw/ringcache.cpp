@@ -134,8 +134,9 @@ void dsp_blendrun(uint32_t* d, uint8_t const* cov, long n, uint32_t pixel) {
   for (; i < n; ++i) d[i] = dsp_lerp(pixel, cov[i], d[i]);
 }
 
+// Per thread, so that threads drawing on bitmaps of their own need no lock.
 std::unordered_map<uint64_t, std::unique_ptr<dsp_ring>>& dsp_rings() {
-  static std::unordered_map<uint64_t, std::unique_ptr<dsp_ring>> rings;
+  thread_local std::unordered_map<uint64_t, std::unique_ptr<dsp_ring>> rings;
   return rings;
 }
 

@@ -3,7 +3,24 @@
 // (DISP_KEYS, DISP_PAD_SCRIPT) and from the program's own synthesised messages.
 #include "platform/disp/internal.h"
 
+bool dsp_hlmsgbox(dsp_box const& box, unsigned& answer);  // msgbox.cpp
+
 namespace {
+
+// The clipboard and the primary selection of a run with no desktop: the process's own.
+struct {
+  std::string clipboard, primary;
+} dsp_hlclip;
+
+bool dsp_hlgetclip(bool primary, std::string& text) {
+  text = primary ? dsp_hlclip.primary : dsp_hlclip.clipboard;
+  return true;
+}
+
+bool dsp_hlsetclip(bool primary, char const* utf8) {
+  (primary ? dsp_hlclip.primary : dsp_hlclip.clipboard) = utf8;
+  return true;
+}
 
 bool dsp_hlattach() {
   int ow = 0, oh = 0;
@@ -49,8 +66,8 @@ void dsp_hlsetfullscreen(bool on) {
   dsp_setcanvassize(w, h);
 }
 
-// Only a scripted controller feeds SDL's queue here.
-bool dsp_hlpoll(SDL_Event* ev) { return dsp_padon() && dsp_pollsdl(ev); }
+// Only a scripted controller brings events here.
+bool dsp_hlpoll(dsp_event& ev) { return dsp_padpoll(ev); }
 
 bool dsp_hlscreen(int& w, int& h) {
   w = dsp_scrw;
@@ -70,7 +87,7 @@ dsp_backend const dsp_headlessbackend = {
     dsp_hlattach,
     [] {},
     dsp_hlpoll,
-    [](SDL_Event*, int) { return false; },
+    [](dsp_event&, int) { return false; },
     dsp_hlsetfullscreen,
     [] { return dsp.win.fullscreen; },
     [](uint32_t const*, int, int) {},
@@ -87,4 +104,10 @@ dsp_backend const dsp_headlessbackend = {
     [] {},
     [] { return false; },
     []() -> void* { return nullptr; },
+    [](bool) {},  // only scripts type here
+    [](int, int, int, int) {},
+    dsp_hlgetclip,
+    dsp_hlsetclip,
+    dsp_hlmsgbox,
+    [](unsigned long, unsigned long) {},  // silence
 };

@@ -1,121 +1,21 @@
-// Messages: every SDL event that reaches the window, the key presses and dropped files of a
-// DISP_KEYS script and the messages synthesised by this library, handed out one at a time;
-// the entries that take, wait for and examine them, keys and mouse buttons included.
-#include <SDL2/SDL.h>
-
+// Messages: the desktop's events as the backend hands them over, the key presses and
+// dropped files of a DISP_KEYS script and the messages synthesised by this library, handed
+// out one at a time; the entries that take, wait for and examine them, keys and mouse
+// buttons included.
 #include <algorithm>
 #include <cmath>
 #include <limits>
 
 #include "platform/disp/internal.h"
-#include "platform/disp/input/keylog.h"
-#include "platform/disp/input/keys.h"
 
 namespace {
 
 dsp_msg& dsp_cur() { return dsp.input.current; }
 
-// A mouse-button message of SDL's button number: our button code and the message codes of
-// its press and release (0 for a button we do not name).
-struct dsp_sdlbutton {
-  unsigned button, down, up;
-};
-dsp_sdlbutton dsp_buttonofsdl(Uint8 b) {
-  switch (b) {
-    case SDL_BUTTON_LEFT:
-      return {1, dsp_wm_lbuttondown, dsp_wm_lbuttonup};
-    case SDL_BUTTON_RIGHT:
-      return {2, dsp_wm_rbuttondown, dsp_wm_rbuttonup};
-    case SDL_BUTTON_MIDDLE:
-      return {4, dsp_wm_mbuttondown, dsp_wm_mbuttonup};
-    case SDL_BUTTON_X1:
-      return {5, dsp_wm_xbuttondown, dsp_wm_xbuttonup};
-    case SDL_BUTTON_X2:
-      return {6, dsp_wm_xbuttondown, dsp_wm_xbuttonup};
-    default:
-      return {0, 0, 0};
-  }
-}
-
-unsigned dsp_codeofwindowevent(Uint8 e) {
-  switch (e) {
-    case SDL_WINDOWEVENT_CLOSE:
-      return dsp_wm_close;
-    case SDL_WINDOWEVENT_EXPOSED:
-      return dsp_wm_paint;
-    case SDL_WINDOWEVENT_MOVED:
-      return dsp_wm_move;
-    case SDL_WINDOWEVENT_SIZE_CHANGED:
-      return dsp_wm_size;  // RESIZED repeats it
-    case SDL_WINDOWEVENT_FOCUS_GAINED:
-      return dsp_wm_setfocus;
-    case SDL_WINDOWEVENT_FOCUS_LOST:
-      return dsp_wm_killfocus;
-    case SDL_WINDOWEVENT_SHOWN:
-    case SDL_WINDOWEVENT_HIDDEN:
-      return dsp_wm_showwindow;
-    case SDL_WINDOWEVENT_LEAVE:
-      return dsp_wm_mouseleave;
-    default:
-      return dsp_wm_null;
-  }
-}
-
-// A mouse event as a message: motion, a button, the wheel.
-void dsp_mousemsg(SDL_Event const& ev, dsp_msg& m) {
-  switch (ev.type) {
-    case SDL_MOUSEMOTION:
-      m.code = dsp_wm_mousemove;
-      m.x = ev.motion.x;
-      m.y = ev.motion.y;
-      dsp_tological(m.x, m.y);  // window: the canvas may be shown scaled
-      break;
-    case SDL_MOUSEBUTTONDOWN:
-    case SDL_MOUSEBUTTONUP: {
-      dsp_sdlbutton b = dsp_buttonofsdl(ev.button.button);
-      m.code = ev.type == SDL_MOUSEBUTTONDOWN ? b.down : b.up;
-      m.button = b.button;
-      m.x = ev.button.x;  // where it was pressed is where the pointer is
-      m.y = ev.button.y;
-      dsp_tological(m.x, m.y);  // window: the canvas may be shown scaled
-      dsp.input.state.x = m.x;
-      dsp.input.state.y = m.y;
-      break;
-    }
-    default: {  // SDL_MOUSEWHEEL
-      bool flipped = ev.wheel.direction == SDL_MOUSEWHEEL_FLIPPED;
-      float y = flipped ? -ev.wheel.preciseY : ev.wheel.preciseY;
-      float x = flipped ? -ev.wheel.preciseX : ev.wheel.preciseX;
-      m.code = y != 0 || x == 0 ? dsp_wm_mousewheel : dsp_wm_mousehwheel;
-      m.delta = std::lround(double(m.code == dsp_wm_mousewheel ? y : x) * 120);
-      break;
-    }
-  }
-}
-
-// The window's own events as messages, acted on: quit and close close it, an uncovered
-// window is shown again, a resized one takes its new size.
-void dsp_windowmsg(SDL_Event const& ev, dsp_msg& m) {
-  if (ev.type == SDL_QUIT) {
-    m.code = dsp_wm_close;
-    dsp_xcheck();  // display loss: SDL reports a lost Wayland display as a quit
-    dsp_close();
-    return;
-  }
-  m.code = dsp_codeofwindowevent(ev.window.event);
-  if (ev.window.event == SDL_WINDOWEVENT_CLOSE)
-    dsp_close();
-  else if (ev.window.event == SDL_WINDOWEVENT_EXPOSED)
-    dsp_present();
-  else if (ev.window.event == SDL_WINDOWEVENT_SIZE_CHANGED)
-    dsp_syncsize();  // window: GetWidth56 tells the new size while this is handled
-}
-
 // Which physical key gave which key code, while it is held.
-void dsp_holdscan(SDL_Scancode sc, dsp_msg const& m) {
-  static_assert(sizeof dsp.input.state.heldscan >= SDL_NUM_SCANCODES);
-  if (sc <= SDL_SCANCODE_UNKNOWN || sc >= SDL_NUM_SCANCODES || m.vk == 0 || m.vk > 255) return;
-  dsp.input.state.heldscan[sc] = m.code == dsp_wm_keydown ? (unsigned char)m.vk : 0;
+void dsp_holdscan(unsigned scan, dsp_msg const& m) {
+  if (scan == 0 || scan >= dsp_scanmax || m.vk == 0 || m.vk > 255) return;
+  dsp.input.state.heldscan[scan] = m.code == dsp_wm_keydown ? (unsigned char)m.vk : 0;
 }
 
 // Whether another physical key of the same code is still held (one Shift let go of while
@@ -126,50 +26,51 @@ bool dsp_heldbyanother(unsigned vk) {
   return std::find(std::begin(held), std::end(held), (unsigned char)vk) != std::end(held);
 }
 
-// Makes an SDL event the current message, acting on those that concern the window.
-void dsp_take(SDL_Event& ev) {
-  dsp_msg m;
-  m.live = true;
-  m.x = dsp.input.state.x;
-  m.y = dsp.input.state.y;
-  if (dsp_fullscreenkey(&ev)) {  // window: F11 and Alt+Enter are the library's own
-    dsp_cur() = std::move(m);
-    return;
-  }
-  switch (ev.type) {
-    case SDL_KEYDOWN:  // auto-repeat included: a held key keeps pressing
-    case SDL_KEYUP:
-      m.code = ev.type == SDL_KEYDOWN ? dsp_wm_keydown : dsp_wm_keyup;
-      m.vk = dsp_vkofsdl(ev.key.keysym.sym);
-      m.repeat = ev.key.repeat != 0;
-      dsp_keylog(ev.key);
-      dsp_holdscan(ev.key.keysym.scancode, m);
-      break;
-    case SDL_MOUSEMOTION:
-    case SDL_MOUSEBUTTONDOWN:
-    case SDL_MOUSEBUTTONUP:
-    case SDL_MOUSEWHEEL:
-      dsp_mousemsg(ev, m);
-      break;
-    case SDL_DROPFILE:
-      m.code = dsp_wm_dropfiles;
-      m.file = ev.drop.file ? ev.drop.file : "";
-      SDL_free(ev.drop.file);
-      break;
-    case SDL_DROPTEXT:  // text, not a file; SDL hands it over all the same
-      SDL_free(ev.drop.file);
-      break;
-    case SDL_QUIT:
-    case SDL_WINDOWEVENT:
-      dsp_windowmsg(ev, m);
-      break;
-    default:
-      dsp_padevent(ev);  // pad: a controller's buttons queue key messages of their own
-      break;
-  }
+// The window's own messages acted on: a closed window closes, an uncovered one is shown
+// again, a resized one takes its new size (so GetWidth56 tells it while this is handled)
+// and tells the input method where the text box now is.
+void dsp_actonwindow(dsp_msg const& m) {
+  if (m.code == dsp_wm_close)
+    dsp_close();
+  else if (m.code == dsp_wm_paint)
+    dsp_present();
+  else if (m.code == dsp_wm_size && dsp_syncsize() && dsp.input.texton)
+    dsp_textinputsync();  // the text box moved in the window with the canvas
+}
+
+// Makes a message from outside the current one, acting on those that concern the window.
+void dsp_take(dsp_event& ev) {
+  dsp_msg& m = ev.msg;
+  dsp_actonwindow(m);
+  if (m.code == dsp_wm_keydown || m.code == dsp_wm_keyup) dsp_holdscan(ev.scan, m);
   dsp_applyinput(m);
   if (m.code == dsp_wm_keyup && dsp_heldbyanother(m.vk)) dsp.input.state.keydown[m.vk] = true;
   dsp_cur() = std::move(m);
+}
+
+// Makes the first line of the script the current message: a key, a dropped file, typed
+// text or the composition so far.
+void dsp_takescripted() {
+  dsp_scriptkey& line = dsp.input.script.front();
+  dsp_msg& m = dsp_cur();
+  int const hold = line.hold;
+  m.live = true;
+  m.code = line.typing == 1     ? dsp_wm_char
+           : line.typing == 2   ? dsp_wm_imecomposition
+           : !line.drop.empty() ? dsp_wm_dropfiles
+           : hold < 0           ? dsp_wm_keyup
+                                : dsp_wm_keydown;
+  m.vk = line.vk;
+  m.file = std::move(line.drop);
+  m.text = std::move(line.text);
+  m.caret = m.code == dsp_wm_imecomposition ? dsp_u8count(m.text) : 0;
+  m.x = dsp.input.state.x;
+  m.y = dsp.input.state.y;
+  dsp.input.script.pop_front();
+  if (hold) {  // a tap holds nothing; a down line holds its key until its up line
+    m.repeat = hold > 0 && dsp.input.state.keydown[m.vk];
+    dsp_applyinput(m);
+  }
 }
 
 // The first scripted line or synthesised message to fall due, as a clock time (infinity
@@ -188,7 +89,7 @@ bool dsp_waituntil(double until) {
   double ms = std::ceil((until - dsp_now()) * 1000 - 1e-6);
   if (!dsp_clk().instant) ms = std::min(ms, 1000.0);
   uint64_t const before = dsp_clk().ms();
-  Delay28(qe_u(std::clamp(ms, 1.0, 4e12)));
+  dsp_clk().pause(uint64_t(std::clamp(ms, 1.0, 4e12)));
   return dsp_clk().ms() != before;
 }
 
@@ -209,6 +110,17 @@ bool dsp_ismove(dsp_msg const& m, qe_u = 0) { return m.code == dsp_wm_mousemove;
 
 // Buttons that have a code: 1 left, 2 right, 4 middle, 5 and 6 the X buttons.
 bool dsp_isbutton(qe_u b) { return b == 1 || b == 2 || b == 4 || b == 5 || b == 6; }
+
+// Waits for a press of any key the table knows; its code, 0 when the wait ended.
+qr_u dsp_waitanykey() { return dsp_wait(dsp_isknownkey, 0) ? dsp_cur().vk : 0; }
+
+// Waits for a press of that button (0: any); its number, 0 when the wait ended or there
+// is no such button.
+qr_u dsp_waitmouse(qe_u button) {
+  if (button == 0) return dsp_wait(dsp_isbuttondown, 0) ? dsp_cur().button : 0;
+  if (!dsp_isbutton(button)) return 0;  // no such button: nothing to wait for
+  return dsp_wait(dsp_isthatbutton, button) ? button : 0;
+}
 
 // Takes waiting messages until one passes `want`; none passing leaves no message current.
 bool dsp_get(dsp_want want, qe_u arg = 0) {
@@ -275,7 +187,7 @@ void dsp_inputreset() {
 }
 
 // Scripted lines and synthesised messages that are due come first, in the order they fell
-// due (a scripted line before a message due at the same time), then SDL's events.
+// due (a scripted line before a message due at the same time), then the desktop's events.
 bool dsp_next() {
   dsp_cur() = {false, 0};
   if (!dsp_inputwin()) return false;  // the window's queue went with it
@@ -286,21 +198,11 @@ bool dsp_next() {
   bool scripted = !script.empty() && script.front().at <= now;
   bool synthesised = !posted.empty() && posted.front().at <= now;
   if (scripted && (!synthesised || script.front().at <= posted.front().at)) {
-    dsp_msg& m = dsp_cur();
-    int const hold = script.front().hold;
-    m.live = true;
-    m.code = !script.front().drop.empty() ? dsp_wm_dropfiles
-             : hold < 0                   ? dsp_wm_keyup
-                                          : dsp_wm_keydown;
-    m.vk = script.front().vk;
-    m.file = std::move(script.front().drop);
-    m.x = dsp.input.state.x;
-    m.y = dsp.input.state.y;
-    script.pop_front();
-    if (hold) {  // a tap holds nothing; a down line holds its key until its up line
-      m.repeat = hold > 0 && dsp.input.state.keydown[m.vk];
-      dsp_applyinput(m);
+    if (script.front().typing && !dsp.input.texton) {  // nothing is typed while text input is off
+      script.pop_front();
+      return dsp_next();
     }
+    dsp_takescripted();
     return true;
   }
   if (synthesised) {
@@ -309,13 +211,13 @@ bool dsp_next() {
     posted.pop_front();
     return true;
   }
-  // [perf] SDL's queue, pumped only when something may have come (pump.cpp).
-  SDL_Event ev;
-  while (dsp_be().poll(&ev)) {
+  // [perf] The backend looks at the desktop only when something may have come.
+  dsp_event ev;
+  while (dsp_be().poll(ev)) {
     // pad: controller events are no messages themselves; the keys they stand for are
     // queued, and taken at once.
-    if (int pad = dsp_padevent(ev)) {
-      if (pad == 2) return dsp_next();
+    if (ev.pad) {
+      if (ev.pad == 2) return dsp_next();
       continue;
     }
     dsp_take(ev);
@@ -326,7 +228,7 @@ bool dsp_next() {
 
 // Never waits for what cannot come: the headless backend gives up at once when no scripted
 // or synthesised message is still due, and every wait ends when the window closes or
-// DISP_QUIT_AT passes. A window waits on SDL in slices of at most 100 ms.
+// DISP_QUIT_AT passes. A window waits on the desktop in slices of at most 100 ms.
 bool dsp_wait(bool (*want)(dsp_msg const& m, qe_u arg), qe_u arg) {
   for (;;) {
     dsp_tick();
@@ -348,8 +250,8 @@ bool dsp_wait(bool (*want)(dsp_msg const& m, qe_u arg), qe_u arg) {
     }
     double left = (stop - dsp_now()) * 1000;
     int ms = std::isfinite(left) ? int(std::clamp(std::ceil(left), 1.0, 100.0)) : 100;
-    SDL_Event ev;
-    if (dsp_be().wait(&ev, ms)) {
+    dsp_event ev;
+    if (dsp_be().wait(ev, ms)) {
       dsp_take(ev);
       if (want(dsp_cur(), arg)) return true;
     }
@@ -423,21 +325,21 @@ qr_u GetKey262() {
 
 qr_u WaitKey263(qe_u vk) {
   dsp_setup();
-  if (vk == 0) return WaitKey264();
+  if (vk == 0) return dsp_waitanykey();
   if (vk > 255) return 0;  // no such key: nothing to wait for
   return dsp_wait(dsp_isthatkey, vk) ? vk : 0;
 }
 
 qr_u WaitKey264() {
   dsp_setup();
-  return dsp_wait(dsp_isknownkey, 0) ? dsp_cur().vk : 0;
+  return dsp_waitanykey();
 }
 
 // ---- Entries: mouse buttons, wheel and moves ------------------------------------------
 
 qr_bool IsMouse265(qe_u button) {
   dsp_setup();
-  return dsp_isbuttondown(dsp_cur()) && dsp_cur().button == button;
+  return dsp_isthatbutton(dsp_cur(), button);
 }
 
 qr_bool IsMouse266() {
@@ -452,22 +354,38 @@ qr_u GetMouse267() {
 
 qr_u WaitMouse268(qe_u button) {
   dsp_setup();
-  if (button == 0) return WaitMouse269();
-  if (!dsp_isbutton(button)) return 0;  // no such button: nothing to wait for
-  return dsp_wait(dsp_isthatbutton, button) ? button : 0;
+  return dsp_waitmouse(button);
 }
 
 qr_u WaitMouse269() {
   dsp_setup();
-  return dsp_wait(dsp_isbuttondown, 0) ? dsp_cur().button : 0;
+  return dsp_waitmouse(0);
 }
 
-qr_bool IsMouseLeft270() { return IsMouse265(1); }
-qr_v WaitMouseLeft271() { WaitMouse268(1); }
-qr_bool IsMouseMiddle272() { return IsMouse265(4); }
-qr_v WaitMouseMiddle273() { WaitMouse268(4); }
-qr_bool IsMouseRight274() { return IsMouse265(2); }
-qr_v WaitMouseRight275() { WaitMouse268(2); }
+qr_bool IsMouseLeft270() {
+  dsp_setup();
+  return dsp_isthatbutton(dsp_cur(), 1);
+}
+qr_v WaitMouseLeft271() {
+  dsp_setup();
+  dsp_waitmouse(1);
+}
+qr_bool IsMouseMiddle272() {
+  dsp_setup();
+  return dsp_isthatbutton(dsp_cur(), 4);
+}
+qr_v WaitMouseMiddle273() {
+  dsp_setup();
+  dsp_waitmouse(4);
+}
+qr_bool IsMouseRight274() {
+  dsp_setup();
+  return dsp_isthatbutton(dsp_cur(), 2);
+}
+qr_v WaitMouseRight275() {
+  dsp_setup();
+  dsp_waitmouse(2);
+}
 
 qr_bool IsMouseWheel276() {
   dsp_setup();

@@ -1,8 +1,9 @@
 // The one key table of libdisp: each row names a key, gives its Windows virtual-key code
-// (what the game asks IsKey260 about) and the SDL keycode that produces it. The SDL
-// translation, the key names of DISP_KEYS scripts and the tests all read this table.
+// (what a program asks IsKey260 about) and the SDL keycode that produces it. The key names
+// of DISP_KEYS scripts, the generated headers and the tests read it here; the SDL column
+// is only a name until the SDL backend expands it (sdl/keymap.h), so nothing else needs
+// SDL's headers.
 #pragma once
-#include <SDL2/SDL_keycode.h>
 #include <strings.h>
 
 // Row: (name, virtual-key code, SDL keycode). A name appears once; several SDL keys may
@@ -130,19 +131,11 @@
 struct dsp_key {
   char const* name;
   unsigned vk;
-  SDL_Keycode sdl;
 };
 
-#define DSP_KEY_ROW(name, vk, sdl) {#name, vk, sdl},
+#define DSP_KEY_ROW(name, vk, sdl) {#name, vk},
 inline constexpr dsp_key dsp_keys[] = {DSP_KEY_TABLE(DSP_KEY_ROW)};
 #undef DSP_KEY_ROW
-
-// Virtual-key code of an SDL keycode, 0 for a key the table does not know.
-inline unsigned dsp_vkofsdl(SDL_Keycode sym) {
-  for (dsp_key const& k : dsp_keys)
-    if (k.sdl == sym) return k.vk;
-  return 0;
-}
 
 // Virtual-key code of a key name (any letter case), 0 for an unknown name.
 inline unsigned dsp_vkofname(char const* name) {

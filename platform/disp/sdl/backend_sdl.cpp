@@ -1,7 +1,6 @@
 // The SDL backend: a desktop window on X11 or Wayland whose framebuffer the cairo canvas
 // draws into directly where its layout allows, else copied into at each frame. What only
 // one display server needs lives beside it: x11_quirks.cpp and wayland_watch.cpp.
-#include <SDL2/SDL.h>
 #include <dlfcn.h>
 #include <dirent.h>
 #include <link.h>
@@ -10,7 +9,9 @@
 #include <cstring>
 #include <string>
 
-#include "platform/disp/internal.h"
+#include "platform/disp/sdl/sdl.h"
+
+dsp_sdlstate dsp_sdl;
 
 namespace {
 
@@ -93,10 +94,10 @@ int dsp_sdlpos(unsigned long v) { return dsp_iscentred(v) ? SDL_WINDOWPOS_CENTER
 // showing a frame copies nothing on our side; any other framebuffer gets a canvas of its
 // own, copied over at each frame.
 bool dsp_fbattach() {
-  SDL_Surface* s = SDL_GetWindowSurface(dsp.win.sdl);
+  SDL_Surface* s = SDL_GetWindowSurface(dsp_sdl.window);
   if (!s) return false;
   dsp_layout(s->w, s->h);
-  dsp.win.fb = nullptr;  // bars to paint
+  dsp_sdl.fb = nullptr;  // bars to paint
   dsp.win.direct = s->format->format == SDL_PIXELFORMAT_RGB888 && !SDL_MUSTLOCK(s) &&
                    s->pitch % 4 == 0 && dsp.win.cw == dsp.win.dw && dsp.win.ch == dsp.win.dh;
   dsp_fbsurface = s;
@@ -125,8 +126,8 @@ void dsp_detach() {
 // or the colour changed since.
 void dsp_paintbars(SDL_Surface* ws) {
   unsigned long const bg = dsp.canvas.bg;
-  if (dsp.win.fb == ws && dsp.win.bars == bg) return;
-  dsp.win.fb = ws;
+  if (dsp_sdl.fb == ws && dsp.win.bars == bg) return;
+  dsp_sdl.fb = ws;
   dsp.win.bars = bg;
   int const ox = dsp.win.ox, oy = dsp.win.oy, cw = dsp.win.dw, ch = dsp.win.dh;
   Uint32 const c = SDL_MapRGB(ws->format, Uint8(bg >> 16), Uint8(bg >> 8), Uint8(bg));
@@ -139,7 +140,7 @@ void dsp_paintbars(SDL_Surface* ws) {
 }
 
 void dsp_copyout() {
-  SDL_Surface* ws = SDL_GetWindowSurface(dsp.win.sdl);
+  SDL_Surface* ws = SDL_GetWindowSurface(dsp_sdl.window);
   cairo_surface_t* cs = dsp.canvas.surface;
   if (!ws || !cs) return;
   cairo_surface_flush(cs);
@@ -162,13 +163,14 @@ void dsp_copyout() {
     SDL_FreeSurface(wrap);
   }
   dsp_paintbars(ws);
-  SDL_UpdateWindowSurface(dsp.win.sdl);
+  SDL_UpdateWindowSurface(dsp_sdl.window);
 }
 
 // The pointer follows the window's state: hidden while full screen when the program asked
 // for that, shown otherwise. SDL is told only when that changes.
 void dsp_cursorsync() {
-  bool const fs = dsp_coverfs.on || (SDL_GetWindowFlags(dsp.win.sdl) & SDL_WINDOW_FULLSCREEN) != 0;
+  bool const fs =
+      dsp_coverfs.on || (SDL_GetWindowFlags(dsp_sdl.window) & SDL_WINDOW_FULLSCREEN) != 0;
   bool const want = !(fs && dsp.win.hidecursorfs);
   if (want == dsp_cursorshown) return;
   dsp_cursorshown = want;
@@ -178,7 +180,7 @@ void dsp_cursorsync() {
 // Shows the canvas in the window: one framebuffer update, or a copy where the canvas is
 // the library's own.
 void dsp_sdlpresent() {
-  if (!dsp.win.sdl || !dsp.canvas.surface) return;
+  if (!dsp_sdl.window || !dsp.canvas.surface) return;
   dsp_cursorsync();
   if (dsp_tex.on) {
     // A texture of another size than the layout's (its output could not be asked) is
@@ -191,7 +193,7 @@ void dsp_sdlpresent() {
     // The framebuffer the canvas points into stays valid until SDL is asked for the
     // window's surface again (dsp_fbattach, dsp_copyout), so the bars go straight into it.
     if (dsp.win.dw != dsp.win.outw || dsp.win.dh != dsp.win.outh) dsp_paintbars(dsp_fbsurface);
-    if (SDL_UpdateWindowSurface(dsp.win.sdl) == 0) return;
+    if (SDL_UpdateWindowSurface(dsp_sdl.window) == 0) return;
     dsp_detach();
   }
   dsp_copyout();
@@ -274,7 +276,7 @@ bool dsp_videostart() {
 // Whether full screen must be made by hand: X11 with no window manager. Asked before the
 // window exists through a short-lived look at the display SDL would open.
 bool dsp_nowm() {
-  SDL_Window* probe = dsp.win.sdl;
+  SDL_Window* probe = dsp_sdl.window;
   if (probe) return dsp_x11nowm(probe);
   char const* driver = SDL_GetCurrentVideoDriver();
   if (!driver || strcmp(driver, "x11") != 0) return false;
@@ -286,7 +288,7 @@ bool dsp_nowm() {
 
 // Covers the screen the window is on, or goes back to where it was.
 void dsp_cover(bool on) {
-  SDL_Window* w = dsp.win.sdl;
+  SDL_Window* w = dsp_sdl.window;
   if (on == dsp_coverfs.on) return;
   if (on) {
     SDL_Rect screen;
@@ -317,73 +319,73 @@ bool dsp_sdlopen(unsigned long x, unsigned long y, unsigned long style) {
     return dsp_fail(why.c_str());
   }
   dsp_framebufferhint();
-  dsp.win.videoinit = true;
+  dsp_sdl.videoinit = true;
   Uint32 flags = SDL_WINDOW_SHOWN | SDL_WINDOW_ALLOW_HIGHDPI | SDL_WINDOW_RESIZABLE;
   if (style & dsp_wborderless) flags |= SDL_WINDOW_BORDERLESS;
   if (dsp.win.fullscreen && !dsp_nowm()) flags |= SDL_WINDOW_FULLSCREEN_DESKTOP;
   if (style & dsp_wontop) flags |= SDL_WINDOW_ALWAYS_ON_TOP;
   std::string buf;
   int const w = dsp.win.w, h = dsp.win.h;
-  dsp.win.sdl = SDL_CreateWindow(dsp_utf8(dsp.win.title.c_str(), buf), dsp_sdlpos(x), dsp_sdlpos(y),
-                                 w, h, flags);
+  dsp_sdl.window = SDL_CreateWindow(dsp_utf8(dsp.win.title.c_str(), buf), dsp_sdlpos(x),
+                                    dsp_sdlpos(y), w, h, flags);
   dsp_coverfs = {};
-  if (dsp.win.sdl && dsp.win.fullscreen && !(flags & SDL_WINDOW_FULLSCREEN_DESKTOP))
+  if (dsp_sdl.window && dsp.win.fullscreen && !(flags & SDL_WINDOW_FULLSCREEN_DESKTOP))
     dsp_cover(true);
-  if (dsp.win.sdl) SDL_GetWindowSizeInPixels(dsp.win.sdl, &dsp.win.pxw, &dsp.win.pxh);
-  if (dsp.win.sdl && dsp.win.fullscreen && !dsp.win.fixed) {
+  if (dsp_sdl.window) SDL_GetWindowSizeInPixels(dsp_sdl.window, &dsp.win.pxw, &dsp.win.pxh);
+  if (dsp_sdl.window && dsp.win.fullscreen && !dsp.win.fixed) {
     int fw = 0, fh = 0;
-    SDL_GetWindowSize(dsp.win.sdl, &fw, &fh);
+    SDL_GetWindowSize(dsp_sdl.window, &fw, &fh);
     if (fw >= 1 && fh >= 1 && fw <= dsp_sidemax && fh <= dsp_sidemax) {
       dsp.win.w = fw;
       dsp.win.h = fh;
     }
   }
   bool attached = false;
-  if (dsp.win.sdl && dsp_wanttexture()) {
+  if (dsp_sdl.window && dsp_wanttexture()) {
     dsp_tex.on = true;
-    dsp_tex.renderer = SDL_CreateRenderer(dsp.win.sdl, -1, 0);
+    dsp_tex.renderer = SDL_CreateRenderer(dsp_sdl.window, -1, 0);
     attached = dsp_tex.renderer && dsp_texattach();
-  } else if (dsp.win.sdl) {
+  } else if (dsp_sdl.window) {
     attached = dsp_fbattach();
   }
   if (!attached) {
     std::string why = SDL_GetError();
     dsp_texdrop();
-    if (dsp.win.sdl) SDL_DestroyWindow(dsp.win.sdl);
-    dsp.win.sdl = nullptr;
+    if (dsp_sdl.window) SDL_DestroyWindow(dsp_sdl.window);
+    dsp_sdl.window = nullptr;
     SDL_QuitSubSystem(SDL_INIT_VIDEO);
-    dsp.win.videoinit = false;
+    dsp_sdl.videoinit = false;
     dsp_dropcanvas();
     return dsp_fail(why.empty() ? "no framebuffer" : why.c_str());
   }
-  SDL_StopTextInput();  // key presses only, no text events doubling them
+  SDL_StopTextInput();  // key presses only, unless the program asked for typed text
   dsp_cursorshown = true;
   dsp_iconapply();
-  dsp_xwatch(dsp.win.sdl);  // display loss: closes the window instead of the process
+  dsp_xwatch(dsp_sdl.window);  // display loss: closes the window instead of the process
   return true;
 }
 
 void dsp_sdlclose() {
   // A lost display's window and renderer are left as they are (see x11_quirks.cpp).
-  if (dsp.win.sdl)
+  if (dsp_sdl.window)
     dsp_texdrop();
   else
     dsp_tex = {};
-  if (dsp.win.sdl) {
-    SDL_DestroyWindow(dsp.win.sdl);
-    dsp.win.sdl = nullptr;
+  if (dsp_sdl.window) {
+    SDL_DestroyWindow(dsp_sdl.window);
+    dsp_sdl.window = nullptr;
   }
-  if (dsp.win.videoinit) {
+  if (dsp_sdl.videoinit) {
     SDL_QuitSubSystem(SDL_INIT_VIDEO);
-    dsp.win.videoinit = false;
+    dsp_sdl.videoinit = false;
   }
 }
 
 void dsp_sdlsetsize(int& w, int& h) {
-  if (!dsp.win.sdl) return;
-  SDL_SetWindowSize(dsp.win.sdl, w, h);
+  if (!dsp_sdl.window) return;
+  SDL_SetWindowSize(dsp_sdl.window, w, h);
   int gw = 0, gh = 0;
-  SDL_GetWindowSize(dsp.win.sdl, &gw, &gh);  // a full-screen window keeps the screen's
+  SDL_GetWindowSize(dsp_sdl.window, &gw, &gh);  // a full-screen window keeps the screen's
   if (gw >= 1 && gh >= 1 && gw <= dsp_sidemax && gh <= dsp_sidemax) {
     w = gw;
     h = gh;
@@ -391,77 +393,75 @@ void dsp_sdlsetsize(int& w, int& h) {
 }
 
 bool dsp_sdlsize(int& w, int& h, int& pw, int& ph) {
-  if (!dsp.win.sdl) return false;
-  SDL_GetWindowSize(dsp.win.sdl, &w, &h);
-  SDL_GetWindowSizeInPixels(dsp.win.sdl, &pw, &ph);
+  if (!dsp_sdl.window) return false;
+  SDL_GetWindowSize(dsp_sdl.window, &w, &h);
+  SDL_GetWindowSizeInPixels(dsp_sdl.window, &pw, &ph);
   return true;
 }
 
 // The framebuffer where SDL gives one; else a canvas of the library's own at the window's
 // logical size, shown when the framebuffer comes back.
 bool dsp_sdlattach() {
-  if (dsp.win.sdl) {
-    SDL_GetWindowSizeInPixels(dsp.win.sdl, &dsp.win.pxw, &dsp.win.pxh);
+  if (dsp_sdl.window) {
+    SDL_GetWindowSizeInPixels(dsp_sdl.window, &dsp.win.pxw, &dsp.win.pxh);
     if (dsp_tex.on ? dsp_texattach() : dsp_fbattach()) return true;
   }
   dsp_layout(dsp.win.w, dsp.win.h);
   return dsp_newcanvas(nullptr, 0);
 }
 
-// A window whose display was lost is no longer pumped; open pads still are.
-bool dsp_sdlpoll(SDL_Event* ev) { return (dsp.win.sdl || dsp_padon()) && dsp_pollsdl(ev); }
-bool dsp_sdlwait(SDL_Event* ev, int ms) { return SDL_WaitEventTimeout(ev, ms) != 0; }
-
 bool dsp_sdlisfullscreen() {
-  return dsp.win.sdl &&
-         (dsp_coverfs.on || (SDL_GetWindowFlags(dsp.win.sdl) & SDL_WINDOW_FULLSCREEN) != 0);
+  return dsp_sdl.window &&
+         (dsp_coverfs.on || (SDL_GetWindowFlags(dsp_sdl.window) & SDL_WINDOW_FULLSCREEN) != 0);
 }
 
 void dsp_sdlsetfullscreen(bool on) {
-  if (!dsp.win.sdl) return;
-  if (dsp_coverfs.on ||
-      ((SDL_GetWindowFlags(dsp.win.sdl) & SDL_WINDOW_FULLSCREEN) == 0 && dsp_x11nowm(dsp.win.sdl)))
+  if (!dsp_sdl.window) return;
+  if (dsp_coverfs.on || ((SDL_GetWindowFlags(dsp_sdl.window) & SDL_WINDOW_FULLSCREEN) == 0 &&
+                         dsp_x11nowm(dsp_sdl.window)))
     dsp_cover(on);
-  else if (SDL_SetWindowFullscreen(dsp.win.sdl, on ? SDL_WINDOW_FULLSCREEN_DESKTOP : 0) != 0)
+  else if (SDL_SetWindowFullscreen(dsp_sdl.window, on ? SDL_WINDOW_FULLSCREEN_DESKTOP : 0) != 0)
     dsp_fail(dsp_edevice, "setfullscreen", "the desktop refused: %s", SDL_GetError());
   dsp_syncsize();  // where the desktop already obeyed; else at its resize message
   dsp_cursorsync();
 }
 
 void dsp_sdlseticon(uint32_t const* argb, int w, int h) {
-  if (!dsp.win.sdl) return;
+  if (!dsp_sdl.window) return;
   SDL_Surface* s = SDL_CreateRGBSurfaceWithFormatFrom(const_cast<uint32_t*>(argb), w, h, 32, w * 4,
                                                       SDL_PIXELFORMAT_ARGB8888);
   if (!s) return;
-  SDL_SetWindowIcon(dsp.win.sdl, s);
+  SDL_SetWindowIcon(dsp_sdl.window, s);
   SDL_FreeSurface(s);
 }
 
 void dsp_sdlcursor() {
-  if (dsp.win.sdl) dsp_cursorsync();
+  if (dsp_sdl.window) dsp_cursorsync();
 }
 
 void dsp_sdlsettitle(char const* utf8) {
-  if (dsp.win.sdl) SDL_SetWindowTitle(dsp.win.sdl, utf8);
+  if (dsp_sdl.window) SDL_SetWindowTitle(dsp_sdl.window, utf8);
 }
 
 void dsp_sdlsetpos(unsigned long x, unsigned long y) {
-  if (dsp.win.sdl) SDL_SetWindowPosition(dsp.win.sdl, dsp_sdlpos(x), dsp_sdlpos(y));
+  if (dsp_sdl.window) SDL_SetWindowPosition(dsp_sdl.window, dsp_sdlpos(x), dsp_sdlpos(y));
 }
 
 void dsp_sdlgetpos(int& x, int& y) {
-  if (dsp.win.sdl) SDL_GetWindowPosition(dsp.win.sdl, &x, &y);
+  if (dsp_sdl.window) SDL_GetWindowPosition(dsp_sdl.window, &x, &y);
 }
 
 bool dsp_sdlborders(int& top, int& left, int& bottom, int& right) {
-  return dsp.win.sdl && SDL_GetWindowBordersSize(dsp.win.sdl, &top, &left, &bottom, &right) == 0;
+  return dsp_sdl.window &&
+         SDL_GetWindowBordersSize(dsp_sdl.window, &top, &left, &bottom, &right) == 0;
 }
 
 // Runs `query` with SDL's video up (brought up for the call when no window is open);
 // false when there is no display to ask.
 template <class F>
 bool dsp_askscreen(F query) {
-  if (dsp.win.videoinit) return query(dsp.win.sdl ? SDL_GetWindowDisplayIndex(dsp.win.sdl) : 0);
+  if (dsp_sdl.videoinit)
+    return query(dsp_sdl.window ? SDL_GetWindowDisplayIndex(dsp_sdl.window) : 0);
   if (!dsp_videostart()) return false;
   bool ok = query(0);
   SDL_QuitSubSystem(SDL_INIT_VIDEO);
@@ -484,23 +484,24 @@ bool dsp_sdlscreendpi(float& across, float& down) {
   });
 }
 
-void* dsp_sdlhandle() { return dsp.win.sdl; }
+void* dsp_sdlhandle() { return dsp_sdl.window; }
 
 }  // namespace
 
 dsp_backend const dsp_sdlbackend = {
-    "sdl",          true,           dsp_sdlopen,          dsp_sdlclose,
-    dsp_sdlsetsize, dsp_sdlsize,    dsp_sdlattach,        dsp_sdlpresent,
-    dsp_sdlpoll,    dsp_sdlwait,    dsp_sdlsetfullscreen, dsp_sdlisfullscreen,
-    dsp_sdlseticon, dsp_sdlcursor,  dsp_sdlsettitle,      dsp_sdlsetpos,
-    dsp_sdlgetpos,  dsp_sdlborders, dsp_sdlscreensize,    dsp_sdlscreendpi,
-    dsp_xcheck,     dsp_xlost,      dsp_sdlhandle,
+    "sdl",           true,           dsp_sdlopen,          dsp_sdlclose,
+    dsp_sdlsetsize,  dsp_sdlsize,    dsp_sdlattach,        dsp_sdlpresent,
+    dsp_sdlpoll,     dsp_sdlwait,    dsp_sdlsetfullscreen, dsp_sdlisfullscreen,
+    dsp_sdlseticon,  dsp_sdlcursor,  dsp_sdlsettitle,      dsp_sdlsetpos,
+    dsp_sdlgetpos,   dsp_sdlborders, dsp_sdlscreensize,    dsp_sdlscreendpi,
+    dsp_xcheck,      dsp_xlost,      dsp_sdlhandle,        dsp_sdltextinput,
+    dsp_sdltextrect, dsp_sdlgetclip, dsp_sdlsetclip,       dsp_sdlmsgbox,
+    dsp_sdltone,
 };
 
 // F11, or Enter with Alt held: the desktop games' full-screen keys. Press and release are
 // both kept from the program, so a game never mistakes them for its own keys.
-bool dsp_fullscreenkey(void const* sdlevent) {
-  auto const& ev = *static_cast<SDL_Event const*>(sdlevent);
+bool dsp_fullscreenkey(SDL_Event const& ev) {
   if (ev.type != SDL_KEYDOWN && ev.type != SDL_KEYUP) return false;
   SDL_Keysym const& k = ev.key.keysym;
   bool const enter = k.sym == SDLK_RETURN || k.sym == SDLK_KP_ENTER;

@@ -1,9 +1,7 @@
 // Taking SDL's next event without pumping every source on every call: the game asks for a
 // message about a thousand times a second, and almost always nothing has come. The display
 // servers' own checks are in x11_quirks.cpp and wayland_watch.cpp.
-#include <SDL2/SDL.h>
-
-#include "platform/disp/internal.h"
+#include "platform/disp/sdl/sdl.h"
 
 namespace {
 
@@ -18,7 +16,7 @@ int64_t dsp_lastpump = 0;
 bool dsp_mustpump(int64_t now) {
   if (!dsp.env.pumpcheck || now - dsp_lastpump >= dsp_pumpns) return true;
   if (SDL_WasInit(SDL_INIT_JOYSTICK) && SDL_NumJoysticks() > 0) return true;
-  int pending = dsp_x11pending(static_cast<SDL_Window*>(dsp_be().handle()));
+  int pending = dsp_x11pending(dsp_sdl.window);
   if (pending < 0) pending = dsp_wlpending();
   return pending != 0;
 }

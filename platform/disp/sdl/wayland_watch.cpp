@@ -4,7 +4,7 @@
 #include <dlfcn.h>
 #include <poll.h>
 
-#include "platform/disp/internal.h"
+#include "platform/disp/sdl/sdl.h"
 
 namespace {
 

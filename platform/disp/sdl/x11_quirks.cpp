@@ -13,13 +13,12 @@
 //   screen's size as the window's while the X window keeps its own, and the picture is
 //   cropped. There the SDL backend moves and sizes the window to cover the screen itself
 //   (through SDL, so SDL's idea of the window stays right). Can go when SDL does it itself.
-#include <SDL2/SDL.h>
 #include <SDL2/SDL_syswm.h>
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
 #include <dlfcn.h>
 
-#include "platform/disp/internal.h"
+#include "platform/disp/sdl/sdl.h"
 
 namespace {
 
@@ -137,8 +136,8 @@ void dsp_xcheck() {
   // server has no exit handler of ours, so closing it would end the process after all.
   // Both are left as they are; no window opens again in this process.
   if (dsp_x.dead) {
-    dsp.win.sdl = nullptr;
-    dsp.win.videoinit = false;
+    dsp_sdl.window = nullptr;
+    dsp_sdl.videoinit = false;
   }
   dsp_close();
 }

@@ -34,10 +34,16 @@ struct dsp_line {
   double width = 0;                  // advance in pixels, x scale applied
   double baseline = 0;               // from the top of the layout, in pixels
   double inktop = 0, inkbottom = 0;  // rows inked, from the baseline
+  ~dsp_line() {
+    if (layout) g_object_unref(layout);
+    if (ctx) g_object_unref(ctx);
+    if (desc) pango_font_description_free(desc);
+  }
 };
 
+// One per thread: Pango's objects are not to be shared between threads.
 dsp_line& dsp_layout(dsp_shapedfont const& sf, char const* s) {
-  static dsp_line line;
+  thread_local dsp_line line;
   if (!line.ctx) {
     // A font map of our own: the default one belongs to the thread that first asks for it.
     PangoFontMap* map = pango_cairo_font_map_new();

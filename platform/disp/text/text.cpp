@@ -174,6 +174,7 @@ void dsp_fontsize(unsigned w, unsigned h) {
 // call takes the settings of its own moment.
 qr_v SetFont103(qe_b b) {
   dsp_setup();
+  std::lock_guard<std::recursive_mutex> hold(dsp.font.lock);
   bitmap* t = dsp_target(b);
   if (!t) return;
   auto pin = std::make_shared<dsp_fontpin>();
@@ -189,6 +190,7 @@ qr_v SetFont103(qe_b b) {
 // Back to the font the library starts with; the window's text follows the settings again.
 qr_v SetFont104() {
   dsp_setup();
+  std::lock_guard<std::recursive_mutex> hold(dsp.font.lock);
   if (dsp.font.name != "Consolas" || dsp.draw.weight != 400 || dsp.draw.italic) {
     dsp_dropface();
     dsp.font.name = "Consolas";
@@ -202,16 +204,19 @@ qr_v SetFont104() {
 
 qr_v SetFontWidth105(qe_u w) {
   dsp_setup();
+  std::lock_guard<std::recursive_mutex> hold(dsp.font.lock);
   dsp_fontsize(dsp_fontclamp(w), dsp.font.h);
 }
 
 qr_v SetFontHeight106(qe_u h) {
   dsp_setup();
+  std::lock_guard<std::recursive_mutex> hold(dsp.font.lock);
   dsp_fontsize(dsp.font.w, dsp_fontclamp(h));
 }
 
 qr_v SetFontSize107(qe_u w, qe_u h) {
   dsp_setup();
+  std::lock_guard<std::recursive_mutex> hold(dsp.font.lock);
   dsp_fontsize(dsp_fontclamp(w), dsp_fontclamp(h));
 }
 
@@ -219,6 +224,7 @@ qr_v SetFontSize107(qe_u w, qe_u h) {
 // regular; more than 1000 is 1000.
 qr_v SetFontWeight108(qe_u weight) {
   dsp_setup();
+  std::lock_guard<std::recursive_mutex> hold(dsp.font.lock);
   unsigned w = weight == 0 ? 400 : weight > 1000 ? 1000 : unsigned(weight);
   if (w == dsp.draw.weight) return;
   dsp_dropface();
@@ -227,6 +233,7 @@ qr_v SetFontWeight108(qe_u weight) {
 
 qr_v SetFontLtalic109(qe_u on) {
   dsp_setup();
+  std::lock_guard<std::recursive_mutex> hold(dsp.font.lock);
   if ((on != 0) == dsp.draw.italic) return;
   dsp_dropface();
   dsp.draw.italic = on != 0;
@@ -234,11 +241,13 @@ qr_v SetFontLtalic109(qe_u on) {
 
 qr_v SetFontUnderLine110(qe_u on) {
   dsp_setup();
+  std::lock_guard<std::recursive_mutex> hold(dsp.font.lock);
   dsp.draw.underline = on != 0;
 }
 
 qr_v SetFontStrikeOut111(qe_u on) {
   dsp_setup();
+  std::lock_guard<std::recursive_mutex> hold(dsp.font.lock);
   dsp.draw.strikeout = on != 0;
 }
 
@@ -251,6 +260,7 @@ qr_v SetFontCharSet112(qe_u) { dsp_setup(); }
 // a whole character, before it can reach fontconfig: a 1 MiB name cost 18 s a text call.
 qr_v SetFontName113(qe_s name) {
   dsp_setup();
+  std::lock_guard<std::recursive_mutex> hold(dsp.font.lock);
   std::string want = name ? std::string(name, strnlen(name, dsp_fontnamemax + 1)) : "";
   if (want.size() > dsp_fontnamemax) {
     size_t cut = dsp_fontnamemax;
@@ -271,6 +281,7 @@ qr_u GetStringSize114(qe_s s) {
 
 qr_u GetStringWidth115(qe_s s) {
   dsp_setup();
+  std::lock_guard<std::recursive_mutex> hold(dsp.font.lock);
   dsp_sized const* f = dsp_sizedfont();
   if (!f) return 0;
   std::string buf;
@@ -282,6 +293,7 @@ qr_u GetStringWidth115(qe_s s) {
 // font or a stacked mark puts above or below the cell.
 qr_u GetStringHeight116(qe_s s) {
   dsp_setup();
+  std::lock_guard<std::recursive_mutex> hold(dsp.font.lock);
   dsp_sized const* f = dsp_sizedfont();
   if (!f) return 0;
   if (!s) return f->h;

@@ -168,6 +168,7 @@ void dsp_wrapped(bitmap& t, dsp_textstyle const& st, char const* s, unsigned lon
 void dsp_text(bitmap* t, char const* s, bool at, long x, long y, unsigned long fg, unsigned long bg,
               bool ln, bool wrap) {
   if (!t) return;
+  std::lock_guard<std::recursive_mutex> hold(dsp.font.lock);
   if (at) {
     t->textx = t->textleft = dsp_clamp(x);
     t->texty = dsp_clamp(y);
@@ -189,6 +190,7 @@ void dsp_text(bitmap* t, char const* s, bool at, long x, long y, unsigned long f
 void dsp_textbox(bitmap* t, char const* s, long left, long top, unsigned long fg, unsigned long bg,
                  unsigned long w, unsigned long h) {
   if (!t) return;
+  std::lock_guard<std::recursive_mutex> hold(dsp.font.lock);
   left = dsp_clamp(left);
   top = dsp_clamp(top);
   dsp_textstyle st = dsp_style(*t);
