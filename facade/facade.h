@@ -843,6 +843,59 @@ inline void movemouseabs(long x, long y) { MoveMouseAbs250(x, y); }
 // Moves the pointer to (x, y) from the outer window's corner.
 inline void movemousepos(long x, long y) { MoveMousePos252(x, y); }
 
+// ==== Gamepads ===============================================================
+// Pads plugged in while the window is open, by index: a pad keeps its index until it is
+// unplugged, and the next pad plugged in takes the lowest free one. Buttons are
+// QUIB_PAD_A .. QUIB_PAD_DPRIGHT (the SDL game-controller layout), axes QUIB_PADAXIS_...;
+// a press or release is a QUIB_MSG_PADDOWN / QUIB_MSG_PADUP message, arrival and removal
+// QUIB_MSG_PADADDED / QUIB_MSG_PADREMOVED. No button gives a key until the program maps it.
+
+// One more than the highest index of a pad plugged in; 0 when none is.
+inline unsigned long padcount() { return disp_padcount(); }
+
+// Whether a pad is plugged in at that index.
+inline bool ispad(unsigned long pad) { return disp_ispad(pad); }
+
+// The pad's name, as the device gives it ("scripted pad 0" for a scripted one).
+inline mystring getpadname(unsigned long pad) { return disp_padname(pad); }
+
+// Whether the pad holds that button (QUIB_PAD_...) down now.
+inline bool ispadbuttondown(unsigned long pad, unsigned long button) {
+  return disp_ispadbuttondown(pad, button);
+}
+
+// A stick's axis (-1..1, right and down positive) or a trigger (0..1) past the dead zone: 0 inside
+// it, then rising evenly to 1 at the end.
+inline double getpadaxis(unsigned long pad, unsigned long axis) {
+  return disp_getpadaxis(pad, axis);
+}
+
+// Sets the dead zone of every axis, a fraction 0..1 of its travel (default 0.1).
+inline void setpaddeadzone(double zone) { disp_setpaddeadzone(zone); }
+
+// Rumbles the pad's two motors (strengths 0..1) for ms milliseconds.
+inline bool rumblepad(unsigned long pad, double low, double high, unsigned long ms) {
+  return disp_rumblepad(pad, low, high, ms);
+}
+
+// The index of the pad of the current pad message (QUIB_MSG_PAD...).
+inline long getpad() { return disp_getpad(); }
+
+// The button of the current QUIB_MSG_PADDOWN or QUIB_MSG_PADUP message.
+inline unsigned long getpadbutton() { return disp_getpadbutton(); }
+
+// Makes a button of every pad also a key: held while the button is held (onrelease false), or
+// pressed and released when the button is let go (true); key 0 unmaps it.
+inline void mappadbutton(unsigned long button, unsigned long key, bool onrelease) {
+  disp_mappadbutton(button, key, onrelease);
+}
+
+// Makes two buttons held together a key, down when both are down and up when both are up; their
+// on-release keys are left out then; key 0 unmaps it.
+inline void mappadchord(unsigned long button1, unsigned long button2, unsigned long key) {
+  disp_mappadchord(button1, button2, key);
+}
+
 // ==== Timing =================================================================
 // One clock, in seconds since the library was first called; `DISP_CLOCK=virtual` makes it
 // a virtual one that only waits move.

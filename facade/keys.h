@@ -162,5 +162,39 @@
 #define QUIB_MSG_DROPFILES    0x233
 #define QUIB_MSG_MOUSELEAVE   0x2A3
 #define QUIB_MSG_USER         0x400
+#define QUIB_MSG_PADDOWN      0x480
+#define QUIB_MSG_PADUP        0x481
+#define QUIB_MSG_PADADDED     0x482
+#define QUIB_MSG_PADREMOVED   0x483
+
+// Gamepad buttons (the SDL game-controller layout) and axes, for ispadbuttondown(),
+// getpadbutton(), mappadbutton() and getpadaxis(); 0 is none.
+#define QUIB_PAD_A             1
+#define QUIB_PAD_B             2
+#define QUIB_PAD_X             3
+#define QUIB_PAD_Y             4
+#define QUIB_PAD_BACK          5
+#define QUIB_PAD_GUIDE         6
+#define QUIB_PAD_START         7
+#define QUIB_PAD_LEFTSTICK     8
+#define QUIB_PAD_RIGHTSTICK    9
+#define QUIB_PAD_LEFTSHOULDER  10
+#define QUIB_PAD_RIGHTSHOULDER 11
+#define QUIB_PAD_DPUP          12
+#define QUIB_PAD_DPDOWN        13
+#define QUIB_PAD_DPLEFT        14
+#define QUIB_PAD_DPRIGHT       15
+#define QUIB_PAD_MISC1         16
+#define QUIB_PAD_PADDLE1       17
+#define QUIB_PAD_PADDLE2       18
+#define QUIB_PAD_PADDLE3       19
+#define QUIB_PAD_PADDLE4       20
+#define QUIB_PAD_TOUCHPAD      21
+#define QUIB_PADAXIS_LEFTX         1
+#define QUIB_PADAXIS_LEFTY         2
+#define QUIB_PADAXIS_RIGHTX        3
+#define QUIB_PADAXIS_RIGHTY        4
+#define QUIB_PADAXIS_LEFTTRIGGER   5
+#define QUIB_PADAXIS_RIGHTTRIGGER  6
 
 #endif  // QUIB_KEYS_H

@@ -67,7 +67,35 @@ keyrow const* rowof(gamekey k) {
   return nullptr;
 }
 
+// The gamepad plays as the keyboard does (the "Gamepad:" line of --help). Start and Back act
+// when let go, so that pressing both together is Esc alone: on the way to quitting the game
+// neither restarts nor toggles auto-play.
+struct padrow {
+  unsigned long button;
+  gamekey key;
+  bool onrelease;
+};
+constexpr padrow padkeys[] = {
+    {QUIB_PAD_A, key_space, false},
+    {QUIB_PAD_B, key_space, false},
+    {QUIB_PAD_X, key_space, false},
+    {QUIB_PAD_Y, key_space, false},
+    {QUIB_PAD_DPUP, key_up, false},
+    {QUIB_PAD_DPDOWN, key_down, false},
+    {QUIB_PAD_DPLEFT, key_left, false},
+    {QUIB_PAD_DPRIGHT, key_right, false},
+    {QUIB_PAD_LEFTSHOULDER, key_numminus, false},
+    {QUIB_PAD_RIGHTSHOULDER, key_numplus, false},
+    {QUIB_PAD_START, key_r, true},
+    {QUIB_PAD_BACK, key_f12, true},
+};
+
 }  // namespace
+
+void mappad() {
+  for (padrow const& r : padkeys) mappadbutton(r.button, r.key, r.onrelease);
+  mappadchord(QUIB_PAD_BACK, QUIB_PAD_START, key_esc);
+}
 
 void act() {
   for (keyrow const& r : keys) {

@@ -30,6 +30,9 @@ enum gamekey : unsigned long {
 #undef QUIB_KEY_ENUM
 };
 
+// Gives the gamepad's buttons the keys they stand for (the display library maps none).
+void mappad();
+
 // Asks about each key in the table's order and carries out every one pressed.
 void act();
 

@@ -7,6 +7,7 @@
 #include "game/check.h"
 #include "game/cli.h"
 #include "game/config.h"
+#include "game/keys.h"
 #include "game/loop.h"
 #include "game/outfile.h"
 #include "game/replay.h"
@@ -28,6 +29,7 @@ int main(int argc, char** argv) {
   // Without a window there is no game: the display library has said why on stderr,
   // and the exit status says it failed.
   int status = 1;
+  mappad();
   if (init()) {
     initicon();
     hidecursorinfullscreen(true);  // the pointer would sit over the play field

@@ -365,7 +365,8 @@
   QUIB_DISP_EXT_WRITE(X)        \
   QUIB_DISP_EXT_INPUT(X)        \
   QUIB_DISP_EXT_ALPHA(X)        \
-  QUIB_DISP_EXT_TEXTINPUT(X)
+  QUIB_DISP_EXT_TEXTINPUT(X)    \
+  QUIB_DISP_EXT_PAD(X)
 
 // The text of the calling thread's last error, kept after GetError38 clears the code until
 // the next failure ("" before any).
@@ -441,6 +442,23 @@
   X(disp_createbmpalpha, createbmpalpha, b, (u, u))  \
   X(disp_loadpng, loadpng, b, (s))                   \
   X(disp_savepng, savepng, bool, (b, s))
+
+// Gamepads by index (buttons QUIB_PAD_..., axes QUIB_PADAXIS_... of <keys.h>): how many
+// indexes are in use, whether a pad is plugged in at one, its name, a button held, an
+// axis past the dead zone, the dead zone, rumble; the pad and button of the current pad
+// message; the buttons the program turns into key messages (none until it sets them).
+#define QUIB_DISP_EXT_PAD(X)                             \
+  X(disp_padcount, padcount, u, ())                      \
+  X(disp_ispad, ispad, bool, (u))                        \
+  X(disp_padname, getpadname, ms, (u))                   \
+  X(disp_ispadbuttondown, ispadbuttondown, bool, (u, u)) \
+  X(disp_getpadaxis, getpadaxis, d, (u, u))              \
+  X(disp_setpaddeadzone, setpaddeadzone, v, (d))         \
+  X(disp_rumblepad, rumblepad, bool, (u, d, d, u))       \
+  X(disp_getpad, getpad, l, ())                          \
+  X(disp_getpadbutton, getpadbutton, u, ())              \
+  X(disp_mappadbutton, mappadbutton, v, (u, u, bool))    \
+  X(disp_mappadchord, mappadchord, v, (u, u, u))
 
 #define QUIB_SOUND_EXTENSIONS(X) QUIB_SOUND_EXT_ERRORS(X)
 

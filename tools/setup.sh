@@ -7,16 +7,18 @@ set -euo pipefail
 packages=(
   build-essential cmake pkg-config
   libsdl2-dev libcairo2-dev libpango1.0-dev libopenal-dev libsndfile1-dev libpipewire-0.3-dev
-  libpulse-dev
+  libwayland-dev  # wayland-client: our buffers on a Wayland window, the seat check
+  libpulse-dev    # libpulse: the native PulseAudio stream
   fonts-dejavu-core fontconfig
 )
 if [ "${1:-}" = "--test" ]; then
   packages+=(
     git libgtest-dev libbenchmark-dev
     xvfb xauth xdotool x11-utils libx11-dev
+    x11-xkb-utils  # setxkbmap: a layout with dead keys and Compose for the typed-text test
     evilwm  # a small window manager: full screen under Xvfb needs one
     libxfixes-dev  # reads the pointer's image: hidden while full screen
-    weston libegl1 libgl1-mesa-dri  # native Wayland: a compositor, GL for SDL's renderer
+    weston libegl1 libgl1-mesa-dri  # native Wayland: a compositor; GL, which SDL loads for every window there
     libdecor-0-plugin-1-cairo  # the frame libdecor draws for a window on such a compositor
     sox libsox-fmt-mp3 lame
     clang libclang-rt-14-dev valgrind linux-perf

@@ -499,6 +499,34 @@ void MoveMouseAbs250(long x, long y);
 // Moves the pointer to (x, y) from the outer window's corner.
 void MoveMousePos252(long x, long y);
 
+// ---- Gamepads
+
+// One more than the highest index of a pad plugged in; 0 when none is.
+unsigned long disp_padcount(void);
+// Whether a pad is plugged in at that index.
+bool disp_ispad(unsigned long pad);
+// The pad's name, as the device gives it ("scripted pad 0" for a scripted one).
+char const* disp_padname(unsigned long pad);
+// Whether the pad holds that button (QUIB_PAD_...) down now.
+bool disp_ispadbuttondown(unsigned long pad, unsigned long button);
+// A stick's axis (-1..1, right and down positive) or a trigger (0..1) past the dead zone: 0 inside
+// it, then rising evenly to 1 at the end.
+double disp_getpadaxis(unsigned long pad, unsigned long axis);
+// Sets the dead zone of every axis, a fraction 0..1 of its travel (default 0.1).
+void disp_setpaddeadzone(double zone);
+// Rumbles the pad's two motors (strengths 0..1) for ms milliseconds.
+bool disp_rumblepad(unsigned long pad, double low, double high, unsigned long ms);
+// The index of the pad of the current pad message (QUIB_MSG_PAD...).
+long disp_getpad(void);
+// The button of the current QUIB_MSG_PADDOWN or QUIB_MSG_PADUP message.
+unsigned long disp_getpadbutton(void);
+// Makes a button of every pad also a key: held while the button is held (onrelease false), or
+// pressed and released when the button is let go (true); key 0 unmaps it.
+void disp_mappadbutton(unsigned long button, unsigned long key, int onrelease);
+// Makes two buttons held together a key, down when both are down and up when both are up; their
+// on-release keys are left out then; key 0 unmaps it.
+void disp_mappadchord(unsigned long button1, unsigned long button2, unsigned long key);
+
 // ---- Timing
 
 // Seconds on the library's steady clock.

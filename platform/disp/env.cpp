@@ -21,35 +21,6 @@ namespace {
 
 constexpr char dsp_blanks[] = " \t\r\n";
 
-// A controller button by the name SDL's game-controller layout gives it (any case): its
-// number in that layout, -1 for an unknown name.
-int dsp_padbuttonofname(char const* name) {
-  static constexpr char const* names[] = {"a",
-                                          "b",
-                                          "x",
-                                          "y",
-                                          "back",
-                                          "guide",
-                                          "start",
-                                          "leftstick",
-                                          "rightstick",
-                                          "leftshoulder",
-                                          "rightshoulder",
-                                          "dpup",
-                                          "dpdown",
-                                          "dpleft",
-                                          "dpright",
-                                          "misc1",
-                                          "paddle1",
-                                          "paddle2",
-                                          "paddle3",
-                                          "paddle4",
-                                          "touchpad"};
-  for (int i = 0; i < int(std::size(names)); ++i)
-    if (strcasecmp(names[i], name) == 0) return i;
-  return -1;
-}
-
 // A key of a script: a name of the key table or a decimal virtual-key code 1..255.
 unsigned dsp_keyof(char const* tok) {
   if (unsigned vk = dsp_vkofname(tok)) return vk;
@@ -151,34 +122,6 @@ void dsp_keyline(char const* file, int lineno, char* text) {
     dsp.input.script.push_back({at, vk, {}, hold});
 }
 
-// One line of the controller script: "SECONDS down|up BUTTON" or "SECONDS plug|unplug".
-void dsp_padscriptline(dsp_padplan& plan, char const* file, int lineno, char* text) {
-  char* save = nullptr;
-  char* t1 = strtok_r(text, dsp_blanks, &save);
-  char* t2 = strtok_r(nullptr, dsp_blanks, &save);
-  char* t3 = t2 ? strtok_r(nullptr, dsp_blanks, &save) : nullptr;
-  char* t4 = t3 ? strtok_r(nullptr, dsp_blanks, &save) : nullptr;
-  dsp_padline l{0, dsp_padline::plug};
-  bool const press = t2 && (strcasecmp(t2, "down") == 0 || strcasecmp(t2, "up") == 0);
-  bool const plug = t2 && (strcasecmp(t2, "plug") == 0 || strcasecmp(t2, "unplug") == 0);
-  if (press) {
-    l.what = strcasecmp(t2, "down") == 0 ? dsp_padline::down : dsp_padline::up;
-    l.button = t3 ? dsp_padbuttonofname(t3) : -1;
-  } else if (plug) {
-    l.what = strcasecmp(t2, "plug") == 0 ? dsp_padline::plug : dsp_padline::unplug;
-  }
-  char const* why = !dsp_seconds(t1, l.at)          ? "the time is not a number of seconds >= 0"
-                    : !press && !plug               ? "expected down, up, plug or unplug"
-                    : press && !t3                  ? "a button is missing"
-                    : press && l.button < 0         ? "unknown button"
-                    : (press && t4) || (plug && t3) ? "too many fields"
-                                                    : nullptr;
-  if (why)
-    dsp_warn("%s:%d: %s; line skipped", file, lineno, why);
-  else
-    plan.lines.push_back(l);
-}
-
 }  // namespace
 
 // Only a regular file is read: a device or a FIFO could feed lines without end (or none,
@@ -234,23 +177,6 @@ void dsp_readkeys(char const* path) {
       "DISP_KEYS", path, 1022, "no scripted keys",
       [](void*, char const* file, int lineno, char* text) { dsp_keyline(file, lineno, text); },
       nullptr);
-}
-
-// BUTTON is SDL's name of a controller button (a, b, x, y, back, start, dpleft,
-// leftshoulder, ...).
-void dsp_readpads(char const* path) {
-  dsp_padplan& plan = dsp_padscript();
-  bool const read = dsp_readscript(
-      "DISP_PAD_SCRIPT", path, 254, "no scripted controller",
-      [](void* p, char const* file, int lineno, char* text) {
-        dsp_padscriptline(*static_cast<dsp_padplan*>(p), file, lineno, text);
-      },
-      &plan);
-  if (!read) return;
-  plan.given = true;
-  // Lines keep their order; one due earlier than the line before it waits for it.
-  for (size_t i = 1; i < plan.lines.size(); ++i)
-    plan.lines[i].at = std::max(plan.lines[i].at, plan.lines[i - 1].at);
 }
 
 // DISP_SHOT: SECONDS:FILE.png items separated by commas.

@@ -158,25 +158,22 @@ long dsp_sumxy(long a, long b);
 void dsp_winpos(long& x, long& y);
 void dsp_borders(long& left, long& top);
 
-// Gamepads (pad.cpp): SDL game controllers whose buttons become key messages. The
-// subsystem runs while a window is open (headless: only with DISP_PAD_SCRIPT).
-// DISP_PAD_SCRIPT lines, read by env.cpp: at `at` seconds, press or release a button of the
-// virtual controller, or plug it in or out.
-struct dsp_padline {
-  enum kind { down, up, plug, unplug };
-  double at;
-  kind what;
-  int button = -1;  // SDL_GameControllerButton for down and up
+// Gamepads (input/pad.cpp, the drivers of input/pad.h): the pads of the open window by
+// index, their messages, and the keys the program maps their buttons to. The drivers run
+// while a window is open: SDL's game controllers with the window, the scripted pads of
+// DISP_PAD_SCRIPT on either backend. A pad message carries the pad's index in `pad` and a
+// button (1..21) in `button`.
+enum : unsigned {
+  dsp_wm_paddown = 0x480,  // our own codes, in the range Windows leaves to a program
+  dsp_wm_padup = 0x481,
+  dsp_wm_padadded = 0x482,
+  dsp_wm_padremoved = 0x483,
 };
-struct dsp_padplan {
-  bool given = false;  // DISP_PAD_SCRIPT named a readable file
-  std::deque<dsp_padline> lines;
-};
-dsp_padplan& dsp_padscript();
 void dsp_padopen();
 void dsp_padclose();
+// Whether SDL's game controllers run (SDL's queue then has pads to pump).
 bool dsp_padon();
-// Applies the scripted lines due by now (each followed by a joystick update).
+// Lets each open pad driver read what came (scripted lines due by now).
 void dsp_padpump();
 double dsp_padnextdue();  // when the next scripted line falls due (infinity: none)
 

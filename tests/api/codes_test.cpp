@@ -25,6 +25,9 @@ static_assert(
     "mouse message codes");
 static_assert(QUIB_MSG_DROPFILES == dsp_wm_dropfiles && QUIB_MSG_USER == dsp_wm_user,
               "other message codes");
+static_assert(QUIB_MSG_PADDOWN == dsp_wm_paddown && QUIB_MSG_PADUP == dsp_wm_padup &&
+                  QUIB_MSG_PADADDED == dsp_wm_padadded && QUIB_MSG_PADREMOVED == dsp_wm_padremoved,
+              "gamepad message codes");
 
 // The game's thirteen keys keep their codes, and a letter is its upper-case character.
 static_assert(QUIB_KEY_SPACE == 32 && QUIB_KEY_LEFT == 37 && QUIB_KEY_UP == 38 &&

@@ -128,6 +128,14 @@ v24-bottomup\.bmp: a picture, [1-9][0-9]* x [1-9][0-9]*$
     also='^café$
 ^Hello, world$
 ^café$' ;;
+  pong)
+    # Two scripted pads: pad 0 serves, pad 1 moves its paddle to the ball and holds a
+    # trigger for a fast return, while pad 0's paddle goes the wrong way.
+    printf '' > "$keys"
+    printf '0.3 down a\n0.35 1 axis lefty 0.5\n0.4 up a\n0.95 1 axis lefty 0\n' > "$out/pong.pads"
+    printf '1.0 1 axis righttrigger 1\n1.1 axis leftx -0.5\n1.1 axis lefty -0.4\n' >> "$out/pong.pads"
+    export DISP_PAD_SCRIPT="$out/pong.pads" DISP_QUIT_AT=3 DISP_SHOT="1.3:$shot"
+    expect='^score 0 : 1, 1 hits, 2 pads$' ;;
   *) echo "unknown example $name"; exit 2 ;;
 esac
 err="$out/$name.err"

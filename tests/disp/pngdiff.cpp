@@ -1,13 +1,50 @@
 // Compares two PNG pictures pixel by pixel (RGB only): prints the size of each and how
-// many pixels differ; exit 0 when they are the same size and no pixel differs.
+// many pixels differ; exit 0 when they are the same size and no pixel differs. With
+// --inside, B must appear pixel for pixel somewhere in A: prints where, or "not found".
 #include <cairo.h>
 
 #include <cstdint>
 #include <cstdio>
+#include <string>
+
+namespace {
+
+uint32_t const* row(cairo_surface_t* s, int y) {
+  return reinterpret_cast<uint32_t const*>(cairo_image_surface_get_data(s) +
+                                           y * cairo_image_surface_get_stride(s));
+}
+
+bool same(uint32_t a, uint32_t b) { return ((a ^ b) & 0xFFFFFF) == 0; }
+
+// Whether b is in a with its top left corner at (x, y).
+bool at(cairo_surface_t* a, cairo_surface_t* b, int x, int y) {
+  int const bw = cairo_image_surface_get_width(b), bh = cairo_image_surface_get_height(b);
+  for (int j = 0; j < bh; ++j)
+    for (int i = 0; i < bw; ++i)
+      if (!same(row(a, y + j)[x + i], row(b, j)[i])) return false;
+  return true;
+}
+
+int inside(cairo_surface_t* a, cairo_surface_t* b) {
+  int const w = cairo_image_surface_get_width(a), h = cairo_image_surface_get_height(a);
+  int const bw = cairo_image_surface_get_width(b), bh = cairo_image_surface_get_height(b);
+  for (int y = 0; y + bh <= h; ++y)
+    for (int x = 0; x + bw <= w; ++x)
+      if (same(row(a, y)[x], row(b, 0)[0]) && at(a, b, x, y)) {
+        printf("found at %d,%d\n", x, y);
+        return 0;
+      }
+  printf("not found\n");
+  return 1;
+}
+
+}  // namespace
 
 int main(int argc, char** argv) {
-  if (argc != 3) {
-    fprintf(stderr, "usage: pngdiff A.png B.png\n");
+  bool const find = argc == 4 && std::string(argv[1]) == "--inside";
+  if (find) ++argv;
+  if (argc != 3 && !find) {
+    fprintf(stderr, "usage: pngdiff [--inside] A.png B.png\n");
     return 2;
   }
   cairo_surface_t* a = cairo_image_surface_create_from_png(argv[1]);
@@ -17,6 +54,7 @@ int main(int argc, char** argv) {
     fprintf(stderr, "pngdiff: cannot read the pictures\n");
     return 2;
   }
+  if (find) return inside(a, b);
   int const w = cairo_image_surface_get_width(a), h = cairo_image_surface_get_height(a);
   int const bw = cairo_image_surface_get_width(b), bh = cairo_image_surface_get_height(b);
   long differ = 0;

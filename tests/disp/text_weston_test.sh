@@ -20,7 +20,12 @@ text='héllo wörld ✓ 한'
 pids+=($!)
 waitfor "$work/out1" "^owned" || fail "the owner did not take the clipboard"
 # A compositor takes the clipboard from a client with input: a key through weston's seat.
-wid=$(xwininfo -root -tree | awk '/"Weston Compositor/{print $1; exit}')
+wid=
+for _ in $(seq 100); do
+  wid=$(xwininfo -root -tree | awk '/"Weston Compositor/{print $1; exit}')
+  [ -n "$wid" ] && break
+  sleep 0.05
+done
 [ -n "$wid" ] || fail "no weston window on the X server"
 # The compositor may not have given the window the keyboard yet: pressed again until taken.
 for _ in $(seq 10); do
@@ -29,6 +34,6 @@ for _ in $(seq 10); do
   for _ in $(seq 20); do grep -q "^set again" "$work/out1" && break 2; sleep 0.05; done
 done
 grep -q "^set again" "$work/out1" || fail "the owner took no key"
-"$probe" read >"$work/out2" 2>&1 || fail "the reader exited with $?"
+"$probe" read >"$work/out2" 2>&1 || fail "the reader exited with $?: $(cat "$work/weston.log")"
 grep -qF "clipboard [$text]" "$work/out2" || fail "another program reads another clipboard"
 echo "PASS"

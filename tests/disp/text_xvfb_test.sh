@@ -8,6 +8,10 @@ probe=$1
 . "$(dirname "$0")/xvfb_lib.sh"
 
 text='héllo wörld ✓ 한'
+# A layout with a dead acute (on ') and Compose (the Menu key), so the keys typed below are on the keyboard and not mapped in for a moment by xdotool (which
+# races with SDL's reading of the key under load).
+command -v setxkbmap >/dev/null || { echo "setxkbmap is not installed: skipped"; exit 77; }
+setxkbmap -layout us -variant intl -option compose:menu || fail "setxkbmap failed"
 # A UTF-8 locale, whose compose table Xlib reads for dead keys and Compose.
 # DISP_KEYLOG is written as SDL's key events are turned into messages.
 LC_ALL=C.UTF-8 DISP_KEYLOG="$work/keys.log" "$probe" own "$text" >"$work/out1" 2>&1 &
@@ -23,14 +27,13 @@ grep -qF "primary [$text!]" "$work/out2" || fail "another program reads another 
 wid=$(xdotool search --sync --name '^text_probe$' | head -n1)
 [ -n "$wid" ] || fail "no window titled text_probe"
 xdotool windowfocus --sync "$wid"
-xdotool type --delay 50 'aé'
-waitfor "$work/out1" "^text \[é\]" || fail "typed text did not arrive"
-grep -q "^text \[a\]" "$work/out1" || fail "the a typed did not arrive as text"
+xdotool key a
+waitfor "$work/out1" "^text \[a\]" || fail "the a typed did not arrive as text"
 xdotool key dead_acute e
 waitfor "$work/out1" "^text \[é\]" || fail "a dead key and e did not type é"
 xdotool key Multi_key o slash
 waitfor "$work/out1" "^text \[ø\]" || fail "Compose o / did not type ø"
-[ "$(grep -c '^text \[é\]' "$work/out1")" = 2 ] || fail "the dead key typed more than é"
+[ "$(grep -c '^text ' "$work/out1")" = 3 ] || fail "the dead key or Compose typed more than one letter"
 xdotool key Escape
 wait "$owner" || fail "the owner exited with $?"
 # Each press is logged once with SDL's key symbol (a is 97) and when it was queued, on the

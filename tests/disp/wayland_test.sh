@@ -1,9 +1,11 @@
 #!/usr/bin/env bash
 # The library and the game on native Wayland: a real compositor (weston, its kiosk shell,
 # its X11 backend nested in Xvfb, so that xdotool's keys reach its seat and the X server
-# shows its output). At scale 1 and at scale 2 what the compositor shows equals the
-# headless frame of the same output size byte for byte (so at scale 2 the canvas is drawn
-# at the output's pixels, its rims as sharp as headless); F11 toggles full screen; SPACE
+# shows its output). The picture goes through our shared-memory buffers, not GL. At scale 1
+# and at scale 2, once the probe's moving picture settled (frames that changed in parts, the
+# buffers taking turns), what the compositor shows equals the headless frame of the same
+# output size byte for byte (so at scale 2 the canvas is drawn at the output's pixels, its
+# rims as sharp as headless), and again after F11 left and re-entered full screen; SPACE
 # through the compositor flips the game's ball (sound log); killing the compositor gives
 # the one line, exit status 1 and the statistics. Skips (77) without weston, Xvfb, xdotool.
 set -u
@@ -23,10 +25,10 @@ mkdir -m 700 "$work/run"
 export XDG_RUNTIME_DIR=$work/run WAYLAND_DISPLAY=wl-quib-test
 
 weston_pid=
-compositor() {  # width height scale: a fresh weston whose window is `wid`
+compositor() {  # width height scale [shell]: a fresh weston whose window is `wid`
   [ -n "$weston_pid" ] && { kill "$weston_pid" 2>/dev/null; wait "$weston_pid" 2>/dev/null; }
   rm -f "$XDG_RUNTIME_DIR/$WAYLAND_DISPLAY" "$XDG_RUNTIME_DIR/$WAYLAND_DISPLAY.lock"
-  weston --backend=x11-backend.so --shell=kiosk-shell.so --use-pixman --no-config \
+  weston --backend=x11-backend.so --shell="${4:-kiosk-shell.so}" --use-pixman --no-config \
     --socket="$WAYLAND_DISPLAY" --width="$1" --height="$2" --scale="$3" \
     >"$work/weston.log" 2>&1 &
   weston_pid=$!
@@ -36,28 +38,35 @@ compositor() {  # width height scale: a fresh weston whose window is `wid`
   wid=$(xwininfo -root -tree | awk '/"Weston Compositor/{print $1; exit}')
   [ -n "$wid" ] || fail "no weston window on the X server"
 }
+sameasheadless() {  # what: the compositor's output against the headless frame
+  "$xgrab" "$wid" "$work/shown.png" || fail "cannot read the compositor's output"
+  diff=$("$pngdiff" "$work/shown.png" "$work/headless.png") ||
+    fail "$1: the compositor shows another picture than headless ($diff)"
+  echo "$1: the compositor's 1280x720 output equals the headless frame ($diff)"
+}
 waitcount() {  # file line n: until the line was printed n times
   for _ in $(seq 200); do [ "$(grep -c "^$2\$" "$1")" -ge "$3" ] && return 0; sleep 0.05; done
   return 1
 }
 
 # The headless frame of a 1280x720 output: what both compositor outputs must show.
-DISP_HEADLESS=1 DISP_SIZE=1280x720 DISP_QUIT_AT=0.5 DISP_SHOT=0.2:"$work/headless.png" \
+DISP_HEADLESS=1 DISP_SIZE=1280x720 DISP_QUIT_AT=2.5 DISP_SHOT=2:"$work/headless.png" \
   "$probe" >/dev/null 2>&1 || fail "the headless probe failed"
 
 for scale in 1 2; do
   compositor $((1280 / scale)) $((720 / scale)) "$scale"
   out=$work/out.probe$scale
   "$probe" >"$out" 2>&1 &
-  pids+=($!)
+  probe_pid=$!
+  pids+=("$probe_pid")
   waitfor "$out" "^driver" || fail "scale $scale: no first frame"
   grep -q '^driver wayland$' "$out" || fail "scale $scale: not on native Wayland: $(head -n3 "$out")"
+  grep -q 'memfd:disp-frame' "/proc/$probe_pid/maps" ||
+    fail "scale $scale: the picture does not go through shared-memory buffers"
   xdotool mousemove 640 360  # over the window, where the full-screen probe hides the pointer
-  sleep 0.5
-  "$xgrab" "$wid" "$work/shown$scale.png" || fail "cannot read the compositor's output"
-  diff=$("$pngdiff" "$work/shown$scale.png" "$work/headless.png") ||
-    fail "scale $scale: the compositor shows another picture than headless ($diff)"
-  echo "scale $scale: the compositor's 1280x720 output equals the headless frame ($diff)"
+  waitfor "$out" "^settled" || fail "scale $scale: the picture did not settle"
+  sleep 0.3
+  sameasheadless "scale $scale"
   if [ "$scale" = 1 ]; then
     # The kiosk shell opens every window full screen; F11 leaves it and comes back.
     waitcount "$out" "fullscreen 1" 1 || fail "the window did not open full screen"
@@ -65,6 +74,8 @@ for scale in 1 2; do
     waitcount "$out" "fullscreen 0" 1 || fail "F11 did not leave full screen"
     xdotool key F11
     waitcount "$out" "fullscreen 1" 2 || fail "the second F11 did not return to full screen"
+    sleep 0.5
+    sameasheadless "scale 1, full screen again"
     xdotool key space
     waitfor "$out" "^key 32$" || fail "SPACE did not reach the program"
     echo "scale 1: F11 toggles full screen, SPACE arrives"
@@ -72,6 +83,28 @@ for scale in 1 2; do
   xdotool key Escape
   for _ in $(seq 100); do [ "$(jobs -r | wc -l)" -le 2 ] && break; sleep 0.05; done
 done
+
+# A desktop shell: libdecor draws the window's frame on surfaces of its own around ours, and
+# inside that frame the compositor shows the headless frame of an 800x600 output exactly.
+if ls /usr/lib/*/libdecor/plugins-1/*.so >/dev/null 2>&1; then
+  DISP_HEADLESS=1 DISP_QUIT_AT=2.5 DISP_SHOT=2:"$work/headless800.png" "$probe" >/dev/null 2>&1 ||
+    fail "the headless probe failed"
+  compositor 1200 760 1 desktop-shell.so
+  out=$work/out.desktop
+  "$probe" >"$out" 2>&1 &
+  probe_pid=$!
+  pids+=("$probe_pid")
+  xdotool mousemove --window "$wid" 1150 740  # in a corner of the output, off the window
+  waitfor "$out" "^settled" || fail "desktop shell: the picture did not settle"
+  grep -q 'libdecor/plugins-1/' "/proc/$probe_pid/maps" || fail "desktop shell: no libdecor frame"
+  sleep 0.3
+  "$xgrab" "$wid" "$work/desktop.png" || fail "cannot read the compositor's output"
+  where=$("$pngdiff" --inside "$work/desktop.png" "$work/headless800.png") ||
+    fail "desktop shell: the headless frame is not inside the framed window ($where)"
+  echo "desktop shell: inside libdecor's frame, the headless frame pixel for pixel ($where)"
+  kill "$probe_pid"
+  wait "$probe_pid" 2>/dev/null
+fi
 
 # Which driver, left to the library: with both displays, native Wayland where libdecor can
 # frame the window (weston, like GNOME, draws no frames itself), and X11 where libdecor has
@@ -109,6 +142,23 @@ pw=$(awk '/^pumps /{print $2}' "$work/wl.stats")
 if [ -z "$px" ] || [ -z "$pw" ]; then fail "no pump counts in the statistics"; fi
 [ $((pw * 100)) -le $((px * 115)) ] || fail "SDL pumped $pw times on Wayland, $px on X11"
 echo "pumps in 4 s: $pw on Wayland, $px on X11"
+
+# A compositor that stops (SIGSTOP: no releases, no frame callbacks, nothing read) for
+# 3 s: the game goes on by its own clock and ends on time, frames shown before and after.
+compositor 800 600 1
+DISP_QUIT_AT=6 DISP_STATS="$work/stopped.stats" DISP_KEYS=<(printf '0.5 F12\n') "$quib" 2>/dev/null &
+game=$!
+pids+=("$game")
+sleep 2
+kill -STOP "$weston_pid"
+sleep 3
+kill -CONT "$weston_pid"
+for _ in $(seq 60); do kill -0 "$game" 2>/dev/null || break; sleep 0.05; done
+kill -0 "$game" 2>/dev/null && fail "the game did not end on time while the compositor stopped"
+wait "$game" || fail "the game exited with $? after the compositor stopped"
+frames=$(awk '/^frames /{print $2}' "$work/stopped.stats")
+[ "${frames:-0}" -ge 180 ] || fail "only ${frames:-no} frames in 6 s around a stopped compositor"
+echo "compositor stopped for 3 s: the game went on and ended on time ($frames frames)"
 
 # The game: SPACE flips the ball; then the compositor goes away under it.
 compositor 1280 720 1

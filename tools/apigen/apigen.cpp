@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "platform/disp/input/keys.h"
+#include "platform/disp/input/padnames.h"
 #include "platform/entries.h"
 
 namespace {
@@ -467,7 +468,17 @@ named const messages[] = {{"MOVE", 0x003},
                           {"MOUSEHWHEEL", 0x20E},
                           {"DROPFILES", 0x233},
                           {"MOUSELEAVE", 0x2A3},
-                          {"USER", 0x400}};
+                          {"USER", 0x400},
+                          {"PADDOWN", 0x480},
+                          {"PADUP", 0x481},
+                          {"PADADDED", 0x482},
+                          {"PADREMOVED", 0x483}};
+// Gamepad buttons and axes, from libdisp's own table.
+named const padbuttons[] = {
+#define QUIB_NAMED(name, word, n) {#name, n},
+    QUIB_PAD_BUTTONS(QUIB_NAMED)};
+named const padaxes[] = {QUIB_PAD_AXES(QUIB_NAMED)};
+#undef QUIB_NAMED
 named const buttons[] = {{"LEFT", 1}, {"RIGHT", 2}, {"MIDDLE", 4}, {"X1", 5}, {"X2", 6}};
 
 void keysheader() {
@@ -502,6 +513,19 @@ void keysheader() {
   for (named const& m : messages) {
     char buf[96];
     std::snprintf(buf, sizeof buf, "#define QUIB_MSG_%-12s 0x%03X\n", m.name, m.value);
+    std::cout << buf;
+  }
+  std::cout
+      << "\n// Gamepad buttons (the SDL game-controller layout) and axes, for ispadbuttondown(),\n"
+         "// getpadbutton(), mappadbutton() and getpadaxis(); 0 is none.\n";
+  for (named const& b : padbuttons) {
+    char buf[96];
+    std::snprintf(buf, sizeof buf, "#define QUIB_PAD_%-13s %u\n", b.name, b.value);
+    std::cout << buf;
+  }
+  for (named const& a : padaxes) {
+    char buf[96];
+    std::snprintf(buf, sizeof buf, "#define QUIB_PADAXIS_%-13s %u\n", a.name, a.value);
     std::cout << buf;
   }
   std::cout << "\n#endif  // QUIB_KEYS_H\n";
@@ -841,6 +865,16 @@ void cheatsheet() {
   list.clear();
   for (named const& m : messages)
     list += (list.empty() ? "" : ", ") + ("`" + std::string(m.name) + "`");
+  std::cout << list << ".\n\nGamepad buttons `QUIB_PAD_`: ";
+  list.clear();
+  for (named const& b : padbuttons)
+    list +=
+        (list.empty() ? "" : ", ") + ("`" + std::string(b.name) + "` " + std::to_string(b.value));
+  std::cout << list << ". Axes `QUIB_PADAXIS_`: ";
+  list.clear();
+  for (named const& a : padaxes)
+    list +=
+        (list.empty() ? "" : ", ") + ("`" + std::string(a.name) + "` " + std::to_string(a.value));
   std::cout << list << ".\n";
 }
 

@@ -46,6 +46,7 @@ struct dsp_msg {
   std::string file = {};  // a dropped file's path
   std::string text = {};  // typed text, or the composition (empty: none, or it ended)
   long caret = 0;         // composition: the caret, in characters from its start
+  long pad = -1;          // pad messages: the pad's index
 };
 
 // Physical keys (scancodes) are numbered below this.

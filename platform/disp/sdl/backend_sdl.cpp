@@ -1,8 +1,10 @@
 // The SDL backend: a desktop window on X11 or Wayland whose framebuffer the cairo canvas
 // draws into directly where its layout allows, else copied into at each frame. What only
-// one display server needs lives beside it: x11_quirks.cpp and wayland_watch.cpp.
+// one display server needs lives beside it: x11_quirks.cpp, and wayland_watch.cpp,
+// wayland_seatcheck.cpp and wl_present.cpp (our own buffers on the window's surface).
 #include <dlfcn.h>
 #include <dirent.h>
+#include <strings.h>
 #include <link.h>
 
 #include <cstdlib>
@@ -10,6 +12,7 @@
 #include <string>
 
 #include "platform/disp/sdl/sdl.h"
+#include "platform/disp/sdl/wl_present.h"
 
 dsp_sdlstate dsp_sdl;
 
@@ -26,8 +29,10 @@ struct {
 } dsp_coverfs;
 
 // Presenting through a streaming texture, where the display server gives SDL no
-// framebuffer of its own (Wayland): the canvas is drawn at the output's real pixel size
-// (twice the window's on a scale-2 output) and uploaded once a frame.
+// framebuffer of its own and ours cannot be attached (drivers other than X11 and Wayland,
+// or a Wayland window whose surface SDL does not hand out): the canvas is drawn at the
+// output's real pixel size (twice the window's on a scale-2 output) and uploaded once a
+// frame through SDL's GL renderer.
 struct {
   bool on = false;  // this window presents through the texture
   SDL_Renderer* renderer = nullptr;
@@ -182,6 +187,10 @@ void dsp_cursorsync() {
 void dsp_sdlpresent() {
   if (!dsp_sdl.window || !dsp.canvas.surface) return;
   dsp_cursorsync();
+  if (dsp_wlshmon()) {
+    dsp_wlshmpresent();
+    return;
+  }
   if (dsp_tex.on) {
     // A texture of another size than the layout's (its output could not be asked) is
     // left alone until the next layout makes a new one.
@@ -231,23 +240,41 @@ bool dsp_havelibdecor() {
   return plugin;
 }
 
+// Whether SDL's Wayland driver may be let near the compositor it would reach: this SDL
+// dies by a signal on one with no seat (wayland_seatcheck.cpp).
+bool dsp_wlseatless() { return dsp_sdlcrasheswithoutseat() && dsp_wlseat() == dsp_seat::missing; }
+
 // Left to itself, SDL falls back to its invisible "offscreen" driver when there is no
 // display, and the game would run unseen. Unless SDL_VIDEODRIVER names a driver, only the
-// desktop's own are tried; false when there is none. With both displays, native Wayland
-// wins where the window gets its frame there (libdecor): the compositor then scales our
-// picture as drawn for its output instead of stretching an X window through XWayland.
-bool dsp_havedriver() {
-  if (getenv("SDL_VIDEODRIVER")) return true;
+// desktop's own are tried. With both displays, native Wayland wins where the window gets
+// its frame there (libdecor): the compositor then scales our picture as drawn for its
+// output instead of stretching an X window through XWayland. A compositor SDL cannot serve
+// (no seat) is left for XWayland, or for nothing. Empty when a driver can be tried, else
+// why none can.
+std::string dsp_nodriver() {
   char const* x = getenv("DISPLAY");
   char const* wl = getenv("WAYLAND_DISPLAY");
-  bool hasx = x && *x, haswl = wl && *wl;
-  if (!hasx && !haswl) return false;
+  bool const hasx = x && *x;
+  std::string const seatless =
+      "the Wayland compositor has no seat (no keyboard or pointer), which this SDL cannot run "
+      "without";
+  if (char const* forced = getenv("SDL_VIDEODRIVER")) {
+    bool const wlfirst = strncasecmp(forced, "wayland", 7) == 0 && strchr(",", forced[7]);
+    return wlfirst && dsp_wlseatless() ? seatless + ", and SDL_VIDEODRIVER asks for Wayland first"
+                                       : "";
+  }
+  bool haswl = wl && *wl;
+  if (!hasx && !haswl) return "no display (DISPLAY is not set)";
+  if (haswl && dsp_wlseatless()) {
+    if (!hasx) return seatless;
+    haswl = false;  // through XWayland
+  }
   char const* order = !hasx                ? "wayland"
                       : !haswl             ? "x11"
                       : dsp_havelibdecor() ? "wayland,x11"
                                            : "x11,wayland";
   SDL_SetHintWithPriority(SDL_HINT_VIDEODRIVER, order, SDL_HINT_DEFAULT);
-  return true;
+  return "";
 }
 
 // The window's own framebuffer, not one emulated through a GPU texture: the canvas is
@@ -258,16 +285,18 @@ void dsp_framebufferhint() {
   SDL_SetHintWithPriority(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0", SDL_HINT_DEFAULT);
 }
 
-// Drivers other than X11 (Wayland) have no framebuffer of their own: SDL would emulate one
-// at the window's logical size, blurred on a scaled output. There the canvas goes through a
-// streaming texture of our own at the output's pixel size.
-bool dsp_wanttexture() {
+// Drivers other than X11 have no framebuffer of their own: SDL would emulate one at the
+// window's logical size through its GL renderer, blurred on a scaled output and costly on a
+// software GL. On Wayland the canvas goes into shared-memory buffers of our own attached
+// to the window's surface, elsewhere through a streaming texture of our own, both at the
+// output's pixel size.
+bool dsp_isdriver(char const* name) {
   char const* driver = SDL_GetCurrentVideoDriver();
-  return !driver || strcmp(driver, "x11") != 0;
+  return driver && strcmp(driver, name) == 0;
 }
 
 bool dsp_videostart() {
-  if (!dsp_havedriver() || !dsp_xguard()) return false;
+  if (!dsp_nodriver().empty() || !dsp_xguard()) return false;
   if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) return false;
   dsp_framebufferhint();
   return true;
@@ -310,7 +339,7 @@ void dsp_cover(bool on) {
 }
 
 bool dsp_sdlopen(unsigned long x, unsigned long y, unsigned long style) {
-  if (!dsp_havedriver()) return dsp_fail("no display (DISPLAY is not set)");
+  if (std::string const why = dsp_nodriver(); !why.empty()) return dsp_fail(why.c_str());
   if (!dsp_xguard()) return dsp_fail("the display connection was lost");  // display loss
   if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
     std::string why = SDL_GetError();
@@ -341,7 +370,9 @@ bool dsp_sdlopen(unsigned long x, unsigned long y, unsigned long style) {
     }
   }
   bool attached = false;
-  if (dsp_sdl.window && dsp_wanttexture()) {
+  if (dsp_sdl.window && dsp_isdriver("wayland") && dsp_wlshmopen(dsp_sdl.window)) {
+    attached = dsp_wlshmattach();
+  } else if (dsp_sdl.window && !dsp_isdriver("x11")) {
     dsp_tex.on = true;
     dsp_tex.renderer = SDL_CreateRenderer(dsp_sdl.window, -1, 0);
     attached = dsp_tex.renderer && dsp_texattach();
@@ -350,6 +381,7 @@ bool dsp_sdlopen(unsigned long x, unsigned long y, unsigned long style) {
   }
   if (!attached) {
     std::string why = SDL_GetError();
+    dsp_wlshmclose(false);
     dsp_texdrop();
     if (dsp_sdl.window) SDL_DestroyWindow(dsp_sdl.window);
     dsp_sdl.window = nullptr;
@@ -367,6 +399,7 @@ bool dsp_sdlopen(unsigned long x, unsigned long y, unsigned long style) {
 
 void dsp_sdlclose() {
   // A lost display's window and renderer are left as they are (see x11_quirks.cpp).
+  dsp_wlshmclose(!dsp_sdl.window);
   if (dsp_sdl.window)
     dsp_texdrop();
   else
@@ -404,7 +437,8 @@ bool dsp_sdlsize(int& w, int& h, int& pw, int& ph) {
 bool dsp_sdlattach() {
   if (dsp_sdl.window) {
     SDL_GetWindowSizeInPixels(dsp_sdl.window, &dsp.win.pxw, &dsp.win.pxh);
-    if (dsp_tex.on ? dsp_texattach() : dsp_fbattach()) return true;
+    if (dsp_wlshmon() ? dsp_wlshmattach() : dsp_tex.on ? dsp_texattach() : dsp_fbattach())
+      return true;
   }
   dsp_layout(dsp.win.w, dsp.win.h);
   return dsp_newcanvas(nullptr, 0);

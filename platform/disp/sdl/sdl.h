@@ -23,18 +23,17 @@ bool dsp_pollsdl(SDL_Event* ev);
 // F11 and Alt+Enter toggle full screen inside the library; true for such an event, which
 // the program then never sees as a key (backend_sdl.cpp).
 bool dsp_fullscreenkey(SDL_Event const& ev);
-// A controller's event handed to the gamepads: 0 it is not one, 1 taken, 2 taken and key
-// messages were queued for it (pad_bridge.cpp).
+// A controller's event handed to the gamepads: 0 it is not one, 1 taken, 2 taken and
+// messages were queued for it (pad_sdl.cpp).
 int dsp_sdlpadevent(SDL_Event const& ev);
-// The same, as the gamepads (input/pad.cpp) take it today.
-int dsp_padevent(SDL_Event const& ev);
 
 // The display servers' sides. X11 (x11_quirks.cpp): our X error handlers, set before SDL's
 // video starts (false once the connection died: no window can open again); watching a new
 // window; closing it once its loss was noticed; whether the last one was lost; whether
 // Xlib has events for SDL (-1: not on X11); whether the window is on X11 with no window
 // manager to make it full screen. Wayland (wayland_watch.cpp): the display to watch;
-// whether its connection broke; whether it has events for SDL (-1: not on Wayland).
+// whether its connection broke; whether SDL must pump for what came, which is otherwise
+// dispatched there (-1: not on Wayland).
 bool dsp_xguard();
 void dsp_xwatch(SDL_Window* w);
 void dsp_xcheck();
