@@ -110,8 +110,10 @@ else
   # On PulseAudio OpenAL Soft's pulse backend plays; on PipeWire the library's own PipeWire
   # stream, found as a desktop session finds the server (SOUND_PIPEWIRE=0: OpenAL Soft's
   # pulse backend through pipewire-pulse, the path before it).
+  # SOUND_PULSE=1: the library's own PulseAudio stream.
   how=(ALSOFT_DRIVERS=pulse)
   [[ $server == pipewire ]] && ! [[ ${SOUND_PIPEWIRE:-1} =~ ^(0|no|off|false)$ ]] && how=()
+  [[ ${SOUND_PULSE:-0} =~ ^(1|yes|on|true)$ ]] && how=()
   env "${how[@]}" SOUND_LATENCY_LOG="$tmp/sound.log" DISP_KEYLOG="$tmp/keys.log" \
     QUIB_SEED=7 build/quib 2>"$tmp/game.err" &
 fi

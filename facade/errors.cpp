@@ -21,9 +21,11 @@ void remember(void*, unsigned long code, char const* text) {
 
 namespace quib_detail {
 
+// Also where the two libraries are joined: sounds keep libdisp's clock when it is virtual.
 bool watcherrors() {
   static bool const once =
-      (disp_seterrorwatch(remember, nullptr), sound_seterrorwatch(remember, nullptr), true);
+      (disp_seterrorwatch(remember, nullptr), sound_seterrorwatch(remember, nullptr),
+       sound_setclock(GetTime50), true);
   return once;
 }
 

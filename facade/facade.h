@@ -1113,6 +1113,10 @@ inline void watchsounderrors(void (*fn)(void*, unsigned long, char const*), void
 // gives them back to stderr.
 inline void setsoundlog(void (*fn)(void*, char const*), void* user) { sound_setlog(fn, user); }
 
+// Gives libsound the program's clock (`clock()` in milliseconds); under DISP_CLOCK=virtual sounds
+// keep its time, silently (the facade gives libdisp's). Set before the first sound entry.
+inline void setsoundclock(unsigned long (*clock)(void)) { sound_setclock(clock); }
+
 // A beep of freq Hz for 200 ms; does not wait.
 inline void sound(unsigned long freq) { Sound32(freq); }
 
@@ -1630,6 +1634,7 @@ typedef disp_sprite const* qf_sp;
 typedef void (*qf_pu)(void*);
 typedef void (*qf_lf)(void*, char const*);
 typedef void (*qf_ef)(void*, unsigned long, char const*);
+typedef unsigned long (*qf_ck)(void);
 typedef mystring qf_ms;
 #endif
 

@@ -9,7 +9,8 @@
 //   cp void const* (bytes the entry only reads), pu void (*)(void*) (a procedure of the
 //   caller that takes the caller's own pointer back),
 //   ms text returned by the library and copied by the facade into a mystring,
-//   sp disp_sprite const* (how a sprite is drawn: place, turn, scale, pivot, part, mirror).
+//   sp disp_sprite const* (how a sprite is drawn: place, turn, scale, pivot, part, mirror),
+//   ck unsigned long (*)(void) (a clock: its time in milliseconds).
 // Byte-sized parameters (uc, c, bool) reach the entry widened to 32 bits, sign kept.
 
 // Display library: serials 1 to 324; 292 to 306 do not exist.
@@ -488,13 +489,14 @@
 
 // The code of the calling thread's last libsound error (cleared by reading it, as
 // GetError38 is), and its text ("" when there is none); who is told of each failure; where
-// the library's diagnostic lines go.
+// the library's diagnostic lines go; the program's clock, which sounds keep on a virtual clock.
 #define QUIB_SOUND_EXT_ERRORS(X)          \
   X(sound_geterror, getsounderror, u, ()) \
   X(sound_errortext, getsounderrortext, ms, ()) QUIB_SOUND_EXT_HOOKS(X)
 #define QUIB_SOUND_EXT_HOOKS(X)                        \
   X(sound_seterrorwatch, watchsounderrors, v, (ef, p)) \
-  X(sound_setlog, setsoundlog, v, (lf, p))
+  X(sound_setlog, setsoundlog, v, (lf, p))             \
+  X(sound_setclock, setsoundclock, v, (ck))
 
 // ---- Expansion helpers -------------------------------------------------------------
 
@@ -567,6 +569,7 @@ typedef disp_sprite const* qe_sp;
 typedef void (*qe_pu)(void*);
 typedef void (*qe_lf)(void* user, char const* line);  // a log line, without its newline
 typedef void (*qe_ef)(void* user, unsigned long code, char const* text);  // a failure
+typedef unsigned long (*qe_ck)(void);  // a clock: its time in milliseconds
 // ... and result types of the entries.
 typedef void qr_v;
 typedef double qr_d;

@@ -8,6 +8,7 @@ packages=(
   build-essential cmake pkg-config
   libsdl2-dev libcairo2-dev libpango1.0-dev libopenal-dev libsndfile1-dev libpipewire-0.3-dev
   libwayland-dev  # wayland-client: our buffers on a Wayland window, the seat check
+  libpulse-dev    # libpulse: the native PulseAudio stream
   fonts-dejavu-core fontconfig
   libpixman-1-dev libjpeg62-turbo-dev  # sprites composited by pixman; JPEG files
 )

@@ -121,17 +121,23 @@ void core_hold(core_errors& e) {
   ++core_lineholds;
 }
 
+// The failure first, before a log hook told of the lines can fail again and replace it.
 void core_release(core_errors& e, core_hook<core_errorfn>& watch) {
-  if (--core_lineholds == 0 && core_heldlines) {
+  --core_lineholds;
+  if (--e.holding == 0 && e.pending) {
+    e.pending = false;
+    core_tell(e, watch);
+  }
+  if (core_lineholds == 0 && core_heldlines) {
     std::vector<core_heldline>* lines = core_heldlines;
     core_heldlines = nullptr;
     for (auto const& [log, line] : *lines) core_say(*log, line);
     delete lines;
   }
-  if (--e.holding == 0 && e.pending) {
-    e.pending = false;
-    core_tell(e, watch);
-  }
+}
+
+bool core_waiting(core_errors const& e) {
+  return e.pending || (core_heldlines && !core_heldlines->empty());
 }
 
 void core_succeeded(core_errors& e, core_hook<core_errorfn>& watch) {

@@ -99,6 +99,8 @@ void core_fail(core_errors& e, core_hook<core_errorfn>& watch, unsigned long cod
 // entries included.
 void core_hold(core_errors& e);
 void core_release(core_errors& e, core_hook<core_errorfn>& watch);
+// Whether a failure or a line waits inside the open core_hold scopes of this thread.
+bool core_waiting(core_errors const& e);
 // Clears the failure the watcher was last told of (code 0, text ""), if it was.
 void core_succeeded(core_errors& e, core_hook<core_errorfn>& watch);
 // The code of the latest failure, then 0.

@@ -40,6 +40,9 @@ aud_switch const aud_switches[] = {
      &aud_settings::pipewire},
     {"SOUND_RESAMPLER", core_kind::text, "NAME", "11th order Sinc",
      "OpenAL Soft's resampler by name, case ignored", &aud_settings::resampler},
+    {"SOUND_PULSE", core_kind::flag, "0", "0",
+     "1: PulseAudio through a stream of the library's own even where OpenAL Soft reaches it",
+     &aud_settings::pulse},
 };
 size_t const aud_nswitches = sizeof aud_switches / sizeof aud_switches[0];
 

@@ -58,6 +58,11 @@ void aud_tellerror() { core_tell(aud_errors, aud_watcher()); }
 aud_holdtell::aud_holdtell() { core_hold(aud_errors); }
 aud_holdtell::~aud_holdtell() { core_release(aud_errors, aud_watcher()); }
 
+thread_local int aud_held = 0;
+void aud_hold() { core_hold(aud_errors); }
+void aud_release() { core_release(aud_errors, aud_watcher()); }
+bool aud_pending() { return core_waiting(aud_errors); }
+
 void aud_seterror(int code, std::string text) {
   aud_recorderror(code, text);
   aud_tellerror();

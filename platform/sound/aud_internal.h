@@ -3,6 +3,7 @@
 #pragma once
 #include <AL/al.h>
 #include <AL/alc.h>
+#include <AL/alext.h>
 #include <sndfile.h>
 
 #include <array>
@@ -84,6 +85,78 @@ struct aud_sound {
   double length() const { return rate ? double(frames) / rate : 0.0; }
 };
 
+// ---- Outputs -------------------------------------------------------------------------
+// Where the mix goes: one row per kind of output (OpenAL Soft's own device, our native
+// PipeWire stream, the silent stand-in ...), each in a file of its own. The library asks
+// only these questions of whatever output it has, and never which kind it is.
+
+struct aud_output;
+
+// One open output: the OpenAL device and context that mix (the context not made current by
+// the output) and the output's own record.
+struct aud_device {
+  aud_output const* out = nullptr;
+  ALCdevice* dev = nullptr;
+  ALCcontext* ctx = nullptr;
+  void* own = nullptr;
+  explicit operator bool() const { return dev != nullptr; }
+};
+
+struct aud_output {
+  char const* name;
+  bool real;  // heard; false: the silent stand-in
+  // Opens one into d; false with d empty: this output is not here (why empty) or failed
+  // (why says). quiet: the libraries' own chatter is ours to keep off stderr. Real outputs
+  // may wait on a sound server, so after start-up only the opener thread opens them.
+  bool (*open)(aud_device& d, std::string& why, bool quiet);
+  void (*close)(aud_device& d);               // d is empty afterwards; d may be empty
+  bool (*gone)(aud_device const& d);          // its server went away or its stream failed
+  long long (*latency)(aud_device const& d);  // ns from a sample mixed now to the output; -1
+  int (*missed)(aud_device const& d);         // cycles it missed so far (each a gap heard)
+};
+
+// What the rows that mix on an OpenAL Soft loopback device (ALC_SOFT_loopback) share: the
+// device, stereo samples of type at rate, with its context (not made current) and the
+// function that mixes; false, nothing made, where OpenAL Soft has none. And their close.
+inline bool aud_openloopback(ALCenum type, int rate, aud_device& d,
+                             LPALCRENDERSAMPLESSOFT* render) {
+  if (!alcIsExtensionPresent(nullptr, "ALC_SOFT_loopback")) return false;
+  auto open = reinterpret_cast<LPALCLOOPBACKOPENDEVICESOFT>(
+      alcGetProcAddress(nullptr, "alcLoopbackOpenDeviceSOFT"));
+  *render =
+      reinterpret_cast<LPALCRENDERSAMPLESSOFT>(alcGetProcAddress(nullptr, "alcRenderSamplesSOFT"));
+  ALCdevice* dev = open && *render ? open(nullptr) : nullptr;
+  if (!dev) return false;
+  ALCint attrs[] = {ALC_FORMAT_CHANNELS_SOFT,
+                    ALC_STEREO_SOFT,
+                    ALC_FORMAT_TYPE_SOFT,
+                    type,
+                    ALC_FREQUENCY,
+                    rate,
+                    0};
+  ALCcontext* ctx = alcCreateContext(dev, attrs);
+  if (!ctx) {
+    alcCloseDevice(dev);
+    return false;
+  }
+  d.dev = dev;
+  d.ctx = ctx;
+  return true;
+}
+inline void aud_closeloopback(aud_device& d) {
+  if (d.ctx) alcDestroyContext(d.ctx);
+  if (d.dev) alcCloseDevice(d.dev);
+  d = {};
+}
+
+// The real outputs in the order they are tried (aud_device.cpp), and the silent ones.
+extern std::vector<aud_output const*> aud_reals;
+extern aud_output const aud_out_pipewire;  // aud_pipewire.cpp
+extern aud_output const aud_out_openal;    // aud_openal.cpp
+extern aud_output const aud_out_pulse;     // aud_pulse.cpp
+extern aud_output const aud_out_silent;    // aud_silent.cpp: mixed in real time
+extern aud_output const aud_out_virtual;   // aud_silent.cpp: mixed as the virtual clock moves
+
 // ---- State ---------------------------------------------------------------------------
 
 // The one library state. mx guards all of it and every record: the entries take it, and
@@ -91,14 +164,13 @@ struct aud_sound {
 struct aud_lib {
   std::mutex mx;
   bool inited = false;
-  bool heard = false;       // a real output device is open
+  bool heard = false;       // a real output is open
   bool quiet = false;       // we silence OpenAL Soft's, ALSA's and libmpg123's own messages
-  bool lost = false;        // the real device went away; the silent stand-in plays meanwhile
+  bool lost = false;        // the real output went away; the silent stand-in plays meanwhile
   long long nextcheck = 0;  // CLOCK_MONOTONIC ns
-  ALCdevice* dev = nullptr;
-  ALCcontext* ctx = nullptr;
-  int resampler = -1;      // the best resampler OpenAL Soft offers, -1: its default
-  int fastresampler = -1;  // for rates a sinc resampler cannot take (see aud_resamplerfor)
+  aud_device device;        // the output open now (its context current), or none
+  int resampler = -1;       // the best resampler OpenAL Soft offers, -1: its default
+  int fastresampler = -1;   // for rates a sinc resampler cannot take (see aud_resamplerfor)
   // Live sounds by handle. Handles count up from 1 and wrap at 32 bits, skipping live
   // ones, so a freed handle means nothing for the next four billion sounds made.
   std::unordered_map<unsigned long, std::unique_ptr<aud_sound>> sounds;
@@ -122,32 +194,72 @@ struct aud_lib {
   std::thread latwatch;
   std::condition_variable latwake;
 
-  // The opener: opens real devices off the caller's thread (aud_device.cpp). openmx guards
+  // The opener: opens real outputs off the caller's thread (aud_opener.cpp). openmx guards
   // these fields, never taken while waiting on a server; mx may be held when taking it.
   std::thread opener;
   std::mutex openmx;
   std::condition_variable openwake;
-  bool openwant = false;  // a real device is wanted: the stand-in plays
-  bool openbusy = false;  // the opener is inside OpenAL now
+  bool openwant = false;  // a real output is wanted: the stand-in plays
+  bool openbusy = false;  // the opener is opening one now
   bool openquit = false;
-  ALCdevice* readydev = nullptr;  // opened and waiting to be taken over, with its context
-  ALCcontext* readyctx = nullptr;
-
-  std::thread clock;  // renders the silent device in real time when there is no device
-  std::mutex clockmx;
-  std::condition_variable clockwake;
-  bool clockquit = false;
+  aud_device ready;   // opened and waiting to be taken over
+  int opentries = 0;  // opens tried so far, and why the last one failed
+  std::string openwhy;
 
   ~aud_lib();
 };
 extern aud_lib aud;
 
+// The library lock as the entries take it (sound.cpp). A hook (the error watcher, the log
+// hook) is never called while the lock is held, since it may call any entry: what it is to
+// be told waits on this thread and is told once the lock is let go.
+class aud_guard {
+ public:
+  aud_guard();
+  ~aud_guard();
+  aud_guard(aud_guard const&) = delete;
+  aud_guard& operator=(aud_guard const&) = delete;
+
+ private:
+  std::unique_lock<std::mutex> lk_;
+};
+// For a thread of the library's own that holds the lock in a loop (the feeder, the latency
+// watch): it holds the lock for hooks' sake from the start, and lets go to tell the hooks
+// before each wait.
+// aud_tellunlocked: false when nothing waited (the lock was kept throughout).
+void aud_holdforever();
+bool aud_tellunlocked(std::unique_lock<std::mutex>& lk);
+extern thread_local int aud_held;  // the lock is held on this thread: hooks wait
+// aud_error.cpp: the hooks wait from the first hold to the last release on this thread
+// (told then); whether anything waits now.
+void aud_hold();
+void aud_release();
+bool aud_pending();
+
 // ---- Internals -----------------------------------------------------------------------
 
-// aud_device.cpp: opening the output (or the silent stand-in), the log, shutting down.
+// aud_device.cpp: choosing the output and moving the sounds between outputs.
 bool aud_init();
+// Opens the first real output that is here. Talks to sound servers and waits for their
+// answers, so after start-up only the opener thread calls it.
+bool aud_openreal(aud_device& d, std::string& why);
+// Notices a lost output and moves every sound to the silent stand-in, and to a real output
+// once the opener has one ready (after a loss, or when none opened at start-up); never
+// waits on a sound server, and cheap enough for every main-loop pass, as it looks at most
+// every 250 ms. Called with aud.mx held.
+void aud_watch();
+bool aud_gone();  // the real output is open but gone (asks it at once)
+
+// aud_opener.cpp: the thread that opens real outputs.
+void aud_wantdevice();  // asks it for a real output, starting it the first time
+void aud_stopopener();  // at exit
+
+// aud_resampler.cpp: OpenAL Soft's resamplers.
 void aud_pickresampler();           // chooses the resampler for new sources
 int aud_resamplerfor(double rate);  // the resampler for a source at rate; -1: leave it
+
+// aud_log.cpp: SOUND_LOG and the way our output files are opened and closed.
+void aud_logopen();  // at start-up: opens the log if the switch is set
 void aud_logf(char const* fmt, ...) __attribute__((format(printf, 1, 2)));
 // Our output files (the logs) are opened one way: a regular file or a new one, appended
 // to, never blocking on open; null after one line naming the switch, the file and why.
@@ -155,6 +267,35 @@ FILE* aud_openout(char const* what, char const* path);
 // Closes f (ok false: a write or flush just failed, errno says why); a failure gets one
 // line naming the file and the cause. f is null afterwards.
 void aud_closeout(FILE*& f, char const* what, std::string const& path, bool ok);
+
+// aud_openal.cpp: what the OpenAL Soft device rows share with the loopback ones.
+void aud_quietalsa();                    // ALSA's own lines kept off stderr
+long long aud_alclatency(ALCdevice* d);  // OpenAL Soft's own figure; -1 without one
+
+// aud_pulse.cpp: whether a PulseAudio server answers within ms (asked before OpenAL Soft
+// is); the native PulseAudio row stays out of the way where OpenAL Soft reached it then.
+enum class aud_server { absent, answers, silent };
+aud_server aud_paprobe(int ms);
+bool aud_pulseanswered();  // it answered then: OpenAL Soft reaches it itself
+// Held by whoever sends stderr to a memory file for a while (aud_hush, aud_pacatch): taken
+// with try_lock only, so that two never juggle stderr at once and nothing waits for one.
+std::mutex& aud_stderrmx();
+// While one lives, libpulse's lines about folders it cannot make become ours (said once
+// each) instead of going to stderr; made around whatever sets a PulseAudio client up.
+class aud_pacatch {
+ public:
+  aud_pacatch();
+  ~aud_pacatch();
+  aud_pacatch(aud_pacatch const&) = delete;
+  aud_pacatch& operator=(aud_pacatch const&) = delete;
+
+ private:
+  int file = -1, saved = -1;
+};
+
+// aud_silent.cpp: mixes n frames (at most 4096) of the virtual stand-in on the calling
+// thread: the virtual clock's way of moving time.
+void aud_mixsilent(int n);
 
 // aud_latency.cpp: SOUND_LATENCY_LOG, when each play's first sample leaves the mixer.
 void aud_latencyopen();              // at start-up: opens the log if the switch is set
@@ -201,6 +342,7 @@ struct aud_settings {
   double periods = 4;                // SOUND_PERIODS
   bool pipewire = true;              // SOUND_PIPEWIRE
   char const* resampler = nullptr;   // SOUND_RESAMPLER
+  bool pulse = false;                // SOUND_PULSE
 };
 using aud_switch = core_switch<aud_settings>;
 extern aud_switch const aud_switches[];
@@ -215,10 +357,10 @@ bool aud_cfgflag(char const* name);  // the same for a yes/no switch
 // and libdisp says so for a value it does not know.
 bool aud_cfgvirtual();
 
-// aud_vclock.cpp: sound on libdisp's virtual clock. Under DISP_CLOCK=virtual the silent
-// stand-in is mixed on the caller's thread, up to libdisp's virtual now, each time an entry
-// reads or changes a playing sound; nothing runs on the real clock then.
-bool aud_vclockopen();  // at start-up: true if the virtual clock is on (libdisp found)
+// aud_vclock.cpp: sound on the program's virtual clock. Under DISP_CLOCK=virtual the silent
+// stand-in is mixed on the caller's thread, up to the clock's now (the one sound_setclock
+// gave), each time an entry reads or changes a playing sound; nothing runs on the real clock.
+bool aud_vclockopen();  // at start-up: true if the virtual clock is on (a clock was given)
 bool aud_virtual();     // the virtual clock is on
 void aud_catchup();     // mixes up to the virtual now; does nothing on the real clock
 
@@ -228,34 +370,15 @@ struct aud_confundo {
   std::string saved;
   bool hadconf = false;
 };
-aud_confundo aud_periodconf();         // before the first open: our period through ALSOFT_CONF
-void aud_periodundo(aud_confundo& u);  // after it: ALSOFT_CONF as it was
-std::set<int> aud_threads();           // the ids of this process's threads
+// Before the first OpenAL call: our period through ALSOFT_CONF; nopulse: without OpenAL
+// Soft's PulseAudio backend.
+aud_confundo aud_periodconf(bool nopulse = false);
+void aud_periodundo(aud_confundo& u);               // after it: ALSOFT_CONF as it was
+std::set<int> aud_threads();                        // the ids of this process's threads
 void aud_raisefeeder(std::set<int> const& before);  // after an open: libpulse's thread
 
-// Notices a lost device (ALC_EXT_disconnect) and moves every sound to the silent stand-in,
-// and to a real device once the opener has one ready (after a loss, or when none opened at
-// start-up); never waits on a sound server, and cheap enough for every main-loop pass, as
-// it looks at most every 250 ms. Called with aud.mx held.
-void aud_watch();
-bool aud_gone();  // the real device is open but disconnected (asks OpenAL at once)
-// Mixes n frames (at most 4096) of the silent stand-in on the calling thread: the virtual
-// clock's way of moving time, instead of the stand-in's real-time thread.
-void aud_mixsilent(int n);
-
-// aud_pipewire.cpp: where PipeWire plays the sound, a loopback device mixed in a native
-// PipeWire stream's real-time callback instead of OpenAL Soft's path through pipewire-pulse.
+// aud_pipewire.cpp: the native PipeWire stream's choice (aud_out_pipewire is its row).
 bool aud_pwwanted();  // SOUND_PIPEWIRE on, no backend or server named, a PipeWire socket
-// Opens one (dev and ctx, the context not made current); false: not PipeWire, or why says.
-// quiet: PipeWire's own log is off unless PIPEWIRE_DEBUG asks for it.
-bool aud_pwopen(ALCdevice*& dev, ALCcontext*& ctx, std::string& why, bool quiet);
-bool aud_pwowns(ALCdevice* dev);          // dev is such a device
-bool aud_pwgone(ALCdevice* dev);          // its server went away or its stream failed
-long long aud_pwlatency(ALCdevice* dev);  // ns from a sample mixed now to the output; -1
-int aud_pwmissed(ALCdevice* dev);         // graph cycles its stream missed (each one a gap heard)
-void aud_pwrelease(ALCdevice* dev);       // stops its stream; before dev's context is destroyed
-// Closes a real device of either kind with its context (either may be null).
-void aud_closereal(ALCdevice* dev, ALCcontext* ctx);
 
 // aud_load.cpp: fills s from a file, keeping its settings and handle, or prints why not
 // and leaves s exactly as it was. aud_free gives back everything OpenAL and libsndfile

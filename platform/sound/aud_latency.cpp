@@ -12,22 +12,16 @@
 
 namespace {
 
-LPALCGETINTEGER64VSOFT aud_get64 = nullptr;
-
-long long aud_devlatency() {
-  if (aud_pwowns(aud.dev)) return aud_pwlatency(aud.dev);
-  if (!aud_get64 || !aud.dev) return -1;
-  ALCint64SOFT ns = -1;
-  aud_get64(aud.dev, ALC_DEVICE_LATENCY_SOFT, 1, &ns);
-  return ns;
-}
+long long aud_devlatency() { return aud.device ? aud.device.out->latency(aud.device) : -1; }
 
 // Polls every millisecond while a play waits, so a time is off by at most that.
 void aud_runlatency() {
   std::unique_lock lk(aud.mx);
+  aud_holdforever();
   long long lastsample = 0;
   int missed = 0;
   while (!aud.quit) {
+    aud_tellunlocked(lk);  // a log that could not be written said so
     long long now = aud_monons();
     for (size_t i = 0; i < aud.latpending.size();) {
       auto& p = aud.latpending[i];
@@ -48,8 +42,8 @@ void aud_runlatency() {
     }
     if (now - lastsample >= 20000000LL && aud.latlog) {
       fprintf(aud.latlog, "latency %lld %lld\n", now, aud_devlatency());
-      // On the library's PipeWire stream: the graph cycles it has missed, when that changes.
-      if (int m = aud_pwmissed(aud.dev); m != missed)
+      // The cycles the output has missed, when that changes (outputs that count them).
+      if (int m = aud.device ? aud.device.out->missed(aud.device) : 0; m != missed)
         fprintf(aud.latlog, "missed %lld %d\n", now, missed = m);
       lastsample = now;
     }
@@ -73,9 +67,6 @@ void aud_latencyopen() {
   aud.latpath = path;
   aud.latlog = aud_openout("SOUND_LATENCY_LOG", path);
   if (!aud.latlog) return;
-  if (aud.dev && alcIsExtensionPresent(aud.dev, "ALC_SOFT_device_clock"))
-    aud_get64 = reinterpret_cast<LPALCGETINTEGER64VSOFT>(
-        alcGetProcAddress(aud.dev, "alcGetInteger64vSOFT"));
   aud.latwatch = std::thread(aud_runlatency);
 }
 

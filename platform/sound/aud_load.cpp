@@ -164,15 +164,16 @@ bool aud_decodernote(std::string const& line) {
 }  // namespace
 
 aud_hush::aud_hush(char const* file) {
-  if (!aud.quiet || !file) return;
+  if (!aud.quiet || !file || !aud_stderrmx().try_lock()) return;
   if (aud_hushfile < 0) aud_hushfile = memfd_create("quib-decoder-notes", MFD_CLOEXEC);
-  if (aud_hushfile < 0) return;
   fflush(stderr);
-  saved = fcntl(2, F_DUPFD_CLOEXEC, 3);
-  if (saved < 0) return;
-  if (dup2(aud_hushfile, 2) < 0) {
+  saved = aud_hushfile < 0 ? -1 : fcntl(2, F_DUPFD_CLOEXEC, 3);
+  if (saved >= 0 && dup2(aud_hushfile, 2) < 0) {
     close(saved);
     saved = -1;
+  }
+  if (saved < 0) {
+    aud_stderrmx().unlock();
     return;
   }
   name = file;
@@ -183,6 +184,7 @@ aud_hush::~aud_hush() {
   fflush(stderr);
   dup2(saved, 2);
   close(saved);
+  aud_stderrmx().unlock();
   off_t size = lseek(aud_hushfile, 0, SEEK_CUR);
   std::string text(size_t(size > 0 ? size : 0), '\0');
   ssize_t got = size > 0 ? pread(aud_hushfile, text.data(), text.size(), 0) : 0;
@@ -263,7 +265,7 @@ void aud_dropal(aud_sound& s) {
 
 bool aud_load(aud_sound& s, char const* path, bool loop) {
   if (!path) return aud_fail(aud_ebadarg, nullptr, "no file name");
-  if (!aud.ctx) return aud_fail(aud_enodev, path, "no audio output");
+  if (!aud.device.ctx) return aud_fail(aud_enodev, path, "no audio output");
   int code = 0;
   std::string why;
   std::unique_ptr<aud_sound> n;

@@ -48,41 +48,49 @@ struct aud_pwout {
   // Cycles of the graph that went by without us (our thread woke too late: a gap heard),
   // counted on the data thread; the loop thread then asks for a longer cycle.
   uint64_t lastticks = 0, lastframes = 0;
+  long long lastwall = 0;  // CLOCK_MONOTONIC ns of our last cycle (data thread)
   std::atomic<int> missed{0};
-  int missedseen = 0;  // at the last change of cycle (loop thread)
-  long cycle = 0;      // the cycle asked for, in frames
+  int missedseen = 0;     // at the last change of cycle (loop thread)
+  long cycle = 0;         // the cycle asked for, in frames
+  long floor = 0;         // the shortest we go down to: the first cycle
+  long long changed = 0;  // when the cycle last changed (loop thread)
+  long long lowered = 0;  // when it was last lowered (loop thread; 0: not since a raise)
+  long long quiet = 0;    // ns without a miss before the cycle is lowered (loop thread)
   spa_source* raise = nullptr;
+  // Our heartbeat, and the server's answers to it: a stretch with no cycle where we were
+  // running and the server answered nothing was the server's stall, not our miss.
+  spa_source* beat = nullptr;
+  int beatseq = -1;  // the question not yet answered; -1: none
+  std::atomic<long long> alive{0}, wasalive{0}, answered{0}, wasanswered{0};
 };
 
-// A machine that keeps missing short cycles gets longer ones, as PulseAudio raises a
-// stream's latency after an underrun: doubled after each second missed cycle, up to this.
+long long aud_pwnow() {
+  timespec t{};
+  clock_gettime(CLOCK_MONOTONIC, &t);
+  return t.tv_sec * 1000000000LL + t.tv_nsec;
+}
+
+// The cycle starts at twice the mixer's period (256 frames, 5.3 ms, which a busy 2-core
+// machine keeps where 128 missed a few times a minute), is doubled at each missed cycle
+// (each one is already a gap heard) up to the longest, and comes down a step, to the
+// first cycle at the least, after a quiet stretch; a miss soon after coming down doubles
+// the stretch asked for next time. (Down to 128 frames, three 60 s runs on the busy
+// machine had 0, 1 and 2 gaps, each soon after a step down, for no gain in key to sound.)
 constexpr long aud_pwlongest = 1024;  // 21 ms
-constexpr int aud_pwmisses = 2;
-
-// The outputs open now: normally one, briefly two while the opener has one ready. Never
-// destroyed: the library's state closes its device at exit, after this file's globals may
-// be gone.
-struct aud_pwlist {
-  std::mutex mx;
-  std::vector<aud_pwout*> outs;
-};
-aud_pwlist& aud_pwopened() {
-  static auto* list = new aud_pwlist;
-  return *list;
-}
-
-aud_pwout* aud_pwfind(ALCdevice* dev) {
-  aud_pwlist& l = aud_pwopened();
-  std::lock_guard lk(l.mx);
-  for (aud_pwout* o : l.outs)
-    if (o->dev == dev) return o;
-  return nullptr;
-}
+constexpr long long aud_pwquiet = 20000000000LL, aud_pwquietmost = 320000000000LL;
+constexpr long long aud_pwsoon = 10000000000LL;  // a miss this soon after a step down
+constexpr long long aud_pwbeat = 25000000LL;     // heartbeat period
+constexpr long long aud_pwstall = 150000000LL;   // shorter gaps are always our misses
 
 // ---- PipeWire's callbacks (on its threads) ---------------------------------------------
 
 void aud_pwcoredone(void* data, uint32_t id, int seq) {
   auto* o = static_cast<aud_pwout*>(data);
+  if (id == PW_ID_CORE && seq == o->beatseq) {
+    o->beatseq = -1;
+    o->wasanswered = o->answered.load();
+    o->answered = aud_pwnow();
+  }
   if (id == PW_ID_CORE && seq == o->syncseq) {
     o->synced = true;
     pw_thread_loop_signal(o->loop, false);
@@ -110,6 +118,19 @@ void aud_pwstate(void* data, pw_stream_state, pw_stream_state state, char const*
   pw_thread_loop_signal(o->loop, false);
 }
 
+// A miss of ours is a cycle the graph went through in real time without us: our time
+// since the last cycle is at least the graph's. A graph that moves on faster than real time
+// (a server catching up after a stall of its own: cycles back to back, 0.1 ms apart, each
+// two cycles on) missed nothing of ours. Nor did a long stretch without a cycle while this
+// process ran (its heartbeat went on inside the stretch) and the server answered nothing:
+// the server itself stood still, and a longer cycle of ours would not help. A stopped
+// process of ours shows no heartbeat inside the stretch, and a server that answered was
+// there: our misses.
+bool aud_pwstalled(aud_pwout* o, long long wall) {
+  long long from = o->lastwall + 2 * aud_pwbeat;
+  return wall - o->lastwall > aud_pwstall && o->wasalive > from && o->wasanswered < from;
+}
+
 // Each graph cycle: mix what the server asks for, straight into its buffer.
 void aud_pwprocess(void* data) {
   auto* o = static_cast<aud_pwout*>(data);
@@ -132,27 +153,61 @@ void aud_pwprocess(void* data) {
     // 44.1 or 96 kHz): compare the time since the last cycle with that cycle's length.
     double since = double(t.ticks - o->lastticks) * t.rate.num / t.rate.denom;
     double cycle = double(o->lastframes) / aud_pwrate;
-    if (o->lastticks && o->lastframes && since > 1.5 * cycle) {
+    long long wall = aud_pwnow();
+    double gap = double(wall - o->lastwall) * 1e-9;
+    if (o->lastticks && o->lastframes && since > 1.5 * cycle && gap > 0.5 * since &&
+        !aud_pwstalled(o, wall)) {
       o->missed += int(std::lround(since / cycle)) - 1;
       pw_loop_signal_event(pw_thread_loop_get_loop(o->loop), o->raise);
     }
+    o->lastwall = wall;
     o->lastticks = t.ticks;
     o->lastframes = frames;
   }
   pw_stream_queue_buffer(o->stream, b);
 }
 
-// On the loop thread, after missed cycles: a longer cycle once they add up.
-void aud_pwraise(void* data, uint64_t) {
-  auto* o = static_cast<aud_pwout*>(data);
-  int missed = o->missed;
-  if (missed - o->missedseen < aud_pwmisses || o->cycle >= aud_pwlongest) return;
-  o->missedseen = missed;
-  o->cycle = std::min(o->cycle * 2, aud_pwlongest);
+// Asks the server for a cycle of o->cycle frames (on the loop thread).
+void aud_pwask(aud_pwout* o) {
   std::string latency = std::to_string(o->cycle) + "/" + std::to_string(aud_pwrate);
   spa_dict_item item = {PW_KEY_NODE_LATENCY, latency.c_str()};
   spa_dict dict = {0, 1, &item};
   pw_stream_update_properties(o->stream, &dict);
+  o->changed = aud_pwnow();
+}
+
+// On the loop thread, after missed cycles: a longer cycle; a longer quiet stretch next
+// time if the last step down was too far.
+void aud_pwraise(void* data, uint64_t) {
+  auto* o = static_cast<aud_pwout*>(data);
+  int missed = o->missed;
+  if (missed == o->missedseen) return;
+  o->missedseen = missed;
+  long long now = aud_pwnow();
+  if (o->lowered && now - o->lowered < aud_pwsoon)
+    o->quiet = std::min(2 * o->quiet, aud_pwquietmost);
+  o->lowered = 0;
+  if (o->cycle >= aud_pwlongest) {
+    o->changed = now;  // the quiet stretch starts again
+    return;
+  }
+  o->cycle = std::min(o->cycle * 2, aud_pwlongest);
+  aud_pwask(o);
+}
+
+// The heartbeat (loop thread): we are running; a question for the server, if the last
+// one was answered; a step down after a quiet stretch.
+void aud_pwbeating(void* data, uint64_t) {
+  auto* o = static_cast<aud_pwout*>(data);
+  long long now = aud_pwnow();
+  o->wasalive = o->alive.load();
+  o->alive = now;
+  if (o->beatseq < 0) o->beatseq = pw_core_sync(o->core, PW_ID_CORE, 0);
+  if (o->cycle > o->floor && now - o->changed > o->quiet && o->missed == o->missedseen) {
+    o->cycle = std::max(o->cycle / 2, o->floor);
+    o->lowered = now;
+    aud_pwask(o);
+  }
 }
 
 // Waits on the loop (locked) until done() or 2 s; false on time-out or loss.
@@ -172,6 +227,7 @@ void aud_pwfree(aud_pwout* o) {
   if (o->registry) pw_proxy_destroy(reinterpret_cast<pw_proxy*>(o->registry));
   if (o->core) pw_core_disconnect(o->core);
   if (o->raise) pw_loop_destroy_source(pw_thread_loop_get_loop(o->loop), o->raise);
+  if (o->beat) pw_loop_destroy_source(pw_thread_loop_get_loop(o->loop), o->beat);
   if (o->context) pw_context_destroy(o->context);
   if (o->loop) pw_thread_loop_destroy(o->loop);
   delete o;
@@ -182,6 +238,20 @@ void aud_pwfree(aud_pwout* o) {
 long aud_pwperiod() {
   double ms = aud_cfgnumber("SOUND_PERIOD_MS");
   return ms > 0 ? std::max(32L, std::lround(ms * aud_pwrate / 1000)) : 1024;
+}
+
+// The first cycle, and what raises it after a miss and lowers it after a quiet stretch.
+bool aud_pwcycles(aud_pwout* o) {
+  o->floor = std::min(2 * aud_pwperiod(), aud_pwlongest);
+  o->cycle = o->floor;
+  o->quiet = aud_pwquiet;
+  o->changed = aud_pwnow();
+  pw_loop* loop = pw_thread_loop_get_loop(o->loop);
+  o->raise = pw_loop_add_event(loop, aud_pwraise, o);
+  o->beat = pw_loop_add_timer(loop, aud_pwbeating, o);
+  if (!o->raise || !o->beat) return false;
+  timespec first{0, aud_pwbeat}, every{0, aud_pwbeat};
+  return pw_loop_update_timer(loop, o->beat, &first, &every, false) == 0;
 }
 
 // Connects o to the server, checks that it plays sound and starts the stream; why: if not.
@@ -212,9 +282,7 @@ bool aud_pwconnect(aud_pwout* o, std::string& why) {
       return why = "PipeWire: the server does not answer", false;
     if (!o->sinks) return why = "PipeWire has no audio output", false;
 
-    o->cycle = aud_pwperiod();
-    o->raise = pw_loop_add_event(pw_thread_loop_get_loop(o->loop), aud_pwraise, o);
-    if (!o->raise) return why = "PipeWire: no event source", false;
+    if (!aud_pwcycles(o)) return why = "PipeWire: no event source", false;
     std::string latency = std::to_string(o->cycle) + "/" + std::to_string(aud_pwrate);
     pw_properties* props =
         pw_properties_new(PW_KEY_MEDIA_TYPE, "Audio", PW_KEY_MEDIA_CATEGORY, "Playback",
@@ -272,9 +340,9 @@ bool aud_pwwanted() {
   return aud_pwsocket();
 }
 
-bool aud_pwopen(ALCdevice*& dev, ALCcontext*& ctx, std::string& why, bool quiet) {
-  dev = nullptr;
-  ctx = nullptr;
+namespace {
+
+bool aud_pwopen(aud_device& d, std::string& why, bool quiet) {
   if (!aud_pwwanted()) return false;
   static std::once_flag once;
   std::call_once(once, [quiet] {
@@ -282,73 +350,34 @@ bool aud_pwopen(ALCdevice*& dev, ALCcontext*& ctx, std::string& why, bool quiet)
     // Its own complaints (a missing client.conf, a refused socket) would repeat ours.
     if (quiet && !getenv("PIPEWIRE_DEBUG")) pw_log_set_level(SPA_LOG_LEVEL_NONE);
   });
-  if (!alcIsExtensionPresent(nullptr, "ALC_SOFT_loopback")) return false;
-  auto open = reinterpret_cast<LPALCLOOPBACKOPENDEVICESOFT>(
-      alcGetProcAddress(nullptr, "alcLoopbackOpenDeviceSOFT"));
-  auto render =
-      reinterpret_cast<LPALCRENDERSAMPLESSOFT>(alcGetProcAddress(nullptr, "alcRenderSamplesSOFT"));
-  if (!open || !render) return false;
-  ALCdevice* d = open(nullptr);
-  if (!d) return false;
-  ALCint attrs[] = {ALC_FORMAT_CHANNELS_SOFT,
-                    ALC_STEREO_SOFT,
-                    ALC_FORMAT_TYPE_SOFT,
-                    ALC_FLOAT_SOFT,
-                    ALC_FREQUENCY,
-                    aud_pwrate,
-                    0};
-  ALCcontext* c = alcCreateContext(d, attrs);
-  if (!c) {
-    alcCloseDevice(d);
-    return false;
-  }
+  LPALCRENDERSAMPLESSOFT render = nullptr;
+  if (!aud_openloopback(ALC_FLOAT_SOFT, aud_pwrate, d, &render)) return false;
   auto* o = new aud_pwout;
-  o->dev = d;
+  o->dev = d.dev;
   o->render = render;
   if (!aud_pwconnect(o, why)) {
     aud_pwfree(o);
-    alcDestroyContext(c);
-    alcCloseDevice(d);
+    aud_closeloopback(d);
     return false;
   }
-  {
-    aud_pwlist& l = aud_pwopened();
-    std::lock_guard lk(l.mx);
-    l.outs.push_back(o);
-  }
-  dev = d;
-  ctx = c;
+  d.out = &aud_out_pipewire;
+  d.own = o;
   return true;
 }
 
-bool aud_pwgone(ALCdevice* dev) {
-  aud_pwout* o = aud_pwfind(dev);
-  return o && o->gone;
+aud_pwout* aud_pw(aud_device const& d) { return static_cast<aud_pwout*>(d.own); }
+
+// The stream stops before the device it mixes on goes.
+void aud_pwclose(aud_device& d) {
+  if (aud_pwout* o = aud_pw(d)) aud_pwfree(o);
+  aud_closeloopback(d);
 }
 
-bool aud_pwowns(ALCdevice* dev) { return dev && aud_pwfind(dev); }
+bool aud_pwgone(aud_device const& d) { return aud_pw(d)->gone; }
+long long aud_pwlatency(aud_device const& d) { return aud_pw(d)->latency; }
+int aud_pwmissed(aud_device const& d) { return aud_pw(d)->missed; }
 
-long long aud_pwlatency(ALCdevice* dev) {
-  aud_pwout* o = aud_pwfind(dev);
-  return o ? o->latency.load() : -1;
-}
+}  // namespace
 
-void aud_pwrelease(ALCdevice* dev) {
-  aud_pwout* o = nullptr;
-  {
-    aud_pwlist& l = aud_pwopened();
-    std::lock_guard lk(l.mx);
-    for (size_t i = 0; i < l.outs.size(); ++i)
-      if (l.outs[i]->dev == dev) {
-        o = l.outs[i];
-        l.outs.erase(l.outs.begin() + long(i));
-        break;
-      }
-  }
-  if (o) aud_pwfree(o);
-}
-
-int aud_pwmissed(ALCdevice* dev) {
-  aud_pwout* o = aud_pwfind(dev);
-  return o ? o->missed.load() : 0;
-}
+aud_output const aud_out_pipewire = {"PipeWire", true,          aud_pwopen,  aud_pwclose,
+                                     aud_pwgone, aud_pwlatency, aud_pwmissed};

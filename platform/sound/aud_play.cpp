@@ -58,6 +58,7 @@ constexpr double aud_feedmin = 0.010, aud_feedmax = 0.250;
 
 void aud_runfeeder() {
   std::unique_lock lk(aud.mx);
+  aud_holdforever();
   while (!aud.quit) {
     double nap = aud_feedmax;
     bool busy = false;
@@ -69,6 +70,7 @@ void aud_runfeeder() {
       busy = true;
       nap = std::min(nap, double(aud_chunk) / (double(s->rate) * aud_rate(*s)));
     }
+    if (aud_tellunlocked(lk)) continue;  // the watch said something: told, then look again
     if (busy)
       aud.wake.wait_for(lk, std::chrono::duration<double>(std::max(nap, aud_feedmin)));
     else

@@ -32,6 +32,12 @@
 //    and give it the mixer's policy, only when the mixer got real-time (so the user's
 //    rt-prio = 0 holds) and only where the system allows it. Off: rt-prio = 0 in an
 //    OpenAL Soft configuration file. Can go when OpenAL Soft raises that thread itself.
+// 4. A PulseAudio that accepts the connection and never answers (stopped, hung) holds
+//    OpenAL Soft's first call, whatever it is, for about 30 s: its PulseAudio backend asks
+//    the server inside it. Where our own quick question at start-up goes unanswered, the
+//    same memory file leaves that backend out ("drivers = -pulse,"), and the server is
+//    reached later through our own stream (aud_pulse.cpp) once it answers. Can go with
+//    OpenAL Soft 1.20 and later, which do not wait on the server there.
 #include <dirent.h>
 #include <sched.h>
 #include <sys/mman.h>
@@ -163,15 +169,21 @@ std::string aud_threadname(int id) {
 
 }  // namespace
 
-aud_confundo aud_periodconf() {
+aud_confundo aud_periodconf(bool nopulse) {
   aud_confundo u;
   bool msgiven = false, periodsgiven = false;
   double ms = aud_cfgnumber("SOUND_PERIOD_MS", &msgiven);  // 3 ms: 132 frames at 44.1 kHz
   int periods = int(aud_cfgnumber("SOUND_PERIODS", &periodsgiven));
-  if (ms == 0) return u;
   bool forced = msgiven || periodsgiven;
-  aud_pipewirefloor(ms);
-  std::string ours = aud_periodlines(ms, periods, forced);
+  std::string ours;
+  if (ms != 0) {
+    aud_pipewirefloor(ms);
+    ours = aud_periodlines(ms, periods, forced);
+  }
+  // 4. See aud_pulse.cpp: a PulseAudio that does not answer would hold OpenAL Soft's first
+  // call for as long as it is stuck; its backend is left out (the trailing comma keeps the
+  // others), unless the user's files list the backends themselves.
+  if (nopulse && !aud_uservalue(aud_userconfs(), "drivers")) ours += "drivers = -pulse,\n";
   if (ours.empty() || (u.fd = aud_memconf(ours, u)) < 0) return u;
   setenv("ALSOFT_CONF", ("/proc/self/fd/" + std::to_string(u.fd)).c_str(), 1);
   return u;

@@ -1,18 +1,23 @@
-// Sound on libdisp's virtual clock (DISP_CLOCK=virtual): the silent stand-in is mixed on the
-// caller's thread, up to the virtual now, whenever an entry reads or changes a sound, so
+// Sound on the program's virtual clock (DISP_CLOCK=virtual): the silent stand-in is mixed on
+// the caller's thread, up to the virtual now, whenever an entry reads or changes a sound, so
 // positions, loops and ends depend on the virtual times of the calls and on nothing else.
-#include <dlfcn.h>
-
 #include <algorithm>
+#include <atomic>
 #include <cmath>
+
+#pragma GCC visibility push(default)
+#include "platform/sound/sound.h"
+#pragma GCC visibility pop
 
 #include "platform/sound/aud_internal.h"
 
 namespace {
 
-// libdisp's GetTime50: whole milliseconds of its clock. Looked up at run time rather than
-// linked, so the two libraries stay apart; a program without libdisp has no virtual clock.
+// The program's clock in whole milliseconds, as sound_setclock gave it (the facade gives
+// libdisp's), so the two libraries stay apart; a program that gives none has no virtual
+// clock. aud_vms is the one in use, fixed at start-up.
 using aud_msclock = unsigned long (*)();
+std::atomic<aud_msclock> aud_given{nullptr};
 aud_msclock aud_vms = nullptr;
 unsigned long long aud_vmixed = 0;  // frames of the virtual clock the stand-in has mixed
 bool aud_vinside = false;           // a catch-up runs: what it calls must not start one
@@ -61,11 +66,11 @@ void aud_vskip(unsigned long long frames) {
 
 bool aud_vclockopen() {
   if (!aud_cfgvirtual()) return false;
-  aud_vms = reinterpret_cast<aud_msclock>(dlsym(RTLD_DEFAULT, "GetTime50"));
+  aud_vms = aud_given.load();
   if (!aud_vms) {
     aud_warn("DISP_CLOCK",
-             "sound: DISP_CLOCK=virtual, but libdisp is not in this program; sounds keep the "
-             "real clock");
+             "sound: DISP_CLOCK=virtual, but the program gave no clock (sound_setclock); "
+             "sounds keep the real clock");
     return false;
   }
   aud_vmixed = aud_vframes(aud_vms());
@@ -75,7 +80,7 @@ bool aud_vclockopen() {
 bool aud_virtual() { return aud_vms != nullptr; }
 
 void aud_catchup() {
-  if (!aud_vms || aud_vinside || !aud.dev) return;
+  if (!aud_vms || aud_vinside || !aud.device) return;
   unsigned long long want = aud_vframes(aud_vms());
   if (want <= aud_vmixed) return;
   aud_vinside = true;
@@ -97,3 +102,7 @@ void aud_catchup() {
   aud_vmixed = want;
   aud_vinside = false;
 }
+
+// ---- Extension -----------------------------------------------------------------------
+
+void sound_setclock(aud_msclock clock) { aud_given = clock; }

@@ -55,14 +55,14 @@ unsigned long aud_newhandle(std::unique_ptr<aud_sound> s) {
 }
 
 unsigned long aud_loadnew(char const* path, bool loop) {
-  std::lock_guard lk(aud.mx);
+  aud_guard lk;
   aud_init();  // forgiving a caller that skipped InitAudio1
   auto s = std::make_unique<aud_sound>();
   return aud_load(*s, path, loop) ? aud_newhandle(std::move(s)) : 0;
 }
 
 unsigned long aud_loadinto(unsigned long h, char const* path, bool loop) {
-  std::lock_guard lk(aud.mx);
+  aud_guard lk;
   aud_init();
   aud_sound* s = aud_find(h);
   return s && aud_load(*s, path, loop) ? h : 0;
@@ -71,7 +71,7 @@ unsigned long aud_loadinto(unsigned long h, char const* path, bool loop) {
 // Volume, speed and pitch: s is the handle's sound, v the value already checked.
 template <class Set>
 unsigned long aud_setmix(unsigned long h, float v, char const* what, Set set) {
-  std::lock_guard lk(aud.mx);
+  aud_guard lk;
   aud_sound* s = aud_find(h);
   if (!s) return 0;
   set(*s);
@@ -82,7 +82,7 @@ unsigned long aud_setmix(unsigned long h, float v, char const* what, Set set) {
 
 template <class Get>
 float aud_getmix(unsigned long h, Get get) {
-  std::lock_guard lk(aud.mx);
+  aud_guard lk;
   aud_sound* s = aud_find(h);
   return s ? get(*s) : 0.0f;
 }
@@ -111,11 +111,38 @@ void aud_resume(aud_sound& s) {
 
 }  // namespace
 
+// ---- The lock --------------------------------------------------------------------------
+
+aud_guard::aud_guard() : lk_(aud.mx) {
+  if (aud_held++ == 0) aud_hold();
+}
+
+aud_guard::~aud_guard() {
+  lk_.unlock();
+  if (--aud_held == 0) aud_release();
+}
+
+void aud_holdforever() {
+  if (aud_held == 0) {
+    aud_held = 1;
+    aud_hold();
+  }
+}
+
+bool aud_tellunlocked(std::unique_lock<std::mutex>& lk) {
+  if (!aud_pending()) return false;
+  lk.unlock();
+  aud_release();
+  aud_hold();
+  lk.lock();
+  return true;
+}
+
 // ---- Loading -------------------------------------------------------------------------
 
 bool InitAudio1() {
   aud_enter(__func__);
-  std::lock_guard lk(aud.mx);
+  aud_guard lk;
   if (aud_init()) return true;
   aud_seterror(aud_enodev, aud_virtual()
                                ? "sounds play silently on the virtual clock (DISP_CLOCK=virtual)"
@@ -125,7 +152,7 @@ bool InitAudio1() {
 
 unsigned long NewAudio2() {
   aud_enter(__func__);
-  std::lock_guard lk(aud.mx);
+  aud_guard lk;
   aud_init();
   return aud_newhandle(std::make_unique<aud_sound>());
 }
@@ -152,7 +179,7 @@ unsigned long LoadAudio6(unsigned long h, char const* path, int loop) {
 
 unsigned long FreeAudio7(unsigned long h) {
   aud_enter(__func__);
-  std::lock_guard lk(aud.mx);
+  aud_guard lk;
   auto it = aud.sounds.find(h);
   if (it == aud.sounds.end()) return aud_find(h), 0;
   aud_free(*it->second);
@@ -164,7 +191,7 @@ unsigned long FreeAudio7(unsigned long h) {
 
 unsigned long PlayAudio8(unsigned long h) {
   aud_enter(__func__);
-  std::lock_guard lk(aud.mx);
+  aud_guard lk;
   aud_sound* s = aud_findloaded(h);
   if (!s) return 0;
   aud_start(*s, 0);
@@ -175,7 +202,7 @@ unsigned long PlayAudio8(unsigned long h) {
 
 unsigned long PlayAudio9(unsigned long h, float pos) {
   aud_enter(__func__);
-  std::lock_guard lk(aud.mx);
+  aud_guard lk;
   aud_sound* s = aud_findloaded(h);
   if (!s) return 0;
   if (!std::isfinite(pos)) return aud_badnumber("position", pos);
@@ -187,7 +214,7 @@ unsigned long PlayAudio9(unsigned long h, float pos) {
 
 unsigned long PauseAudio10(unsigned long h) {
   aud_enter(__func__);
-  std::lock_guard lk(aud.mx);
+  aud_guard lk;
   aud_sound* s = aud_findloaded(h);
   if (!s) return 0;
   aud_pause(*s);
@@ -197,7 +224,7 @@ unsigned long PauseAudio10(unsigned long h) {
 
 unsigned long StopAudio11(unsigned long h) {
   aud_enter(__func__);
-  std::lock_guard lk(aud.mx);
+  aud_guard lk;
   aud_sound* s = aud_find(h);
   if (!s) return 0;
   if (!s->loaded()) return 1;  // nothing to stop: it is stopped
@@ -213,7 +240,7 @@ char const* GetAudioName12(unsigned long h) {
   // Copied out under the lock: the facade copies it at once, and the record may be
   // renamed or freed by then.
   thread_local std::string out;
-  std::lock_guard lk(aud.mx);
+  aud_guard lk;
   aud_sound* s = aud_find(h);
   out = s ? s->name : std::string();
   return out.c_str();
@@ -221,7 +248,7 @@ char const* GetAudioName12(unsigned long h) {
 
 long GetAudioSit13(unsigned long h) {
   aud_enter(__func__);
-  std::lock_guard lk(aud.mx);
+  aud_guard lk;
   aud_watch();
   aud_sound* s = aud_findquiet(h);
   return s ? aud_sit(*s) : aud_sitstopped;
@@ -229,14 +256,14 @@ long GetAudioSit13(unsigned long h) {
 
 double GetAudioLen14(unsigned long h) {
   aud_enter(__func__);
-  std::lock_guard lk(aud.mx);
+  aud_guard lk;
   aud_sound* s = aud_find(h);
   return s ? s->length() : 0.0;
 }
 
 double GetAudioPos15(unsigned long h) {
   aud_enter(__func__);
-  std::lock_guard lk(aud.mx);
+  aud_guard lk;
   aud_watch();
   aud_sound* s = aud_findquiet(h);
   return s ? aud_pos(*s) : 0.0;
@@ -264,7 +291,7 @@ float GetAudioFrq19(unsigned long h) {
 
 unsigned long SetAudioName20(unsigned long h, char const* name) {
   aud_enter(__func__);
-  std::lock_guard lk(aud.mx);
+  aud_guard lk;
   aud_sound* s = aud_find(h);
   if (!s) return 0;
   if (!name) return aud_seterror(aud_ebadarg, "the name is null"), 0;
@@ -274,7 +301,7 @@ unsigned long SetAudioName20(unsigned long h, char const* name) {
 
 unsigned long SetAudioSit21(unsigned long h, long sit) {
   aud_enter(__func__);
-  std::lock_guard lk(aud.mx);
+  aud_guard lk;
   aud_sound* s = aud_findloaded(h);
   if (!s) return 0;
   if (sit < aud_sitstopped || sit > aud_sitpaused) return aud_badnumber("state", double(sit));
@@ -287,7 +314,7 @@ unsigned long SetAudioSit21(unsigned long h, long sit) {
 
 unsigned long SetAudioPos22(unsigned long h, float pos) {
   aud_enter(__func__);
-  std::lock_guard lk(aud.mx);
+  aud_guard lk;
   aud_sound* s = aud_findloaded(h);
   if (!s) return 0;
   if (!std::isfinite(pos)) return aud_badnumber("position", pos);

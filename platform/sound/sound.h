@@ -78,6 +78,9 @@ void sound_seterrorwatch(void (*fn)(void*, unsigned long, char const*), void* us
 // Sends libsound's diagnostic lines ("sound: ...") to `fn(user, line)` instead of stderr; null
 // gives them back to stderr.
 void sound_setlog(void (*fn)(void*, char const*), void* user);
+// Gives libsound the program's clock (`clock()` in milliseconds); under DISP_CLOCK=virtual sounds
+// keep its time, silently (the facade gives libdisp's). Set before the first sound entry.
+void sound_setclock(unsigned long (*clock)(void));
 
 #ifdef __cplusplus
 }  // extern "C"

@@ -164,7 +164,7 @@ TEST(Hooks, WhatALockedEntrySaysIsToldOnceItsLockIsLetGo) {
   } const cases[] = {
       {0, 0, ""},
       {1, 0, "fail 1 first\n"},
-      {2, 2, "line 1\nline 2\nfail 2 second\n"},
+      {2, 2, "fail 2 second\nline 1\nline 2\n"},  // the failure first: a hook may fail again
       {0, 1, "line 1\n"},
   };
   for (auto const& c : cases) {

@@ -409,6 +409,9 @@ void counting(void*, char const* line) { hooked += line[0] != 0; }
 void counted(void*, unsigned long code, char const*) { hooked += code; }
 qe_lf arg_lf(reader& r) { return r.byte() & 1 ? nullptr : counting; }
 qe_ef arg_ef(reader& r) { return r.byte() & 1 ? nullptr : counted; }
+// The sound clock: the one the run started with (libdisp's, on its virtual clock) or none;
+// it is read at start-up only, so either leaves the run as it was.
+qe_ck arg_ck(reader& r) { return r.byte() & 1 ? nullptr : GetTime50; }
 
 // ---- Results -------------------------------------------------------------------------
 
@@ -504,6 +507,7 @@ void show(void const* p) { fprintf(stderr, "%p", p); }
 void show(qe_pu p) { fprintf(stderr, p ? "procedure" : "null"); }
 void show(qe_lf p) { fprintf(stderr, p ? "log" : "null"); }
 void show(qe_ef p) { fprintf(stderr, p ? "watch" : "null"); }
+void show(qe_ck p) { fprintf(stderr, p ? "clock" : "null"); }
 
 template <class Tuple>
 void showcall(char const* name, Tuple const& args) {
@@ -764,6 +768,7 @@ void setup() {
   dir = tmpl;
   atexit(cleanup);
   sorttable();
+  sound_setclock(GetTime50);  // sounds on libdisp's virtual clock, as the facade sets it
   InitAudio1();
   inscratch(reset);
 }

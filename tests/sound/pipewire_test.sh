@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # The game on a desktop's PipeWire (its own PipeWire, WirePlumber and pipewire-pulse, with a
 # null sink): it plays through a PipeWire stream of its own, mixed on a real-time thread,
-# and is heard; missed cycles make it ask for longer ones; the server dies and the game plays on silently, then the server comes back
+# and is heard; missed cycles make it ask for longer ones, a quiet stretch for a shorter one,
+# and a stall of the server for none; the server dies and the game plays on silently, then the server comes back
 # and so does the sound; with SOUND_PIPEWIRE=0 it plays through pipewire-pulse instead.
 # Skips (77) without PipeWire. Usage: pipewire_test.sh REPO BUILD
 set -u
@@ -65,6 +66,17 @@ for _ in 1 2 3 4 5; do
   sleep 0.3
 done
 [ "$(cycle)" = 1024/48000 ] || fail "after missed cycles the stream's cycle is $(cycle)"
+
+# A quiet stretch (20 s without a miss) brings it down a step; the server's own stall (its
+# clock stopped for a second) is no miss of ours, and leaves the cycle as it is.
+for _ in $(seq 60); do [ "$(cycle)" = 1024/48000 ] || break; sleep 0.5; done
+down=$(cycle)
+[ "$down" = 512/48000 ] || fail "after a quiet stretch the stream's cycle is $down"
+kill -STOP "${pipewire_pids[0]}"
+sleep 1
+kill -CONT "${pipewire_pids[0]}"
+sleep 0.5
+[ "$(cycle)" = "$down" ] || fail "a server stall changed the stream's cycle to $(cycle)"
 
 # The server dies: one line, and the game plays on.
 kill -KILL "${pipewire_pids[0]}"

@@ -28,6 +28,7 @@ std::string child(std::string const& env, char const* arg) {
 // The 2.05 s step is nearly three times the stream's queue; the 12.1 s one is not mixed,
 // and a rate change as the first call after it counts only from then.
 void trace() {
+  sound_setclock(GetTime50);  // libdisp's clock, as the facade gives it
   printf("init %d\n", InitAudio1());
   unsigned long hs[] = {LoadAudio3(wav("plain.wav", 1).c_str()),
                         LoadAudio4(wav("loop.wav", 1).c_str(), 1),

@@ -129,3 +129,4 @@ extern "C" qr_v disp_seterrorwatch(qe_ef, qe_p) {}
 extern "C" qr_v disp_setlog(qe_lf, qe_p) {}
 extern "C" qr_v sound_seterrorwatch(qe_ef, qe_p) {}
 extern "C" qr_v sound_setlog(qe_lf, qe_p) {}
+extern "C" qr_v sound_setclock(qe_ck) {}

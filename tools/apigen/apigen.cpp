@@ -235,7 +235,8 @@ std::string entryparam(std::string const& t) {
       {"sp", "disp_sprite const*"},
       {"pu", "void (*)(void*)"},
       {"lf", "void (*)(void*, char const*)"},
-      {"ef", "void (*)(void*, unsigned long, char const*)"}};
+      {"ef", "void (*)(void*, unsigned long, char const*)"},
+      {"ck", "unsigned long (*)(void)"}};
   return m.at(t);
 }
 
@@ -462,7 +463,8 @@ void facadeheader() {
                "typedef void const* qf_cp;\ntypedef disp_sprite const* qf_sp;\n"
                "typedef void (*qf_pu)(void*);\n"
                "typedef void (*qf_lf)(void*, char const*);\n"
-               "typedef void (*qf_ef)(void*, unsigned long, char const*);\ntypedef mystring "
+               "typedef void (*qf_ef)(void*, unsigned long, char const*);\n"
+               "typedef unsigned long (*qf_ck)(void);\ntypedef mystring "
                "qf_ms;\n#endif\n\n#endif\n";
 }
 
@@ -665,7 +667,8 @@ void probe() {
                         : t == "lf" ? "static_cast<void (*)(void*, char const*)>(nullptr)"
                         : t == "ef"
                             ? "static_cast<void (*)(void*, unsigned long, char const*)>(nullptr)"
-                            : std::to_string(lit);
+                        : t == "ck" ? "static_cast<unsigned long (*)(void)>(nullptr)"
+                                    : std::to_string(lit);
         args += (i ? ", " : "") + a;
       }
       std::cout << "  " << r.name << "(" << args << ");  // " << r.entry << "\n";
@@ -702,7 +705,8 @@ void namestest() {
                       : t == "lf" ? "static_cast<void (*)(void*, char const*)>(nullptr)"
                       : t == "ef"
                           ? "static_cast<void (*)(void*, unsigned long, char const*)>(nullptr)"
-                          : "0";
+                      : t == "ck" ? "static_cast<unsigned long (*)(void)>(nullptr)"
+                                  : "0";
       args += (i ? ", " : "") + a;
     }
     std::vector<std::string> names = docs.at(r.entry).also;
