@@ -185,8 +185,8 @@ bool aud_paconnect(aud_paout* o, int ms, std::string& why) {
 
 // Starts the stream; the loop locked.
 bool aud_pastart(aud_paout* o, std::string& why) {
-  pa_sample_spec spec{PA_SAMPLE_FLOAT32NE, aud_parate, aud_pachannels};
-  o->stream = pa_stream_new(o->context, "libsound", &spec, nullptr);
+  pa_sample_spec format{PA_SAMPLE_FLOAT32NE, aud_parate, aud_pachannels};
+  o->stream = pa_stream_new(o->context, "libsound", &format, nullptr);
   if (!o->stream) return why = "PulseAudio: no stream", false;
   pa_stream_set_state_callback(o->stream, aud_pastreamstate, o);
   pa_stream_set_write_callback(o->stream, aud_pawrite, o);
