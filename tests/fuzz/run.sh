@@ -2,23 +2,28 @@
 # Builds the libFuzzer targets with clang under ASan + UBSan and runs each for a bounded
 # time (FUZZ_SECONDS, default 60) from its seed corpus. A crash fails the run; the input
 # that caused it is left in build-fuzz/crashes/ and belongs in the seed corpus as a test.
+# FUZZ_TARGETS (names, e.g. "calls png") runs only those fuzzers; all of them by default.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/../.." && pwd)
 cd "$root"
 seconds=${FUZZ_SECONDS:-60}
 CC=clang CXX=clang++ cmake -S . -B build-fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo \
   -DQUIB_SANITIZE=ON -DQUIB_FUZZ=ON -DQUIB_BUILD_TESTS=ON >/dev/null
-targets=()
+names=()
 for src in tests/fuzz/*_fuzz.cpp; do
   name=$(basename "$src" _fuzz.cpp)
-  targets+=("fuzz_$name")
+  if [ -z "${FUZZ_TARGETS:-}" ] || [[ " $FUZZ_TARGETS " == *" $name "* ]]; then names+=("$name"); fi
 done
+if [ "${#names[@]}" -eq 0 ]; then
+  echo "fuzz: no fuzzer named in FUZZ_TARGETS='${FUZZ_TARGETS:-}'" >&2
+  exit 2
+fi
+targets=("${names[@]/#/fuzz_}")
 cmake --build build-fuzz -j"$(nproc)" --target "${targets[@]}"
 mkdir -p build-fuzz/crashes
 export LSAN_OPTIONS="suppressions=$root/tools/lsan.supp:print_suppressions=0"
 export ALSOFT_DRIVERS=null DISP_HEADLESS=1
-for src in tests/fuzz/*_fuzz.cpp; do
-  name=$(basename "$src" _fuzz.cpp)
+for name in "${names[@]}"; do
   work="build-fuzz/corpus-$name"
   mkdir -p "$work"
   echo "fuzz: $name for ${seconds}s"
