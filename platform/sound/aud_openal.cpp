@@ -6,7 +6,6 @@
 #include <cstdarg>
 #include <cstring>
 #include <set>
-#include <utility>
 
 #include "platform/sound/aud_internal.h"
 
@@ -51,14 +50,10 @@ bool aud_alopen(aud_device& d, std::string& why, bool) {
   aud_alsamsg[0] = 0;
   std::set<int> before = aud_threads();
   ALCdevice* dev = nullptr;
-  // Its PulseAudio backend sets a client up here. Caught the first time only, when that
-  // server answered a moment ago: a later open may wait on a stuck server, and stderr
-  // must not wait with it.
-  static bool first = true;
-  if (std::exchange(first, false) && aud_pulseanswered()) {
+  {
+    // A PulseAudio client is set up here: by its PulseAudio backend, or by ALSA's pulse
+    // plugin under its ALSA backend; at start-up and at every reopen after a lost server.
     aud_pacatch lines;
-    dev = alcOpenDevice(nullptr);
-  } else {
     dev = alcOpenDevice(nullptr);
   }
   if (!dev) {

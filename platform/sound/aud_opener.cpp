@@ -22,12 +22,21 @@ void aud_runopener() {
     lk.unlock();
     aud_device d;
     std::string why;
-    bool opened = aud_openreal(d, why);
+    bool opened;
+    {
+      // Lines said while opening (libpulse's among them) are said once whoever waits for
+      // the open has been told: the start-up waits holding the library's lock, which a log
+      // hook calling back into the library would wait for in turn.
+      aud_holdtell held;
+      opened = aud_openreal(d, why);
+      lk.lock();
+      aud.openbusy = false;
+      ++aud.opentries;
+      aud.openwhy = why;
+      aud.openwake.notify_all();  // aud_stopopener may be waiting for this
+      lk.unlock();
+    }
     lk.lock();
-    aud.openbusy = false;
-    ++aud.opentries;
-    aud.openwhy = why;
-    aud.openwake.notify_all();  // aud_stopopener may be waiting for this
     if (opened && aud.openwant && !aud.openquit) {
       aud.ready = d;
       continue;

@@ -24,7 +24,9 @@ mkdir -p build-fuzz/crashes
 export LSAN_OPTIONS="suppressions=$root/tools/lsan.supp:print_suppressions=0"
 export ALSOFT_DRIVERS=null DISP_HEADLESS=1
 for name in "${names[@]}"; do
-  work="build-fuzz/corpus-$name"
+  # Paths given to the fuzzer are absolute: the call fuzzer runs each input in a scratch
+  # folder of its own, where a relative artifact path would name nothing.
+  work="$root/build-fuzz/corpus-$name"
   mkdir -p "$work"
   echo "fuzz: $name for ${seconds}s"
   # Our libraries print one line for every file they refuse, which is most fuzz inputs;
@@ -33,8 +35,8 @@ for name in "${names[@]}"; do
   # A fuzzer's own libFuzzer options, if it has any, are in tests/fuzz/NAME.flags.
   flags=()
   [ -f "tests/fuzz/$name.flags" ] && read -r -a flags <"tests/fuzz/$name.flags"
-  ./build-fuzz/fuzz_"$name" "$work" "tests/fuzz/corpus/$name" -max_total_time="$seconds" "${flags[@]}" \
-    -artifact_prefix=build-fuzz/crashes/"$name"- -print_final_stats=1 \
+  ./build-fuzz/fuzz_"$name" "$work" "$root/tests/fuzz/corpus/$name" -max_total_time="$seconds" \
+    "${flags[@]}" -artifact_prefix="$root/build-fuzz/crashes/$name-" -print_final_stats=1 \
     2>build-fuzz/fuzz-"$name".raw || status=$?
   grep -Ev '^(sound|disp): ' build-fuzz/fuzz-"$name".raw >build-fuzz/fuzz-"$name".log || true
   rm -f build-fuzz/fuzz-"$name".raw
