@@ -259,6 +259,13 @@ std::atomic<int> drawing{0};           // threads drawing now
 std::atomic<unsigned> scenes{0};       // scenes drawn so far, to vary the next
 std::atomic<unsigned long> passon{0};  // the last number a library handed out
 std::atomic<unsigned long> hooked{0};  // what the counting hooks saw
+// What a process did in all, said at its exit: calls the runs made, runs, threads started,
+// hooks that called back.
+std::atomic<unsigned long long> madecalls{0}, runs{0}, threads{0}, callbacks{0};
+void tally() {
+  fprintf(stderr, "call: %llu calls in %llu runs, %llu threads, %u scenes, %llu hook callbacks\n",
+          madecalls.load(), runs.load(), threads.load(), scenes.load(), callbacks.load());
+}
 // At most this many threads draw at once; hooks start threads only below it.
 constexpr int maxdrawing = 4;
 
@@ -318,6 +325,7 @@ enum class back { ask, fail, sound, threads, all };
 // text is the hook's until it returns, so it must read the same after the calls (read to
 // its end, a text freed meanwhile shows under ASan).
 void callback(back what, char const* text) {
+  ++callbacks;
   std::string const before = text;
   if (what == back::ask || what == back::all) {
     GetError38();
@@ -340,6 +348,7 @@ void callback(back what, char const* text) {
       ++launched;
       unsigned long id = disp_newthreadwith(drawerwith, nullptr);
       if (!id) --launched;
+      threads += id != 0;
       PauseThread19(id);
     }
   }
@@ -908,6 +917,8 @@ void runhere(uint8_t const* data, size_t size) {
     got.last = 0;
     e.call(r);
     if (e.startsthread && got.last == 0) --launched;
+    threads += e.startsthread && got.last != 0;
+    ++madecalls;
     got.scratch.clear();
     if (residentmb() > maxresidentmb) {
       if (trace)
@@ -938,6 +949,7 @@ void setup() {
   if (!mkdtemp(tmpl.data())) abort();
   dir = tmpl;
   atexit(cleanup);
+  atexit(tally);
   sorttable();
   sound_setclock(GetTime50);  // sounds on libdisp's virtual clock, as the facade sets it
   InitAudio1();
@@ -945,6 +957,7 @@ void setup() {
 }
 
 void run(uint8_t const* data, size_t size) {
+  ++runs;
   inscratch([&] { runhere(data, size); });
 }
 
