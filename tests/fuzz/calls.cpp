@@ -259,12 +259,17 @@ std::atomic<int> drawing{0};           // threads drawing now
 std::atomic<unsigned> scenes{0};       // scenes drawn so far, to vary the next
 std::atomic<unsigned long> passon{0};  // the last number a library handed out
 std::atomic<unsigned long> hooked{0};  // what the counting hooks saw
-// What a process did in all, said at its exit: calls the runs made, runs, threads started,
-// hooks that called back.
+// What a process did in all, said at its exit (on stderr, or in the file QUIB_CALLS_TALLY
+// names: libFuzzer closes the target's stderr): calls the runs made, runs, threads
+// started, hooks that called back.
 std::atomic<unsigned long long> madecalls{0}, runs{0}, threads{0}, callbacks{0};
 void tally() {
-  fprintf(stderr, "call: %llu calls in %llu runs, %llu threads, %u scenes, %llu hook callbacks\n",
+  char const* to = getenv("QUIB_CALLS_TALLY");
+  FILE* f = to ? fopen(to, "w") : stderr;
+  if (!f) return;
+  fprintf(f, "call: %llu calls in %llu runs, %llu threads, %u scenes, %llu hook callbacks\n",
           madecalls.load(), runs.load(), threads.load(), scenes.load(), callbacks.load());
+  if (f != stderr) fclose(f);
 }
 // At most this many threads draw at once; hooks start threads only below it.
 constexpr int maxdrawing = 4;

@@ -35,9 +35,12 @@ for name in "${names[@]}"; do
   # A fuzzer's own libFuzzer options, if it has any, are in tests/fuzz/NAME.flags.
   flags=()
   [ -f "tests/fuzz/$name.flags" ] && read -r -a flags <"tests/fuzz/$name.flags"
-  ./build-fuzz/fuzz_"$name" "$work" "$root/tests/fuzz/corpus/$name" -max_total_time="$seconds" \
-    "${flags[@]}" -artifact_prefix="$root/build-fuzz/crashes/$name-" -print_final_stats=1 \
-    2>build-fuzz/fuzz-"$name".raw || status=$?
+  # What the call fuzzer did in all (calls, threads, hook callbacks) comes in a file.
+  rm -f "build-fuzz/tally-$name"
+  QUIB_CALLS_TALLY="$root/build-fuzz/tally-$name" \
+    ./build-fuzz/fuzz_"$name" "$work" "$root/tests/fuzz/corpus/$name" \
+    -max_total_time="$seconds" "${flags[@]}" -artifact_prefix="$root/build-fuzz/crashes/$name-" \
+    -print_final_stats=1 2>build-fuzz/fuzz-"$name".raw || status=$?
   grep -Ev '^(sound|disp): ' build-fuzz/fuzz-"$name".raw >build-fuzz/fuzz-"$name".log || true
   rm -f build-fuzz/fuzz-"$name".raw
   if [ "$status" -ne 0 ]; then
@@ -45,4 +48,5 @@ for name in "${names[@]}"; do
     exit 1
   fi
   grep -E '^stat::number_of_executed_units' build-fuzz/fuzz-"$name".log || true
+  cat "build-fuzz/tally-$name" 2>/dev/null || true
 done
