@@ -15,27 +15,36 @@ namespace {
 // Scales beyond these draw nothing (a sprite of a hundredth of a pixel) or are refused.
 constexpr double dsp_scalemin = 1e-4, dsp_scalemax = 16384;
 
-void dsp_texelsof(bitmap& src, long sx, long sy, long sw, long sh, dsp_texels& t) {
+// The part's texels (see dsp_texels). Smooth samples at the part's edges weigh texels
+// outside it as transparent; a copy with a ring of transparent texels around the part lets
+// the loops read them as any other, with no edge tests. It is made when the part is copied
+// anyway, or is no bigger than the box it is drawn into (so copying costs less than
+// drawing); a big part drawn small is read where it lies.
+void dsp_texelsof(bitmap& src, long sx, long sy, long sw, long sh, bool smooth, double box,
+                  dsp_texels& t) {
   dsp_pixels const s = dsp_pixelsof(src);
   unsigned long const key =
       &src == &dsp.canvas ? 1 : static_cast<dsp_picture const&>(src).key & 0xFFFFFF;
   bool const alpha = dsp_hasalpha(src), keyed = key != 1;
   t.w = sw, t.h = sh;
-  if (alpha && !keyed) {
+  t.ringed = smooth && (!alpha || keyed || double(sw) * double(sh) <= box);
+  if (alpha && !keyed && !t.ringed) {
     t.p = s.row(int(sy)) + sx;
     t.stride = s.stride;
     return;
   }
-  t.copy.resize(size_t(sw) * size_t(sh));
+  long const ring = t.ringed ? 1 : 0;
+  t.stride = sw + 2 * ring;
+  t.copy.assign(size_t(t.stride) * size_t(sh + 2 * ring), 0);
+  t.p = t.copy.data() + ring * t.stride + ring;
   for (long j = 0; j < sh; ++j) {
     uint32_t const* row = s.row(int(sy + j)) + sx;
+    uint32_t* out = t.copy.data() + (j + ring) * t.stride + ring;
     for (long i = 0; i < sw; ++i) {
       uint32_t const v = alpha ? row[i] : row[i] | 0xFF000000u;
-      t.copy[size_t(j * sw + i)] = keyed && (v & 0xFFFFFF) == key ? 0 : v;
+      out[i] = keyed && (v & 0xFFFFFF) == key ? 0 : v;
     }
   }
-  t.p = t.copy.data();
-  t.stride = sw;
 }
 
 bool dsp_finite(disp_sprite const& s) {
@@ -105,9 +114,10 @@ void dsp_drawsprite(char const* entry, bitmap* dest, bitmap* src, disp_sprite co
   m.v0 = fy * ((s * sp.x - c * sp.y) / ky + sp.originy) + (sp.flipy ? double(sh) : 0);
   try {
     dsp_texels t;
-    dsp_texelsof(*src, sp.sx, sp.sy, sw, sh, t);
-    dsp_spriteloop({dsp_pixelsof(*dest), !dsp_hasalpha(*dest), &t, m, dest->blend,
-                    !quarter && dest->aa, int(bx0), int(by0), int(bx1), int(by1)});
+    bool const smooth = !quarter && dest->aa;
+    dsp_texelsof(*src, sp.sx, sp.sy, sw, sh, smooth, (bx1 - bx0) * (by1 - by0), t);
+    dsp_spriteloop({dsp_pixelsof(*dest), !dsp_hasalpha(*dest), &t, m, dest->blend, smooth, int(bx0),
+                    int(by0), int(bx1), int(by1)});
   } catch (std::bad_alloc const&) {
     return dsp_fail(dsp_enomem, entry, "no memory for a %ld x %ld sprite", sw, sh);
   }

@@ -108,6 +108,7 @@ struct dsp_rowspan {
 // The row y of the job; false when no pixel of it touches the part. Bilinear samples weigh
 // the four texels around (u - 0.5, v - 0.5); those outside the part count as transparent,
 // which softens the edges.
+template <bool fast>
 bool dsp_rowof(dsp_spritejob const& j, int64_t du, int64_t dv, int y, dsp_rowspan& r) {
   double const shift = j.smooth ? 0.5 : 0;
   double const cx = j.x0 + 0.5, cy = y + 0.5;
@@ -119,7 +120,7 @@ bool dsp_rowof(dsp_spritejob const& j, int64_t du, int64_t dv, int y, dsp_rowspa
   dsp_within(r.v, dv, j.smooth ? -dsp_one : 0, j.t->h * dsp_one, r.from, r.to);
   if (r.from >= r.to) return false;
   r.in0 = r.from, r.in1 = r.to;
-  if (!j.smooth) return true;
+  if (!j.smooth || (fast && j.t->ringed)) return true;  // the ring holds every sample's texels
   dsp_within(r.u, du, 0, (j.t->w - 1) * dsp_one, r.in0, r.in1);
   dsp_within(r.v, dv, 0, (j.t->h - 1) * dsp_one, r.in0, r.in1);
   if (r.in0 >= r.in1) r.in0 = r.in1 = r.to;
@@ -244,7 +245,7 @@ void dsp_rows(dsp_spritejob const& j) {
   int64_t const du = dsp_fixed(j.m.ux), dv = dsp_fixed(j.m.vx);
   for (int y = j.y0; y < j.y1; ++y) {
     dsp_rowspan r;
-    if (!dsp_rowof(j, du, dv, y, r)) continue;
+    if (!dsp_rowof<fast>(j, du, dv, y, r)) continue;
     uint32_t* row = j.d.row(y) + j.x0;
     if (!j.smooth) {
       dsp_nearestrow(j, row, r, du, dv);

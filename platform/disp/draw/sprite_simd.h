@@ -10,10 +10,13 @@
 
 // The part of the source being drawn as premultiplied pixels with alpha: the bitmap's own
 // when it has alpha and no colour key, else a copy made so (opaque, the key transparent).
+// A ringed copy has one more transparent texel on every side: texels -1 to w across and
+// -1 to h down may be read.
 struct dsp_texels {
   uint32_t const* p;
   std::ptrdiff_t stride;
   long w, h;
+  bool ringed;
   std::vector<uint32_t> copy;
   uint32_t at(long i, long j) const {
     return i >= 0 && j >= 0 && i < w && j < h ? p[j * stride + i] : 0;
