@@ -5,6 +5,7 @@
 // edges), else the nearest pixel; the pixel loops are in sprite_simd.cpp.
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 #include <new>
 
 #include "platform/disp/draw/sprite_simd.h"
@@ -40,8 +41,13 @@ void dsp_texelsof(bitmap& src, long sx, long sy, long sw, long sh, bool smooth, 
   for (long j = 0; j < sh; ++j) {
     uint32_t const* row = s.row(int(sy + j)) + sx;
     uint32_t* out = t.copy.data() + (j + ring) * t.stride + ring;
+    if (alpha && !keyed) {
+      std::memcpy(out, row, size_t(sw) * 4);
+      continue;
+    }
+    uint32_t const opaque = alpha ? 0 : 0xFF000000u;
     for (long i = 0; i < sw; ++i) {
-      uint32_t const v = alpha ? row[i] : row[i] | 0xFF000000u;
+      uint32_t const v = row[i] | opaque;
       out[i] = keyed && (v & 0xFFFFFF) == key ? 0 : v;
     }
   }
