@@ -201,11 +201,11 @@ inline void dsp_texelsat(dsp_texels const& t, int64_t& u, int64_t& v, int64_t du
   }
 }
 
-// The fractions of four or eight pixels in 32-bit lanes: bits 24..31 of u and v, whose low
-// halves step as 32-bit lanes do.
-template <int n>
-inline void dsp_fractions(int64_t a, int64_t da, int (&f)[n]) {
-  for (int i = 0; i < n; ++i) f[i] = int(uint32_t(a) + uint32_t(i) * uint32_t(da));
+// The low halves of u + i * du for the pixels i = 0, 1, 2, ... of a run: the fractions are
+// their top bytes, and they step as 32-bit lanes do.
+inline __m128i dsp_fractions(int64_t u, int64_t du) {
+  uint32_t const l = uint32_t(u), dl = uint32_t(du);
+  return _mm_setr_epi32(int(l), int(l + dl), int(l + 2 * dl), int(l + 3 * dl));
 }
 
 // Pixels [k0, k1) of a row inside the part in the normal blend, four at a time, without a
@@ -218,10 +218,7 @@ int dsp_insiderow4(dsp_spritejob const& j, uint32_t* row, int64_t u, int64_t v, 
   __m128i const z = _mm_setzero_si128();
   // The target's top bytes stay where it has no alpha.
   __m128i const keep = j.keepd ? _mm_set1_epi32(int(0xFF000000u)) : z;
-  int f[2][4];
-  dsp_fractions(u, du, f[0]), dsp_fractions(v, dv, f[1]);
-  __m128i fu = _mm_loadu_si128(reinterpret_cast<__m128i const*>(f[0]));
-  __m128i fv = _mm_loadu_si128(reinterpret_cast<__m128i const*>(f[1]));
+  __m128i fu = dsp_fractions(u, du), fv = dsp_fractions(v, dv);
   __m128i const step_u = _mm_set1_epi32(int(uint32_t(4 * du))),
                 step_v = _mm_set1_epi32(int(uint32_t(4 * dv)));
   int k = k0;
@@ -274,47 +271,55 @@ DSP_AVX2 inline void dsp_weights(__m256i f, __m256i& lo, __m256i& hi) {
   lo = _mm256_unpacklo_epi32(w, w), hi = _mm256_unpackhi_epi32(w, w);
 }
 
+// The fractions of eight pixels from those of the first four.
+DSP_AVX2 inline __m256i dsp_fractions(__m128i f, int64_t du) {
+  __m128i const next = _mm_add_epi32(f, _mm_set1_epi32(int(uint32_t(4 * du))));
+  return _mm256_inserti128_si256(_mm256_castsi128_si256(f), next, 1);
+}
+
 // Two pairs of dsp_pairs, for the low and the high half.
 DSP_AVX2 inline __m256i dsp_pairs(uint32_t const* p, uint32_t const* q, uint32_t const* r,
                                   uint32_t const* s) {
   return _mm256_inserti128_si256(_mm256_castsi128_si256(dsp_pairs(p, q)), dsp_pairs(r, s), 1);
 }
 
+// Eight samples, from the texels at q[i] and a row below them weighed by the fractions in
+// fu and fv, over the target's pixels d; the bytes set in keep stay as d has them.
+DSP_AVX2 inline __m256i dsp_eight(uint32_t const* const (&q)[8], std::ptrdiff_t s, __m256i fu,
+                                  __m256i fv, __m256i d, __m256i keep) {
+  __m256i const z = _mm256_setzero_si256();
+  __m256i const topa = dsp_pairs(q[0], q[1], q[4], q[5]), topb = dsp_pairs(q[2], q[3], q[6], q[7]);
+  __m256i const bota = dsp_pairs(q[0] + s, q[1] + s, q[4] + s, q[5] + s),
+                botb = dsp_pairs(q[2] + s, q[3] + s, q[6] + s, q[7] + s);
+  __m256i wxa, wxb, wya, wyb;
+  dsp_weights(fu, wxa, wxb);
+  dsp_weights(fv, wya, wyb);
+  __m256i const sa = dsp_lerp16(
+      dsp_lerp16(_mm256_unpacklo_epi8(topa, z), _mm256_unpacklo_epi8(bota, z), wya),
+      dsp_lerp16(_mm256_unpackhi_epi8(topa, z), _mm256_unpackhi_epi8(bota, z), wya), wxa);
+  __m256i const sb = dsp_lerp16(
+      dsp_lerp16(_mm256_unpacklo_epi8(topb, z), _mm256_unpacklo_epi8(botb, z), wyb),
+      dsp_lerp16(_mm256_unpackhi_epi8(topb, z), _mm256_unpackhi_epi8(botb, z), wyb), wxb);
+  __m256i const o = _mm256_packus_epi16(dsp_over16(sa, _mm256_unpacklo_epi8(d, z)),
+                                        dsp_over16(sb, _mm256_unpackhi_epi8(d, z)));
+  return _mm256_or_si256(_mm256_andnot_si256(keep, o), _mm256_and_si256(keep, d));
+}
+
+// Pixels [k0, k1) of a row inside the part, eight at a time; returns the first pixel left.
 DSP_AVX2 int dsp_insiderow8(dsp_spritejob const& j, uint32_t* row, int64_t u, int64_t v, int64_t du,
                             int64_t dv, int k0, int k1) {
   dsp_texels const& t = *j.t;
-  std::ptrdiff_t const s = t.stride;
-  __m256i const z = _mm256_setzero_si256();
-  __m256i const keep = j.keepd ? _mm256_set1_epi32(int(0xFF000000u)) : z;
-  int f[2][8];
-  dsp_fractions(u, du, f[0]), dsp_fractions(v, dv, f[1]);
-  __m256i fu = _mm256_loadu_si256(reinterpret_cast<__m256i const*>(f[0]));
-  __m256i fv = _mm256_loadu_si256(reinterpret_cast<__m256i const*>(f[1]));
+  __m256i const keep = j.keepd ? _mm256_set1_epi32(int(0xFF000000u)) : _mm256_setzero_si256();
+  __m256i fu = dsp_fractions(dsp_fractions(u, du), du),
+          fv = dsp_fractions(dsp_fractions(v, dv), dv);
   __m256i const step_u = _mm256_set1_epi32(int(uint32_t(8 * du))),
                 step_v = _mm256_set1_epi32(int(uint32_t(8 * dv)));
+  uint32_t const* q[8];
   int k = k0;
   for (; k + 8 <= k1; k += 8) {
-    uint32_t const* q[8];
     dsp_texelsat(t, u, v, du, dv, q);
-    __m256i const topa = dsp_pairs(q[0], q[1], q[4], q[5]),
-                  topb = dsp_pairs(q[2], q[3], q[6], q[7]);
-    __m256i const bota = dsp_pairs(q[0] + s, q[1] + s, q[4] + s, q[5] + s),
-                  botb = dsp_pairs(q[2] + s, q[3] + s, q[6] + s, q[7] + s);
-    __m256i wxa, wxb, wya, wyb;
-    dsp_weights(fu, wxa, wxb);
-    dsp_weights(fv, wya, wyb);
-    __m256i const sa = dsp_lerp16(
-        dsp_lerp16(_mm256_unpacklo_epi8(topa, z), _mm256_unpacklo_epi8(bota, z), wya),
-        dsp_lerp16(_mm256_unpackhi_epi8(topa, z), _mm256_unpackhi_epi8(bota, z), wya), wxa);
-    __m256i const sb = dsp_lerp16(
-        dsp_lerp16(_mm256_unpacklo_epi8(topb, z), _mm256_unpacklo_epi8(botb, z), wyb),
-        dsp_lerp16(_mm256_unpackhi_epi8(topb, z), _mm256_unpackhi_epi8(botb, z), wyb), wxb);
     __m256i* const out = reinterpret_cast<__m256i*>(row + k);
-    __m256i const d = _mm256_loadu_si256(out);
-    __m256i const o = _mm256_packus_epi16(dsp_over16(sa, _mm256_unpacklo_epi8(d, z)),
-                                          dsp_over16(sb, _mm256_unpackhi_epi8(d, z)));
-    _mm256_storeu_si256(out,
-                        _mm256_or_si256(_mm256_andnot_si256(keep, o), _mm256_and_si256(keep, d)));
+    _mm256_storeu_si256(out, dsp_eight(q, t.stride, fu, fv, _mm256_loadu_si256(out), keep));
     fu = _mm256_add_epi32(fu, step_u), fv = _mm256_add_epi32(fv, step_v);
   }
   return k;
