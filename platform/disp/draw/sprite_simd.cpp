@@ -191,15 +191,23 @@ inline void dsp_weights(__m128i f, __m128i& lo, __m128i& hi) {
   lo = _mm_unpacklo_epi32(w, w), hi = _mm_unpackhi_epi32(w, w);
 }
 
-// Where the texels of the next n pixels lie, from (u, v) on, which are moved past them.
-template <int n>
-inline void dsp_texelsat(dsp_texels const& t, int64_t& u, int64_t& v, int64_t du, int64_t dv,
-                         uint32_t const* (&q)[n]) {
-  for (auto& p : q) {
-    p = t.p + long(v >> 32) * t.stride + long(u >> 32);
+// A walk along a row inside the part: where the next pixel samples, in the 32.32 fixed
+// point.
+struct dsp_walk {
+  uint32_t const* p;
+  std::ptrdiff_t stride;
+  int64_t u, v, du, dv;
+  // The texel pairs of the next two pixels, interleaved as dsp_pairs gives them: those of
+  // the row above in top, below in bot. One pixel at a time, so that few registers are
+  // held.
+  void twopixels(__m128i& top, __m128i& bot) {
+    uint32_t const* a = p + long(v >> 32) * stride + long(u >> 32);
     u += du, v += dv;
+    uint32_t const* b = p + long(v >> 32) * stride + long(u >> 32);
+    u += du, v += dv;
+    top = dsp_pairs(a, b), bot = dsp_pairs(a + stride, b + stride);
   }
-}
+};
 
 // The low halves of u + i * du for the pixels i = 0, 1, 2, ... of a run: the fractions are
 // their top bytes, and they step as 32-bit lanes do.
@@ -211,22 +219,19 @@ inline __m128i dsp_fractions(int64_t u, int64_t du) {
 // Pixels [k0, k1) of a row inside the part in the normal blend, four at a time, without a
 // branch on the pixels: see-through and opaque samples fall out of the same sums. Returns
 // the first pixel left (fewer than four remain).
-int dsp_insiderow4(dsp_spritejob const& j, uint32_t* row, int64_t u, int64_t v, int64_t du,
-                   int64_t dv, int k0, int k1) {
-  dsp_texels const& t = *j.t;
-  std::ptrdiff_t const s = t.stride;
+int dsp_insiderow4(dsp_spritejob const& j, uint32_t* row, dsp_walk& along, int k0, int k1) {
+  dsp_walk walk = along;  // a copy the stores cannot alias, kept in registers
   __m128i const z = _mm_setzero_si128();
   // The target's top bytes stay where it has no alpha.
   __m128i const keep = j.keepd ? _mm_set1_epi32(int(0xFF000000u)) : z;
-  __m128i fu = dsp_fractions(u, du), fv = dsp_fractions(v, dv);
-  __m128i const step_u = _mm_set1_epi32(int(uint32_t(4 * du))),
-                step_v = _mm_set1_epi32(int(uint32_t(4 * dv)));
+  __m128i fu = dsp_fractions(walk.u, walk.du), fv = dsp_fractions(walk.v, walk.dv);
+  __m128i const step_u = _mm_set1_epi32(int(uint32_t(4 * walk.du))),
+                step_v = _mm_set1_epi32(int(uint32_t(4 * walk.dv)));
   int k = k0;
   for (; k + 4 <= k1; k += 4) {
-    uint32_t const* q[4];
-    dsp_texelsat(t, u, v, du, dv, q);
-    __m128i const top01 = dsp_pairs(q[0], q[1]), top23 = dsp_pairs(q[2], q[3]);
-    __m128i const bot01 = dsp_pairs(q[0] + s, q[1] + s), bot23 = dsp_pairs(q[2] + s, q[3] + s);
+    __m128i top01, bot01, top23, bot23;
+    walk.twopixels(top01, bot01);
+    walk.twopixels(top23, bot23);
     __m128i wx01, wx23, wy01, wy23;
     dsp_weights(fu, wx01, wx23);
     dsp_weights(fv, wy01, wy23);
@@ -243,6 +248,7 @@ int dsp_insiderow4(dsp_spritejob const& j, uint32_t* row, int64_t u, int64_t v, 
     _mm_storeu_si128(out, _mm_or_si128(_mm_andnot_si128(keep, o), _mm_and_si128(keep, d)));
     fu = _mm_add_epi32(fu, step_u), fv = _mm_add_epi32(fv, step_v);
   }
+  along = walk;
   return k;
 }
 
@@ -271,26 +277,25 @@ DSP_AVX2 inline void dsp_weights(__m256i f, __m256i& lo, __m256i& hi) {
   lo = _mm256_unpacklo_epi32(w, w), hi = _mm256_unpackhi_epi32(w, w);
 }
 
+// lo in the low half, hi in the high one.
+DSP_AVX2 inline __m256i dsp_halves(__m128i lo, __m128i hi) {
+  return _mm256_inserti128_si256(_mm256_castsi128_si256(lo), hi, 1);
+}
+
 // The fractions of eight pixels from those of the first four.
 DSP_AVX2 inline __m256i dsp_fractions(__m128i f, int64_t du) {
-  __m128i const next = _mm_add_epi32(f, _mm_set1_epi32(int(uint32_t(4 * du))));
-  return _mm256_inserti128_si256(_mm256_castsi128_si256(f), next, 1);
+  return dsp_halves(f, _mm_add_epi32(f, _mm_set1_epi32(int(uint32_t(4 * du)))));
 }
 
-// Two pairs of dsp_pairs, for the low and the high half.
-DSP_AVX2 inline __m256i dsp_pairs(uint32_t const* p, uint32_t const* q, uint32_t const* r,
-                                  uint32_t const* s) {
-  return _mm256_inserti128_si256(_mm256_castsi128_si256(dsp_pairs(p, q)), dsp_pairs(r, s), 1);
-}
-
-// Eight samples, from the texels at q[i] and a row below them weighed by the fractions in
-// fu and fv, over the target's pixels d; the bytes set in keep stay as d has them.
-DSP_AVX2 inline __m256i dsp_eight(uint32_t const* const (&q)[8], std::ptrdiff_t s, __m256i fu,
-                                  __m256i fv, __m256i d, __m256i keep) {
+// Eight samples, from the next eight pixels' texels weighed by the fractions in fu and fv,
+// over the target's pixels d; the bytes set in keep stay as d has them.
+DSP_AVX2 inline __m256i dsp_eight(dsp_walk& walk, __m256i fu, __m256i fv, __m256i d, __m256i keep) {
+  __m128i t01, b01, t23, b23, t45, b45, t67, b67;
+  walk.twopixels(t01, b01), walk.twopixels(t23, b23);
+  walk.twopixels(t45, b45), walk.twopixels(t67, b67);
   __m256i const z = _mm256_setzero_si256();
-  __m256i const topa = dsp_pairs(q[0], q[1], q[4], q[5]), topb = dsp_pairs(q[2], q[3], q[6], q[7]);
-  __m256i const bota = dsp_pairs(q[0] + s, q[1] + s, q[4] + s, q[5] + s),
-                botb = dsp_pairs(q[2] + s, q[3] + s, q[6] + s, q[7] + s);
+  __m256i const topa = dsp_halves(t01, t45), topb = dsp_halves(t23, t67);
+  __m256i const bota = dsp_halves(b01, b45), botb = dsp_halves(b23, b67);
   __m256i wxa, wxb, wya, wyb;
   dsp_weights(fu, wxa, wxb);
   dsp_weights(fv, wya, wyb);
@@ -306,22 +311,21 @@ DSP_AVX2 inline __m256i dsp_eight(uint32_t const* const (&q)[8], std::ptrdiff_t 
 }
 
 // Pixels [k0, k1) of a row inside the part, eight at a time; returns the first pixel left.
-DSP_AVX2 int dsp_insiderow8(dsp_spritejob const& j, uint32_t* row, int64_t u, int64_t v, int64_t du,
-                            int64_t dv, int k0, int k1) {
-  dsp_texels const& t = *j.t;
+DSP_AVX2 int dsp_insiderow8(dsp_spritejob const& j, uint32_t* row, dsp_walk& along, int k0,
+                            int k1) {
+  dsp_walk walk = along;  // a copy the stores cannot alias, kept in registers
   __m256i const keep = j.keepd ? _mm256_set1_epi32(int(0xFF000000u)) : _mm256_setzero_si256();
-  __m256i fu = dsp_fractions(dsp_fractions(u, du), du),
-          fv = dsp_fractions(dsp_fractions(v, dv), dv);
-  __m256i const step_u = _mm256_set1_epi32(int(uint32_t(8 * du))),
-                step_v = _mm256_set1_epi32(int(uint32_t(8 * dv)));
-  uint32_t const* q[8];
+  __m256i fu = dsp_fractions(dsp_fractions(walk.u, walk.du), walk.du),
+          fv = dsp_fractions(dsp_fractions(walk.v, walk.dv), walk.dv);
+  __m256i const step_u = _mm256_set1_epi32(int(uint32_t(8 * walk.du))),
+                step_v = _mm256_set1_epi32(int(uint32_t(8 * walk.dv)));
   int k = k0;
   for (; k + 8 <= k1; k += 8) {
-    dsp_texelsat(t, u, v, du, dv, q);
     __m256i* const out = reinterpret_cast<__m256i*>(row + k);
-    _mm256_storeu_si256(out, dsp_eight(q, t.stride, fu, fv, _mm256_loadu_si256(out), keep));
+    _mm256_storeu_si256(out, dsp_eight(walk, fu, fv, _mm256_loadu_si256(out), keep));
     fu = _mm256_add_epi32(fu, step_u), fv = _mm256_add_epi32(fv, step_v);
   }
+  along = walk;
   return k;
 }
 
@@ -351,13 +355,16 @@ void dsp_rows(dsp_spritejob const& j) {
     } else {
       dsp_edgerow(j, row, r, du, dv, r.from, r.in0);
       int k = r.in0;
+      int64_t u = r.u + k * du, v = r.v + k * dv;
 #if defined(__SSE2__)
       if (j.mode == dsp_blendnormal) {
-        if (dsp_hasavx2()) k = dsp_insiderow8(j, row, r.u + k * du, r.v + k * dv, du, dv, k, r.in1);
-        k = dsp_insiderow4(j, row, r.u + k * du, r.v + k * dv, du, dv, k, r.in1);
+        dsp_walk walk = {j.t->p, j.t->stride, u, v, du, dv};
+        if (dsp_hasavx2()) k = dsp_insiderow8(j, row, walk, k, r.in1);
+        k = dsp_insiderow4(j, row, walk, k, r.in1);
+        u = walk.u, v = walk.v;
       }
 #endif
-      dsp_insiderow(j, row, r.u + k * du, r.v + k * dv, du, dv, k, r.in1);
+      dsp_insiderow(j, row, u, v, du, dv, k, r.in1);
       dsp_edgerow(j, row, r, du, dv, r.in1, r.to);
     }
   }
