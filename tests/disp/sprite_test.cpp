@@ -119,6 +119,63 @@ TEST_F(Sprites, PlainSpriteGivesDrawbmpsPixels) {
           << x << "," << y;
 }
 
+// A turned part of a bitmap, smoothed, draws as a bitmap with alpha holding only that part:
+// texels around it never bleed into its soft edges, whether the part is copied (drawn
+// about its own size, or without alpha) or read where it lies (drawn much smaller).
+TEST_F(Sprites, TurnedPartDrawsAsThatPartAlone) {
+  struct partcase {
+    char const* name;
+    bool alpha;
+    double scale;
+  };
+  partcase const cases[] = {
+      {"opaque", false, 1.0},
+      {"opaque, small", false, 0.3},
+      {"alpha", true, 1.0},
+      {"alpha, small", true, 0.3},
+  };
+  for (partcase const& c : cases) {
+    bitmap* big = c.alpha ? disp_createbmpalpha(40, 30) : CreateBMP191(40, 30, 0);
+    bitmap* alone = disp_createbmpalpha(20, 16);
+    disp_setbmpcoloralpha(big, true);
+    disp_setbmpcoloralpha(alone, true);
+    // The surroundings, opaque magenta, around the part at (9, 7).
+    Bar157(big, 0, 0, 40, 7, 1, 0xFFFF00FF);
+    Bar157(big, 0, 23, 40, 7, 1, 0xFFFF00FF);
+    Bar157(big, 0, 7, 9, 16, 1, 0xFFFF00FF);
+    Bar157(big, 29, 7, 11, 16, 1, 0xFFFF00FF);
+    for (long j = 0; j < 16; ++j)
+      for (long i = 0; i < 20; ++i) {
+        unsigned long const a = c.alpha ? 0x40 + 0x30 * ((i + j) % 6) : 0xFF;
+        unsigned long const colour = a << 24 | texel(i % 3, j % 2);
+        Bar157(big, qe_u(i + 9), qe_u(j + 7), 1, 1, 1, colour);
+        Bar157(alone, qe_u(i), qe_u(j), 1, 1, 1, colour);
+      }
+    bitmap* one = CreateBMP191(64, 48, 0x303030);
+    bitmap* two = CreateBMP191(64, 48, 0x303030);
+    disp_sprite how = {.x = 32,
+                       .y = 24,
+                       .degrees = 30,
+                       .scalex = c.scale,
+                       .scaley = c.scale,
+                       .originx = 10,
+                       .originy = 8};
+    disp_drawsprite(one, alone, &how);
+    how.sx = 9, how.sy = 7, how.sw = 20, how.sh = 16;
+    disp_drawsprite(two, big, &how);
+    int wrong = 0, inked = 0;
+    for (long y = 0; y < 48; ++y)
+      for (long x = 0; x < 64; ++x) {
+        unsigned long const want = GetPixel147(one, qe_u(x), qe_u(y));
+        inked += want != 0x303030;
+        if (GetPixel147(two, qe_u(x), qe_u(y)) != want && ++wrong <= 3)
+          ADD_FAILURE() << c.name << ": at " << x << "," << y << " got " << std::hex
+                        << GetPixel147(two, qe_u(x), qe_u(y)) << " want " << want;
+      }
+    EXPECT_GT(inked, c.scale < 1 ? 10 : 200) << c.name;
+  }
+}
+
 // Any other turn: smoothed edges with antialiasing on, only the sprite's own colour and the
 // background with it off; the middle is the sprite's colour either way.
 TEST_F(Sprites, TurnedEdgesFollowTheAntialiasSwitch) {
