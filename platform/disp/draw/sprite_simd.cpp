@@ -344,28 +344,37 @@ bool dsp_hasavx2() {
 template <bool fast>
 void dsp_rows(dsp_spritejob const& j) {
   int64_t const du = dsp_fixed(j.m.ux), dv = dsp_fixed(j.m.vx);
-  for (int y = j.y0; y < j.y1; ++y) {
-    dsp_rowspan r;
-    if (!dsp_rowof<fast>(j, du, dv, y, r)) continue;
-    uint32_t* row = j.d.row(y) + j.x0;
-    if (!j.smooth) {
-      dsp_nearestrow(j, row, r, du, dv);
-    } else if (!fast) {
-      dsp_edgerow(j, row, r, du, dv, r.from, r.to);
-    } else {
-      dsp_edgerow(j, row, r, du, dv, r.from, r.in0);
-      int k = r.in0;
-      int64_t u = r.u + k * du, v = r.v + k * dv;
+  // The spans of a batch of rows first, then their pixels: the divisions of one row need
+  // not wait for the pixels of the row before.
+  constexpr int batch = 32;
+  dsp_rowspan spans[batch];
+  for (int y0 = j.y0; y0 < j.y1; y0 += batch) {
+    int const n = std::min(batch, j.y1 - y0);
+    for (int i = 0; i < n; ++i)
+      if (!dsp_rowof<fast>(j, du, dv, y0 + i, spans[i])) spans[i].from = spans[i].to = 0;
+    for (int i = 0; i < n; ++i) {
+      dsp_rowspan const& r = spans[i];
+      if (r.from >= r.to) continue;
+      uint32_t* row = j.d.row(y0 + i) + j.x0;
+      if (!j.smooth) {
+        dsp_nearestrow(j, row, r, du, dv);
+      } else if (!fast) {
+        dsp_edgerow(j, row, r, du, dv, r.from, r.to);
+      } else {
+        dsp_edgerow(j, row, r, du, dv, r.from, r.in0);
+        int k = r.in0;
+        int64_t u = r.u + k * du, v = r.v + k * dv;
 #if defined(__SSE2__)
-      if (j.mode == dsp_blendnormal) {
-        dsp_walk walk = {j.t->p, j.t->stride, u, v, du, dv};
-        if (dsp_hasavx2()) k = dsp_insiderow8(j, row, walk, k, r.in1);
-        k = dsp_insiderow4(j, row, walk, k, r.in1);
-        u = walk.u, v = walk.v;
-      }
+        if (j.mode == dsp_blendnormal) {
+          dsp_walk walk = {j.t->p, j.t->stride, u, v, du, dv};
+          if (dsp_hasavx2()) k = dsp_insiderow8(j, row, walk, k, r.in1);
+          k = dsp_insiderow4(j, row, walk, k, r.in1);
+          u = walk.u, v = walk.v;
+        }
 #endif
-      dsp_insiderow(j, row, u, v, du, dv, k, r.in1);
-      dsp_edgerow(j, row, r, du, dv, r.in1, r.to);
+        dsp_insiderow(j, row, u, v, du, dv, k, r.in1);
+        dsp_edgerow(j, row, r, du, dv, r.in1, r.to);
+      }
     }
   }
 }
