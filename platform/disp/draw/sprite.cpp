@@ -19,8 +19,9 @@ constexpr double dsp_scalemin = 1e-4, dsp_scalemax = 16384;
 // The part's texels (see dsp_texels). Smooth samples at the part's edges weigh texels
 // outside it as transparent; a copy with a ring of transparent texels around the part lets
 // the loops read them as any other, with no edge tests. It is made when the part is copied
-// anyway, or is no bigger than the box it is drawn into (so copying costs less than
-// drawing); a big part drawn small is read where it lies.
+// anyway, is small (64 x 64 copies in about a microsecond), or is no bigger than the box
+// it is drawn into (so copying costs less than drawing); a big part drawn small is read
+// where it lies.
 void dsp_texelsof(bitmap& src, long sx, long sy, long sw, long sh, bool smooth, double box,
                   dsp_texels& t) {
   dsp_pixels const s = dsp_pixelsof(src);
@@ -28,7 +29,7 @@ void dsp_texelsof(bitmap& src, long sx, long sy, long sw, long sh, bool smooth, 
       &src == &dsp.canvas ? 1 : static_cast<dsp_picture const&>(src).key & 0xFFFFFF;
   bool const alpha = dsp_hasalpha(src), keyed = key != 1;
   t.w = sw, t.h = sh;
-  t.ringed = smooth && (!alpha || keyed || double(sw) * double(sh) <= box);
+  t.ringed = smooth && (!alpha || keyed || double(sw) * double(sh) <= std::max(box, 4096.0));
   if (alpha && !keyed && !t.ringed) {
     t.p = s.row(int(sy)) + sx;
     t.stride = s.stride;
