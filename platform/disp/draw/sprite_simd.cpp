@@ -361,7 +361,7 @@ void dsp_rows(dsp_spritejob const& j) {
       } else if (!fast) {
         dsp_edgerow(j, row, r, du, dv, r.from, r.to);
       } else {
-        dsp_edgerow(j, row, r, du, dv, r.from, r.in0);
+        if (r.from < r.in0) dsp_edgerow(j, row, r, du, dv, r.from, r.in0);
         int k = r.in0;
         int64_t u = r.u + k * du, v = r.v + k * dv;
 #if defined(__SSE2__)
@@ -373,7 +373,7 @@ void dsp_rows(dsp_spritejob const& j) {
         }
 #endif
         dsp_insiderow(j, row, u, v, du, dv, k, r.in1);
-        dsp_edgerow(j, row, r, du, dv, r.in1, r.to);
+        if (r.in1 < r.to) dsp_edgerow(j, row, r, du, dv, r.in1, r.to);
       }
     }
   }
