@@ -200,11 +200,13 @@ struct dsp_walk {
   // The texel pairs of the next two pixels, interleaved as dsp_pairs gives them: those of
   // the row above in top, below in bot. One pixel at a time, so that few registers are
   // held.
+  uint32_t const* here() const { return p + long(v >> 32) * stride + long(u >> 32); }
+  void step() { u += du, v += dv; }
   void twopixels(__m128i& top, __m128i& bot) {
-    uint32_t const* a = p + long(v >> 32) * stride + long(u >> 32);
-    u += du, v += dv;
-    uint32_t const* b = p + long(v >> 32) * stride + long(u >> 32);
-    u += du, v += dv;
+    uint32_t const* a = here();
+    step();
+    uint32_t const* b = here();
+    step();
     top = dsp_pairs(a, b), bot = dsp_pairs(a + stride, b + stride);
   }
 };
@@ -287,15 +289,12 @@ DSP_AVX2 inline __m256i dsp_fractions(__m128i f, int64_t du) {
   return dsp_halves(f, _mm_add_epi32(f, _mm_set1_epi32(int(uint32_t(4 * du)))));
 }
 
-// Eight samples, from the next eight pixels' texels weighed by the fractions in fu and fv,
-// over the target's pixels d; the bytes set in keep stay as d has them.
-DSP_AVX2 inline __m256i dsp_eight(dsp_walk& walk, __m256i fu, __m256i fv, __m256i d, __m256i keep) {
-  __m128i t01, b01, t23, b23, t45, b45, t67, b67;
-  walk.twopixels(t01, b01), walk.twopixels(t23, b23);
-  walk.twopixels(t45, b45), walk.twopixels(t67, b67);
+// Eight samples, from the texel pairs above (top) and below (bot) pixels 0, 1 | 4, 5 (a) and
+// 2, 3 | 6, 7 (b), weighed by the fractions in fu and fv, over the target's pixels d; the
+// bytes set in keep stay as d has them.
+DSP_AVX2 inline __m256i dsp_eight(__m256i topa, __m256i topb, __m256i bota, __m256i botb,
+                                  __m256i fu, __m256i fv, __m256i d, __m256i keep) {
   __m256i const z = _mm256_setzero_si256();
-  __m256i const topa = dsp_halves(t01, t45), topb = dsp_halves(t23, t67);
-  __m256i const bota = dsp_halves(b01, b45), botb = dsp_halves(b23, b67);
   __m256i wxa, wxb, wya, wyb;
   dsp_weights(fu, wxa, wxb);
   dsp_weights(fv, wya, wyb);
@@ -310,7 +309,17 @@ DSP_AVX2 inline __m256i dsp_eight(dsp_walk& walk, __m256i fu, __m256i fv, __m256
   return _mm256_or_si256(_mm256_andnot_si256(keep, o), _mm256_and_si256(keep, d));
 }
 
-// Pixels [k0, k1) of a row inside the part, eight at a time; returns the first pixel left.
+// The texel pairs of eight pixels in dsp_eight's order, from two of dsp_walk::twopixels
+// each for pixels 0, 1 | 2, 3 | 4, 5 | 6, 7.
+DSP_AVX2 inline void dsp_gather(__m128i const (&top)[4], __m128i const (&bot)[4], __m256i& topa,
+                                __m256i& topb, __m256i& bota, __m256i& botb) {
+  topa = dsp_halves(top[0], top[2]), topb = dsp_halves(top[1], top[3]);
+  bota = dsp_halves(bot[0], bot[2]), botb = dsp_halves(bot[1], bot[3]);
+}
+
+// Pixels [k0, k1) of a row inside the part, eight at a time, and the last few as eight
+// more: their lanes past the run sample its last pixel again and are neither read from nor
+// written to the target. Returns k1.
 DSP_AVX2 int dsp_insiderow8(dsp_spritejob const& j, uint32_t* row, dsp_walk& along, int k0,
                             int k1) {
   dsp_walk walk = along;  // a copy the stores cannot alias, kept in registers
@@ -319,14 +328,35 @@ DSP_AVX2 int dsp_insiderow8(dsp_spritejob const& j, uint32_t* row, dsp_walk& alo
           fv = dsp_fractions(dsp_fractions(walk.v, walk.dv), walk.dv);
   __m256i const step_u = _mm256_set1_epi32(int(uint32_t(8 * walk.du))),
                 step_v = _mm256_set1_epi32(int(uint32_t(8 * walk.dv)));
+  __m128i top[4], bot[4];
+  __m256i ta, tb, ba, bb;
   int k = k0;
   for (; k + 8 <= k1; k += 8) {
+    for (int i = 0; i < 4; ++i) walk.twopixels(top[i], bot[i]);
+    dsp_gather(top, bot, ta, tb, ba, bb);
     __m256i* const out = reinterpret_cast<__m256i*>(row + k);
-    _mm256_storeu_si256(out, dsp_eight(walk, fu, fv, _mm256_loadu_si256(out), keep));
+    _mm256_storeu_si256(out, dsp_eight(ta, tb, ba, bb, fu, fv, _mm256_loadu_si256(out), keep));
     fu = _mm256_add_epi32(fu, step_u), fv = _mm256_add_epi32(fv, step_v);
   }
+  int const n = k1 - k;
+  if (n > 0) {
+    uint32_t const* q[8];
+    for (int i = 0; i < 8; ++i) {
+      q[i] = walk.here();
+      if (i + 1 < n) walk.step();
+    }
+    for (int i = 0; i < 4; ++i)
+      top[i] = dsp_pairs(q[2 * i], q[2 * i + 1]),
+      bot[i] = dsp_pairs(q[2 * i] + walk.stride, q[2 * i + 1] + walk.stride);
+    dsp_gather(top, bot, ta, tb, ba, bb);
+    __m256i const in =
+        _mm256_cmpgt_epi32(_mm256_set1_epi32(n), _mm256_setr_epi32(0, 1, 2, 3, 4, 5, 6, 7));
+    int* const out = reinterpret_cast<int*>(row + k);
+    _mm256_maskstore_epi32(out, in,
+                           dsp_eight(ta, tb, ba, bb, fu, fv, _mm256_maskload_epi32(out, in), keep));
+  }
   along = walk;
-  return k;
+  return k1;
 }
 
 // Whether this processor has AVX2, asked once.
