@@ -60,10 +60,9 @@ TEST(SpriteLoops, FastLoopsDrawWhatThePlainOneDraws) {
   for (int n = 0; n < 1500 && wrong < 3; ++n) {
     part const src(d, d.in(1, 40), d.in(1, 40), d.chance(60));
     int const tw = d.in(1, 96), th = d.in(1, 64);
-    std::vector<uint32_t> fast(size_t(tw * th));
-    for (uint32_t& p : fast) p = d.chance(70) ? 0xFF000000u | d.next() >> 8 : d.next();
-    std::vector<uint32_t> const before = fast;
-    std::vector<uint32_t> plain = fast;
+    std::vector<uint32_t> before(size_t(tw * th));
+    for (uint32_t& p : before) p = d.chance(70) ? 0xFF000000u | d.next() >> 8 : d.next();
+    std::vector<uint32_t> plain = before;
     // The way back: turned (now and then by a quarter, which makes a step 0), scaled,
     // mirrored, with the part's middle landing somewhere near the target.
     double const turn = d.chance(20) ? d.in(0, 3) * 1.5707963267948966 : d.in(-4.0, 4.0);
@@ -76,7 +75,7 @@ TEST(SpriteLoops, FastLoopsDrawWhatThePlainOneDraws) {
     m.v0 = double(src.t.h) / 2 - m.vx * px - m.vy * py;
     bool const whole = d.chance(60);  // else a box of the target's, as a clipped sprite has
     int const x0 = whole ? 0 : d.in(0, tw - 1), y0 = whole ? 0 : d.in(0, th - 1);
-    dsp_spritejob job = {{fast.data(), tw, th, tw},
+    dsp_spritejob job = {{plain.data(), tw, th, tw},
                          d.chance(50),
                          &src.t,
                          m,
@@ -86,19 +85,28 @@ TEST(SpriteLoops, FastLoopsDrawWhatThePlainOneDraws) {
                          y0,
                          whole ? tw : d.in(x0 + 1, tw),
                          whole ? th : d.in(y0 + 1, th)};
-    dsp_spriteloop(job);
     job.d.p = plain.data();
     dsp_spriteloopplain(job);
-    for (size_t i = 0; i < fast.size(); ++i) drawn += plain[i] != before[i];
-    for (size_t i = 0; i < fast.size(); ++i)
-      if (fast[i] != plain[i]) {
-        ADD_FAILURE() << "case " << n << " at " << i % size_t(tw) << "," << i / size_t(tw)
-                      << ": fast " << std::hex << fast[i] << ", plain " << plain[i] << std::dec
-                      << " (part " << src.t.w << " x " << src.t.h << (src.t.ringed ? " ringed" : "")
-                      << ", mode " << job.mode << (job.smooth ? ", smooth" : "") << ")";
-        ++wrong;
-        break;
-      }
+    for (size_t i = 0; i < plain.size(); ++i) drawn += plain[i] != before[i];
+    struct way {
+      char const* name;
+      void (*loop)(dsp_spritejob const&);
+    };
+    for (way const w : {way{"fast", dsp_spriteloop}, way{"without AVX2", dsp_spriteloopsse2}}) {
+      std::vector<uint32_t> fast = before;
+      job.d.p = fast.data();
+      w.loop(job);
+      for (size_t i = 0; i < fast.size(); ++i)
+        if (fast[i] != plain[i]) {
+          ADD_FAILURE() << w.name << ", case " << n << ", at " << i % size_t(tw) << ","
+                        << i / size_t(tw) << ": " << std::hex << fast[i] << ", plain " << plain[i]
+                        << std::dec << " (part " << src.t.w << " x " << src.t.h
+                        << (src.t.ringed ? " ringed" : "") << ", mode " << job.mode
+                        << (job.smooth ? ", smooth" : "") << ")";
+          ++wrong;
+          break;
+        }
+    }
   }
   EXPECT_GT(drawn, 250000) << drawn;
 }

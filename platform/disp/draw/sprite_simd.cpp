@@ -372,7 +372,7 @@ bool dsp_hasavx2() {
 // Both loops walk the same rows and spans; `fast` takes the inside of smooth rows without
 // the edge tests.
 template <bool fast>
-void dsp_rows(dsp_spritejob const& j) {
+void dsp_rows(dsp_spritejob const& j, [[maybe_unused]] bool avx2) {
   int64_t const du = dsp_fixed(j.m.ux), dv = dsp_fixed(j.m.vx);
   // The spans of a batch of rows first, then their pixels: the divisions of one row need
   // not wait for the pixels of the row before.
@@ -397,7 +397,7 @@ void dsp_rows(dsp_spritejob const& j) {
 #if defined(__SSE2__)
         if (j.mode == dsp_blendnormal) {
           dsp_walk walk = {j.t->p, j.t->stride, u, v, du, dv};
-          if (dsp_hasavx2()) k = dsp_insiderow8(j, row, walk, k, r.in1);
+          if (avx2) k = dsp_insiderow8(j, row, walk, k, r.in1);
           k = dsp_insiderow4(j, row, walk, k, r.in1);
           u = walk.u, v = walk.v;
         }
@@ -411,6 +411,14 @@ void dsp_rows(dsp_spritejob const& j) {
 
 }  // namespace
 
-void dsp_spriteloop(dsp_spritejob const& job) { dsp_rows<true>(job); }
+void dsp_spriteloop(dsp_spritejob const& job) {
+#if defined(__SSE2__)
+  dsp_rows<true>(job, dsp_hasavx2());
+#else
+  dsp_rows<true>(job, false);
+#endif
+}
 
-void dsp_spriteloopplain(dsp_spritejob const& job) { dsp_rows<false>(job); }
+void dsp_spriteloopsse2(dsp_spritejob const& job) { dsp_rows<true>(job, false); }
+
+void dsp_spriteloopplain(dsp_spritejob const& job) { dsp_rows<false>(job, false); }

@@ -46,6 +46,10 @@ struct dsp_spritejob {
 // the part the normal blend runs several pixels at a time.
 void dsp_spriteloop(dsp_spritejob const& job);
 
+// dsp_spriteloop as it runs on a processor without AVX2 (SSE2 or plain C++ only), so that
+// the tests check that way on any processor.
+void dsp_spriteloopsse2(dsp_spritejob const& job);
+
 // The same, pixel by pixel, each sample testing the part's edges on its own: slow, and the
 // reference the fast loops must agree with to the bit.
 void dsp_spriteloopplain(dsp_spritejob const& job);
