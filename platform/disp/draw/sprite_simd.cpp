@@ -320,8 +320,8 @@ DSP_AVX2 inline void dsp_gather(__m128i const (&top)[4], __m128i const (&bot)[4]
 // Pixels [k0, k1) of a row inside the part, eight at a time, and the last few as eight
 // more: their lanes past the run sample its last pixel again and are neither read from nor
 // written to the target. Returns k1.
-DSP_AVX2 int dsp_insiderow8(dsp_spritejob const& j, uint32_t* row, dsp_walk& along, int k0,
-                            int k1) {
+DSP_AVX2 inline int dsp_insiderow8(dsp_spritejob const& j, uint32_t* row, dsp_walk& along, int k0,
+                                   int k1) {
   dsp_walk walk = along;  // a copy the stores cannot alias, kept in registers
   __m256i const keep = j.keepd ? _mm256_set1_epi32(int(0xFF000000u)) : _mm256_setzero_si256();
   __m256i fu = dsp_fractions(dsp_fractions(walk.u, walk.du), walk.du),
@@ -359,6 +359,17 @@ DSP_AVX2 int dsp_insiderow8(dsp_spritejob const& j, uint32_t* row, dsp_walk& alo
   return k1;
 }
 
+// The insides of a batch of rows (see dsp_rows), all in one call.
+DSP_AVX2 void dsp_insiderows8(dsp_spritejob const& j, dsp_rowspan const* spans, int n, int y0,
+                              int64_t du, int64_t dv) {
+  for (int i = 0; i < n; ++i) {
+    dsp_rowspan const& r = spans[i];
+    if (r.from >= r.to || r.in0 >= r.in1) continue;
+    dsp_walk walk = {j.t->p, j.t->stride, r.u + r.in0 * du, r.v + r.in0 * dv, du, dv};
+    dsp_insiderow8(j, j.d.row(y0 + i) + j.x0, walk, r.in0, r.in1);
+  }
+}
+
 // Whether this processor has AVX2, asked once.
 bool dsp_hasavx2() {
   static bool const has = [] {
@@ -382,6 +393,12 @@ void dsp_rows(dsp_spritejob const& j, [[maybe_unused]] bool avx2) {
     int const n = std::min(batch, j.y1 - y0);
     for (int i = 0; i < n; ++i)
       if (!dsp_rowof<fast>(j, du, dv, y0 + i, spans[i])) spans[i].from = spans[i].to = 0;
+#if defined(__SSE2__)
+    // With AVX2 the insides of the batch's rows are drawn in one call, after their edges.
+    bool const wide = fast && j.smooth && j.mode == dsp_blendnormal && avx2;
+#else
+    bool const wide = false;
+#endif
     for (int i = 0; i < n; ++i) {
       dsp_rowspan const& r = spans[i];
       if (r.from >= r.to) continue;
@@ -392,20 +409,23 @@ void dsp_rows(dsp_spritejob const& j, [[maybe_unused]] bool avx2) {
         dsp_edgerow(j, row, r, du, dv, r.from, r.to);
       } else {
         if (r.from < r.in0) dsp_edgerow(j, row, r, du, dv, r.from, r.in0);
+        if (r.in1 < r.to) dsp_edgerow(j, row, r, du, dv, r.in1, r.to);
+        if (wide) continue;
         int k = r.in0;
         int64_t u = r.u + k * du, v = r.v + k * dv;
 #if defined(__SSE2__)
         if (j.mode == dsp_blendnormal) {
           dsp_walk walk = {j.t->p, j.t->stride, u, v, du, dv};
-          if (avx2) k = dsp_insiderow8(j, row, walk, k, r.in1);
           k = dsp_insiderow4(j, row, walk, k, r.in1);
           u = walk.u, v = walk.v;
         }
 #endif
         dsp_insiderow(j, row, u, v, du, dv, k, r.in1);
-        if (r.in1 < r.to) dsp_edgerow(j, row, r, du, dv, r.in1, r.to);
       }
     }
+#if defined(__SSE2__)
+    if (wide) dsp_insiderows8(j, spans, n, y0, du, dv);
+#endif
   }
 }
 
