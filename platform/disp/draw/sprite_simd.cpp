@@ -197,11 +197,11 @@ struct dsp_walk {
   uint32_t const* p;
   std::ptrdiff_t stride;
   int64_t u, v, du, dv;
+  uint32_t const* here() const { return p + long(v >> 32) * stride + long(u >> 32); }
+  void step() { u += du, v += dv; }
   // The texel pairs of the next two pixels, interleaved as dsp_pairs gives them: those of
   // the row above in top, below in bot. One pixel at a time, so that few registers are
   // held.
-  uint32_t const* here() const { return p + long(v >> 32) * stride + long(u >> 32); }
-  void step() { u += du, v += dv; }
   void twopixels(__m128i& top, __m128i& bot) {
     uint32_t const* a = here();
     step();
@@ -317,12 +317,10 @@ DSP_AVX2 inline void dsp_gather(__m128i const (&top)[4], __m128i const (&bot)[4]
   bota = dsp_halves(bot[0], bot[2]), botb = dsp_halves(bot[1], bot[3]);
 }
 
-// Pixels [k0, k1) of a row inside the part, eight at a time, and the last few as eight
-// more: their lanes past the run sample its last pixel again and are neither read from nor
-// written to the target. Returns k1.
-DSP_AVX2 inline int dsp_insiderow8(dsp_spritejob const& j, uint32_t* row, dsp_walk& along, int k0,
-                                   int k1) {
-  dsp_walk walk = along;  // a copy the stores cannot alias, kept in registers
+// The n pixels of a row inside the part from the walk's place on, eight at a time, and the
+// last few as eight more: their lanes past the run sample its last pixel again and are
+// neither read from nor written to the target.
+DSP_AVX2 inline void dsp_insiderow8(dsp_spritejob const& j, uint32_t* row, dsp_walk walk, int n) {
   __m256i const keep = j.keepd ? _mm256_set1_epi32(int(0xFF000000u)) : _mm256_setzero_si256();
   __m256i fu = dsp_fractions(dsp_fractions(walk.u, walk.du), walk.du),
           fv = dsp_fractions(dsp_fractions(walk.v, walk.dv), walk.dv);
@@ -330,33 +328,31 @@ DSP_AVX2 inline int dsp_insiderow8(dsp_spritejob const& j, uint32_t* row, dsp_wa
                 step_v = _mm256_set1_epi32(int(uint32_t(8 * walk.dv)));
   __m128i top[4], bot[4];
   __m256i ta, tb, ba, bb;
-  int k = k0;
-  for (; k + 8 <= k1; k += 8) {
+  int k = 0;
+  for (; k + 8 <= n; k += 8) {
     for (int i = 0; i < 4; ++i) walk.twopixels(top[i], bot[i]);
     dsp_gather(top, bot, ta, tb, ba, bb);
     __m256i* const out = reinterpret_cast<__m256i*>(row + k);
     _mm256_storeu_si256(out, dsp_eight(ta, tb, ba, bb, fu, fv, _mm256_loadu_si256(out), keep));
     fu = _mm256_add_epi32(fu, step_u), fv = _mm256_add_epi32(fv, step_v);
   }
-  int const n = k1 - k;
-  if (n > 0) {
+  int const left = n - k;
+  if (left > 0) {
     uint32_t const* q[8];
     for (int i = 0; i < 8; ++i) {
       q[i] = walk.here();
-      if (i + 1 < n) walk.step();
+      if (i + 1 < left) walk.step();
     }
     for (int i = 0; i < 4; ++i)
       top[i] = dsp_pairs(q[2 * i], q[2 * i + 1]),
       bot[i] = dsp_pairs(q[2 * i] + walk.stride, q[2 * i + 1] + walk.stride);
     dsp_gather(top, bot, ta, tb, ba, bb);
     __m256i const in =
-        _mm256_cmpgt_epi32(_mm256_set1_epi32(n), _mm256_setr_epi32(0, 1, 2, 3, 4, 5, 6, 7));
+        _mm256_cmpgt_epi32(_mm256_set1_epi32(left), _mm256_setr_epi32(0, 1, 2, 3, 4, 5, 6, 7));
     int* const out = reinterpret_cast<int*>(row + k);
     _mm256_maskstore_epi32(out, in,
                            dsp_eight(ta, tb, ba, bb, fu, fv, _mm256_maskload_epi32(out, in), keep));
   }
-  along = walk;
-  return k1;
 }
 
 // The insides of a batch of rows (see dsp_rows), all in one call.
@@ -365,8 +361,8 @@ DSP_AVX2 void dsp_insiderows8(dsp_spritejob const& j, dsp_rowspan const* spans, 
   for (int i = 0; i < n; ++i) {
     dsp_rowspan const& r = spans[i];
     if (r.from >= r.to || r.in0 >= r.in1) continue;
-    dsp_walk walk = {j.t->p, j.t->stride, r.u + r.in0 * du, r.v + r.in0 * dv, du, dv};
-    dsp_insiderow8(j, j.d.row(y0 + i) + j.x0, walk, r.in0, r.in1);
+    dsp_walk const walk = {j.t->p, j.t->stride, r.u + r.in0 * du, r.v + r.in0 * dv, du, dv};
+    dsp_insiderow8(j, j.d.row(y0 + i) + j.x0 + r.in0, walk, r.in1 - r.in0);
   }
 }
 
