@@ -64,8 +64,12 @@ inline void dsp_put(uint32_t* d, uint32_t s, unsigned mode, bool keepd) {
     *d = dsp_oversat(s, *d, keepd);
 }
 
-// floor(a / b) for b > 0.
-inline int64_t dsp_floordiv(int64_t a, int64_t b) { return a >= 0 ? a / b : -((-a + b - 1) / b); }
+// floor(a / b) for b > 0, by one division and no branch: a remainder below 0 says the
+// quotient, rounded towards 0, lies one above the floor.
+inline int64_t dsp_floordiv(int64_t a, int64_t b) {
+  int64_t const q = a / b, r = a % b;
+  return q - (r < 0);
+}
 
 // The steps k in [from, to) with lo <= u + k * du < hi, narrowed in place; exact, in the
 // loops' fixed point, so the pixels inside need no test of their own.
