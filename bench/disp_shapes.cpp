@@ -7,9 +7,9 @@
 #include <algorithm>
 #include <chrono>
 #include <cmath>
-#include <cstdlib>
 #include <vector>
 
+#include "bench/paired.h"
 #include "platform/disp/disp.h"
 
 namespace {
@@ -215,11 +215,4 @@ BENCHMARK(BM_Delay1ms)->Iterations(1000)->UseRealTime();
 
 }  // namespace
 
-int main(int argc, char** argv) {
-  // The canvas without a window, on the real clock.
-  setenv("DISP_HEADLESS", "1", 1);
-  unsetenv("DISP_CLOCK");
-  benchmark::Initialize(&argc, argv);
-  benchmark::RunSpecifiedBenchmarks();
-  benchmark::Shutdown();
-}
+int main(int argc, char** argv) { return benchmain(argc, argv); }

@@ -95,11 +95,13 @@ pids+=("$rec")
 if ((tone)); then
   # What the library asks of the server for its default period: 3 ms requests, 12 ms queued.
   # On PipeWire the plain client is a native one, pw-play, with the graph cycle the library
-  # asks for (SOUND_PERIOD_MS, 3 ms: 144 frames, which PipeWire rounds down to 128).
+  # starts at: twice its period (SOUND_PERIOD_MS, 3 ms: 288 frames, which PipeWire rounds
+  # down to 256).
   if [[ $server == pipewire && ! ${SOUND_PIPEWIRE:-1} =~ ^(0|no|off|false)$ ]]; then
     sox -n -r 48000 -c 2 -b 16 "$tmp/tone.wav" synth "$((secs + 5))" sine 440 vol 0.1
     pw-play --latency="$(awk -v m="${SOUND_PERIOD_MS:-3}" \
-      'BEGIN { printf "%d", m * 48 + 0.5 }')" "$tmp/tone.wav" 2>"$tmp/game.err" &
+      'BEGIN { c = int(2 * m * 48 + 0.5); printf "%d", c > 1024 ? 1024 : c }')" \
+      "$tmp/tone.wav" 2>"$tmp/game.err" &
   else
     sox -n -r 44100 -c 2 -b 16 "$tmp/tone.wav" synth "$((secs + 5))" sine 440 vol 0.1
     PULSE_PROP="pulse.min.req=144/48000" pacat --playback \

@@ -1,9 +1,10 @@
-// What the drawing benchmarks share: this thread's CPU time, medians, and two contenders
-// timed in turns, frame for frame.
+// What the drawing benchmarks share: this thread's CPU time, medians, two contenders timed
+// in turns, frame for frame, and the main that runs them on libdisp's canvas.
 #pragma once
 #include <benchmark/benchmark.h>
 
 #include <algorithm>
+#include <cstdlib>
 #include <ctime>
 #include <vector>
 
@@ -37,4 +38,14 @@ void paired(benchmark::State& state, A a, B b) {
   state.counters["ours_ms"] = median(ta);
   state.counters["theirs_ms"] = median(tb);
   state.counters["ratio"] = median(ta) / median(tb);
+}
+
+// The main of a drawing benchmark: libdisp's canvas without a window, on the real clock.
+inline int benchmain(int argc, char** argv) {
+  setenv("DISP_HEADLESS", "1", 1);
+  unsetenv("DISP_CLOCK");
+  benchmark::Initialize(&argc, argv);
+  benchmark::RunSpecifiedBenchmarks();
+  benchmark::Shutdown();
+  return 0;
 }

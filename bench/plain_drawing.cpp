@@ -273,11 +273,4 @@ BENCHMARK(BM_PairDiscsAntialiasedVsCairo)->MinTime(3.0);
 
 }  // namespace
 
-int main(int argc, char** argv) {
-  // The canvas without a window, on the real clock.
-  setenv("DISP_HEADLESS", "1", 1);
-  unsetenv("DISP_CLOCK");
-  benchmark::Initialize(&argc, argv);
-  benchmark::RunSpecifiedBenchmarks();
-  benchmark::Shutdown();
-}
+int main(int argc, char** argv) { return benchmain(argc, argv); }

@@ -8,8 +8,6 @@
 
 #include <algorithm>
 #include <cstdint>
-#include <cstdlib>
-#include <ctime>
 #include <vector>
 
 #include "bench/paired.h"
@@ -126,11 +124,4 @@ BENCHMARK(BM_PairTurnedDrawspriteVsCairo)->MinTime(3.0);
 
 }  // namespace
 
-int main(int argc, char** argv) {
-  // The canvas without a window, on the real clock.
-  setenv("DISP_HEADLESS", "1", 1);
-  unsetenv("DISP_CLOCK");
-  benchmark::Initialize(&argc, argv);
-  benchmark::RunSpecifiedBenchmarks();
-  benchmark::Shutdown();
-}
+int main(int argc, char** argv) { return benchmain(argc, argv); }

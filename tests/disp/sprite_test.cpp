@@ -119,6 +119,65 @@ TEST_F(Sprites, PlainSpriteGivesDrawbmpsPixels) {
           << x << "," << y;
 }
 
+// A turned part of a bitmap, smoothed, draws as a bitmap with alpha holding only that part:
+// texels around it never bleed into its soft edges, whether the part is copied (drawn
+// about its own size, or without alpha) or read where it lies (drawn much smaller).
+TEST_F(Sprites, TurnedPartDrawsAsThatPartAlone) {
+  struct partcase {
+    char const* name;
+    bool alpha;
+    double scale;
+  };
+  partcase const cases[] = {
+      {"opaque", false, 1.0},
+      {"opaque, small", false, 0.3},
+      {"alpha", true, 1.0},
+      {"alpha, small", true, 0.3},
+  };
+  // A part bigger than 64 x 64 texels: drawn small, it is read where it lies.
+  constexpr long pw = 72, ph = 60, px = 9, py = 7, bw = pw + 20, bh = ph + 16, tw = 160, th = 120;
+  for (partcase const& c : cases) {
+    bitmap* big = c.alpha ? disp_createbmpalpha(bw, bh) : CreateBMP191(bw, bh, 0);
+    bitmap* alone = disp_createbmpalpha(pw, ph);
+    disp_setbmpcoloralpha(big, true);
+    disp_setbmpcoloralpha(alone, true);
+    // The surroundings, opaque magenta.
+    Bar157(big, 0, 0, bw, py, 1, 0xFFFF00FF);
+    Bar157(big, 0, py + ph, bw, bh - py - ph, 1, 0xFFFF00FF);
+    Bar157(big, 0, py, px, ph, 1, 0xFFFF00FF);
+    Bar157(big, px + pw, py, bw - px - pw, ph, 1, 0xFFFF00FF);
+    for (long j = 0; j < ph; ++j)
+      for (long i = 0; i < pw; ++i) {
+        unsigned long const a = c.alpha ? 0x40 + 0x30 * ((i + j) % 6) : 0xFF;
+        unsigned long const colour = a << 24 | texel(i % 3, j % 2);
+        Bar157(big, qe_u(i + px), qe_u(j + py), 1, 1, 1, colour);
+        Bar157(alone, qe_u(i), qe_u(j), 1, 1, 1, colour);
+      }
+    bitmap* one = CreateBMP191(tw, th, 0x303030);
+    bitmap* two = CreateBMP191(tw, th, 0x303030);
+    disp_sprite how = {.x = tw / 2,
+                       .y = th / 2,
+                       .degrees = 30,
+                       .scalex = c.scale,
+                       .scaley = c.scale,
+                       .originx = pw / 2,
+                       .originy = ph / 2};
+    disp_drawsprite(one, alone, &how);
+    how.sx = px, how.sy = py, how.sw = pw, how.sh = ph;
+    disp_drawsprite(two, big, &how);
+    int wrong = 0, inked = 0;
+    for (long y = 0; y < th; ++y)
+      for (long x = 0; x < tw; ++x) {
+        unsigned long const want = GetPixel147(one, qe_u(x), qe_u(y));
+        inked += want != 0x303030;
+        if (GetPixel147(two, qe_u(x), qe_u(y)) != want && ++wrong <= 3)
+          ADD_FAILURE() << c.name << ": at " << x << "," << y << " got " << std::hex
+                        << GetPixel147(two, qe_u(x), qe_u(y)) << " want " << want;
+      }
+    EXPECT_GT(inked, c.scale < 1 ? 300 : 4000) << c.name;
+  }
+}
+
 // Any other turn: smoothed edges with antialiasing on, only the sprite's own colour and the
 // background with it off; the middle is the sprite's colour either way.
 TEST_F(Sprites, TurnedEdgesFollowTheAntialiasSwitch) {
