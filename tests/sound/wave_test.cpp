@@ -31,7 +31,7 @@ struct mix {
 constexpr int heldupstatus = 75;
 
 // Runs this program with args in a child process and returns the mix it played. A child
-// that was held up is run again, a few times: its streams may have run dry through no
+// that was held up is run again, up to ten times: its streams may have run dry through no
 // fault of the library's.
 capture render(std::string const& args) {
   std::string out = at("mix.wav"), conf = at("alsoft.conf");
@@ -40,7 +40,7 @@ capture render(std::string const& args) {
   EXPECT_GT(readlink("/proc/self/exe", self, sizeof self - 1), 0);
   std::string cmd = "ALSOFT_CONF='" + conf + "' '" + self + "' " + args;
   int status = 0;
-  for (int tries = 0; tries < 5; ++tries) {
+  for (int tries = 0; tries < 10; ++tries) {
     unlink(out.c_str());
     status = std::system(cmd.c_str());
     if (!WIFEXITED(status) || WEXITSTATUS(status) != heldupstatus) break;
