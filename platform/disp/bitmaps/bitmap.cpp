@@ -565,6 +565,7 @@ qr_v MixBMP229(qe_b dest, qe_b a, qe_b b) {
 
 namespace {
 
+// Both box-blur forms, each telling a dead bitmap under its own name.
 void dsp_blurboxof(bitmap* b, unsigned long rx, unsigned long ry, char const* entry) {
   if (!dsp_liveof(b, entry)) return;
   try {
