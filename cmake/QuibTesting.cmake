@@ -6,8 +6,8 @@ set(QUIB_TEST_ENV "LSAN_OPTIONS=suppressions=${PROJECT_SOURCE_DIR}/tools/lsan.su
 # quib_add_gtest(<target> SOURCES <files...> [LIBS <libs...>] [PREFIX <p>] [ENV <k=v...>]
 #                [LABELS <l...>] [DEFINES <d...>] [DEPENDS <targets...>] [SERIAL])
 # PREFIX defaults to the folder's name followed by a dot; LIBS gets GTest::gtest unless a
-# GTest library is named already; DEPENDS are built first (a binary the tests run). ENV and
-# LABELS take one entry each (see below).
+# GTest library is named already; DEPENDS are built first (a binary the tests run). ENV
+# comes on top of the sanitizer suppressions.
 function(quib_add_gtest target)
   cmake_parse_arguments(T "SERIAL" "PREFIX" "SOURCES;LIBS;ENV;LABELS;DEFINES;DEPENDS" ${ARGN})
   if(NOT T_PREFIX)
@@ -24,27 +24,37 @@ function(quib_add_gtest target)
   if(T_DEPENDS)
     add_dependencies(${target} ${T_DEPENDS})
   endif()
-  # The discovered tests get their properties through a flattened argument list, so a
-  # property can hold one value only: a second ENVIRONMENT entry would be read as a property
-  # name and lost. ENV (one variable) therefore replaces the suppressions, and an empty
-  # LABELS or a FALSE RUN_SERIAL is left out rather than shifting the pairs.
-  set(props ENVIRONMENT "${QUIB_TEST_ENV}")
-  list(LENGTH T_ENV nenv)
-  if(nenv GREATER 1)
-    message(FATAL_ERROR "quib_add_gtest(${target}): one ENV variable at most, got ${T_ENV}")
-  elseif(nenv EQUAL 1)
-    set(props ENVIRONMENT "${T_ENV}")
-  endif()
-  list(LENGTH T_LABELS nlabels)
-  if(nlabels GREATER 1)
-    message(FATAL_ERROR "quib_add_gtest(${target}): one label at most, got ${T_LABELS}")
-  elseif(nlabels EQUAL 1)
-    list(APPEND props LABELS ${T_LABELS})
-  endif()
+  set(props "")
   if(T_SERIAL)
-    list(APPEND props RUN_SERIAL TRUE)
+    set(props PROPERTIES RUN_SERIAL TRUE)
   endif()
-  gtest_discover_tests(${target} TEST_PREFIX ${T_PREFIX} DISCOVERY_TIMEOUT 30 PROPERTIES ${props})
+  gtest_discover_tests(${target} TEST_PREFIX ${T_PREFIX} DISCOVERY_TIMEOUT 30 ${props})
+  quib_discovered_properties(${target} ENV ${QUIB_TEST_ENV} ${T_ENV} LABELS ${T_LABELS})
+endfunction()
+
+# quib_discovered_properties(<target> [ENV <k=v...>] [LABELS <l...>])
+# Gives every test gtest_discover_tests found in <target> its environment and labels, each
+# a list. gtest_discover_tests hands its PROPERTIES on as one flattened list, where a
+# value's own `;` splits it and the second variable is read as a property name and lost; so
+# these go to CTest in a file of their own, read after the tests are discovered (their
+# names are in <target>_TESTS by then). Call it after gtest_discover_tests.
+function(quib_discovered_properties target)
+  cmake_parse_arguments(T "" "" "ENV;LABELS" ${ARGN})
+  set(sets "")
+  if(T_ENV)
+    string(APPEND sets " ENVIRONMENT [==[${T_ENV}]==]")
+  endif()
+  if(T_LABELS)
+    string(APPEND sets " LABELS [==[${T_LABELS}]==]")
+  endif()
+  if(NOT sets)
+    return()
+  endif()
+  set(file "${CMAKE_CURRENT_BINARY_DIR}/${target}_properties.cmake")
+  file(WRITE "${file}" "if(${target}_TESTS)\n"
+                       "  set_tests_properties(\${${target}_TESTS} PROPERTIES${sets})\n"
+                       "endif()\n")
+  set_property(DIRECTORY APPEND PROPERTY TEST_INCLUDE_FILES "${file}")
 endfunction()
 
 # quib_add_script_test(<name> <script> [ARGS <args...>] [LABELS <l...>] [TIMEOUT <s>]

@@ -20,6 +20,8 @@
 #   harness_stop               stops what was started so far, at once (the folder stays)
 #   pids                       what is stopped at exit: add a script's own processes to it
 # KEEP=1 keeps the scratch folder, and says where it is.
+# Each server is waited for until it answers, for up to 30 s: on a loaded machine they start
+# slowly, and a deadline ends a wait only when something is wrong.
 
 pids=()
 harness_dirs=()
@@ -53,7 +55,7 @@ harness_xvfb() {
     2>"$work/xvfb.log" &
   xvfb_pid=$!
   pids+=("$xvfb_pid")
-  for _ in $(seq 100); do [ -s "$work/display" ] && break; sleep 0.05; done
+  for _ in $(seq 600); do [ -s "$work/display" ] && break; sleep 0.05; done
   [ -s "$work/display" ] || return 1
   DISPLAY=":$(head -n1 "$work/display")"
   export DISPLAY
@@ -76,7 +78,7 @@ harness_pulse() {
     -L "module-null-sink sink_name=quibnull" \
     -L "module-native-protocol-unix auth-anonymous=1 socket=$work/run/native" &
   pids+=("$!")
-  for _ in $(seq 100); do pactl info >/dev/null 2>&1 && return 0; sleep 0.05; done
+  for _ in $(seq 600); do pactl info >/dev/null 2>&1 && return 0; sleep 0.05; done
   return 1
 }
 
@@ -90,7 +92,7 @@ harness_pipewire() {
   dbus-daemon --session --nofork --nopidfile --print-address=3 3>"$work/bus" \
     >"$work/dbus.log" 2>&1 &
   pids+=("$!")
-  for _ in $(seq 100); do [ -s "$work/bus" ] && break; sleep 0.05; done
+  for _ in $(seq 600); do [ -s "$work/bus" ] && break; sleep 0.05; done
   [ -s "$work/bus" ] || return 1
   local prog debug
   pipewire_pids=()
@@ -101,7 +103,7 @@ harness_pipewire() {
       DBUS_SESSION_BUS_ADDRESS="$(head -n1 "$work/bus")" "$prog" >"$work/$prog.log" 2>&1 &
     pids+=("$!")
     pipewire_pids+=("$!")
-    [ "$prog" = pipewire ] && for _ in $(seq 100); do
+    [ "$prog" = pipewire ] && for _ in $(seq 600); do
       [ -S "$work/run/pipewire-0" ] && break
       sleep 0.05
     done
@@ -110,10 +112,10 @@ harness_pipewire() {
   echo "autospawn = no" >"$work/client.conf"
   export PIPEWIRE_RUNTIME_DIR="$work/run" PULSE_RUNTIME_PATH="$work/run/pulse" \
     PULSE_CLIENTCONFIG="$work/client.conf"
-  for _ in $(seq 100); do pactl info >/dev/null 2>&1 && break; sleep 0.05; done
+  for _ in $(seq 600); do pactl info >/dev/null 2>&1 && break; sleep 0.05; done
   # pipewire-pulse answers before WirePlumber has set the graph up, and a null sink asked
-  # for that early fails ("Not supported"): ask again for up to five seconds.
-  for _ in $(seq 50); do
+  # for that early fails ("Not supported"): ask again for up to 30 s.
+  for _ in $(seq 300); do
     pactl load-module module-null-sink sink_name=quibnull >/dev/null 2>&1 && break
     sleep 0.1
   done

@@ -149,6 +149,8 @@ bool dsp_wait(bool (*want)(dsp_msg const& m, qe_u arg), qe_u arg);
 // Queues a synthesised message due at clock time `at` (now, if earlier); the input state
 // follows it once it is due. dsp_inputreset() forgets queue and state (the window closed).
 void dsp_post(dsp_msg m, double at);
+// A message the library makes itself (synthesis, pads), with the pointer where it is now.
+dsp_msg dsp_newmsg(unsigned code);
 void dsp_applyinput(dsp_msg const& m);
 void dsp_inputreset();
 // Lets go of every key and button (the window lost the keyboard focus or closed): their
@@ -317,6 +319,9 @@ dsp_picture* dsp_newpicture(unsigned long w, unsigned long h, bool alpha = false
 // The same for an entry that makes a bitmap: a size outside 1..16384 sets error 2 and no
 // memory error 4, each naming the entry.
 dsp_picture* dsp_newpictureof(unsigned long w, unsigned long h, bool alpha, char const* entry);
+// Unregisters p and frees its pixels; nothing when it is no longer registered (released
+// meanwhile, by ReleaseBMP195 on another thread).
+void dsp_release(dsp_picture* p);
 // Whether b's pixels carry alpha (premultiplied); the window's picture never does.
 inline bool dsp_hasalpha(bitmap const& b) {
   return b.surface && cairo_image_surface_get_format(b.surface) == CAIRO_FORMAT_ARGB32;

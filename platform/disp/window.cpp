@@ -339,9 +339,11 @@ qr_v disp_setdrawprocedurewith(qe_pu fn, qe_p user) {
   dsp.sys.drawuser = user;
 }
 
-qr_v SetTitle51(qe_s title) {
-  dsp_setup();
-  std::string t = title ? title : "";  // title may be GetTitle53's own text
+namespace {
+
+// Keeps the caption for a window opened later and shows it on the open one. Taken by
+// value: the text given may be GetTitle53's own.
+void dsp_settitle(std::string t) {
   dsp.win.title = std::move(t);
   if (dsp.win.open) {
     std::string buf;
@@ -349,9 +351,17 @@ qr_v SetTitle51(qe_s title) {
   }
 }
 
+}  // namespace
+
+qr_v SetTitle51(qe_s title) {
+  dsp_setup();
+  dsp_settitle(title ? title : "");
+}
+
 qr_v SetTitleW52(qe_ws title) {
   std::string t = dsp_fromwide(title);
-  SetTitle51(t.c_str());
+  dsp_setup();
+  dsp_settitle(std::move(t));
 }
 
 // The title as set, valid until the next SetTitle51 or SetTitleW52.
@@ -403,11 +413,13 @@ qr_l GetPosY70() {
   return y;
 }
 
-// x in the low 16 bits, y in the next 16, each as a 16-bit two's complement number.
+// x in the low 16 bits, y in the next 16, each as a 16-bit two's complement number; both
+// from one look at the window, so a window moving meanwhile cannot mix two places.
 qr_u GetPos71() {
   if (!dsp_needwindow()) return 0;
-  unsigned long x = (unsigned long)GetPosX69() & 0xFFFF, y = (unsigned long)GetPosY70() & 0xFFFF;
-  return x | y << 16;
+  int x = 0, y = 0;
+  dsp_be().getpos(x, y);
+  return ((unsigned long)x & 0xFFFF) | ((unsigned long)y & 0xFFFF) << 16;
 }
 
 // ---- Extensions ----------------------------------------------------------------------

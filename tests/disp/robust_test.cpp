@@ -80,6 +80,44 @@ TEST(Robust, FrameCountsStayBoundedWhileTheClockStandsStill) {
   CloseWin46();
 }
 
+// A short form (fewer arguments, the window's picture) fails as its full form does: the
+// same code, told under the entry's own name.
+TEST(Robust, ShortFormsTellTheirFailuresUnderTheEntrysName) {
+  struct {
+    char const* form;
+    bool window;
+    void (*call)();
+    unsigned long code;
+    char const* text;
+  } const cases[] = {
+      {"GetDraw77()", false, [] { EXPECT_EQ(GetDraw77(), nullptr); }, 1,
+       "getdraw: no window is open (createwin opens one)"},
+      {"CreateBMP193()", false, [] { EXPECT_EQ(CreateBMP193(), nullptr); }, 1,
+       "createbmp: no window is open (createwin opens one)"},
+      {"GetPos71()", false, [] { EXPECT_EQ(GetPos71(), 0u); }, 1,
+       "getpos: no window is open (createwin opens one)"},
+      {"CreateBMP192(0, 5)", true, [] { EXPECT_EQ(CreateBMP192(0, 5), nullptr); }, 2,
+       "createbmp: size 0 x 5 is outside 1..16384"},
+      {"BlurBMPBox231(null, 1)", true, [] { BlurBMPBox231(nullptr, 1); }, 2,
+       "blurbmpbox: the bitmap is null"},
+      {"GetDraw76(null)", true, [] { EXPECT_EQ(GetDraw76(nullptr), nullptr); }, 2,
+       "getdraw: the bitmap is null"},
+  };
+  for (auto const& c : cases) {
+    if (c.window != IsWin47()) {
+      if (c.window)
+        ASSERT_TRUE(CreateWin42(8, 6));
+      else
+        CloseWin46();
+    }
+    GetError38();
+    c.call();
+    EXPECT_EQ(GetError38(), c.code) << c.form;
+    EXPECT_STREQ(disp_errortext(), c.text) << c.form;
+  }
+  CloseWin46();
+}
+
 }  // namespace
 
 // The switches are read at the first entry call: set them before any test runs.

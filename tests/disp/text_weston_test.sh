@@ -12,7 +12,9 @@ export XDG_RUNTIME_DIR=$work/run WAYLAND_DISPLAY=wl-quib-text
 weston --backend=x11-backend.so --shell=kiosk-shell.so --use-pixman --no-config \
   --socket="$WAYLAND_DISPLAY" --width=640 --height=480 >"$work/weston.log" 2>&1 &
 pids+=($!)
-for _ in $(seq 100); do [ -S "$XDG_RUNTIME_DIR/$WAYLAND_DISPLAY" ] && break; sleep 0.05; done
+# Each wait below ends as soon as its condition holds; the deadlines (30 s) are for a
+# loaded machine, on which a compositor and its clients start slowly.
+for _ in $(seq 600); do [ -S "$XDG_RUNTIME_DIR/$WAYLAND_DISPLAY" ] && break; sleep 0.05; done
 [ -S "$XDG_RUNTIME_DIR/$WAYLAND_DISPLAY" ] || fail "weston did not start: $(tail -3 "$work/weston.log")"
 
 text='héllo wörld ✓ 한'
@@ -21,14 +23,14 @@ pids+=($!)
 waitfor "$work/out1" "^owned" || fail "the owner did not take the clipboard"
 # A compositor takes the clipboard from a client with input: a key through weston's seat.
 wid=
-for _ in $(seq 100); do
+for _ in $(seq 600); do
   wid=$(xwininfo -root -tree | awk '/"Weston Compositor/{print $1; exit}')
   [ -n "$wid" ] && break
   sleep 0.05
 done
 [ -n "$wid" ] || fail "no weston window on the X server"
 # The compositor may not have given the window the keyboard yet: pressed again until taken.
-for _ in $(seq 10); do
+for _ in $(seq 30); do
   xdotool mousemove --window "$wid" 100 100 click 1
   xdotool windowfocus --sync "$wid" key space
   for _ in $(seq 20); do grep -q "^set again" "$work/out1" && break 2; sleep 0.05; done

@@ -6,7 +6,6 @@
 
 #include <atomic>
 #include <cstdint>
-#include <cstdlib>
 #include <vector>
 
 #include "platform/disp/disp.h"
@@ -53,7 +52,6 @@ void work(void* user) {
 }
 
 TEST(Threads, WorkersDrawingOnTheirOwnBitmapsGetWhatOneThreadGets) {
-  setenv("DISP_HEADLESS", "1", 1);  // before the library's first call reads it
   ASSERT_TRUE(CreateWin42(160, 120));
   std::vector<worker> workers(8);
   std::vector<uint64_t> want;

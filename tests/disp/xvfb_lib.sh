@@ -14,8 +14,8 @@ harness_scratch disp_xvfb
 harness_xvfb "${XVFB_SCREEN:-800x600x24}" || fail "Xvfb did not start: $(cat "$work/xvfb.log")"
 unset DISP_HEADLESS DISP_CLOCK DISP_KEYS DISP_QUIT_AT DISP_SHOT SDL_VIDEODRIVER
 
-# Waits until the file $1 holds a line matching $2.
+# Waits until the file $1 holds a line matching $2, for up to 30 s (a loaded machine).
 waitfor() {
-  for _ in $(seq 200); do grep -q "$2" "$1" && return 0; sleep 0.05; done
+  for _ in $(seq 600); do grep -q "$2" "$1" && return 0; sleep 0.05; done
   return 1
 }

@@ -13,12 +13,45 @@ using testing::internal::GetCapturedStderr;
 
 namespace {
 
-// Plays h from 0 for a moment and checks that its position ran at rate.
-void expectrate(unsigned long h, double rate) {
-  auto t0 = std::chrono::steady_clock::now();
+// A sound that plays at rate 1 beside the one measured; long enough that even a mixer held
+// up for seconds finds it still playing.
+unsigned long reference() {
+  static unsigned long const ref = LoadAudio3(wav("reference.wav", 10).c_str());
+  return ref;
+}
+
+// Positions of the sound h and of the reference ref read together; a mix that falls between
+// the reads puts h's moment between ref's two.
+struct reading {
+  double before, pos, after;  // ref, h, ref
+};
+reading readtogether(unsigned long h, unsigned long ref) {
+  double before = GetAudioPos15(ref), pos = GetAudioPos15(h);
+  return {before, pos, GetAudioPos15(ref)};
+}
+
+// Waits until ref has played at least `secs`; false after a generous deadline.
+bool playeduntil(unsigned long ref, double secs) {
+  for (auto t0 = std::chrono::steady_clock::now(); GetAudioPos15(ref) < secs; wait(0.005))
+    if (since(t0) > 20) return false;
+  return true;
+}
+
+// Plays h from 0 beside ref, a sound at rate 1, and checks that h's position runs at `rate`
+// times ref's. Both are mixed together, so a loaded machine that runs the mixer late delays
+// both alike: no wall clock enters the check.
+void expectrate(unsigned long h, unsigned long ref, double rate) {
+  ASSERT_EQ(PlayAudio8(ref), 1u);
   ASSERT_EQ(PlayAudio8(h), 1u);
-  wait(0.2);
-  expecttime(GetAudioPos15(h), since(t0), rate);
+  ASSERT_TRUE(playeduntil(ref, 0.05)) << "the mixer does not run";
+  reading const a = readtogether(h, ref);
+  ASSERT_TRUE(playeduntil(ref, a.after + 0.3)) << "the mixer stopped";
+  reading const b = readtogether(h, ref);
+  ASSERT_EQ(GetAudioSit13(h), 1) << "ended before the second reading";
+  // Within a frame of either sound's offset (at 8 kHz and up).
+  double const frame = 1.0 / 8000;
+  EXPECT_GE(b.pos - a.pos, rate * (b.before - a.after - frame) - frame) << "rate " << rate;
+  EXPECT_LE(b.pos - a.pos, rate * (b.after - a.before + frame) + frame) << "rate " << rate;
 }
 
 // A tone too long to decode whole at load, at a low rate to keep the file small.
@@ -87,7 +120,7 @@ TEST(SoundNew, AnEmptySoundKeepsItsSettingsUntilALoadFillsIt) {
   EXPECT_DOUBLE_EQ(GetAudioLen14(h), 1.5);
   EXPECT_STREQ(GetAudioName12(h), "filled.wav");
   EXPECT_EQ(GetAudioVol16(h), 0.5f);
-  expectrate(h, 2);
+  expectrate(h, reference(), 2);
 }
 
 TEST(SoundNew, LoadingIntoAHandleReplacesItsSoundOnlyIfTheFileLoads) {
@@ -261,14 +294,14 @@ TEST(SoundMix, SettingsReadBackAsSetAndBadOnesAreRefused) {
 // OpenAL can only resample, so speed, pitch and frequency all multiply the rate of play.
 TEST(SoundMix, SpeedPitchAndFrequencyMultiplyTheRateVolumeDoesNot) {
   InitAudio1();
-  unsigned long h = LoadAudio3(wav("rate.wav", 3).c_str());
+  unsigned long h = LoadAudio3(wav("rate.wav", 10).c_str());  // as long as the reference
   SetAudioSpd24(h, 2);
-  expectrate(h, 2);
+  expectrate(h, reference(), 2);
   SetAudioPch25(h, 0.5f);
-  expectrate(h, 1);
+  expectrate(h, reference(), 1);
   SetAudioFrq26(h, 24);
   SetAudioVol23(h, 0.1f);
-  expectrate(h, 4);
+  expectrate(h, reference(), 4);
 }
 
 TEST(SoundLog, PauseStopStateAndMixCallsWriteOneLineEach) {

@@ -26,6 +26,19 @@ bitmap* dsp_bitmapof(bitbuf* bb, int& w, int& h, char const* entry) {
   return b;
 }
 
+// Copies the buffer's bitmap into it, over the area the two have in common.
+void dsp_readbb(bitbuf* bb, char const* entry) {
+  int w, h;
+  bitmap* b = dsp_bitmapof(bb, w, h, entry);
+  if (!b) return;
+  dsp_pixels const s = dsp_pixelsof(*b);
+  for (int y = 0; y < h; ++y) {
+    uint32_t const* from = s.row(y);
+    uint32_t* to = &bb->px[size_t(y) * size_t(bb->w)];
+    for (int x = 0; x < w; ++x) to[x] = from[x] & 0xFFFFFF;
+  }
+}
+
 }  // namespace
 
 bool dsp_isbitbuf(bitbuf const* bb) {
@@ -53,7 +66,7 @@ qr_bb CreateBB233(qe_b b) {
   bb->from = b;
   bb->w = b->w;
   bb->h = b->h;
-  GetBB235(bb);
+  dsp_readbb(bb, __func__);
   return bb;
 }
 
@@ -76,15 +89,7 @@ qr_v ReleaseBB234(qe_bb bb) {
 // Bitmap to buffer.
 qr_v GetBB235(qe_bb bb) {
   dsp_setup();
-  int w, h;
-  bitmap* b = dsp_bitmapof(bb, w, h, __func__);
-  if (!b) return;
-  dsp_pixels const s = dsp_pixelsof(*b);
-  for (int y = 0; y < h; ++y) {
-    uint32_t const* from = s.row(y);
-    uint32_t* to = &bb->px[size_t(y) * size_t(bb->w)];
-    for (int x = 0; x < w; ++x) to[x] = from[x] & 0xFFFFFF;
-  }
+  dsp_readbb(bb, __func__);
 }
 
 // Buffer to bitmap.

@@ -60,26 +60,6 @@ dsp_picture* dsp_picof(bitmap* b) {
   return b != &dsp.canvas && dsp_isbitmap(b) ? static_cast<dsp_picture*>(b) : nullptr;
 }
 
-void dsp_release(dsp_picture* p) {
-  dsp_pictures& reg = dsp.pictures;
-  std::lock_guard<std::mutex> hold(reg.lock);
-  if (reg.bitmaps.erase(p) == 0) return;  // another thread released it meanwhile
-  if (reg.last == p) reg.last = nullptr;
-  if (reg.screen == p) reg.screen = nullptr;
-  for (bitbuf* bb : reg.bufs)
-    if (bb->from == p) bb->from = nullptr;
-  cairo_destroy(p->cr);
-  cairo_surface_destroy(p->surface);
-  p->cr = nullptr;
-  p->surface = nullptr;
-  p->w = p->h = 0;
-  reg.retiredbmp.push_back(p);
-  if (reg.retiredbmp.size() > dsp_keepretired) {
-    delete reg.retiredbmp.front();
-    reg.retiredbmp.pop_front();
-  }
-}
-
 // The bitmaps that CreateBMP and LoadBMP hand out become the one that DrawBMP219.. draw.
 bitmap* dsp_made(dsp_picture* p) {
   std::lock_guard<std::mutex> hold(dsp.pictures.lock);
@@ -245,6 +225,26 @@ void dsp_drawbmpof(char const* entry, bitmap* dest, bitmap* src,
 
 }  // namespace
 
+void dsp_release(dsp_picture* p) {
+  dsp_pictures& reg = dsp.pictures;
+  std::lock_guard<std::mutex> hold(reg.lock);
+  if (reg.bitmaps.erase(p) == 0) return;  // another thread released it meanwhile
+  if (reg.last == p) reg.last = nullptr;
+  if (reg.screen == p) reg.screen = nullptr;
+  for (bitbuf* bb : reg.bufs)
+    if (bb->from == p) bb->from = nullptr;
+  cairo_destroy(p->cr);
+  cairo_surface_destroy(p->surface);
+  p->cr = nullptr;
+  p->surface = nullptr;
+  p->w = p->h = 0;
+  reg.retiredbmp.push_back(p);
+  if (reg.retiredbmp.size() > dsp_keepretired) {
+    delete reg.retiredbmp.front();
+    reg.retiredbmp.pop_front();
+  }
+}
+
 void dsp_drawpart(char const* entry, bitmap* dest, bitmap* src, long dx, long dy, long sx, long sy,
                   long sw, long sh) {
   dsp_drawbmpof(entry, dest, src,
@@ -350,24 +350,43 @@ qr_b GetScr73() {
   return scr;
 }
 
-qr_p GetHwnd74(qe_b b) {
-  dsp_setup();
+namespace {
+
+// Only the window's picture has a native window behind it.
+void* dsp_handleof(bitmap const* b) {
   return b == &dsp.canvas && dsp_isbitmap(b) ? dsp_be().handle() : nullptr;
 }
 
-qr_p GetHwnd75() { return GetHwnd74(&dsp.canvas); }
-
 // Handing out the context: the library no longer knows what colour and font are set on it,
 // so it sets them afresh at its next drawing call.
-qr_p GetDraw76(qe_b b) {
-  dsp_setup();
-  if (!dsp_islive(b)) return nullptr;
+void* dsp_contextof(bitmap* b, char const* entry) {
+  if (!dsp_liveof(b, entry)) return nullptr;
   b->source = ~0ul;
   b->fontoncr = nullptr;
   return b->cr;
 }
 
-qr_p GetDraw77() { return GetDraw76(&dsp.canvas); }
+}  // namespace
+
+qr_p GetHwnd74(qe_b b) {
+  dsp_setup();
+  return dsp_handleof(b);
+}
+
+qr_p GetHwnd75() {
+  dsp_setup();
+  return dsp_handleof(&dsp.canvas);
+}
+
+qr_p GetDraw76(qe_b b) {
+  dsp_setup();
+  return dsp_contextof(b, __func__);
+}
+
+qr_p GetDraw77() {
+  dsp_setup();
+  return dsp_contextof(&dsp.canvas, __func__);
+}
 
 // ---- Making and releasing ------------------------------------------------------------
 
@@ -384,9 +403,11 @@ qr_b CreateBMP189(qe_b b, qe_u w, qe_u h, qe_u colour) {
   return dsp_made(p);
 }
 
-qr_b CreateBMP190(qe_b b) {
-  dsp_setup();
-  if (!dsp_islive(b)) return nullptr;
+namespace {
+
+// A copy of b: pixels, settings and colour key.
+bitmap* dsp_copyof(bitmap* b, char const* entry) {
+  if (!dsp_liveof(b, entry)) return nullptr;
   dsp_picture* p = dsp_newpicture(qe_u(b->w), qe_u(b->h), dsp_hasalpha(*b));
   if (!p) return nullptr;
   dsp_copysettings(*p, *b);
@@ -395,16 +416,31 @@ qr_b CreateBMP190(qe_b b) {
   return dsp_made(p);
 }
 
-qr_b CreateBMP191(qe_u w, qe_u h, qe_u colour) {
-  dsp_setup();
-  dsp_picture* p = dsp_newpictureof(w, h, false, __func__);
+// A new bitmap filled with `colour`, which is also its background; default settings.
+bitmap* dsp_filledof(unsigned long w, unsigned long h, unsigned long colour, char const* entry) {
+  dsp_picture* p = dsp_newpictureof(w, h, false, entry);
   if (!p) return nullptr;
   p->bg = colour & 0xFFFFFF;
   dsp_fill(*p, colour);
   return dsp_made(p);
 }
 
-qr_b CreateBMP192(qe_u w, qe_u h) { return CreateBMP191(w, h, 0x000000); }
+}  // namespace
+
+qr_b CreateBMP190(qe_b b) {
+  dsp_setup();
+  return dsp_copyof(b, __func__);
+}
+
+qr_b CreateBMP191(qe_u w, qe_u h, qe_u colour) {
+  dsp_setup();
+  return dsp_filledof(w, h, colour, __func__);
+}
+
+qr_b CreateBMP192(qe_u w, qe_u h) {
+  dsp_setup();
+  return dsp_filledof(w, h, 0x000000, __func__);
+}
 
 // Transparent until drawn on; what is drawn into it keeps its coverage as alpha, so an
 // antialiased edge blends when the bitmap is drawn.
@@ -417,7 +453,7 @@ qr_b disp_createbmpalpha(qe_u w, qe_u h) {
 qr_b CreateBMP193() {
   dsp_setup();
   bitmap* win = dsp_win();
-  return win ? CreateBMP190(win) : nullptr;
+  return win ? dsp_copyof(win, __func__) : nullptr;
 }
 
 // The window's picture belongs to the window: CloseWin46 drops it, ReleaseBMP ignores it.
@@ -527,9 +563,11 @@ qr_v MixBMP229(qe_b dest, qe_b a, qe_b b) {
   dsp_changed(*dest);
 }
 
-qr_v BlurBMPBox230(qe_b b, qe_u rx, qe_u ry) {
-  dsp_setup();
-  if (!dsp_islive(b)) return;
+namespace {
+
+// Both box-blur forms, each telling a dead bitmap under its own name.
+void dsp_blurboxof(bitmap* b, unsigned long rx, unsigned long ry, char const* entry) {
+  if (!dsp_liveof(b, entry)) return;
   try {
     dsp_boxblur(dsp_pixelsof(*b), rx, ry, dsp_hasalpha(*b));
   } catch (std::bad_alloc const&) {
@@ -538,7 +576,17 @@ qr_v BlurBMPBox230(qe_b b, qe_u rx, qe_u ry) {
   dsp_changed(*b);
 }
 
-qr_v BlurBMPBox231(qe_b b, qe_u r) { BlurBMPBox230(b, r, r); }
+}  // namespace
+
+qr_v BlurBMPBox230(qe_b b, qe_u rx, qe_u ry) {
+  dsp_setup();
+  dsp_blurboxof(b, rx, ry, __func__);
+}
+
+qr_v BlurBMPBox231(qe_b b, qe_u r) {
+  dsp_setup();
+  dsp_blurboxof(b, r, r, __func__);
+}
 
 qr_v BlurBMPGau232(qe_b b, qe_d sigma) {
   dsp_setup();

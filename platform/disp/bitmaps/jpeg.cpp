@@ -63,7 +63,7 @@ char const* dsp_decodejpeg(std::vector<uint8_t> const& b, dsp_picture*& p, dsp_j
   char const* volatile fixed = nullptr;
   if (setjmp(err.back)) {
     jpeg_destroy_decompress(&cinfo);
-    if (p) ReleaseBMP194(p);
+    if (p) dsp_release(p);
     p = nullptr;
     return fixed ? fixed : err.why;
   }

@@ -80,7 +80,10 @@ qr_v Delay28(qe_u ms) {
 }
 
 // The short pause of a loop that waits for something: 1 ms, as Delay28(1).
-qr_v Delay29() { Delay28(1); }
+qr_v Delay29() {
+  dsp_setup();
+  dsp_clk().pause(1);
+}
 
 // Whole milliseconds of the same clock as GetTimeR49. 64 bits wide, so it never wraps.
 qr_u GetTime50() {

@@ -253,7 +253,7 @@ qr_u HSN2RGB100(qe_u v) {
 // c1 and c2 mixed by the weight w/255 of c2 (w above 255 counts as 255), each of red,
 // green and blue as ((1 - t) a^d + t b^d)^(1/d) on 0..1: d = 1 mixes the bytes as they
 // are, d = 2.2 about as light mixes (in linear light). Alpha is mixed plainly.
-qr_u MixColor101(qe_u c1, qe_u c2, qe_u w, qe_d d) {
+static unsigned long dsp_mix(unsigned long c1, unsigned long c2, unsigned long w, double d) {
   double t = double(std::min<qe_u>(w, 255)) / 255.0;
   if (!std::isfinite(d) || d <= 0) d = 1;
   qr_u out = 0;
@@ -266,4 +266,5 @@ qr_u MixColor101(qe_u c1, qe_u c2, qe_u w, qe_d d) {
   return out;
 }
 
-qr_u MixColor102(qe_u c1, qe_u c2, qe_u w) { return MixColor101(c1, c2, w, 1); }
+qr_u MixColor101(qe_u c1, qe_u c2, qe_u w, qe_d d) { return dsp_mix(c1, c2, w, d); }
+qr_u MixColor102(qe_u c1, qe_u c2, qe_u w) { return dsp_mix(c1, c2, w, 1); }

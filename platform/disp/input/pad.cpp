@@ -52,25 +52,16 @@ thread_local std::string dsp_padnametext;  // what disp_padname hands out, per t
 bool dsp_isbuttonno(qe_u b) { return b >= 1 && b <= qe_u(dsp_padbuttons); }
 bool dsp_held(dsp_padslot const& p, int b) { return (p.held >> b) & 1; }
 
-dsp_msg dsp_padmsg(unsigned code) {
-  dsp_msg m;
-  m.live = true;
-  m.code = code;
-  m.x = dsp.input.state.x;
-  m.y = dsp.input.state.y;
-  return m;
-}
-
 // Queues a key message, due now, as a key of the keyboard would arrive.
 void dsp_padkey(unsigned code, unsigned vk, bool repeat = false) {
-  dsp_msg m = dsp_padmsg(code);
+  dsp_msg m = dsp_newmsg(code);
   m.vk = vk;
   m.repeat = repeat;
   dsp_post(std::move(m), dsp_now());
 }
 
 void dsp_padnote(unsigned code, int index, int button = 0) {
-  dsp_msg m = dsp_padmsg(code);
+  dsp_msg m = dsp_newmsg(code);
   m.pad = index;
   m.button = unsigned(button);
   dsp_post(std::move(m), dsp_now());

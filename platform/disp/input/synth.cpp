@@ -14,15 +14,6 @@ constexpr size_t dsp_queuemax = 10000;
 // Longest hold of a key or button, in ms: Windows' 32-bit count of milliseconds.
 constexpr qe_u dsp_holdmax = 0xFFFFFFFFu;
 
-dsp_msg dsp_newmsg(unsigned code) {
-  dsp_msg m;
-  m.live = true;
-  m.code = code;
-  m.x = dsp.input.state.x;
-  m.y = dsp.input.state.y;
-  return m;
-}
-
 // A key of the synthesis entries: a virtual-key code 1..255.
 bool dsp_keyok(qe_uc vk) { return dsp_inputwin() && vk >= 1 && vk <= 255; }
 
@@ -60,6 +51,21 @@ void dsp_postbutton(qe_uc button, bool down, double at) {
 // A press held for `ms` on the library's clock: the release falls due that much later.
 double dsp_releaseat(qe_u ms) { return dsp_now() + double(std::min(ms, dsp_holdmax)) / 1000; }
 
+// A press of vk held for `ms`.
+void dsp_presskey(qe_uc vk, qe_u ms) {
+  if (!dsp_keyok(vk)) return;
+  double up = dsp_releaseat(ms);
+  dsp_post(dsp_keymsg(dsp_wm_keydown, vk), dsp_now());
+  dsp_post(dsp_keymsg(dsp_wm_keyup, vk), up);
+}
+
+void dsp_pressmouse(qe_uc button, qe_u ms) {
+  if (!dsp_inputwin() || !dsp_buttoncode(button, true)) return;
+  double up = dsp_releaseat(ms);
+  dsp_postbutton(button, true, dsp_now());
+  dsp_postbutton(button, false, up);
+}
+
 // Moves the pointer to (x, y) in window coordinates.
 void dsp_moveto(long x, long y) {
   dsp_msg m = dsp_newmsg(dsp_wm_mousemove);
@@ -69,6 +75,15 @@ void dsp_moveto(long x, long y) {
 }
 
 }  // namespace
+
+dsp_msg dsp_newmsg(unsigned code) {
+  dsp_msg m;
+  m.live = true;
+  m.code = code;
+  m.x = dsp.input.state.x;
+  m.y = dsp.input.state.y;
+  return m;
+}
 
 // A message due now changes the input state at once, so the next synthesised message (a
 // relative move, a second press) builds on it; one due later changes it when it is taken.
@@ -90,13 +105,13 @@ void dsp_post(dsp_msg m, double at) {
 
 qr_v PressKey240(qe_uc vk, qe_u ms) {
   dsp_setup();
-  if (!dsp_keyok(vk)) return;
-  double up = dsp_releaseat(ms);
-  dsp_post(dsp_keymsg(dsp_wm_keydown, vk), dsp_now());
-  dsp_post(dsp_keymsg(dsp_wm_keyup, vk), up);
+  dsp_presskey(vk, ms);
 }
 
-qr_v PressKey241(qe_uc vk) { PressKey240(vk, 0); }
+qr_v PressKey241(qe_uc vk) {
+  dsp_setup();
+  dsp_presskey(vk, 0);
+}
 
 qr_v DownKey242(qe_uc vk) {
   dsp_setup();
@@ -112,13 +127,13 @@ qr_v UpKey243(qe_uc vk) {
 
 qr_v PressMouse244(qe_uc button, qe_u ms) {
   dsp_setup();
-  if (!dsp_inputwin() || !dsp_buttoncode(button, true)) return;
-  double up = dsp_releaseat(ms);
-  dsp_postbutton(button, true, dsp_now());
-  dsp_postbutton(button, false, up);
+  dsp_pressmouse(button, ms);
 }
 
-qr_v PressMouse245(qe_uc button) { PressMouse244(button, 0); }
+qr_v PressMouse245(qe_uc button) {
+  dsp_setup();
+  dsp_pressmouse(button, 0);
+}
 
 qr_v DownMouse246(qe_uc button) {
   dsp_setup();

@@ -311,10 +311,35 @@ qr_v SetFontName113(qe_s name) {
   dsp.font.name = want;
 }
 
+namespace {
+
+// The measures of text in the font f; the font's lock is held.
+unsigned long dsp_stringwidth(dsp_sized const& f, char const* s) {
+  std::string buf;
+  double adv = dsp_textwidth(f, dsp_utf8(s, buf));
+  return adv > 0 ? qr_u(std::lround(adv)) : 0;
+}
+
+// The height of a line of text is the cell height, grown to take in any ink a fallback
+// font or a stacked mark puts above or below the cell.
+unsigned long dsp_stringheight(dsp_sized const& f, char const* s) {
+  if (!s) return f.h;
+  std::string buf;
+  double top, bottom;
+  dsp_textspan(f, dsp_utf8(s, buf), top, bottom);
+  return qr_u(std::ceil(bottom - top - 1e-6));
+}
+
+}  // namespace
+
 // Width in the low 16 bits, height in the high 16, each at most 65535.
 qr_u GetStringSize114(qe_s s) {
-  qr_u w = std::min<qr_u>(GetStringWidth115(s), 0xFFFF);
-  qr_u h = std::min<qr_u>(GetStringHeight116(s), 0xFFFF);
+  dsp_setup();
+  std::lock_guard<std::recursive_mutex> hold(dsp.font.lock);
+  dsp_sized const* f = dsp_sizedfont();
+  if (!f) return 0;
+  qr_u w = std::min<qr_u>(dsp_stringwidth(*f, s), 0xFFFF);
+  qr_u h = std::min<qr_u>(dsp_stringheight(*f, s), 0xFFFF);
   return w | h << 16;
 }
 
@@ -322,22 +347,12 @@ qr_u GetStringWidth115(qe_s s) {
   dsp_setup();
   std::lock_guard<std::recursive_mutex> hold(dsp.font.lock);
   dsp_sized const* f = dsp_sizedfont();
-  if (!f) return 0;
-  std::string buf;
-  double adv = dsp_textwidth(*f, dsp_utf8(s, buf));
-  return adv > 0 ? qr_u(std::lround(adv)) : 0;
+  return f ? dsp_stringwidth(*f, s) : 0;
 }
 
-// The height of a line of text is the cell height, grown to take in any ink a fallback
-// font or a stacked mark puts above or below the cell.
 qr_u GetStringHeight116(qe_s s) {
   dsp_setup();
   std::lock_guard<std::recursive_mutex> hold(dsp.font.lock);
   dsp_sized const* f = dsp_sizedfont();
-  if (!f) return 0;
-  if (!s) return f->h;
-  std::string buf;
-  double top, bottom;
-  dsp_textspan(*f, dsp_utf8(s, buf), top, bottom);
-  return qr_u(std::ceil(bottom - top - 1e-6));
+  return f ? dsp_stringheight(*f, s) : 0;
 }
