@@ -4,7 +4,9 @@
 #include <dlfcn.h>
 
 #include <cstdarg>
+#include <cstdlib>
 #include <cstring>
+#include <optional>
 #include <set>
 
 #include "platform/sound/aud_internal.h"
@@ -46,6 +48,16 @@ char const* aud_alcerror(ALCenum e) {
 
 // ---- The row -------------------------------------------------------------------------
 
+// Whether OpenAL Soft may set a PulseAudio client up: only its PulseAudio backend and its
+// ALSA one (through ALSA's pulse plugin) do. A catch of libpulse's lines costs a thread,
+// which a busy machine may be slow to run, so none where the backends asked for are
+// others only (the tests' null); a list ending in a comma goes on to all of them.
+bool aud_maypulse() {
+  char const* d = getenv("ALSOFT_DRIVERS");
+  if (!d || !*d || d[strlen(d) - 1] == ',') return true;
+  return strstr(d, "pulse") || strstr(d, "alsa");
+}
+
 bool aud_alopen(aud_device& d, std::string& why, bool) {
   aud_alsamsg[0] = 0;
   std::set<int> before = aud_threads();
@@ -53,7 +65,8 @@ bool aud_alopen(aud_device& d, std::string& why, bool) {
   {
     // A PulseAudio client is set up here: by its PulseAudio backend, or by ALSA's pulse
     // plugin under its ALSA backend; at start-up and at every reopen after a lost server.
-    aud_pacatch lines;
+    std::optional<aud_pacatch> lines;
+    if (aud_maypulse()) lines.emplace();
     dev = alcOpenDevice(nullptr);
   }
   if (!dev) {
