@@ -389,6 +389,9 @@ void dsp_initcontext(bitmap& t);
 // After a draw on t by `entry`: false, the failure told and t given a fresh context, when
 // its context went into an error state; else true.
 bool dsp_checkcontext(bitmap& t, char const* entry);
+// A surface to read s's pixels through as a source (the caller destroys it), even once
+// cairo put s into its lasting error state; null if s never had pixels (window.cpp).
+cairo_surface_t* dsp_readable(cairo_surface_t* s);
 // Sets t's drawing colour, skipping repeats. With t's colour alpha on, the top byte is the
 // colour's opacity (0xFF opaque; below it, see-through).
 void dsp_seealpha(bitmap& t, unsigned long argb);

@@ -10,18 +10,41 @@
 
 #include "platform/disp/internal.h"
 
+// cairo keeps a surface's error for good once a draw on it failed (a glyph it could not
+// render, memory), and then draws nothing from it and loses a pattern on every use as a
+// source (cairo 1.16 never frees the pattern it makes for an erring surface). The pixels
+// are still there: a fresh surface on the same memory reads them. Null for a surface that
+// never had pixels.
+cairo_surface_t* dsp_readable(cairo_surface_t* s) {
+  if (cairo_surface_status(s) == CAIRO_STATUS_SUCCESS) return cairo_surface_reference(s);
+  unsigned char* data = cairo_surface_get_type(s) == CAIRO_SURFACE_TYPE_IMAGE
+                            ? cairo_image_surface_get_data(s)
+                            : nullptr;
+  if (!data) return nullptr;
+  cairo_surface_t* v = cairo_image_surface_create_for_data(
+      data, cairo_image_surface_get_format(s), cairo_image_surface_get_width(s),
+      cairo_image_surface_get_height(s), cairo_image_surface_get_stride(s));
+  double sx = 1, sy = 1;
+  cairo_surface_get_device_scale(s, &sx, &sy);
+  cairo_surface_set_device_scale(v, sx, sy);
+  return v;
+}
+
 // Paints the canvas shrunk into the dw x dh part of `to` at (ox, oy), averaging the pixels
 // that fall into each (cairo's good filter), not picking one of them.
 void dsp_shrink(cairo_surface_t* to) {
+  cairo_surface_t* canvas = dsp_readable(dsp.canvas.surface);
+  if (!canvas) return;
   cairo_t* c = cairo_create(to);
   cairo_translate(c, dsp.win.ox, dsp.win.oy);
   cairo_scale(c, double(dsp.win.dw) / dsp.win.cw, double(dsp.win.dh) / dsp.win.ch);
-  cairo_set_source_surface(c, dsp.canvas.surface, 0, 0);
+  cairo_set_source_surface(c, canvas, 0, 0);
   cairo_pattern_set_filter(cairo_get_source(c), CAIRO_FILTER_GOOD);
   cairo_set_operator(c, CAIRO_OPERATOR_SOURCE);
   cairo_rectangle(c, 0, 0, dsp.win.cw, dsp.win.ch);
   cairo_fill(c);
   cairo_destroy(c);
+  cairo_surface_destroy(canvas);
 }
 
 // The output of the headless backend: DISP_SIZE, the screen when full screen, else the
@@ -83,14 +106,15 @@ void dsp_shots(double now) {
 void dsp_resize(int w, int h, bool ask) {
   cairo_surface_t* old = nullptr;
   int const oldw = dsp.canvas.w, oldh = dsp.canvas.h;
-  if (dsp.canvas.surface) {
-    cairo_surface_flush(dsp.canvas.surface);
+  if (cairo_surface_t* canvas = dsp.canvas.surface ? dsp_readable(dsp.canvas.surface) : nullptr) {
+    cairo_surface_flush(canvas);
     old = cairo_image_surface_create(CAIRO_FORMAT_RGB24, dsp.win.cw, dsp.win.ch);
     cairo_t* c = cairo_create(old);
-    cairo_set_source_surface(c, dsp.canvas.surface, 0, 0);
+    cairo_set_source_surface(c, canvas, 0, 0);
     cairo_set_operator(c, CAIRO_OPERATOR_SOURCE);
     cairo_paint(c);
     cairo_destroy(c);
+    cairo_surface_destroy(canvas);
     if (dsp_scaledcanvas()) cairo_surface_set_device_scale(old, dsp.win.scale, dsp.win.scale);
   }
   dsp_dropcanvas();

@@ -281,7 +281,9 @@ bool aud_pulseanswered();  // it answered then: OpenAL Soft reaches it itself
 // with try_lock only, so that two never juggle stderr at once and nothing waits for one.
 std::mutex& aud_stderrmx();
 // While one lives, libpulse's lines about folders it cannot make become ours (said once
-// each) instead of going to stderr; made around whatever sets a PulseAudio client up.
+// each, when the last one on any thread ends) instead of going to stderr, and every other
+// line goes on to stderr as it comes; made around whatever may set a PulseAudio client up
+// (aud_log.cpp).
 class aud_pacatch {
  public:
   aud_pacatch();
@@ -290,7 +292,7 @@ class aud_pacatch {
   aud_pacatch& operator=(aud_pacatch const&) = delete;
 
  private:
-  int file = -1, saved = -1;
+  bool on = false;
 };
 
 // aud_silent.cpp: mixes n frames (at most 4096) of the virtual stand-in on the calling

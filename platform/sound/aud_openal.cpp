@@ -4,9 +4,10 @@
 #include <dlfcn.h>
 
 #include <cstdarg>
+#include <cstdlib>
 #include <cstring>
+#include <optional>
 #include <set>
-#include <utility>
 
 #include "platform/sound/aud_internal.h"
 
@@ -47,18 +48,25 @@ char const* aud_alcerror(ALCenum e) {
 
 // ---- The row -------------------------------------------------------------------------
 
+// Whether OpenAL Soft may set a PulseAudio client up: only its PulseAudio backend and its
+// ALSA one (through ALSA's pulse plugin) do. A catch of libpulse's lines costs a thread,
+// which a busy machine may be slow to run, so none where the backends asked for are
+// others only (the tests' null); a list ending in a comma goes on to all of them.
+bool aud_maypulse() {
+  char const* d = getenv("ALSOFT_DRIVERS");
+  if (!d || !*d || d[strlen(d) - 1] == ',') return true;
+  return strstr(d, "pulse") || strstr(d, "alsa");
+}
+
 bool aud_alopen(aud_device& d, std::string& why, bool) {
   aud_alsamsg[0] = 0;
   std::set<int> before = aud_threads();
   ALCdevice* dev = nullptr;
-  // Its PulseAudio backend sets a client up here. Caught the first time only, when that
-  // server answered a moment ago: a later open may wait on a stuck server, and stderr
-  // must not wait with it.
-  static bool first = true;
-  if (std::exchange(first, false) && aud_pulseanswered()) {
-    aud_pacatch lines;
-    dev = alcOpenDevice(nullptr);
-  } else {
+  {
+    // A PulseAudio client is set up here: by its PulseAudio backend, or by ALSA's pulse
+    // plugin under its ALSA backend; at start-up and at every reopen after a lost server.
+    std::optional<aud_pacatch> lines;
+    if (aud_maypulse()) lines.emplace();
     dev = alcOpenDevice(nullptr);
   }
   if (!dev) {

@@ -22,16 +22,25 @@ void aud_runopener() {
     lk.unlock();
     aud_device d;
     std::string why;
-    bool opened = aud_openreal(d, why);
-    lk.lock();
-    aud.openbusy = false;
-    ++aud.opentries;
-    aud.openwhy = why;
-    aud.openwake.notify_all();  // aud_stopopener may be waiting for this
-    if (opened && aud.openwant && !aud.openquit) {
-      aud.ready = d;
-      continue;
+    bool opened, kept;
+    {
+      // Lines said while opening (libpulse's among them) are said once whoever waits for
+      // the open has been told: the start-up waits holding the library's lock, which a log
+      // hook calling back into the library would wait for in turn. The try is told whole
+      // (the device with it) in one hold of the small lock.
+      aud_holdtell held;
+      opened = aud_openreal(d, why);
+      lk.lock();
+      aud.openbusy = false;
+      ++aud.opentries;
+      aud.openwhy = why;
+      kept = opened && aud.openwant && !aud.openquit;
+      if (kept) aud.ready = d;
+      aud.openwake.notify_all();  // aud_stopopener may be waiting for this
+      lk.unlock();
     }
+    lk.lock();
+    if (kept) continue;
     if (opened) {  // no longer wanted
       lk.unlock();
       d.out->close(d);

@@ -6,76 +6,17 @@
 // OpenAL Soft found PulseAudio at start-up it plays there itself, as before (its own path
 // with our short period and real-time threads is measured in the README).
 #include <AL/alext.h>
-#include <fcntl.h>
 #include <pulse/pulseaudio.h>
-#include <sys/mman.h>
 #include <unistd.h>
 
 #include <atomic>
 #include <chrono>
-#include <mutex>
 #include <cstdlib>
 #include <cstring>
 #include <thread>
 #include <vector>
 
 #include "platform/sound/aud_internal.h"
-
-// ---- libpulse's own lines ------------------------------------------------------------
-// Where it cannot make its folders (a read-only HOME, an XDG_RUNTIME_DIR that names a
-// missing folder) libpulse prints "Failed to create secure directory (...)" on stderr,
-// outside our one-line policy. While it is set up (never while it waits on a server),
-// stderr goes to a memory file; its lines then become ours, each said once, and anything
-// another thread wrote meanwhile goes on to stderr, late by a moment but not lost. Only one
-// such catch at a time, and none if another runs: nothing ever waits for one.
-
-std::mutex& aud_stderrmx() {
-  static auto* mx = new std::mutex;  // never destroyed: a catch may come at exit
-  return *mx;
-}
-
-aud_pacatch::aud_pacatch() {
-  if (!aud.quiet || !aud_stderrmx().try_lock()) return;
-  file = memfd_create("quib-libpulse-lines", MFD_CLOEXEC);
-  fflush(stderr);
-  saved = file < 0 ? -1 : fcntl(2, F_DUPFD_CLOEXEC, 3);
-  if (saved < 0 || dup2(file, 2) < 0) {
-    if (saved >= 0) close(saved);
-    if (file >= 0) close(file);
-    saved = file = -1;
-    aud_stderrmx().unlock();
-  }
-}
-
-aud_pacatch::~aud_pacatch() {
-  if (saved < 0) return;
-  fflush(stderr);
-  dup2(saved, 2);
-  close(saved);
-  std::string text;
-  char buf[1024];
-  for (ssize_t n; (n = pread(file, buf, sizeof buf, off_t(text.size()))) > 0;)
-    text.append(buf, size_t(n));
-  close(file);
-  aud_stderrmx().unlock();
-  std::string others;
-  for (size_t a = 0; a < text.size();) {
-    size_t e = text.find('\n', a);
-    e = e == std::string::npos ? text.size() : e + 1;
-    std::string line = text.substr(a, e - a);
-    a = e;
-    if (line.find("secure directory") == std::string::npos) {
-      others += line;
-      continue;
-    }
-    while (!line.empty() && (line.back() == '\n' || line.back() == '\r')) line.pop_back();
-    aud_warn(line.c_str(), "sound: PulseAudio's client library: %s",
-             aud_quote(line.c_str()).c_str());
-  }
-  if (!others.empty() && write(2, others.data(), others.size()) < 0) {
-    // stderr itself is gone: nowhere left to say so
-  }
-}
 
 namespace {
 
@@ -165,14 +106,13 @@ void aud_pafree(aud_paout* o) {
 bool aud_paconnect(aud_paout* o, int ms, std::string& why) {
   o->loop = pa_threaded_mainloop_new();
   if (!o->loop) return why = "PulseAudio: no event loop", false;
-  {
-    aud_pacatch lines;
-    o->context = pa_context_new(pa_threaded_mainloop_get_api(o->loop), "libsound");
-    if (!o->context) return why = "PulseAudio: no context", false;
-    pa_context_set_state_callback(o->context, aud_pacontextstate, o);
-    if (pa_context_connect(o->context, nullptr, PA_CONTEXT_NOAUTOSPAWN, nullptr) < 0)
-      return why = "PulseAudio: no server", false;
-  }
+  // The client is set up here, and its cookie read on the loop's thread while we wait.
+  aud_pacatch lines;
+  o->context = pa_context_new(pa_threaded_mainloop_get_api(o->loop), "libsound");
+  if (!o->context) return why = "PulseAudio: no context", false;
+  pa_context_set_state_callback(o->context, aud_pacontextstate, o);
+  if (pa_context_connect(o->context, nullptr, PA_CONTEXT_NOAUTOSPAWN, nullptr) < 0)
+    return why = "PulseAudio: no server", false;
   if (pa_threaded_mainloop_start(o->loop) < 0) return why = "PulseAudio: no event thread", false;
   pa_threaded_mainloop_lock(o->loop);
   auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);

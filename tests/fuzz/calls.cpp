@@ -9,7 +9,9 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cfloat>
+#include <chrono>
 #include <climits>
 #include <cmath>
 #include <cstdio>
@@ -19,6 +21,8 @@
 #include <iterator>
 #include <limits>
 #include <string>
+#include <string_view>
+#include <thread>
 #include <tuple>
 #include <vector>
 
@@ -184,12 +188,15 @@ std::u16string const wlonesome(70000, char16_t(0xD800));
 char16_t const* const wspool[] = {nullptr, u"",  wabc,          wfile,
                                   wlone,   wlow, wlong.c_str(), wlonesome.c_str()};
 
-// A procedure safe to hand to a thread or to the draw procedure: arbitrary pointers there
-// would only test the fuzzer's luck.
-void noop() {}
-void* const ppool[] = {nullptr, reinterpret_cast<void*>(&noop)};
-void noopwith(void*) {}
-qe_pu const pupool[] = {nullptr, &noopwith};
+// Procedures safe to hand to a thread or to the draw procedure (arbitrary pointers there
+// would only test the fuzzer's luck): one that does nothing, one that draws on bitmaps of
+// its own (see "Hooks and threads" below).
+void noop();
+void drawer();
+void* const ppool[] = {nullptr, reinterpret_cast<void*>(&noop), reinterpret_cast<void*>(&drawer)};
+void noopwith(void*);
+void drawerwith(void*);
+qe_pu const pupool[] = {nullptr, &noopwith, &drawerwith};
 
 // Pointers the libraries never handed out: they must be refused without being read.
 alignas(64) unsigned char foreign[256];
@@ -215,6 +222,7 @@ struct handouts {
   std::deque<std::string> texts;
   std::deque<std::u16string> wides;
   std::deque<std::string> scratch;  // fuzz-made texts of the call in progress
+  unsigned long last = 0;           // the number the last call handed out
 };
 handouts got;
 bool trace = false;
@@ -233,6 +241,184 @@ void remember(std::vector<T>& v, T x, size_t cap = 8) {
   if (std::find(v.begin(), v.end(), x) != v.end()) return;
   if (v.size() == cap) v.erase(v.begin());
   v.push_back(x);
+}
+
+// ---- Hooks and threads ---------------------------------------------------------------
+// Hooks that call back into both libraries, and threads that draw on bitmaps of their own
+// while the run goes on (closing and opening the window among its calls). Both may run on
+// any thread at once, so they share nothing with the run but atomics, and call only what
+// the libraries allow from any thread. A run waits for every thread it started before it
+// ends, and takes its hooks back, so runs stay independent.
+
+std::thread::id mainthread;
+// Threads of ours started and ended in this run. A start is counted before the entry that
+// makes the thread is called (and taken back if it fails), so that every thread still to
+// be counted as ended is one counted as started.
+std::atomic<long> launched{0}, ended{0};
+std::atomic<int> drawing{0};           // threads drawing now
+std::atomic<unsigned> scenes{0};       // scenes drawn so far, to vary the next
+std::atomic<unsigned long> passon{0};  // the last number a library handed out
+std::atomic<unsigned long> hooked{0};  // what the counting hooks saw
+// What a process did in all, said at its exit (on stderr, or in the file QUIB_CALLS_TALLY
+// names: libFuzzer closes the target's stderr): calls the runs made, runs, threads
+// started, hooks that called back.
+std::atomic<unsigned long long> madecalls{0}, runs{0}, threads{0}, callbacks{0};
+void tally() {
+  char const* to = getenv("QUIB_CALLS_TALLY");
+  FILE* f = to ? fopen(to, "w") : stderr;
+  if (!f) return;
+  fprintf(f, "call: %llu calls in %llu runs, %llu threads, %u scenes, %llu hook callbacks\n",
+          madecalls.load(), runs.load(), threads.load(), scenes.load(), callbacks.load());
+  if (f != stderr) fclose(f);
+}
+// At most this many threads draw at once; hooks start threads only below it.
+constexpr int maxdrawing = 4;
+
+bool onmain() { return std::this_thread::get_id() == mainthread; }
+
+// A thread of ours counts as ended only as it goes: its thread-local objects go in the
+// reverse order of their making, so this one, made first thing, goes after the libraries'
+// own (a thread's blur scratch), which a leak check made the moment the run ends would
+// otherwise find neither freed nor held by anyone.
+struct ending {
+  ~ending() { ++ended; }
+};
+void begin() {
+  if (onmain()) return;
+  thread_local ending mark;
+  (void)mark;
+}
+
+// One scene on bitmaps of the caller's own: shapes, text through cairo and through Pango,
+// blurs, one bitmap onto the other, the current font pinned, pixels read back; on some, a
+// failure (its watchers run on this thread) and a sound loaded, played and freed.
+void scene(unsigned v) {
+  bitmap* b = CreateBMP192(24 + v % 41, 16 + v % 29);
+  bitmap* c = CreateBMP192(12, 10);
+  Circle185(b, 12, 8, long(3 + v % 9), 0xFF2020, 0x20FF20);
+  Bar157(c, 1, 1, 8, 6, 0xFFFFFF, 0x2040C0);
+  Line154(b, 0, 0, 40, 30, 0x123456);
+  if (v % 4 == 1) SetFont103(b);
+  DrawTextXY119(b, v % 2 ? "12:34" : "\xec\x95\x88 \xd9\x85\xd8\xb1 \xf0\x9f\x99\x82", 1, 1,
+                0xFFFF00);
+  DrawTextXYw134(c, "wrap me", 0, 0, 0xFFFFFF);
+  DrawBMP208(b, c);
+  BlurBMPBox230(b, 2, 1);
+  BlurBMPGau232(c, 1.5);
+  (void)GetPixel147(b, v % 20, v % 12);
+  if (v % 3 == 0) DrawTextXY119(b, nullptr, 0, 0, 0);
+  if (v % 5 == 0) {
+    unsigned long s = LoadAudio3("a.wav");
+    PlayAudio8(s);
+    FreeAudio7(s);
+  }
+  ReleaseBMP194(c);
+  ReleaseBMP194(b);
+}
+
+// A thread's procedure: a few scenes, unless enough threads draw already. As the draw
+// procedure (on the run's own thread) it draws one.
+void draw() {
+  begin();
+  if (!onmain() && ++drawing > maxdrawing) {
+    --drawing;
+    return;
+  }
+  unsigned const v = scenes++;
+  for (unsigned i = 0, n = onmain() ? 1 : 1 + v % 4; i < n; ++i) scene(v + i);
+  if (!onmain()) --drawing;
+}
+void noop() { begin(); }
+void drawer() { draw(); }
+void noopwith(void*) { begin(); }
+void drawerwith(void*) { draw(); }
+
+// What a calling hook does, each a separate hook so that the input picks it.
+enum class back { ask, fail, sound, threads, all };
+
+// Calls back into both libraries from inside a hook, around the text it was given: the
+// text is the hook's until it returns, so it must read the same after the calls (read to
+// its end, a text freed meanwhile shows under ASan).
+void callback(back what, char const* text) {
+  ++callbacks;
+  std::string const before = text;
+  if (what == back::ask || what == back::all) {
+    GetError38();
+    (void)strlen(disp_errortext());
+    sound_geterror();
+    (void)strlen(sound_errortext());
+  }
+  if (what == back::fail || what == back::all) {
+    (void)GetPixel147(fakebitmaps[1], 0, 0);  // not a bitmap: error 2
+    PlayAudio8(~0ul);                         // not a sound
+    LoadAudio3("no-such.wav");                // a line and a failure
+    PauseThread19(passon);                    // never possible
+  }
+  if (what == back::sound || what == back::all) {
+    (void)GetAudioSit13(passon);
+    FreeAudio7(NewAudio2());
+  }
+  if (what == back::threads || what == back::all) {
+    if (drawing < maxdrawing && launched - ended < 2 * maxdrawing) {
+      ++launched;
+      unsigned long id = disp_newthreadwith(drawerwith, nullptr);
+      if (!id) --launched;
+      threads += id != 0;
+      PauseThread19(id);
+    }
+  }
+  if (before != text) {
+    fprintf(stderr, "call: a hook's text changed under it: \"%s\" became \"%s\"\n", before.c_str(),
+            text);
+    abort();
+  }
+}
+
+void counting(void*, char const* line) { hooked += line[0] != 0; }
+void counted(void*, unsigned long code, char const*) { hooked += code; }
+template <back what>
+void calling(void*, char const* line) {
+  callback(what, line);
+}
+template <back what>
+void watching(void*, unsigned long, char const* text) {
+  callback(what, text);
+}
+
+qe_lf const lfpool[] = {nullptr,
+                        counting,
+                        calling<back::ask>,
+                        calling<back::fail>,
+                        calling<back::sound>,
+                        calling<back::threads>,
+                        calling<back::all>};
+qe_ef const efpool[] = {nullptr,
+                        counted,
+                        watching<back::ask>,
+                        watching<back::fail>,
+                        watching<back::sound>,
+                        watching<back::threads>,
+                        watching<back::all>};
+qe_lf arg_lf(reader& r) { return pick(lfpool, r.byte()); }
+qe_ef arg_ef(reader& r) { return pick(efpool, r.byte()); }
+
+// The end of a run: hooks taken back first (a hook starts threads), then every thread of
+// the run waited for. One still running after this long is stuck: that is a finding.
+void settle() {
+  disp_setlog(nullptr, nullptr);
+  disp_seterrorwatch(nullptr, nullptr);
+  sound_setlog(nullptr, nullptr);
+  sound_seterrorwatch(nullptr, nullptr);
+  auto const until = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+  while (ended != launched) {
+    if (std::chrono::steady_clock::now() > until) {
+      fprintf(stderr, "call: %ld of the run's threads still running after 20 s\n",
+              launched - ended);
+      abort();
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(1));
+  }
+  launched = ended = 0;
 }
 
 // ---- Arguments by type code ----------------------------------------------------------
@@ -402,13 +588,10 @@ qe_sp arg_sp(reader& r) {
   s.flipx = r.byte() & 1, s.flipy = r.byte() & 1;
   return &s;
 }
-// A log hook and an error watcher: none (the default) or ones that only count, called from
-// wherever the libraries fail or speak.
-unsigned long hooked = 0;
-void counting(void*, char const* line) { hooked += line[0] != 0; }
-void counted(void*, unsigned long code, char const*) { hooked += code; }
-qe_lf arg_lf(reader& r) { return r.byte() & 1 ? nullptr : counting; }
-qe_ef arg_ef(reader& r) { return r.byte() & 1 ? nullptr : counted; }
+// A log hook and an error watcher for either library: none (the default), or one from the
+// pool of "Hooks and threads" below, called from wherever the libraries fail or speak.
+qe_lf arg_lf(reader& r);
+qe_ef arg_ef(reader& r);
 // The sound clock: the one the run started with (libdisp's, on its virtual clock) or none;
 // it is read at start-up only, so either leaves the run as it was.
 qe_ck arg_ck(reader& r) { return r.byte() & 1 ? nullptr : GetTime50; }
@@ -424,6 +607,8 @@ void keep_number(F f) {
   auto const v = static_cast<unsigned long>(f());
   remember(got.numbers, v);
   got.allnumbers.push_back(v);
+  got.last = v;
+  passon = v;
 }
 template <class F>
 void keep_u(F f) {
@@ -556,12 +741,17 @@ QUIB_SOUND_EXTENSIONS(CALLS_CALLER)
 struct row {
   char const* name;
   void (*call)(reader&);
-  bool makesbitmap, makesbuf;
+  bool makesbitmap, makesbuf, startsthread;
   uint16_t key;  // where the row sits among the 65536 values of the selector
 };
 
 #define CALLS_ROW(entry, name, ret, types) \
-  {#entry, call_##entry, std::is_same_v<qr_##ret, bitmap*>, std::is_same_v<qr_##ret, bitbuf*>, 0},
+  {#entry,                                 \
+   call_##entry,                           \
+   std::is_same_v<qr_##ret, bitmap*>,      \
+   std::is_same_v<qr_##ret, bitbuf*>,      \
+   std::string_view(#name) == "newthread", \
+   0},
 row table[] = {QUIB_DISP_ENTRIES(CALLS_ROW) QUIB_DISP_EXTENSIONS(CALLS_ROW)
                    QUIB_SOUND_ENTRIES(CALLS_ROW) QUIB_SOUND_EXTENSIONS(CALLS_ROW)};
 constexpr size_t nrows = sizeof table / sizeof table[0];
@@ -705,6 +895,7 @@ void inscratch(F f) {
 // Releases what the run made and brings back the starting state: a small window, the
 // default font and pen, no open file, no sounds.
 void reset() {
+  settle();
   for (bitbuf* b : got.bufs) ReleaseBB234(b);
   for (bitmap* b : got.bitmaps) ReleaseBMP194(b);
   for (unsigned long h : got.allnumbers) FreeAudio7(h);
@@ -737,7 +928,12 @@ void runhere(uint8_t const* data, size_t size) {
       remember(got.releasedbufs, got.bufs.front());
       got.bufs.erase(got.bufs.begin());
     }
+    if (e.startsthread) ++launched;  // taken back below if no thread started
+    got.last = 0;
     e.call(r);
+    if (e.startsthread && got.last == 0) --launched;
+    threads += e.startsthread && got.last != 0;
+    ++madecalls;
     got.scratch.clear();
     if (residentmb() > maxresidentmb) {
       if (trace)
@@ -762,11 +958,13 @@ void setup() {
   unsetenv("DISP_STATS");
   unsetenv("DISP_QUIT_AT");
   trace = getenv("QUIB_CALLS_TRACE") != nullptr;
+  mainthread = std::this_thread::get_id();
   char const* base = access("/dev/shm", W_OK) == 0 ? "/dev/shm" : getenv("TMPDIR");
   std::string tmpl = std::string(base ? base : "/tmp") + "/quibcalls.XXXXXX";
   if (!mkdtemp(tmpl.data())) abort();
   dir = tmpl;
   atexit(cleanup);
+  atexit(tally);
   sorttable();
   sound_setclock(GetTime50);  // sounds on libdisp's virtual clock, as the facade sets it
   InitAudio1();
@@ -774,6 +972,7 @@ void setup() {
 }
 
 void run(uint8_t const* data, size_t size) {
+  ++runs;
   inscratch([&] { runhere(data, size); });
 }
 

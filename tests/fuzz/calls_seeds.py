@@ -60,3 +60,22 @@ for n, tail in [('Arc172', b''), ('Arc170', b'\x80\x81'), ('Pie176', b''), ('Cho
 
 # Saving a bitmap to a FIFO that nobody reads waited for a reader for ever.
 write(os.path.join(crashes, 'savebmp-to-a-fifo'), win + call('SaveBMP198', b'\x80', pool(31)))
+
+# Hooks that call back into both libraries (pool index 6: asks, fails, sounds and threads),
+# set on both, then failures of either library, at the window's close and open too.
+HOOK_ALL, HOOK_THREADS = b'\x06', b'\x05'
+NOUSER = b'\x00'
+hooks = (call('disp_seterrorwatch', HOOK_ALL, NOUSER) + call('disp_setlog', HOOK_ALL, NOUSER) +
+         call('sound_seterrorwatch', HOOK_ALL, NOUSER) + call('sound_setlog', HOOK_ALL, NOUSER))
+failures = (call('PlayAudio8', raw_l(-1)) + call('LoadAudio3', pool(30)) +
+            call('PauseThread19', pool(0)) + call('GetPixel147', pool(1), pool(0), pool(0)))
+write(os.path.join(corpus, 'hooks-call-back'),
+      hooks + failures + call('CloseWin46') + failures + call('CreateWin44') + failures)
+
+# Threads drawing on bitmaps of their own (procedure index 2) while the window closes and
+# opens; a watcher that starts and pauses threads, told of a thread entry's failure.
+threads = (call('NewThread18', pool(2)) * 3 + call('disp_newthreadwith', pool(2), NOUSER) * 2)
+write(os.path.join(corpus, 'threads-draw-while-the-window-cycles'),
+      threads + call('CloseWin46') + call('CreateWin44') + threads + call('CloseWin46') +
+      call('disp_seterrorwatch', HOOK_THREADS, NOUSER) + call('PauseThread19', pool(0)) +
+      call('CreateWin44'))

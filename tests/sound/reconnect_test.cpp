@@ -42,12 +42,16 @@ void end(pid_t& pid, int sig = SIGTERM) {
   pid = -1;
 }
 
-// Our own server: a null sink, one socket in the scratch folder, no cookie.
+// Our own server: a null sink, one socket in the scratch folder, no cookie; its home and
+// runtime folder beside the socket, whatever the client's are.
 pid_t startserver(std::string const& socket) {
-  pid_t pid = spawn({"pulseaudio", "-n", "--daemonize=no", "--exit-idle-time=-1", "--disallow-exit",
-                     "--use-pid-file=no", "--log-target=stderr", "-L",
-                     "module-null-sink sink_name=quibnull", "-L",
-                     "module-native-protocol-unix auth-anonymous=1 socket=" + socket});
+  std::string const own = socket.substr(0, socket.rfind('/')) + "/server";
+  mkdir(own.c_str(), 0700);
+  pid_t pid =
+      spawn({"env", "HOME=" + own, "XDG_RUNTIME_DIR=" + own, "pulseaudio", "-n", "--daemonize=no",
+             "--exit-idle-time=-1", "--disallow-exit", "--use-pid-file=no", "--log-target=stderr",
+             "-L", "module-null-sink sink_name=quibnull", "-L",
+             "module-native-protocol-unix auth-anonymous=1 socket=" + socket});
   for (int i = 0; i < 100 && pid > 0; ++i) {
     struct stat st {};
     if (stat(socket.c_str(), &st) == 0) return wait(0.2), pid;
@@ -333,6 +337,7 @@ int frozenrestart(char const* dir) {
   double back = since(t0);
   longest = std::max(longest, passes(music, 0.5, [] { return false; }));
   dup2(saved, 2);
+  fputs(slurp(err).c_str(), stderr);  // what was said meanwhile, for the caller to see
   printf("%f %f %ld\n", longest, back, GetAudioSit13(music));
   end(server);
   return 0;
@@ -357,18 +362,22 @@ int latestart(char const* dir) {
       longest, passes(music, 6, [&] { return slurp(err).find("opened") != std::string::npos; }));
   double found = since(t0);
   dup2(saved, 2);
+  fputs(slurp(err).c_str(), stderr);  // what was said meanwhile, for the caller to see
   printf("%f %f %ld\n", longest, found, GetAudioSit13(music));
   end(server);
   return 0;
 }
 
-// Runs a scenario in a child; its three figures, or none when it could not run.
-std::vector<double> scenario(char const* name, std::string const& env = "") {
+// Runs a scenario in a child; its three figures, or none when it could not run. With err,
+// the child's stderr goes to that file.
+std::vector<double> scenario(char const* name, std::string const& env = "",
+                             std::string const& err = "") {
   char self[4096] = {};
   EXPECT_GT(readlink("/proc/self/exe", self, sizeof self - 1), 0);
   std::string dir = at(name);
   mkdir(dir.c_str(), 0700);
   std::string cmd = "env -u ALSOFT_CONF " + env + " '" + self + "' --" + name + " '" + dir + "'";
+  if (!err.empty()) cmd += " 2>'" + err + "'";
   FILE* p = popen(cmd.c_str(), "r");
   std::vector<double> got(3);
   bool read = p && fscanf(p, "%lf %lf %lf", &got[0], &got[1], &got[2]) == 3;
@@ -384,21 +393,58 @@ TEST(SoundServerLoss, AServerThatComesBackFrozenNeverHoldsUpAPass) {
   EXPECT_EQ(got[2], 1) << "the music plays on";
 }
 
+// The ALSA configuration that sends OpenAL Soft's ALSA backend through ALSA's pulse plugin;
+// empty where the plugin is not installed (libasound2-plugins).
+std::string alsapulse() {
+  glob_t plugin{};
+  bool has = glob("/usr/lib/*/alsa-lib/libasound_module_pcm_pulse.so", 0, nullptr, &plugin) == 0;
+  globfree(&plugin);
+  if (!has) return "";
+  std::string conf = at("alsa-pulse.conf");
+  std::ofstream(conf) << "[alsa]\ndevice = pulse\n";
+  return conf;
+}
+
 // OpenAL Soft 1.19 gives up its PulseAudio backend for good when no server answers at
 // start-up; ALSA's pulse plugin, the default device of desktop systems, still reaches a
 // server that starts later, and is what this scenario goes through.
 TEST(SoundServerLoss, AServerStartedAfterTheGameIsUsed) {
-  glob_t plugin{};
-  bool has = glob("/usr/lib/*/alsa-lib/libasound_module_pcm_pulse.so", 0, nullptr, &plugin) == 0;
-  globfree(&plugin);
-  if (!has) GTEST_SKIP() << "no ALSA pulse plugin (libasound2-plugins)";
-  std::string conf = at("alsa-pulse.conf");
-  std::ofstream(conf) << "[alsa]\ndevice = pulse\n";
+  std::string conf = alsapulse();
+  if (conf.empty()) GTEST_SKIP() << "no ALSA pulse plugin (libasound2-plugins)";
   auto got = scenario("late", "ALSOFT_DRIVERS=alsa ALSOFT_CONF=" + conf);
   ASSERT_FALSE(got.empty());
   EXPECT_LE(got[0], 0.1) << "longest pass, s";
   EXPECT_LT(got[1], 3.0) << "heard after the server started, s";
   EXPECT_EQ(got[2], 1) << "the music plays on";
+}
+
+// With a home it cannot write and a runtime folder that cannot be made, libpulse prints
+// lines of its own (no cookie, no folder) from every client set up: OpenAL Soft's PulseAudio
+// backend at start and again when the server came back, ALSA's pulse plugin under OpenAL
+// Soft's ALSA backend. None reaches stderr as it is: each is one line of ours.
+TEST(SoundServerLoss, LibpulsesOwnLinesAreOursOnEveryPath) {
+  // ALSOFT_LOGLEVEL unset, as a program starts: set (this process's library set it), the
+  // libraries' own lines are asked for.
+  std::string const conf = alsapulse(),
+                    bare = "-u ALSOFT_LOGLEVEL HOME=/proc XDG_RUNTIME_DIR=/proc/none ";
+  struct {
+    char const* name;
+    std::string env;
+  } const cases[] = {
+      {"frozen", bare},
+      {"late", conf.empty() ? "" : bare + "ALSOFT_DRIVERS=alsa ALSOFT_CONF=" + conf}};
+  for (auto const& c : cases) {
+    if (c.env.empty()) continue;  // no ALSA pulse plugin here
+    std::string const err = at(std::string(c.name) + "-stderr.txt");
+    auto got = scenario(c.name, c.env, err);
+    if (got.empty()) GTEST_SKIP() << "pulseaudio did not start";
+    std::string const text = slurp(err);
+    EXPECT_NE(text.find("sound: PulseAudio's client library: Failed to "), std::string::npos)
+        << c.name << ":\n"
+        << text;
+    EXPECT_NE(text.rfind("Failed to", 0), 0u) << c.name << ":\n" << text;
+    EXPECT_EQ(text.find("\nFailed to"), std::string::npos) << c.name << ":\n" << text;
+  }
 }
 
 }  // namespace

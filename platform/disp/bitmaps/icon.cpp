@@ -37,11 +37,15 @@ qr_v disp_seticon(qe_b b) {
   cairo_surface_t* copy = cairo_image_surface_create(CAIRO_FORMAT_RGB24, w, h);
   cairo_t* c = cairo_create(copy);
   cairo_scale(c, double(w) / b->w, double(h) / b->h);
-  cairo_surface_flush(b->surface);
-  cairo_set_source_surface(c, b->surface, 0, 0);
-  cairo_pattern_set_filter(cairo_get_source(c), CAIRO_FILTER_GOOD);
-  cairo_set_operator(c, CAIRO_OPERATOR_SOURCE);
-  cairo_paint(c);
+  cairo_surface_t* from = dsp_readable(b->surface);
+  if (from) {
+    cairo_surface_flush(from);
+    cairo_set_source_surface(c, from, 0, 0);
+    cairo_pattern_set_filter(cairo_get_source(c), CAIRO_FILTER_GOOD);
+    cairo_set_operator(c, CAIRO_OPERATOR_SOURCE);
+    cairo_paint(c);
+    cairo_surface_destroy(from);
+  }
   cairo_destroy(c);
   cairo_surface_flush(copy);
   if (cairo_surface_status(copy) != CAIRO_STATUS_SUCCESS) {
