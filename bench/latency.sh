@@ -100,7 +100,7 @@ if ((tone)); then
   if [[ $server == pipewire && ! ${SOUND_PIPEWIRE:-1} =~ ^(0|no|off|false)$ ]]; then
     sox -n -r 48000 -c 2 -b 16 "$tmp/tone.wav" synth "$((secs + 5))" sine 440 vol 0.1
     pw-play --latency="$(awk -v m="${SOUND_PERIOD_MS:-3}" \
-      'BEGIN { c = int(2 * m * 48 + 0.5); printf "%d", c > 1024 ? 1024 : c }')" \
+      'BEGIN { c = int(2 * m * 48 + 0.5); printf "%d", (c > 1024 ? 1024 : c) }')" \
       "$tmp/tone.wav" 2>"$tmp/game.err" &
   else
     sox -n -r 44100 -c 2 -b 16 "$tmp/tone.wav" synth "$((secs + 5))" sine 440 vol 0.1
